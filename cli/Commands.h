@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace Quillmark::Cli {
+
+using Arguments = std::vector<std::string>;
+
+// Each returns the process's exit status.
+int RunInfo(const Arguments& args);
+
+}  // namespace Quillmark::Cli

@@ -1,0 +1,115 @@
+// quillmark-cli info [--json] FILE...
+//
+// What the reader makes of each file: by default the rows of the font
+// information view, with --json one object a line.
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "Commands.h"
+#include "FontImage.h"
+#include "FontInfoRows.h"
+#include "Json.h"
+#include "OpenTypeData.h"
+
+namespace Quillmark::Cli {
+
+namespace {
+
+using Varnholt::COpenTypeData;
+
+std::string JsonReport(const std::string& path, int status, const COpenTypeData& data) {
+    CJsonLine json;
+    json.Begin().Key("path").String(std::string_view(path)).Key("status").Number(status);
+    if (status == COpenTypeData::Loaded) {
+        const auto nameOrNull = [&](const char* key, std::uint16_t id) {
+            json.Key(key);
+            if (const auto* name = data.GetName(id)) {
+                json.String(std::u16string_view(*name));
+            } else {
+                json.Null();
+            }
+        };
+        nameOrNull("fullName", 4);
+        nameOrNull("familyName", 1);
+        json.Key("symbol").Bool(data.IsSymbolFont());
+        json.BeginArray("panose");
+        for (const std::uint8_t value : data.GetOS2().panose) {
+            json.Number(value);
+        }
+        json.EndArray();
+        json.BeginArray("names");
+        for (const auto& record : data.GetNameRecords()) {
+            const auto& r = record.GetRecord();
+            json.Begin()
+                .Key("platformID").Number(r.platformID)
+                .Key("encodingID").Number(r.encodingID)
+                .Key("languageID").Number(r.languageID)
+                .Key("nameID").Number(r.nameID)
+                .Key("text").String(std::u16string_view(r.text))
+                .End();
+        }
+        json.EndArray();
+        json.BeginArray("subtables");
+        for (const auto& subtable : data.GetCharacterMap().subtables) {
+            json.Begin().Key("encodingID").Number(subtable.encodingID);
+            json.Key("count").Number(subtable.count);
+            json.BeginArray("codes");
+            for (std::uint32_t i = 0; i < subtable.count; ++i) {
+                json.Number(subtable.codes[i]);
+            }
+            json.EndArray().End();
+        }
+        json.EndArray();
+    }
+    json.End();
+    return json.Text();
+}
+
+std::string TextReport(const std::string& path, int status, const COpenTypeData& data) {
+    std::string out = path + "\n";
+    out += "  Status: " + std::to_string(status);
+    if (const char* message = Varnholt::StatusMessage(status)) {
+        out += std::string(" ") + message;
+    }
+    out += "\n";
+    if (status == COpenTypeData::Loaded) {
+        const auto fileName = std::filesystem::path(path).filename().string();
+        for (const auto& row : Varnholt::FontInfoRows(Varnholt::FromUtf8(fileName), data)) {
+            out += "  " + Varnholt::ToUtf8(row.name) + ": " + Varnholt::ToUtf8(row.value) + "\n";
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+int RunInfo(const Arguments& args) {
+    bool json = false;
+    std::vector<std::string> files;
+    for (const auto& arg : args) {
+        if (arg == "--json") {
+            json = true;
+        } else if (arg == "--help" || arg == "-h") {
+            std::cout << "usage: quillmark-cli info [--json] FILE...\n";
+            return 0;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.empty()) {
+        std::cerr << "quillmark-cli info: no font file given\n"
+                     "usage: quillmark-cli info [--json] FILE...\n";
+        return 2;
+    }
+    for (const auto& file : files) {
+        COpenTypeData data;
+        const int status = data.Load(file, Varnholt::OpenTypeFontData::MeasureFileSize(file));
+        std::cout << (json ? JsonReport(file, status, data) + "\n" : TextReport(file, status, data));
+    }
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
+}  // namespace Quillmark::Cli

@@ -1,0 +1,36 @@
+#pragma once
+
+// A small JSON line writer. Text is UTF-16: valid characters are written as
+// UTF-8, a lone surrogate as its \uXXXX escape, so nothing is replaced.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace Quillmark::Cli {
+
+class CJsonLine {
+public:
+    CJsonLine& Begin();  // {
+    CJsonLine& End();  // }
+    CJsonLine& BeginArray(std::string_view key = {});
+    CJsonLine& EndArray();
+    CJsonLine& Key(std::string_view key);
+    CJsonLine& String(std::u16string_view text);
+    CJsonLine& String(std::string_view utf8);
+    CJsonLine& Number(std::int64_t value);
+    CJsonLine& Bool(bool value);
+    CJsonLine& Null();
+
+    const std::string& Text() const { return m_out; }
+
+private:
+    void Separate();
+
+    std::string m_out;
+    bool m_needComma = false;
+};
+
+std::string EscapeJson(std::u16string_view text);
+
+}  // namespace Quillmark::Cli

@@ -1,0 +1,35 @@
+// quillmark-cli: Quillmark's engine from the command line.
+
+#include <iostream>
+#include <string>
+
+#include "Commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: quillmark-cli COMMAND [ARGS]\n"
+    "\n"
+    "commands:\n"
+    "  info [--json] FILE...   what the font reader finds in each file\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    if (argc < 2) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    const std::string command = argv[1];
+    const Quillmark::Cli::Arguments args(argv + 2, argv + argc);
+    if (command == "info") {
+        return Quillmark::Cli::RunInfo(args);
+    }
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    std::cerr << "quillmark-cli: unknown command '" << command << "'\n" << kUsage;
+    return 2;
+}

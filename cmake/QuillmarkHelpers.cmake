@@ -1,0 +1,40 @@
+# Warnings for our own targets only, never for what they include.
+function(quillmark_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
+                           -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
+                           -Wconversion -Wno-sign-conversion)
+    if(QUILLMARK_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
+
+# quillmark_add_test(NAME SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT ...])
+function(quillmark_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    quillmark_warnings(${name})
+    gtest_discover_tests(${name}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${ARG_ENVIRONMENT}")
+endfunction()
+
+# quillmark_add_fuzzer(NAME SOURCES ... LIBS ... CORPUS dir)
+# Always builds NAME-replay, which runs the committed inputs as a test; with
+# QUILLMARK_FUZZ also NAME, a libFuzzer binary.
+function(quillmark_add_fuzzer name)
+    cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name}-replay ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/ReplayMain.cpp)
+    target_link_libraries(${name}-replay PRIVATE ${ARG_LIBS})
+    quillmark_warnings(${name}-replay)
+    if(QUILLMARK_TESTS)
+        add_test(NAME ${name}-replay COMMAND ${name}-replay ${ARG_CORPUS})
+        set_tests_properties(${name}-replay PROPERTIES LABELS "fuzz")
+    endif()
+    if(QUILLMARK_FUZZ)
+        add_executable(${name} ${ARG_SOURCES})
+        target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+        target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    endif()
+endfunction()

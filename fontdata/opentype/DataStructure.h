@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+
+#include "FontImage.h"
+
+namespace Varnholt::OpenTypeFontData {
+
+// Every parsed structure of the file. Parse reads the structure at `offset`
+// of the image; `available` is the loader's running count of bytes not yet
+// consumed (not a bound on the position). It returns the number of bytes the
+// structure consumed, 0 when it could not be parsed, including when any byte
+// it needs lies outside the image.
+class IDataStructure {
+public:
+    virtual std::uint32_t Parse(CFontImage& image, std::uint64_t offset,
+                                std::uint32_t available) = 0;
+    virtual ~IDataStructure() = default;
+};
+
+// Big-endian fields of a range that the image has already checked.
+class CBigEndian {
+public:
+    explicit CBigEndian(const std::uint8_t* bytes) : m_bytes(bytes) {}
+    std::uint8_t U8(std::uint32_t at) const { return m_bytes[at]; }
+    std::uint16_t U16(std::uint32_t at) const {
+        return static_cast<std::uint16_t>((m_bytes[at] << 8) | m_bytes[at + 1]);
+    }
+    std::int16_t I16(std::uint32_t at) const { return static_cast<std::int16_t>(U16(at)); }
+    std::uint32_t U32(std::uint32_t at) const {
+        return (std::uint32_t{m_bytes[at]} << 24) | (std::uint32_t{m_bytes[at + 1]} << 16) |
+               (std::uint32_t{m_bytes[at + 2]} << 8) | std::uint32_t{m_bytes[at + 3]};
+    }
+
+private:
+    const std::uint8_t* m_bytes;
+};
+
+constexpr std::uint32_t MakeTag(char a, char b, char c, char d) {
+    return (std::uint32_t(std::uint8_t(a)) << 24) | (std::uint32_t(std::uint8_t(b)) << 16) |
+           (std::uint32_t(std::uint8_t(c)) << 8) | std::uint32_t(std::uint8_t(d));
+}
+
+}  // namespace Varnholt::OpenTypeFontData

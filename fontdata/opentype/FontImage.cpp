@@ -1,0 +1,138 @@
+#include "FontImage.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+
+#include "OpenTypeException.h"
+
+namespace Varnholt::OpenTypeFontData {
+
+namespace {
+
+// Reads smaller than this fetch this much, so that the header and table
+// directory, or a table's records, come in one call.
+constexpr std::uint64_t kMinimumRead = 1024;
+
+std::uint32_t ClampSize(off_t size) {
+    if (size <= 0) {
+        return 0;
+    }
+    const auto max = std::numeric_limits<std::uint32_t>::max();
+    return static_cast<std::uint64_t>(size) > max ? max : static_cast<std::uint32_t>(size);
+}
+
+int OpenRegularFile(const std::filesystem::path& path, std::uint32_t& size) {
+    // O_NONBLOCK: a FIFO named like a font must not hang the reader.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    size = ClampSize(st.st_size);
+    return fd;
+}
+
+}  // namespace
+
+CMemoryImage::CMemoryImage(std::span<const std::uint8_t> bytes)
+    : CFontImage(static_cast<std::uint32_t>(
+          std::min<std::size_t>(bytes.size(), std::numeric_limits<std::uint32_t>::max()))),
+      m_bytes(bytes) {}
+
+const std::uint8_t* CMemoryImage::Bytes(std::uint64_t offset, std::uint64_t length) {
+    if (!Inside(offset, length)) {
+        return nullptr;
+    }
+    static const std::uint8_t kEmpty = 0;
+    return m_bytes.empty() ? &kEmpty : m_bytes.data() + offset;
+}
+
+CFileImage::CFileImage(std::uint32_t size) : CFontImage(size) {}
+
+CFileImage::~CFileImage() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+bool CFileImage::Open(const std::filesystem::path& path) {
+    m_fd = OpenRegularFile(path, m_fileSize);
+    return m_fd >= 0;
+}
+
+const CFileImage::Segment& CFileImage::Read(std::uint64_t offset, std::uint64_t length) {
+    auto segment = std::make_unique<Segment>();
+    segment->start = offset;
+    segment->bytes.resize(length);
+    std::uint64_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::pread(m_fd, segment->bytes.data() + done, length - done,
+                                  static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            // The file is shorter than its measured size, or failed: the
+            // whole-file read would have come short.
+            throw COpenTypeException(COpenTypeException::CouldNotRead);
+        }
+        done += static_cast<std::uint64_t>(n);
+    }
+    m_segments.push_back(std::move(segment));
+    return *m_segments.back();
+}
+
+const std::uint8_t* CFileImage::Bytes(std::uint64_t offset, std::uint64_t length) {
+    if (!Inside(offset, length)) {
+        return nullptr;
+    }
+    for (const auto& segment : m_segments) {
+        if (offset >= segment->start && offset + length <= segment->start + segment->bytes.size()) {
+            return segment->bytes.data() + (offset - segment->start);
+        }
+    }
+    if (length == 0) {
+        static const std::uint8_t kEmpty = 0;
+        return &kEmpty;
+    }
+    const std::uint64_t want = std::min<std::uint64_t>(std::max(length, kMinimumRead),
+                                                       Size() - offset);
+    return Read(offset, want).bytes.data();
+}
+
+void CFileImage::Prefetch(std::uint64_t offset, std::uint64_t length) {
+    if (offset >= Size()) {
+        return;
+    }
+    length = std::min<std::uint64_t>(length, Size() - offset);
+    if (length == 0) {
+        return;
+    }
+    for (const auto& segment : m_segments) {
+        if (offset >= segment->start && offset + length <= segment->start + segment->bytes.size()) {
+            return;
+        }
+    }
+    Read(offset, std::max(length, std::min<std::uint64_t>(kMinimumRead, Size() - offset)));
+}
+
+std::uint32_t MeasureFileSize(const std::filesystem::path& path) {
+    std::uint32_t size = 0;
+    const int fd = OpenRegularFile(path, size);
+    if (fd < 0) {
+        return 0;
+    }
+    ::close(fd);
+    return size;
+}
+
+}  // namespace Varnholt::OpenTypeFontData

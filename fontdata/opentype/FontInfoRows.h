@@ -1,0 +1,37 @@
+#pragma once
+
+// The rows of the font information view: "File Name", one row for each
+// Windows name record of a listed name ID, and "Panose Number".
+
+#include <string>
+#include <vector>
+
+#include "OpenTypeData.h"
+
+namespace Varnholt {
+
+struct CFontInfoRow {
+    std::u16string name;
+    std::u16string value;
+};
+
+// The text shown for a font that could not be used: "ERROR: Could not open
+// file" (2), "ERROR: Could not read file" (3), "ERROR: Font file is corrupt"
+// (any other failing status); nullptr for a readable font (1).
+const char* StatusMessage(int status);
+
+// The row name for a name ID, or nullptr for IDs without a row (15 to 18,
+// and above 19).
+const char* NameIDRowName(std::uint16_t nameID);
+
+// The ten PANOSE numbers run together in decimal ("21164222224").
+std::u16string PanoseNumber(const OpenTypeFontData::COS2Table& os2);
+
+std::vector<CFontInfoRow> FontInfoRows(const std::u16string& fileName, const COpenTypeData& data);
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
+std::string ToUtf8(std::u16string_view text);
+// UTF-8 to UTF-16; a malformed sequence becomes U+FFFD.
+std::u16string FromUtf8(std::string_view text);
+
+}  // namespace Varnholt

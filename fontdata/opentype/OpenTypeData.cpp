@@ -1,0 +1,138 @@
+#include "OpenTypeData.h"
+
+#include <algorithm>
+
+#include "TableDirectory.h"
+
+namespace Varnholt {
+
+using namespace OpenTypeFontData;
+
+namespace {
+// Files up to this size are read whole, in one call.
+constexpr std::uint32_t kReadWholeBelow = 16 * 1024;
+// A table's declared length is only a hint for reading ahead; a larger one
+// is read as its structures ask for it.
+constexpr std::uint32_t kLargestPrefetch = 4 * 1024 * 1024;
+
+[[noreturn]] void Fail(int code) { throw COpenTypeException(code); }
+}  // namespace
+
+int COpenTypeData::Load(const std::filesystem::path& path, std::uint32_t fileSize) {
+    if (fileSize >= kMaxFileSize) {
+        return TooLarge;
+    }
+    CFileImage image(fileSize);
+    if (!image.Open(path)) {
+        return CouldNotOpen;
+    }
+    if (image.FileSize() < fileSize) {
+        return CouldNotRead;
+    }
+    return Load(image);
+}
+
+int COpenTypeData::LoadFile(const std::filesystem::path& path, std::uint32_t& measuredSize) {
+    CFileImage image(0);
+    if (!image.Open(path)) {
+        measuredSize = 0;
+        return CouldNotOpen;
+    }
+    measuredSize = image.FileSize();
+    if (measuredSize >= kMaxFileSize) {
+        return TooLarge;
+    }
+    image.SetSize(measuredSize);
+    return Load(image);
+}
+
+int COpenTypeData::Load(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() >= kMaxFileSize) {
+        return TooLarge;
+    }
+    CMemoryImage image(bytes);
+    return Load(image);
+}
+
+int COpenTypeData::Load(CFontImage& image) {
+    try {
+        Parse(image);
+        return Loaded;
+    } catch (const COpenTypeException& e) {
+        return e.code();
+    }
+}
+
+void COpenTypeData::Parse(CFontImage& image) {
+    const std::uint32_t fileSize = image.Size();
+    if (fileSize <= kReadWholeBelow) {
+        image.Prefetch(0, fileSize);
+    }
+    if (m_header.Parse(image, 0, fileSize) == 0) {
+        Fail(COpenTypeException::Corrupt);
+    }
+    const std::uint16_t numTables = m_header.GetData()->numTables;
+    image.Prefetch(CHeader::kSize, std::uint64_t{CTableDirectory::kSize} * numTables);
+
+    // A count of bytes not yet consumed, not a position: every table is
+    // handed what is left, wherever it lies. Kept in 32 bits like the file
+    // size it starts from.
+    std::uint32_t remaining = fileSize - CHeader::kSize;
+    std::uint64_t position = CHeader::kSize;
+    for (std::uint32_t i = 0; i < numTables; ++i) {
+        CTableDirectory directory;
+        if (directory.Parse(image, position, remaining) == 0 ||
+            directory.GetData()->offset >= fileSize) {
+            Fail(COpenTypeException::Corrupt);
+        }
+        remaining -= CTableDirectory::kSize;
+        position += CTableDirectory::kSize;
+
+        const auto& record = *directory.GetData();
+        IDataStructure* table = nullptr;
+        switch (record.tag) {
+            case CTableDirectory::kCmap:
+                table = &m_cmap;
+                break;
+            case CTableDirectory::kName:
+                table = &m_names;
+                break;
+            case CTableDirectory::kOS2:
+                table = &m_os2;
+                break;
+            default:
+                continue;
+        }
+        image.Prefetch(record.offset, std::min(record.length, kLargestPrefetch));
+        const std::uint32_t consumed = table->Parse(image, record.offset, remaining);
+        if (consumed == 0) {
+            Fail(COpenTypeException::Corrupt);
+        }
+        remaining -= consumed;
+    }
+}
+
+const std::u16string* COpenTypeData::GetName(std::uint16_t nameID) const {
+    for (const CNameRecord& record : GetNameRecords()) {
+        const auto& r = record.GetRecord();
+        if (r.nameID == nameID && r.languageID == kEnglishUS &&
+            r.platformID == CNameRecord::kWindowsPlatform) {
+            return &r.text;
+        }
+    }
+    return nullptr;
+}
+
+const std::vector<CNameRecord>& COpenTypeData::GetNameRecords() const {
+    static const std::vector<CNameRecord> kNone;
+    const auto* data = m_names.GetData();
+    return data != nullptr ? data->records : kNone;
+}
+
+const CcmapTable::Data& COpenTypeData::GetCharacterMap() const {
+    static const CcmapTable::Data kNone;
+    const auto* data = m_cmap.GetData();
+    return data != nullptr ? *data : kNone;
+}
+
+}  // namespace Varnholt

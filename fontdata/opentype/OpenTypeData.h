@@ -1,0 +1,73 @@
+#pragma once
+
+// The facts Quillmark needs of one TrueType or OpenType file: its Windows
+// names, the characters its Windows format 4 maps cover, its PANOSE bytes
+// and whether it has a Windows Symbol map. Only the offset table, the table
+// directory and the `name`, `cmap` and `OS/2` tables are read; every other
+// table is skipped.
+//
+// Once Load has returned, the object is never changed again and may be read
+// from any thread.
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "CmapTable.h"
+#include "Header.h"
+#include "NamingTable.h"
+#include "OS2Table.h"
+#include "OpenTypeException.h"
+
+namespace Varnholt {
+
+class COpenTypeData {
+public:
+    // Load's results.
+    enum Status : int {
+        Loaded = 1,
+        CouldNotOpen = COpenTypeException::CouldNotOpen,
+        CouldNotRead = COpenTypeException::CouldNotRead,
+        Corrupt = COpenTypeException::Corrupt,
+        TooLarge = COpenTypeException::TooLarge,
+    };
+    // Files of this size or larger are refused without being opened.
+    static constexpr std::uint32_t kMaxFileSize = 50u * 1024 * 1024;
+    static constexpr std::uint16_t kEnglishUS = 0x0409;
+
+    // Reads `path` as a file of `fileSize` bytes (the size the caller
+    // measured). Returns 1, or 2 could not open, 3 could not read (the file
+    // is shorter than `fileSize`), 4 corrupt, 5 too large.
+    int Load(const std::filesystem::path& path, std::uint32_t fileSize);
+
+    // Measures the file through the same open handle and loads it; the
+    // result is that of Load(path, MeasureFileSize(path)) for a file that
+    // does not change meanwhile.
+    int LoadFile(const std::filesystem::path& path, std::uint32_t& measuredSize);
+
+    // Loads a file image held in memory.
+    int Load(std::span<const std::uint8_t> bytes);
+
+    // The text of the first record, in file order, with this name ID in
+    // English (United States); null when there is none.
+    const std::u16string* GetName(std::uint16_t nameID) const;
+    // Every Windows record, every language, in file order.
+    const std::vector<OpenTypeFontData::CNameRecord>& GetNameRecords() const;
+    // The Windows format 4 subtables and the symbol flag.
+    const OpenTypeFontData::CcmapTable::Data& GetCharacterMap() const;
+    const OpenTypeFontData::COS2Table& GetOS2() const { return m_os2; }
+    bool IsSymbolFont() const { return GetCharacterMap().symbol; }
+
+private:
+    int Load(OpenTypeFontData::CFontImage& image);
+    void Parse(OpenTypeFontData::CFontImage& image);
+
+    OpenTypeFontData::CHeader m_header;
+    OpenTypeFontData::CNamingTable m_names;
+    OpenTypeFontData::CcmapTable m_cmap;
+    OpenTypeFontData::COS2Table m_os2;
+};
+
+}  // namespace Varnholt

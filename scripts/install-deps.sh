@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quillmark needs that are not installed yet.
+#   scripts/install-deps.sh run    what building and running needs
+#   scripts/install-deps.sh test   that, and what the tests and benchmarks need
+# Quick when nothing is missing: it only asks dpkg.
+set -euo pipefail
+
+run_packages=(
+    cmake ninja-build pkg-config g++
+    libharfbuzz-dev
+)
+test_packages=(
+    libgtest-dev libgmock-dev libbenchmark-dev python3
+    # The fonts the tests and benchmarks read.
+    fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-noto-core fonts-texgyre
+    fonts-lato fonts-open-sans fonts-roboto
+)
+
+wanted=("${run_packages[@]}")
+if [ "${1:-run}" = "test" ]; then
+    wanted+=("${test_packages[@]}")
+fi
+
+missing=()
+for package in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

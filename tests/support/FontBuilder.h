@@ -1,0 +1,87 @@
+#pragma once
+
+// Builds font files byte by byte for tests, so that every field a test
+// depends on is written where the test can see it.
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace QuillmarkTest {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class CByteWriter {
+public:
+    CByteWriter& U8(std::uint8_t v) { m_bytes.push_back(v); return *this; }
+    CByteWriter& U16(std::uint16_t v) { return U8(std::uint8_t(v >> 8)).U8(std::uint8_t(v)); }
+    CByteWriter& U32(std::uint32_t v) { return U16(std::uint16_t(v >> 16)).U16(std::uint16_t(v)); }
+    CByteWriter& Tag(std::string_view tag) {
+        for (char c : tag) U8(std::uint8_t(c));
+        return *this;
+    }
+    CByteWriter& Append(const Bytes& more) {
+        m_bytes.insert(m_bytes.end(), more.begin(), more.end());
+        return *this;
+    }
+    CByteWriter& Zeros(std::size_t n) { m_bytes.resize(m_bytes.size() + n); return *this; }
+    std::size_t Size() const { return m_bytes.size(); }
+    Bytes Take() { return std::move(m_bytes); }
+
+private:
+    Bytes m_bytes;
+};
+
+struct CTable {
+    std::string tag;  // four characters
+    Bytes bytes;
+};
+
+// Offset table, one directory record per table (offsets computed, tables
+// laid out after the directory in the given order), the tables, then zeros
+// up to `padTo` bytes.
+Bytes BuildFont(const std::vector<CTable>& tables, std::uint32_t sfntVersion = 0x00010000,
+                std::size_t padTo = 0);
+
+struct CNameEntry {
+    std::uint16_t platformID = 3;
+    std::uint16_t encodingID = 1;
+    std::uint16_t languageID = 0x0409;
+    std::uint16_t nameID = 4;
+    std::u16string text;  // written as UTF-16BE unless `raw` is set
+    Bytes raw;
+    bool useRaw = false;
+};
+// A format 0 naming table: header, records, then the strings in order.
+Bytes NameTable(const std::vector<CNameEntry>& entries);
+
+struct CSegment {
+    std::uint16_t start;
+    std::uint16_t end;
+};
+// A format 4 subtable with these segments exactly as given (add the
+// 0xFFFF terminator yourself).
+Bytes Format4(const std::vector<CSegment>& segments);
+// A format 12 subtable with one group.
+Bytes Format12(std::uint32_t start, std::uint32_t end);
+// A format 0 subtable (256 glyph ids).
+Bytes Format0();
+
+struct CEncoding {
+    std::uint16_t platformID;
+    std::uint16_t encodingID;
+    Bytes subtable;
+};
+// A cmap table with one encoding record per entry, subtables after the records.
+Bytes CmapTable(const std::vector<CEncoding>& encodings);
+
+// An OS/2 table of the given version (78, 86 or 96 bytes as the version
+// defines) with these PANOSE bytes.
+Bytes OS2Table(std::uint16_t version, std::initializer_list<std::uint8_t> panose);
+
+// Writes bytes to a file; returns its path.
+std::string WriteFile(const std::string& path, const Bytes& bytes);
+
+}  // namespace QuillmarkTest

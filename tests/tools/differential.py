@@ -1,0 +1,92 @@
+#!/usr/bin/env python3
+"""Mutates font files where the reader looks (offset table, directory, and
+the name, cmap and OS/2 tables), and compares `quillmark-cli info --json`
+with reference_reader.py on every mutant.
+
+usage: differential.py CLI COUNT SEED_FONT...
+Exits 1 on the first disagreement, leaving the file behind.
+"""
+import json
+import os
+import random
+import struct
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import reference_reader  # noqa: E402
+
+
+def interesting_ranges(buf):
+    ranges = [(0, min(len(buf), 12 + 16 * 64))]
+    try:
+        n = struct.unpack_from(">H", buf, 4)[0]
+        for i in range(n):
+            tag, _, off, length = struct.unpack_from(">4sIII", buf, 12 + 16 * i)
+            if tag in (b"name", b"cmap", b"OS/2"):
+                ranges.append((off, min(len(buf), off + min(length, 4096))))
+    except struct.error:
+        pass
+    return ranges
+
+
+def mutate(buf, rng):
+    buf = bytearray(buf)
+    for _ in range(rng.randint(1, 4)):
+        start, end = rng.choice(interesting_ranges(bytes(buf)))
+        if end <= start:
+            continue
+        at = rng.randrange(start, end)
+        kind = rng.random()
+        if kind < 0.5:
+            buf[at] = rng.randrange(256)
+        elif kind < 0.7:
+            buf[at] = rng.choice([0, 0xFF, 1, 3, 4])
+        elif kind < 0.85 and at + 2 <= len(buf):
+            buf[at:at + 2] = struct.pack(">H", rng.choice([0, 1, 0xFFFF, 0x7FFF, 0xFFFE, rng.randrange(65536)]))
+        else:
+            del buf[at:]
+            break
+    return bytes(buf)
+
+
+def main():
+    cli, count, seeds = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+    rng = random.Random(int(os.environ.get("SEED", "1")))
+    seeds = [s for s in seeds if os.path.exists(s)]
+    if not seeds:
+        print("no seed fonts (./test.sh installs the font packages)")
+        return 77
+    contents = [open(s, "rb").read() for s in seeds]
+    work = tempfile.mkdtemp(prefix="qm-diff-")
+    batch = 200
+    done = 0
+    while done < count:
+        paths = []
+        for i in range(min(batch, count - done)):
+            p = os.path.join(work, "m%d.ttf" % i)
+            with open(p, "wb") as f:
+                f.write(mutate(rng.choice(contents), rng))
+            paths.append(p)
+        out = subprocess.run([cli, "info", "--json"] + paths, capture_output=True, check=True).stdout
+        lines = out.decode("utf-8").split("\n")[:-1]
+        assert len(lines) == len(paths)
+        for p, line in zip(paths, lines):
+            ours = json.loads(line)
+            theirs = reference_reader.report(p)
+            if ours != theirs:
+                keep = os.path.join(work, "disagree.ttf")
+                os.rename(p, keep)
+                print("disagreement on", keep)
+                for k in theirs:
+                    if ours.get(k) != theirs.get(k):
+                        print(" ", k, "ours:", str(ours.get(k))[:200], "reference:", str(theirs.get(k))[:200])
+                return 1
+        done += len(paths)
+    print("%d mutants agree" % done)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
