@@ -9,5 +9,6 @@ using Arguments = std::vector<std::string>;
 
 // Each returns the process's exit status.
 int RunInfo(const Arguments& args);
+int RunRender(const Arguments& args);
 
 }  // namespace Quillmark::Cli

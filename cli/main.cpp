@@ -11,7 +11,9 @@ constexpr const char* kUsage =
     "usage: quillmark-cli COMMAND [ARGS]\n"
     "\n"
     "commands:\n"
-    "  info [--json] FILE...   what the font reader finds in each file\n";
+    "  info [--json] FILE...   what the font reader finds in each file\n"
+    "  render [--text T] [--size PX] [--quality 0|1|2] -o OUT.png FILE...\n"
+    "                          each file's preview line, as the font list draws it\n";
 
 }  // namespace
 
@@ -25,6 +27,9 @@ int main(int argc, char** argv) {
     const Quillmark::Cli::Arguments args(argv + 2, argv + argc);
     if (command == "info") {
         return Quillmark::Cli::RunInfo(args);
+    }
+    if (command == "render") {
+        return Quillmark::Cli::RunRender(args);
     }
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << kUsage;

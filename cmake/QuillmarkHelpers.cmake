@@ -8,11 +8,14 @@ function(quillmark_warnings target)
     endif()
 endfunction()
 
-# quillmark_add_test(NAME SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT ...])
+# quillmark_add_test(NAME SOURCES ... LIBS ... [NO_GTEST_MAIN] [LABELS ...] [ENVIRONMENT ...])
 function(quillmark_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "NO_GTEST_MAIN" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest)
+    if(NOT ARG_NO_GTEST_MAIN)
+        target_link_libraries(${name} PRIVATE GTest::gtest_main)
+    endif()
     quillmark_warnings(${name})
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60

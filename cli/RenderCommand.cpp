@@ -1,0 +1,118 @@
+// quillmark-cli render [--text T] [--size PX] [--quality 0|1|2] -o OUT.png FILE...
+//
+// Draws each file's preview line as the font list draws it, one line a file,
+// black on white, without a display.
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include "Commands.h"
+#include "FontInfoRows.h"
+#include "FontItem.h"
+#include "PreviewLine.h"
+#include "ProgramOptions.h"
+
+namespace Quillmark::Cli {
+
+namespace {
+constexpr const char* kUsage =
+    "usage: quillmark-cli render [--text T] [--size PX] [--quality 0|1|2] -o OUT.png FILE...\n";
+constexpr int kMargin = 2;  // as the list's left and top margins
+
+bool ParseInt(const std::string& text, int low, int high, int& value) {
+    try {
+        std::size_t used = 0;
+        const int parsed = std::stoi(text, &used);
+        if (used != text.size() || parsed < low || parsed > high) {
+            return false;
+        }
+        value = parsed;
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+}  // namespace
+
+int RunRender(const Arguments& args) {
+    CProgramOptions options;
+    options.Load();
+    QString text = options.GetFontListText();
+    int size = static_cast<int>(options.GetFontListCharSize());
+    int quality = static_cast<int>(options.GetFontListRenderingOption());
+    std::string output;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--text" && hasValue) {
+            text = QString::fromStdString(args[++i]);
+        } else if (arg == "--size" && hasValue) {
+            if (!ParseInt(args[++i], 6, 300, size)) {
+                std::cerr << "quillmark-cli render: --size must be a number from 6 to 300\n";
+                return 2;
+            }
+        } else if (arg == "--quality" && hasValue) {
+            if (!ParseInt(args[++i], 0, 2, quality)) {
+                std::cerr << "quillmark-cli render: --quality must be 0, 1 or 2\n";
+                return 2;
+            }
+        } else if ((arg == "-o" || arg == "--output") && hasValue) {
+            output = args[++i];
+        } else if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        } else if (!arg.empty() && arg[0] == '-') {
+            std::cerr << "quillmark-cli render: unknown option " << arg << "\n" << kUsage;
+            return 2;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (output.empty() || files.empty()) {
+        std::cerr << kUsage;
+        return 2;
+    }
+
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "quillmark-cli";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+
+    const CFontItemSettings settings{false, size, quality};
+    std::vector<std::unique_ptr<CFontItem>> items;
+    qreal width = 1;
+    for (const auto& file : files) {
+        items.push_back(std::make_unique<CFontItem>(file, settings, nullptr));
+        const auto& item = *items.back();
+        if (item.GetStatus() != CFontItem::Loaded) {
+            std::cerr << file << ": " << Varnholt::StatusMessage(item.GetStatus()) << "\n";
+        }
+        width = std::max(width, PreviewLineWidth(item, text));
+    }
+    // One preview line a file, as high as the list's preview line.
+    const int lineHeight = size + 4;
+    QImage image(static_cast<int>(std::ceil(width)) + 2 * kMargin,
+                 lineHeight * static_cast<int>(items.size()), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const QRectF rect(kMargin, static_cast<qreal>(i) * lineHeight + kMargin,
+                          image.width() - kMargin, lineHeight - kMargin);
+        DrawPreviewLine(painter, rect, *items[i], text, Qt::black);
+    }
+    painter.end();
+    if (!image.save(QString::fromStdString(output), "PNG")) {
+        std::cerr << "quillmark-cli render: cannot write " << output << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace Quillmark::Cli

@@ -1,0 +1,201 @@
+#include "FontItem.h"
+
+#include <clocale>
+#include <cwctype>
+#include <locale.h>
+
+#include "FontInfoRows.h"
+
+namespace Quillmark {
+
+namespace {
+
+locale_t UnicodeLocale() {
+    static const locale_t locale = [] {
+        locale_t l = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        return l != static_cast<locale_t>(nullptr)
+                   ? l
+                   : ::newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+    }();
+    return locale;
+}
+
+int CompareText(const std::u16string& a, const std::u16string& b) {
+    const int c = a.compare(b);
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+std::u16string LowerCase(std::u16string_view text) {
+    std::u16string out(text);
+    const locale_t locale = UnicodeLocale();
+    for (char16_t& c : out) {
+        if (c < 0xD800 || c > 0xDFFF) {
+            c = static_cast<char16_t>(::towlower_l(static_cast<wint_t>(c), locale));
+        }
+    }
+    return out;
+}
+
+CFontItem::CFontItem(const std::filesystem::path& path, const CFontItemSettings& settings,
+                     Platform::IFontSystem* system)
+    : m_path(path), m_fileName(path.filename()), m_system(system) {
+    auto data = std::make_shared<Varnholt::COpenTypeData>();
+    m_status = data->LoadFile(m_path, m_fileSize);
+    m_data = std::move(data);
+    m_sizeText = std::to_string(m_fileSize / 1024) + "k";
+    if (m_status == Loaded) {
+        if (const auto* full = m_data->GetName(4)) {
+            m_name = *full;
+        } else if (const auto* family = m_data->GetName(1)) {
+            m_name = *family;
+        } else {
+            m_status = Corrupt;
+        }
+    }
+    if (m_status != Loaded) {
+        return;
+    }
+    std::lock_guard lock(m_mutex);
+    // Only sharing needs the desktop; asking whether the font is installed
+    // is put off until then.
+    if (!settings.autoInstall || !IsInstalled()) {
+        RegisterAs(settings.autoInstall ? Platform::kSharedFont : Platform::kPrivateFont);
+    }
+    m_previewFont.height = settings.previewHeight;
+    m_previewFont.quality = settings.renderingQuality;
+    m_previewFont.faceName = m_name.substr(0, kMaxFaceName);
+}
+
+CFontItem::~CFontItem() {
+    if (m_registered && m_resourceFlags == Platform::kSharedFont && m_system != nullptr) {
+        m_system->Unregister(m_path, m_resourceFlags);
+    }
+}
+
+// Private registration needs nothing of the desktop: the program draws every
+// font from its own file. Only shared fonts are handed to the font system.
+void CFontItem::RegisterAs(std::uint32_t flags) {
+    if (m_registered && m_resourceFlags == Platform::kSharedFont && m_system != nullptr) {
+        m_system->Unregister(m_path, m_resourceFlags);
+    }
+    m_resourceFlags = flags;
+    m_registered = true;
+    if (flags == Platform::kSharedFont && m_system != nullptr) {
+        m_system->Register(m_path, flags);
+    }
+}
+
+std::u16string CFontItem::GetDisplayName() const {
+    if (m_status == Loaded) {
+        return m_name;
+    }
+    return Varnholt::FromUtf8(Varnholt::StatusMessage(m_status));
+}
+
+bool CFontItem::IsUnder(const std::string& prefix) const {
+    return m_path.native().compare(0, prefix.size(), prefix) == 0;
+}
+
+bool CFontItem::IsInstalled() const {
+    int state = m_installed.load();
+    if (state < 0) {
+        state = m_system != nullptr && m_system->IsInstalledFolder(m_path.parent_path()) ? 1 : 0;
+        int unknown = -1;
+        m_installed.compare_exchange_strong(unknown, state);
+        state = m_installed.load();
+    }
+    return state == 1;
+}
+
+std::uint32_t CFontItem::GetResourceFlags() const {
+    std::lock_guard lock(m_mutex);
+    return m_resourceFlags;
+}
+
+bool CFontItem::IsTemporarilyPrivate() const {
+    std::lock_guard lock(m_mutex);
+    return m_temporarilyPrivate;
+}
+
+CPreviewFont CFontItem::GetPreviewFont() const {
+    std::lock_guard lock(m_mutex);
+    return m_previewFont;
+}
+
+void CFontItem::SetShared(bool share) {
+    if (m_status != Loaded || IsInstalled()) {
+        return;
+    }
+    std::lock_guard lock(m_mutex);
+    const std::uint32_t wanted = share ? Platform::kSharedFont : Platform::kPrivateFont;
+    if (m_registered && m_resourceFlags == wanted) {
+        return;
+    }
+    RegisterAs(wanted);
+}
+
+void CFontItem::MakeTemporarilyPrivate() {
+    if (GetResourceFlags() == Platform::kSharedFont && m_status == Loaded && !IsInstalled()) {
+        SetShared(false);
+        std::lock_guard lock(m_mutex);
+        m_temporarilyPrivate = true;
+    }
+}
+
+void CFontItem::RestoreSharing() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_temporarilyPrivate) {
+            return;
+        }
+        m_temporarilyPrivate = false;
+    }
+    SetShared(true);
+}
+
+void CFontItem::SetPreviewHeight(int height) {
+    std::lock_guard lock(m_mutex);
+    if (m_previewFont.IsValid()) {
+        m_previewFont.height = height;
+    }
+}
+
+void CFontItem::SetPreviewQuality(int quality) {
+    std::lock_guard lock(m_mutex);
+    if (m_previewFont.IsValid()) {
+        m_previewFont.quality = quality;
+    }
+}
+
+void CFontItem::SetSimilarity(const std::u16string& referencePath, int distance) {
+    std::lock_guard lock(m_mutex);
+    m_similarity.emplace(referencePath, distance);
+}
+
+int CFontItem::GetSimilarity(const std::u16string& referencePath) const {
+    std::lock_guard lock(m_mutex);
+    const auto it = m_similarity.find(referencePath);
+    return it == m_similarity.end() ? 0 : it->second;
+}
+
+const std::u16string& CFontItem::GetSortKey() const {
+    std::call_once(m_sortKeyOnce, [this] { m_sortKey = LowerCase(m_name); });
+    return m_sortKey;
+}
+
+int CFontItem::CompareByName(const CFontItem* first, const CFontItem* second) {
+    return CompareText(second->GetSortKey(), first->GetSortKey());
+}
+
+int CFontItem::CompareByFileName(const CFontItem* first, const CFontItem* second) {
+    return CompareText(LowerCase(Varnholt::FromUtf8(second->m_fileName.string())),
+                       LowerCase(Varnholt::FromUtf8(first->m_fileName.string())));
+}
+
+int CFontItem::CompareBySize(const CFontItem* first, const CFontItem* second) {
+    return first->m_fileSize < second->m_fileSize ? 1 : -1;
+}
+
+}  // namespace Quillmark

@@ -1,0 +1,142 @@
+#pragma once
+
+// One font file as the program knows it: where it is, its size, whether it
+// could be read, its parsed data, how its preview line is drawn and how it
+// is registered with the desktop. Items are created by the font manager,
+// which shares one item among every window that shows the same file.
+// Creating an item reads the file; nothing is loaded later.
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "FontSystem.h"
+#include "OpenTypeData.h"
+
+namespace Quillmark {
+
+// The options an item is made with.
+struct CFontItemSettings {
+    bool autoInstall = false;  // new fonts are shared with every application
+    int previewHeight = 24;  // FontListCharSize: the preview line's cell height, pixels
+    int renderingQuality = 0;  // FontListRenderingOption: 0 default, 1 grey, 2 subpixel
+};
+
+// What the preview line is drawn with: the item's own file at this cell
+// height (ascent plus descent, in pixels) and quality.
+struct CPreviewFont {
+    int height = 0;
+    int quality = 0;
+    std::u16string faceName;  // the name it was made for, at most 31 units
+    bool IsValid() const { return height > 0; }
+};
+
+class CFontItem {
+public:
+    enum Status : int {
+        NotLoaded = 0,
+        Loaded = 1,
+        CouldNotOpen = 2,
+        CouldNotRead = 3,
+        Corrupt = 4,
+        TooLarge = 5,
+    };
+    static constexpr std::size_t kMaxFaceName = 31;
+
+    // Reads the file. Never throws for a bad font file: see GetStatus().
+    // `system` (may be null) registers readable fonts that are not installed.
+    CFontItem(const std::filesystem::path& path, const CFontItemSettings& settings,
+              Platform::IFontSystem* system);
+    ~CFontItem();
+    CFontItem(const CFontItem&) = delete;
+    CFontItem& operator=(const CFontItem&) = delete;
+
+    std::shared_ptr<const Varnholt::COpenTypeData> GetData() const { return m_data; }
+    int GetStatus() const { return m_status; }
+    const std::filesystem::path& GetPath() const { return m_path; }
+    const std::filesystem::path& GetFileName() const { return m_fileName; }
+    const std::string& GetSizeText() const { return m_sizeText; }
+    std::uint32_t GetFileSize() const { return m_fileSize; }
+    CPreviewFont GetPreviewFont() const;
+    // The font's name: its full name (name ID 4) or, when it has none, its
+    // family name (ID 1); empty for a font that could not be read.
+    const std::u16string& GetName() const { return m_name; }
+    // The name shown for the font: its name when readable, else the
+    // status message.
+    std::u16string GetDisplayName() const;
+
+    bool IsPath(const std::filesystem::path& path) const { return m_path == path; }
+    // Whether the path begins with `prefix` (compared as text).
+    bool IsUnder(const std::string& prefix) const;
+
+    int AddUser() { return ++m_useCount; }
+    int RemoveUser() { return --m_useCount; }
+    int GetUseCount() const { return m_useCount.load(); }
+
+    bool IsInstalled() const;
+    bool IsDeleting() const { return m_deleting; }
+    std::uint32_t GetResourceFlags() const;
+    bool IsTemporarilyPrivate() const;
+
+    // Shares the font with other applications (true) or makes it private.
+    // Nothing happens for an installed font, a font already registered as
+    // asked, or a font that could not be read (it is never registered).
+    void SetShared(bool share);
+    void MakeTemporarilyPrivate();
+    void RestoreSharing();
+    void MarkInstalled() { m_installed = 1; }
+    void MarkDeleting() { m_deleting = true; }
+
+    // Re-creates the preview font at a new height or quality.
+    void SetPreviewHeight(int height);
+    void SetPreviewQuality(int quality);
+
+    // PANOSE distances to reference fonts: the first value for a reference stays.
+    void SetSimilarity(const std::u16string& referencePath, int distance);
+    int GetSimilarity(const std::u16string& referencePath) const;
+
+    // Orderings for sorting. Each compares the second item's key with the
+    // first's: positive when the first comes first in ascending order.
+    static int CompareByName(const CFontItem* first, const CFontItem* second);
+    static int CompareByFileName(const CFontItem* first, const CFontItem* second);
+    // 1 when the first is smaller, else -1: never equal.
+    static int CompareBySize(const CFontItem* first, const CFontItem* second);
+
+    // The lower-case form used by the name ordering.
+    const std::u16string& GetSortKey() const;
+
+private:
+    void RegisterAs(std::uint32_t flags);  // m_mutex held
+
+    const std::filesystem::path m_path;
+    const std::filesystem::path m_fileName;
+    Platform::IFontSystem* const m_system;
+    std::shared_ptr<const Varnholt::COpenTypeData> m_data;
+    std::uint32_t m_fileSize = 0;
+    std::string m_sizeText;
+    int m_status = NotLoaded;
+    std::u16string m_name;
+    std::atomic<int> m_useCount{1};
+    mutable std::atomic<int> m_installed{-1};  // -1 not yet asked, then 0 or 1
+    std::atomic<bool> m_deleting{false};
+
+    mutable std::mutex m_mutex;
+    // Guarded by m_mutex:
+    std::uint32_t m_resourceFlags = Platform::kSharedFont;
+    bool m_registered = false;
+    bool m_temporarilyPrivate = false;
+    CPreviewFont m_previewFont;
+    std::map<std::u16string, int> m_similarity;
+
+    mutable std::once_flag m_sortKeyOnce;
+    mutable std::u16string m_sortKey;
+};
+
+// Lower case as the name and file name orderings use it.
+std::u16string LowerCase(std::u16string_view text);
+
+}  // namespace Quillmark

@@ -1,0 +1,39 @@
+#pragma once
+
+// How a font file is made known to the desktop.
+
+#include <cstdint>
+#include <filesystem>
+
+namespace Quillmark::Platform {
+
+// Registration flags of a font item: shared with every application, or
+// private to Quillmark (which draws fonts from their files and needs no
+// registration of its own).
+inline constexpr std::uint32_t kSharedFont = 0;
+inline constexpr std::uint32_t kPrivateFont = 0x10;
+
+class IFontSystem {
+public:
+    virtual ~IFontSystem() = default;
+
+    // Whether fonts in `folder` are installed: it is the user's font folder
+    // or lies in a folder that fontconfig scans. Installed fonts are never
+    // registered or shared again.
+    virtual bool IsInstalledFolder(const std::filesystem::path& folder) = 0;
+
+    // Registers or unregisters a font with these flags. Shared fonts become
+    // visible to other applications; private registration needs nothing.
+    virtual void Register(const std::filesystem::path& file, std::uint32_t flags) = 0;
+    virtual void Unregister(const std::filesystem::path& file, std::uint32_t flags) = 0;
+};
+
+// A font system that registers nothing: for tools that only read fonts.
+class CNoFontSystem final : public IFontSystem {
+public:
+    bool IsInstalledFolder(const std::filesystem::path&) override { return false; }
+    void Register(const std::filesystem::path&, std::uint32_t) override {}
+    void Unregister(const std::filesystem::path&, std::uint32_t) override {}
+};
+
+}  // namespace Quillmark::Platform

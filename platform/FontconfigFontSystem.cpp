@@ -1,0 +1,285 @@
+#include "FontconfigFontSystem.h"
+
+#include <fcntl.h>
+#include <fontconfig/fontconfig.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+
+#include "Paths.h"
+
+extern char** environ;
+
+namespace Quillmark::Platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kLockName = ".lock";
+
+// A stable name for a file's link: its path's hash, then its name, so that
+// two files of one name from different folders do not collide.
+std::string LinkName(const fs::path& file) {
+    std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
+    for (const char c : file.native()) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    char prefix[17];
+    std::snprintf(prefix, sizeof prefix, "%016llx", static_cast<unsigned long long>(hash));
+    return std::string(prefix) + "-" + file.filename().string();
+}
+
+bool IsUnderOrEqual(const fs::path& path, const fs::path& folder) {
+    auto p = path.begin();
+    for (auto f = folder.begin(); f != folder.end(); ++f, ++p) {
+        if (f->empty()) {
+            continue;  // trailing separator
+        }
+        if (p == path.end() || *p != *f) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes a file next to its final name and moves it there.
+bool WriteAtomically(const fs::path& target, const std::string& text) {
+    std::error_code ec;
+    fs::create_directories(target.parent_path(), ec);
+    const fs::path temporary = target.string() + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << text;
+        out.flush();
+        if (!out) {
+            fs::remove(temporary, ec);
+            return false;
+        }
+    }
+    fs::rename(temporary, target, ec);
+    return !ec;
+}
+
+std::string XmlEscape(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+CFontconfigFontSystem::Places CFontconfigFontSystem::DefaultPlaces() {
+    return {DataFolder() / "shared-fonts", ConfigHome() / "fontconfig" / "conf.d" / "50-quillmark.conf",
+            UserFontsFolder()};
+}
+
+CFontconfigFontSystem::CFontconfigFontSystem(Places places) : m_places(std::move(places)) {
+    RemoveStaleFolders();
+}
+
+CFontconfigFontSystem::~CFontconfigFontSystem() {
+    std::unique_lock lock(m_mutex);
+    std::error_code ec;
+    for (const auto& [file, link] : m_links) {
+        fs::remove(link, ec);
+        m_dirty = true;
+    }
+    m_links.clear();
+    if (m_lockFd >= 0) {
+        fs::remove_all(ProcessFolder(), ec);
+        ::close(m_lockFd);
+        m_lockFd = -1;
+        m_dirty = true;
+    }
+    if (m_dirty) {
+        RunCache();
+    }
+}
+
+void CFontconfigFontSystem::RemoveStaleFolders() {
+    std::error_code ec;
+    bool removed = false;
+    for (const auto& entry : fs::directory_iterator(m_places.sharedRoot, ec)) {
+        if (!entry.is_directory(ec)) {
+            continue;
+        }
+        const int fd = ::open((entry.path() / kLockName).c_str(), O_RDWR | O_CLOEXEC);
+        if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);  // its process is alive
+            continue;
+        }
+        fs::remove_all(entry.path(), ec);
+        removed = true;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    if (removed) {
+        RunCache();
+    }
+}
+
+fs::path CFontconfigFontSystem::ProcessFolder() const {
+    return m_places.sharedRoot / std::to_string(::getpid());
+}
+
+bool CFontconfigFontSystem::EnsureProcessFolder() {
+    if (m_lockFd >= 0) {
+        return true;
+    }
+    std::error_code ec;
+    const fs::path folder = ProcessFolder();
+    fs::create_directories(folder, ec);
+    const int fd = ::open((folder / kLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_lockFd = fd;
+    return true;
+}
+
+bool CFontconfigFontSystem::EnsureIncludeFile() {
+    std::error_code ec;
+    if (fs::exists(m_places.includeFile, ec)) {
+        return true;
+    }
+    const std::string text =
+        "<?xml version=\"1.0\"?>\n"
+        "<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
+        "<!-- Written by Quillmark: the fonts it shares with other applications while it runs. -->\n"
+        "<fontconfig>\n"
+        "  <dir>" + XmlEscape(m_places.sharedRoot.string()) + "</dir>\n"
+        "</fontconfig>\n";
+    return WriteAtomically(m_places.includeFile, text);
+}
+
+bool CFontconfigFontSystem::IsInstalledFolder(const fs::path& folder) {
+    std::call_once(m_dirsOnce, [this] {
+        FcConfig* config = FcInitLoadConfig();
+        if (config == nullptr) {
+            return;
+        }
+        if (FcStrList* dirs = FcConfigGetFontDirs(config)) {
+            while (FcChar8* dir = FcStrListNext(dirs)) {
+                m_fontconfigDirs.emplace_back(reinterpret_cast<const char*>(dir));
+            }
+            FcStrListDone(dirs);
+        }
+        FcConfigDestroy(config);
+    });
+    const fs::path normal = folder.lexically_normal();
+    if (IsUnderOrEqual(normal, m_places.sharedRoot.lexically_normal())) {
+        return false;
+    }
+    if (IsUnderOrEqual(normal, m_places.userFontsFolder.lexically_normal())) {
+        return true;
+    }
+    for (const auto& dir : m_fontconfigDirs) {
+        if (!IsUnderOrEqual(dir, m_places.sharedRoot) && IsUnderOrEqual(normal, dir.lexically_normal())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CFontconfigFontSystem::Register(const fs::path& file, std::uint32_t flags) {
+    if (flags != kSharedFont) {
+        return;
+    }
+    std::unique_lock lock(m_mutex);
+    if (m_links.count(file) != 0 || !EnsureIncludeFile() || !EnsureProcessFolder()) {
+        return;
+    }
+    std::error_code ec;
+    const fs::path link = ProcessFolder() / LinkName(file);
+    fs::remove(link, ec);
+    fs::create_symlink(fs::absolute(file, ec), link, ec);
+    if (ec) {
+        return;
+    }
+    m_links.emplace(file, link);
+    ChangedLocked(lock);
+}
+
+void CFontconfigFontSystem::Unregister(const fs::path& file, std::uint32_t flags) {
+    if (flags != kSharedFont) {
+        return;
+    }
+    std::unique_lock lock(m_mutex);
+    const auto it = m_links.find(file);
+    if (it == m_links.end()) {
+        return;
+    }
+    std::error_code ec;
+    fs::remove(it->second, ec);
+    m_links.erase(it);
+    ChangedLocked(lock);
+}
+
+void CFontconfigFontSystem::ChangedLocked(std::unique_lock<std::mutex>& lock) {
+    m_dirty = true;
+    if (m_batchDepth == 0) {
+        m_dirty = false;
+        RunCache();
+    }
+    (void)lock;
+}
+
+void CFontconfigFontSystem::BeginBatch() {
+    std::lock_guard lock(m_mutex);
+    ++m_batchDepth;
+}
+
+void CFontconfigFontSystem::EndBatch() {
+    std::lock_guard lock(m_mutex);
+    if (--m_batchDepth == 0 && m_dirty) {
+        m_dirty = false;
+        RunCache();
+    }
+}
+
+int CFontconfigFontSystem::CacheRuns() const {
+    std::lock_guard lock(m_mutex);
+    return m_cacheRuns;
+}
+
+// Refreshes the cache of our folder. Never with -f: that waits seconds.
+void CFontconfigFontSystem::RunCache() {
+    ++m_cacheRuns;
+    std::error_code ec;
+    if (!fs::exists(m_places.sharedRoot, ec)) {
+        return;
+    }
+    const std::string folder = m_places.sharedRoot.string();
+    char program[] = "fc-cache";
+    std::vector<char*> argv = {program, const_cast<char*>(folder.c_str()), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, program, &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+}  // namespace Quillmark::Platform

@@ -1,0 +1,238 @@
+#include "ExactFont.h"
+
+#include <hb-ot.h>
+#include <hb.h>
+
+#include <QColor>
+#include <QHash>
+#include <QImage>
+#include <QPainter>
+#include <QRectF>
+#include <QtEndian>
+#include <list>
+#include <mutex>
+
+namespace Quillmark::Platform {
+
+struct CExactFontCache::Face {
+    QRawFont raw;
+    hb_font_t* font = nullptr;
+    qreal ascent = 0;
+    qreal descent = 0;
+
+    ~Face() {
+        if (font != nullptr) {
+            hb_font_destroy(font);
+        }
+    }
+};
+
+struct CExactFontCache::Cache {
+    std::mutex mutex;
+    // Most recently used first.
+    std::list<std::pair<QString, std::shared_ptr<Face>>> faces;
+    QHash<QString, std::list<std::pair<QString, std::shared_ptr<Face>>>::iterator> index;
+};
+
+namespace {
+
+// HarfBuzz reads the tables from the raw font, so the file is read once.
+hb_blob_t* ReferenceTable(hb_face_t*, hb_tag_t tag, void* userData) {
+    const auto* raw = static_cast<const QRawFont*>(userData);
+    const char name[4] = {char(tag >> 24), char(tag >> 16), char(tag >> 8), char(tag)};
+    auto* bytes = new QByteArray(raw->fontTable(name));
+    return hb_blob_create(bytes->constData(), static_cast<unsigned int>(bytes->size()),
+                          HB_MEMORY_MODE_READONLY, bytes,
+                          [](void* data) { delete static_cast<QByteArray*>(data); });
+}
+
+QString Key(const QString& path, int cellHeight) {
+    return path + QLatin1Char('\n') + QString::number(cellHeight);
+}
+
+}  // namespace
+
+QString SymbolText(const QString& text) {
+    QString mapped = text;
+    for (QChar& c : mapped) {
+        if (c.unicode() >= 0x20 && c.unicode() <= 0xFF) {
+            c = QChar(static_cast<char16_t>(0xF000 + c.unicode()));
+        }
+    }
+    return mapped;
+}
+
+CExactFontCache::CExactFontCache(int capacity)
+    : m_cache(std::make_unique<Cache>()), m_capacity(capacity) {}
+
+CExactFontCache::~CExactFontCache() = default;
+
+CExactFontCache& CExactFontCache::Instance() {
+    static CExactFontCache cache;
+    return cache;
+}
+
+int CExactFontCache::Size() const {
+    std::lock_guard lock(m_cache->mutex);
+    return static_cast<int>(m_cache->faces.size());
+}
+
+void CExactFontCache::Clear() {
+    std::lock_guard lock(m_cache->mutex);
+    m_cache->faces.clear();
+    m_cache->index.clear();
+}
+
+std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& path, int cellHeight) {
+    const QString key = Key(path, cellHeight);
+    {
+        std::lock_guard lock(m_cache->mutex);
+        if (const auto it = m_cache->index.find(key); it != m_cache->index.end()) {
+            m_cache->faces.splice(m_cache->faces.begin(), m_cache->faces, it.value());
+            return m_cache->faces.front().second;
+        }
+    }
+
+    auto face = std::make_shared<Face>();
+    face->raw.loadFromFile(path, cellHeight, QFont::PreferDefaultHinting);
+    if (!face->raw.isValid()) {
+        return nullptr;
+    }
+    // The cell height is the font's Windows ascent plus descent, as the
+    // desktop's font heights count it; the em is scaled to fit.
+    const QByteArray os2 = face->raw.fontTable("OS/2");
+    const qreal upem = face->raw.unitsPerEm();
+    qreal cellUnits = 0;
+    qreal ascentUnits = 0;
+    if (os2.size() >= 78) {
+        ascentUnits = qFromBigEndian<quint16>(os2.constData() + 74);
+        cellUnits = ascentUnits + qFromBigEndian<quint16>(os2.constData() + 76);
+    }
+    if (cellUnits <= 0) {
+        const qreal ascent = face->raw.ascent();
+        const qreal total = ascent + face->raw.descent();
+        ascentUnits = total > 0 ? ascent / total : 0.8;
+        cellUnits = 1;
+    } else {
+        ascentUnits /= cellUnits;
+        cellUnits = cellUnits / upem;
+    }
+    const qreal em = cellHeight / (cellUnits > 0 ? cellUnits : 1);
+    face->raw.setPixelSize(em);
+    face->ascent = cellHeight * ascentUnits;
+    face->descent = cellHeight - face->ascent;
+
+    hb_face_t* hbFace = hb_face_create_for_tables(ReferenceTable, &face->raw, nullptr);
+    hb_face_set_upem(hbFace, static_cast<unsigned int>(upem));
+    face->font = hb_font_create(hbFace);
+    hb_face_destroy(hbFace);
+    const int scale = static_cast<int>(em * 64);
+    hb_font_set_scale(face->font, scale, scale);
+
+    std::lock_guard lock(m_cache->mutex);
+    m_cache->faces.emplace_front(key, face);
+    m_cache->index.insert(key, m_cache->faces.begin());
+    while (static_cast<int>(m_cache->faces.size()) > m_capacity) {
+        m_cache->index.remove(m_cache->faces.back().first);
+        m_cache->faces.pop_back();
+    }
+    return face;
+}
+
+CShapedLine CExactFontCache::Shape(const QString& path, const CTextLook& look, const QString& text) {
+    CShapedLine line;
+    const auto face = FaceFor(path, look.cellHeight);
+    if (face == nullptr) {
+        return line;
+    }
+    const QString shaped = look.symbolFont ? SymbolText(text) : text;
+    hb_buffer_t* buffer = hb_buffer_create();
+    hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(shaped.utf16()),
+                        static_cast<int>(shaped.size()), 0, static_cast<int>(shaped.size()));
+    hb_buffer_guess_segment_properties(buffer);
+    hb_shape(face->font, buffer, nullptr, 0);
+
+    unsigned int count = 0;
+    const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
+    const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
+    QList<quint32> glyphs;
+    QList<QPointF> points;
+    glyphs.reserve(count);
+    points.reserve(count);
+    qreal x = 0;
+    qreal y = 0;
+    for (unsigned int i = 0; i < count; ++i) {
+        glyphs.append(infos[i].codepoint);
+        points.append(QPointF(x + positions[i].x_offset / 64.0, y - positions[i].y_offset / 64.0));
+        x += positions[i].x_advance / 64.0;
+        y -= positions[i].y_advance / 64.0;
+    }
+    hb_buffer_destroy(buffer);
+
+    line.run.setRawFont(face->raw);
+    line.run.setGlyphIndexes(glyphs);
+    line.run.setPositions(points);
+    line.width = x;
+    line.ascent = face->ascent;
+    line.descent = face->descent;
+    return line;
+}
+
+bool CExactFontCache::DrawLine(QPainter& painter, const QRectF& rect, const QString& path,
+                               const CTextLook& look, const QString& text, const QColor& color) {
+    CShapedLine line = Shape(path, look, text);
+    if (!line.IsValid()) {
+        return false;
+    }
+    if (line.width > rect.width() && !text.isEmpty()) {
+        // Cut the text at the longest prefix that fits with an ellipsis.
+        const QString ellipsis = QStringLiteral("...");
+        qsizetype low = 0;
+        qsizetype high = text.size();
+        CShapedLine best = Shape(path, look, ellipsis);
+        while (low < high) {
+            qsizetype middle = (low + high + 1) / 2;
+            if (middle < text.size() && text.at(middle).isLowSurrogate()) {
+                --middle;
+            }
+            if (middle <= low) {
+                break;
+            }
+            CShapedLine candidate = Shape(path, look, text.left(middle) + ellipsis);
+            if (candidate.width <= rect.width()) {
+                low = middle;
+                best = std::move(candidate);
+            } else {
+                high = middle - 1;
+            }
+        }
+        line = std::move(best);
+    }
+
+    const QPointF origin(rect.left(), rect.top() + (rect.height() - look.cellHeight) / 2 + line.ascent);
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.setPen(color);
+    if (look.quality == 1) {
+        // Grey-scale antialiasing: glyphs drawn on a transparent layer never
+        // get subpixel coverage.
+        const QRect area = rect.toAlignedRect();
+        QImage layer(area.size() * painter.device()->devicePixelRatio(),
+                     QImage::Format_ARGB32_Premultiplied);
+        layer.setDevicePixelRatio(painter.device()->devicePixelRatio());
+        layer.fill(Qt::transparent);
+        QPainter layerPainter(&layer);
+        layerPainter.setRenderHint(QPainter::TextAntialiasing, true);
+        layerPainter.setPen(color);
+        layerPainter.drawGlyphRun(origin - area.topLeft(), line.run);
+        layerPainter.end();
+        painter.drawImage(area.topLeft(), layer);
+    } else {
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        painter.drawGlyphRun(origin, line.run);
+    }
+    painter.restore();
+    return true;
+}
+
+}  // namespace Quillmark::Platform

@@ -1,0 +1,72 @@
+#pragma once
+
+// Text drawn from a font file itself, never from a font looked up by name:
+// two files that share a name are each drawn in their own design. The file
+// is opened as a QRawFont and the text shaped by HarfBuzz into a QGlyphRun.
+//
+// Only the fonts being drawn are kept open, in a cache of bounded size.
+
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QString>
+#include <memory>
+
+class QPainter;
+class QRectF;
+class QColor;
+
+namespace Quillmark::Platform {
+
+// How a line of text is drawn: a cell height (ascent plus descent, in
+// pixels, as the desktop's font heights are given) and a quality.
+struct CTextLook {
+    int cellHeight = 24;
+    int quality = 0;  // 0 desktop default, 1 grey-scale antialiasing, 2 subpixel antialiasing
+    bool symbolFont = false;  // map U+0020..U+00FF to the font's U+F020..U+F0FF
+};
+
+struct CShapedLine {
+    QGlyphRun run;  // positions relative to the baseline origin
+    qreal width = 0;
+    qreal ascent = 0;  // of the cell, pixels
+    qreal descent = 0;
+    bool IsValid() const { return run.rawFont().isValid(); }
+};
+
+class CExactFontCache {
+public:
+    explicit CExactFontCache(int capacity = 64);
+    ~CExactFontCache();
+    CExactFontCache(const CExactFontCache&) = delete;
+    CExactFontCache& operator=(const CExactFontCache&) = delete;
+
+    // The process's cache, for the thread that draws (the user-interface thread).
+    static CExactFontCache& Instance();
+
+    // Shapes the text with the font of `path`; an invalid line when the file
+    // cannot be opened as a font.
+    CShapedLine Shape(const QString& path, const CTextLook& look, const QString& text);
+
+    // Draws one line in `rect`, vertically centred, left-aligned, cut with an
+    // ellipsis when it is wider than the rectangle. Returns false when the
+    // font cannot be drawn.
+    bool DrawLine(QPainter& painter, const QRectF& rect, const QString& path,
+                  const CTextLook& look, const QString& text, const QColor& color);
+
+    int Size() const;
+    int Capacity() const { return m_capacity; }
+    void Clear();
+
+private:
+    struct Face;
+    std::shared_ptr<Face> FaceFor(const QString& path, int cellHeight);
+
+    struct Cache;
+    std::unique_ptr<Cache> m_cache;
+    int m_capacity;
+};
+
+// Maps the text for a font with a Windows Symbol map.
+QString SymbolText(const QString& text);
+
+}  // namespace Quillmark::Platform
