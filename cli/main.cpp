@@ -12,6 +12,7 @@ constexpr const char* kUsage =
     "\n"
     "commands:\n"
     "  info [--json] FILE...   what the font reader finds in each file\n"
+    "  scan [--json] DIR       read the fonts of a folder as the font list does\n"
     "  render [--text T] [--size PX] [--quality 0|1|2] -o OUT.png FILE...\n"
     "                          each file's preview line, as the font list draws it\n";
 
@@ -28,8 +29,11 @@ int main(int argc, char** argv) {
     if (command == "info") {
         return Quillmark::Cli::RunInfo(args);
     }
+    if (command == "scan") {
+        return Quillmark::Cli::RunScan(args);
+    }
     if (command == "render") {
-        return Quillmark::Cli::RunRender(args);
+        return Quillmark::Cli::ExecRender(argc, argv);
     }
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << kUsage;

@@ -8,7 +8,7 @@ function(quillmark_warnings target)
     endif()
 endfunction()
 
-# quillmark_add_test(NAME SOURCES ... LIBS ... [NO_GTEST_MAIN] [LABELS ...] [ENVIRONMENT ...])
+# quillmark_add_test(NAME SOURCES ... LIBS ... [NO_GTEST_MAIN] [LABELS label] [ENVIRONMENT var=value])
 function(quillmark_add_test name)
     cmake_parse_arguments(ARG "NO_GTEST_MAIN" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -17,9 +17,12 @@ function(quillmark_add_test name)
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()
     quillmark_warnings(${name})
-    gtest_discover_tests(${name}
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${ARG_ENVIRONMENT}")
+    # One label a test: discovered tests lose the separators of a list.
+    set(properties LABELS "${ARG_LABELS}")
+    if(ARG_ENVIRONMENT)
+        list(APPEND properties ENVIRONMENT "${ARG_ENVIRONMENT}")
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
 # quillmark_add_fuzzer(NAME SOURCES ... LIBS ... CORPUS dir)

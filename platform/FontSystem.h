@@ -26,6 +26,27 @@ public:
     // visible to other applications; private registration needs nothing.
     virtual void Register(const std::filesystem::path& file, std::uint32_t flags) = 0;
     virtual void Unregister(const std::filesystem::path& file, std::uint32_t flags) = 0;
+
+    // Changes between Begin and the matching End reach other applications
+    // together, at the end.
+    virtual void BeginBatch() {}
+    virtual void EndBatch() {}
+};
+
+// Opens a batch of a font system (which may be null) for its lifetime.
+class CFontSystemBatch {
+public:
+    explicit CFontSystemBatch(IFontSystem* system) : m_system(system) {
+        if (m_system != nullptr) m_system->BeginBatch();
+    }
+    ~CFontSystemBatch() {
+        if (m_system != nullptr) m_system->EndBatch();
+    }
+    CFontSystemBatch(const CFontSystemBatch&) = delete;
+    CFontSystemBatch& operator=(const CFontSystemBatch&) = delete;
+
+private:
+    IFontSystem* m_system;
 };
 
 // A font system that registers nothing: for tools that only read fonts.

@@ -42,8 +42,8 @@ public:
     void Unregister(const std::filesystem::path& file, std::uint32_t flags) override;
 
     // Changes between Begin and the matching End run fc-cache once, at the end.
-    void BeginBatch();
-    void EndBatch();
+    void BeginBatch() override;
+    void EndBatch() override;
 
     // How many times fc-cache ran (for tests and benchmarks).
     int CacheRuns() const;
@@ -67,22 +67,6 @@ private:
     int m_batchDepth = 0;
     bool m_dirty = false;
     int m_cacheRuns = 0;
-};
-
-// Opens a batch for its lifetime.
-class CSharingBatch {
-public:
-    explicit CSharingBatch(CFontconfigFontSystem* system) : m_system(system) {
-        if (m_system != nullptr) m_system->BeginBatch();
-    }
-    ~CSharingBatch() {
-        if (m_system != nullptr) m_system->EndBatch();
-    }
-    CSharingBatch(const CSharingBatch&) = delete;
-    CSharingBatch& operator=(const CSharingBatch&) = delete;
-
-private:
-    CFontconfigFontSystem* m_system;
 };
 
 }  // namespace Quillmark::Platform

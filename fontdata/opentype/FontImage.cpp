@@ -26,6 +26,29 @@ std::uint32_t ClampSize(off_t size) {
     return static_cast<std::uint64_t>(size) > max ? max : static_cast<std::uint32_t>(size);
 }
 
+// Spare buffers of this thread; small ones only, a few of them.
+constexpr std::size_t kSpareBuffers = 8;
+constexpr std::uint64_t kLargestSpare = 1 << 20;
+thread_local std::vector<CFileImage::Buffer> t_spare;
+
+CFileImage::Buffer TakeBuffer(std::uint64_t size) {
+    for (auto it = t_spare.begin(); it != t_spare.end(); ++it) {
+        if (it->capacity >= size) {
+            CFileImage::Buffer buffer = std::move(*it);
+            t_spare.erase(it);
+            return buffer;
+        }
+    }
+    // Uninitialised: every byte is read from the file before it is used.
+    return {std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]), size};
+}
+
+void GiveBack(CFileImage::Buffer buffer) {
+    if (buffer.capacity <= kLargestSpare && t_spare.size() < kSpareBuffers) {
+        t_spare.push_back(std::move(buffer));
+    }
+}
+
 int OpenRegularFile(const std::filesystem::path& path, std::uint32_t& size) {
     // O_NONBLOCK: a FIFO named like a font must not hang the reader.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -62,6 +85,9 @@ CFileImage::~CFileImage() {
     if (m_fd >= 0) {
         ::close(m_fd);
     }
+    for (auto& segment : m_segments) {
+        GiveBack(std::move(segment.buffer));
+    }
 }
 
 bool CFileImage::Open(const std::filesystem::path& path) {
@@ -70,12 +96,13 @@ bool CFileImage::Open(const std::filesystem::path& path) {
 }
 
 const CFileImage::Segment& CFileImage::Read(std::uint64_t offset, std::uint64_t length) {
-    auto segment = std::make_unique<Segment>();
-    segment->start = offset;
-    segment->bytes.resize(length);
+    Segment segment;
+    segment.start = offset;
+    segment.size = length;
+    segment.buffer = TakeBuffer(length);
     std::uint64_t done = 0;
     while (done < length) {
-        const ssize_t n = ::pread(m_fd, segment->bytes.data() + done, length - done,
+        const ssize_t n = ::pread(m_fd, segment.buffer.bytes.get() + done, length - done,
                                   static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) {
             continue;
@@ -83,12 +110,13 @@ const CFileImage::Segment& CFileImage::Read(std::uint64_t offset, std::uint64_t 
         if (n <= 0) {
             // The file is shorter than its measured size, or failed: the
             // whole-file read would have come short.
+            GiveBack(std::move(segment.buffer));
             throw COpenTypeException(COpenTypeException::CouldNotRead);
         }
         done += static_cast<std::uint64_t>(n);
     }
     m_segments.push_back(std::move(segment));
-    return *m_segments.back();
+    return m_segments.back();
 }
 
 const std::uint8_t* CFileImage::Bytes(std::uint64_t offset, std::uint64_t length) {
@@ -96,8 +124,8 @@ const std::uint8_t* CFileImage::Bytes(std::uint64_t offset, std::uint64_t length
         return nullptr;
     }
     for (const auto& segment : m_segments) {
-        if (offset >= segment->start && offset + length <= segment->start + segment->bytes.size()) {
-            return segment->bytes.data() + (offset - segment->start);
+        if (offset >= segment.start && offset + length <= segment.start + segment.size) {
+            return segment.buffer.bytes.get() + (offset - segment.start);
         }
     }
     if (length == 0) {
@@ -106,7 +134,7 @@ const std::uint8_t* CFileImage::Bytes(std::uint64_t offset, std::uint64_t length
     }
     const std::uint64_t want = std::min<std::uint64_t>(std::max(length, kMinimumRead),
                                                        Size() - offset);
-    return Read(offset, want).bytes.data();
+    return Read(offset, want).buffer.bytes.get();
 }
 
 void CFileImage::Prefetch(std::uint64_t offset, std::uint64_t length) {
@@ -118,7 +146,7 @@ void CFileImage::Prefetch(std::uint64_t offset, std::uint64_t length) {
         return;
     }
     for (const auto& segment : m_segments) {
-        if (offset >= segment->start && offset + length <= segment->start + segment->bytes.size()) {
+        if (offset >= segment.start && offset + length <= segment.start + segment.size) {
             return;
         }
     }

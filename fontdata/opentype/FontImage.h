@@ -75,17 +75,25 @@ public:
     const std::uint8_t* Bytes(std::uint64_t offset, std::uint64_t length) override;
     void Prefetch(std::uint64_t offset, std::uint64_t length) override;
 
+    // Bytes read from the file. Buffers are handed back to a small pool of
+    // the thread when the image ends, since a folder load reads thousands
+    // of images one after another on each thread.
+    struct Buffer {
+        std::unique_ptr<std::uint8_t[]> bytes;
+        std::uint64_t capacity = 0;
+    };
+
 private:
     struct Segment {
         std::uint64_t start = 0;
-        std::vector<std::uint8_t> bytes;
+        std::uint64_t size = 0;
+        Buffer buffer;  // never moves its bytes, so pointers into it stay valid
     };
     const Segment& Read(std::uint64_t offset, std::uint64_t length);
 
     int m_fd = -1;
     std::uint32_t m_fileSize = 0;
-    // Segments are never moved once read, so pointers into them stay valid.
-    std::vector<std::unique_ptr<Segment>> m_segments;
+    std::vector<Segment> m_segments;
 };
 
 // The size of a file as the font item measures it: opened for reading, its

@@ -11,9 +11,10 @@ using namespace OpenTypeFontData;
 namespace {
 // Files up to this size are read whole, in one call.
 constexpr std::uint32_t kReadWholeBelow = 16 * 1024;
-// A table's declared length is only a hint for reading ahead; a larger one
-// is read as its structures ask for it.
-constexpr std::uint32_t kLargestPrefetch = 4 * 1024 * 1024;
+// A table's declared length is only a hint for reading ahead: the first
+// part of a table holds what is read (the cmap's first subtables, the
+// naming table's records); the rest is read as its structures ask for it.
+constexpr std::uint32_t kLargestPrefetch = 16 * 1024;
 
 [[noreturn]] void Fail(int code) { throw COpenTypeException(code); }
 }  // namespace

@@ -95,7 +95,7 @@ TEST_F(FontSharingTest, ABatchRefreshesTheCacheOnce) {
     std::vector<std::unique_ptr<CFontItem>> items;
     const int before = system.CacheRuns();
     {
-        Platform::CSharingBatch batch(&system);
+        Platform::CFontSystemBatch batch(&system);
         for (const char* name : {"twin-a.ttf", "twin-b.ttf", "twin-bold.ttf", "symbol.ttf"}) {
             items.push_back(std::make_unique<CFontItem>(m_fonts / name, m_settings, &system));
         }
@@ -104,7 +104,7 @@ TEST_F(FontSharingTest, ABatchRefreshesTheCacheOnce) {
     EXPECT_EQ(system.CacheRuns(), before + 1);
     EXPECT_TRUE(Listed("Quillmark Symbol"));
     {
-        Platform::CSharingBatch batch(&system);
+        Platform::CFontSystemBatch batch(&system);
         items.clear();
     }
     EXPECT_EQ(system.CacheRuns(), before + 2);

@@ -1,0 +1,40 @@
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <vector>
+
+#include "Commands.h"
+
+namespace Quillmark::Cli {
+
+// The helper is found beside this program (the build tree) or in the
+// installed libexec folder.
+int ExecRender(int argc, char** argv) {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::vector<std::filesystem::path> candidates;
+    if (!ec) {
+        candidates.push_back(self.parent_path() / "quillmark-render");
+        candidates.push_back(self.parent_path().parent_path() / QUILLMARK_LIBEXEC_RELATIVE / "quillmark-render");
+    }
+    std::vector<char*> args;
+    args.push_back(const_cast<char*>("quillmark-render"));
+    for (int i = 2; i < argc; ++i) {
+        args.push_back(argv[i]);
+    }
+    args.push_back(nullptr);
+    for (const auto& candidate : candidates) {
+        if (::access(candidate.c_str(), X_OK) == 0) {
+            ::execv(candidate.c_str(), args.data());
+            std::cerr << "quillmark-cli: cannot run " << candidate << ": " << std::strerror(errno) << "\n";
+            return 1;
+        }
+    }
+    std::cerr << "quillmark-cli: the drawing helper quillmark-render is not installed\n";
+    return 1;
+}
+
+}  // namespace Quillmark::Cli

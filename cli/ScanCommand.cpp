@@ -1,0 +1,134 @@
+// quillmark-cli scan [--json] DIR
+//
+// Reads the fonts of a folder as the font list does: the same enumeration,
+// worker threads and font manager; a progress bar on a terminal; Ctrl+C
+// cancels and keeps what was read.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "Commands.h"
+#include "FolderLoad.h"
+#include "FontInfoRows.h"
+#include "FontManager.h"
+#include "Json.h"
+
+namespace Quillmark::Cli {
+
+namespace {
+
+std::atomic<CFolderLoad*> g_load{nullptr};
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void CancelOnInterrupt(int) {
+    g_interrupted.store(true);
+    if (CFolderLoad* load = g_load.load()) {
+        load->Cancel();
+    }
+}
+
+void ShowProgress(std::size_t done, std::size_t total) {
+    constexpr int kWidth = 30;
+    const int filled = total == 0 ? kWidth : static_cast<int>(kWidth * done / total);
+    std::fprintf(stderr, "\r[%.*s%*s] Reading font %zu of %zu.", filled,
+                 "##############################", kWidth - filled, "", done, total);
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+int RunScan(const Arguments& args) {
+    bool json = false;
+    std::string folder;
+    for (const auto& arg : args) {
+        if (arg == "--json") {
+            json = true;
+        } else if (arg == "--help" || arg == "-h") {
+            std::cout << "usage: quillmark-cli scan [--json] DIR\n";
+            return 0;
+        } else if (folder.empty()) {
+            folder = arg;
+        } else {
+            std::cerr << "usage: quillmark-cli scan [--json] DIR\n";
+            return 2;
+        }
+    }
+    // Ctrl+C from here on cancels the scan the way the dialog's Cancel does.
+    struct sigaction action {};
+    action.sa_handler = CancelOnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+
+    std::error_code ec;
+    if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
+        std::cerr << "quillmark-cli scan: " << (folder.empty() ? "no folder given" : folder + " is not a folder")
+                  << "\nusage: quillmark-cli scan [--json] DIR\n";
+        return 2;
+    }
+
+    // A scan only reads: nothing is shared with other applications.
+    CFontManager manager(nullptr, nullptr);
+    CFolderLoad load(manager, CFolderLoad::Enumerate(folder));
+    std::FILE* statusOut = json ? stderr : stdout;
+    if (load.Total() == 0) {
+        std::fprintf(statusOut, "%s\n%s\n", CFolderLoad::NoFontsText().c_str(),
+                     CFolderLoad::DisplayedText(0).c_str());
+        return 0;
+    }
+
+    g_load = &load;
+    if (g_interrupted.load()) {
+        load.Cancel();
+    }
+
+    const bool progress = ::isatty(STDERR_FILENO) != 0;
+    load.Start();
+    while (!load.WaitFor(std::chrono::milliseconds(50))) {
+        if (progress) {
+            ShowProgress(load.Done(), load.Total());
+        }
+    }
+    load.Wait();
+    g_load = nullptr;
+    if (progress) {
+        ShowProgress(load.Done(), load.Total());
+        std::fputc('\n', stderr);
+    }
+
+    const std::vector<CFolderLoadRow> rows = load.TakeRows();
+    std::string out;
+    for (const auto& row : rows) {
+        const CFontItem& item = *row.item;
+        if (json) {
+            CJsonLine line;
+            line.Begin()
+                .Key("path").String(std::string_view(item.GetPath().string()))
+                .Key("fileName").String(std::string_view(item.GetFileName().string()))
+                .Key("status").Number(item.GetStatus())
+                .Key("displayName").String(std::u16string_view(row.displayName))
+                .Key("sizeText").String(std::string_view(item.GetSizeText()))
+                .End();
+            out += line.Text();
+        } else {
+            out += Varnholt::ToUtf8(row.displayName) + "\t" + item.GetFileName().string() + "\t" +
+                   item.GetSizeText();
+        }
+        out += '\n';
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fprintf(statusOut, "%s\n%s\n",
+                 CFolderLoad::ReadText(rows.size(), load.ElapsedSeconds(), load.IsCanceled()).c_str(),
+                 CFolderLoad::DisplayedText(rows.size()).c_str());
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // The items die with the process: giving back thousands of uses one by
+    // one would only cost time.
+    std::_Exit(std::ferror(stdout) ? 1 : 0);
+}
+
+}  // namespace Quillmark::Cli

@@ -1,0 +1,149 @@
+#include "FolderLoad.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+namespace Quillmark {
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr std::size_t kFilesPerThread = 50;
+
+bool HasExtension(const fs::path& path, const char* extension) {
+    const std::string ext = path.extension().string();
+    if (ext.size() != 4) {
+        return false;
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (std::tolower(static_cast<unsigned char>(ext[i])) != extension[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+}  // namespace
+
+CFolderLoad::Plan CFolderLoad::PlanFor(std::size_t files, unsigned processors) {
+    Plan plan;
+    const std::size_t byFiles = files / kFilesPerThread;
+    plan.threads = static_cast<unsigned>(
+        std::max<std::size_t>(1, std::min<std::size_t>(byFiles, std::max(1u, processors))));
+    plan.chunk = files / plan.threads + 1;
+    return plan;
+}
+
+std::vector<fs::path> CFolderLoad::Enumerate(const fs::path& folder) {
+    std::set<std::string> found;  // ordinal order, no duplicates
+    for (const char* extension : {".ttf", ".otf"}) {
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code typeError;
+            if (HasExtension(it->path(), extension) && !it->is_directory(typeError)) {
+                found.insert((folder / it->path().filename()).string());
+            }
+        }
+    }
+    return {found.begin(), found.end()};
+}
+
+CFolderLoad::CFolderLoad(CFontManager& manager, std::vector<fs::path> paths,
+                         Platform::IFontSystem* system, unsigned processors)
+    : m_manager(manager),
+      m_system(system),
+      m_paths(std::move(paths)),
+      m_plan(PlanFor(m_paths.size(), processors)) {}
+
+CFolderLoad::~CFolderLoad() {
+    Cancel();
+    Wait();
+    for (auto& chunk : m_results) {
+        for (const auto& row : chunk) {
+            m_manager.Release(row.item);
+        }
+    }
+}
+
+void CFolderLoad::Start() {
+    m_started = std::chrono::steady_clock::now();
+    if (m_paths.empty()) {
+        return;
+    }
+    if (m_system != nullptr) {
+        // Fonts shared while loading reach other applications once, at the end.
+        m_system->BeginBatch();
+        m_batchOpen = true;
+    }
+    const std::size_t chunks = (m_paths.size() + m_plan.chunk - 1) / m_plan.chunk;
+    m_results.resize(chunks);
+    m_workers.reserve(chunks);
+    for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
+        m_workers.emplace_back(&CFolderLoad::Work, this, chunk);
+    }
+}
+
+void CFolderLoad::Work(std::size_t chunk) {
+    const std::size_t first = chunk * m_plan.chunk;
+    const std::size_t last = std::min(m_paths.size(), first + m_plan.chunk);
+    auto& rows = m_results[chunk];
+    rows.reserve(last - first);
+    for (std::size_t i = first; i < last && !IsCanceled(); ++i) {
+        CFontItem* item = m_manager.Acquire(m_paths[i]);
+        rows.push_back({item, item->GetDisplayName()});
+        m_done.fetch_add(1, std::memory_order_relaxed);
+    }
+    {
+        std::lock_guard lock(m_finishMutex);
+        m_finishedThreads.fetch_add(1);
+    }
+    m_finishedChanged.notify_all();
+}
+
+bool CFolderLoad::WaitFor(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(m_finishMutex);
+    return m_finishedChanged.wait_for(lock, timeout, [this] { return Finished(); });
+}
+
+void CFolderLoad::Wait() {
+    if (m_joined) {
+        return;
+    }
+    for (auto& worker : m_workers) {
+        worker.join();
+    }
+    m_joined = true;
+    m_elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_started).count();
+    if (m_batchOpen) {
+        m_batchOpen = false;
+        m_system->EndBatch();
+    }
+}
+
+std::vector<CFolderLoadRow> CFolderLoad::TakeRows() {
+    Wait();
+    std::vector<CFolderLoadRow> rows;
+    for (auto& chunk : m_results) {
+        std::move(chunk.begin(), chunk.end(), std::back_inserter(rows));
+        chunk.clear();
+    }
+    return rows;
+}
+
+std::string CFolderLoad::NoFontsText() { return "No fonts to display"; }
+
+std::string CFolderLoad::ReadText(std::size_t fonts, double seconds, bool canceled) {
+    char text[128];
+    if (canceled) {
+        std::snprintf(text, sizeof text, "%zu fonts read, font information scan was canceled", fonts);
+    } else {
+        std::snprintf(text, sizeof text, "%zu fonts read in %4.2f seconds", fonts, seconds);
+    }
+    return text;
+}
+
+std::string CFolderLoad::DisplayedText(std::size_t rows) {
+    return std::to_string(rows) + " fonts displayed";
+}
+
+}  // namespace Quillmark

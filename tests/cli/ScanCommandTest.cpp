@@ -1,0 +1,124 @@
+// quillmark-cli scan as a user runs it, Ctrl+C included.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "FontBuilder.h"
+
+using namespace QuillmarkTest;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+    double secondsAfterInterrupt = 0;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the CLI; with `interruptAfter` set, sends SIGINT that long after the start.
+CRun RunCli(const std::vector<std::string>& args, const fs::path& work,
+         std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(-1)) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::freopen((work / "out.txt").c_str(), "w", stdout);
+        std::freopen((work / "err.txt").c_str(), "w", stderr);
+        std::vector<char*> argv{const_cast<char*>(QUILLMARK_CLI)};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(QUILLMARK_CLI, argv.data());
+        ::_exit(127);
+    }
+    CRun run;
+    std::chrono::steady_clock::time_point interrupted;
+    if (interruptAfter.count() >= 0) {
+        std::this_thread::sleep_for(interruptAfter);
+        interrupted = std::chrono::steady_clock::now();
+        ::kill(pid, SIGINT);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (interruptAfter.count() >= 0) {
+        run.secondsAfterInterrupt =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - interrupted).count();
+    }
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    run.out = Slurp(work / "out.txt");
+    run.err = Slurp(work / "err.txt");
+    return run;
+}
+
+class ScanCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_work = fs::temp_directory_path() / ("quillmark-scan-" + std::to_string(::getpid()));
+        fs::create_directories(m_work / "fonts");
+    }
+    void TearDown() override { fs::remove_all(m_work); }
+
+    void MakeFonts(int count) {
+        const Bytes font = BuildFont({{"name", NameTable({CNameEntry{3, 1, 0x0409, 4, u"Scan \"Me\""}})}});
+        for (int i = 0; i < count; ++i) {
+            WriteFile((m_work / "fonts" / ("f" + std::to_string(i) + ".ttf")).string(), font);
+        }
+    }
+
+    fs::path m_work;
+};
+
+int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
+}  // namespace
+
+TEST_F(ScanCommandTest, JsonRowsOnStdoutAndStatusTextsOnStderr) {
+    MakeFonts(3);
+    WriteFile((m_work / "fonts" / "bad.OTF").string(), {0, 1});
+    const CRun run = RunCli({"scan", "--json", (m_work / "fonts").string()}, m_work);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(Lines(run.out), 4);
+    const std::string first = run.out.substr(0, run.out.find('\n'));
+    EXPECT_EQ(first, "{\"path\":\"" + (m_work / "fonts" / "bad.OTF").string() +
+                         "\",\"fileName\":\"bad.OTF\",\"status\":4,\"displayName\":\"ERROR: Font file is "
+                         "corrupt\",\"sizeText\":\"0k\"}");
+    EXPECT_NE(run.out.find("\"displayName\":\"Scan \\\"Me\\\"\""), std::string::npos);
+    EXPECT_NE(run.err.find("4 fonts read in "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("4 fonts displayed"), std::string::npos);
+}
+
+TEST_F(ScanCommandTest, EmptyFolderAndBadArguments) {
+    const CRun empty = RunCli({"scan", (m_work / "fonts").string()}, m_work);
+    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_EQ(empty.out, "No fonts to display\n0 fonts displayed\n");
+    EXPECT_EQ(RunCli({"scan", (m_work / "missing").string()}, m_work).exitCode, 2);
+    EXPECT_EQ(RunCli({"scan"}, m_work).exitCode, 2);
+}
+
+TEST_F(ScanCommandTest, CtrlCCancelsAndKeepsWhatWasRead) {
+    MakeFonts(20000);
+    const CRun run = RunCli({"scan", "--json", (m_work / "fonts").string()}, m_work, std::chrono::milliseconds(60));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("fonts read, font information scan was canceled"), std::string::npos) << run.err;
+    const int rows = Lines(run.out);
+    EXPECT_LT(rows, 20000);
+    EXPECT_NE(run.err.find(std::to_string(rows) + " fonts displayed"), std::string::npos);
+    // A bound for the test only; the measured time goes in the notes.
+    EXPECT_LT(run.secondsAfterInterrupt, 2.0);
+    std::printf("ended %.0f ms after Ctrl+C with %d fonts read\n", run.secondsAfterInterrupt * 1000, rows);
+}

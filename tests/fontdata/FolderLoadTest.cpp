@@ -1,0 +1,127 @@
+// The folder load: which files, how many threads, in what order.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "FolderLoad.h"
+#include "FontBuilder.h"
+
+using namespace Quillmark;
+using namespace QuillmarkTest;
+namespace fs = std::filesystem;
+
+namespace {
+
+class FolderLoadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("quillmark-load-" + std::to_string(::getpid()));
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    void Font(const std::string& name, const std::u16string& full = u"Font") {
+        WriteFile((m_dir / name).string(), BuildFont({{"name", NameTable({CNameEntry{3, 1, 0x0409, 4, full}})}}));
+    }
+
+    fs::path m_dir;
+    CFontManager m_manager{nullptr, nullptr};
+};
+
+std::vector<std::size_t> ChunkSizes(std::size_t files, unsigned processors) {
+    const auto plan = CFolderLoad::PlanFor(files, processors);
+    std::vector<std::size_t> sizes;
+    for (std::size_t first = 0; first < files; first += plan.chunk) {
+        sizes.push_back(std::min(plan.chunk, files - first));
+    }
+    EXPECT_EQ(sizes.size(), plan.threads);
+    return sizes;
+}
+
+}  // namespace
+
+TEST(FolderLoadPlanTest, OneThreadPerFiftyFilesUpToTheProcessors) {
+    EXPECT_EQ(CFolderLoad::PlanFor(49, 8).threads, 1u);
+    EXPECT_EQ(CFolderLoad::PlanFor(49, 8).chunk, 50u);
+    EXPECT_EQ(ChunkSizes(100, 8), (std::vector<std::size_t>{51, 49}));
+    EXPECT_EQ(ChunkSizes(1000, 4), (std::vector<std::size_t>{251, 251, 251, 247}));
+    EXPECT_EQ(CFolderLoad::PlanFor(1000, 0).threads, 1u);
+    EXPECT_EQ(CFolderLoad::PlanFor(1, 2).threads, 1u);
+    EXPECT_EQ(CFolderLoad::PlanFor(0, 2).threads, 1u);
+}
+
+TEST_F(FolderLoadTest, EnumeratesTtfThenOtfOfAnyCaseSortedWithoutFolders) {
+    for (const char* name : {"b.ttf", "ARIAL.TTF", "X.OTF", "a.otf", "c.ttc", "d.fon", "e.ttfx", "f.txt"}) {
+        Font(name);
+    }
+    fs::create_directories(m_dir / "folder.ttf");
+    fs::create_directories(m_dir / "sub");
+    Font("sub/deep.ttf");
+    std::vector<std::string> names;
+    for (const auto& path : CFolderLoad::Enumerate(m_dir)) {
+        EXPECT_EQ(path.parent_path(), m_dir);
+        names.push_back(path.filename().string());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"ARIAL.TTF", "X.OTF", "a.otf", "b.ttf"}));
+    EXPECT_TRUE(CFolderLoad::Enumerate(m_dir / "missing").empty());
+}
+
+TEST_F(FolderLoadTest, RowsComeInPathOrderWithNamesOrStatusMessages) {
+    for (int i = 0; i < 120; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%03d.ttf", i);
+        Font(name, u"Font " + std::u16string(1, char16_t(u'A' + i % 26)));
+    }
+    WriteFile((m_dir / "zz-broken.ttf").string(), {1, 2, 3});
+    CFolderLoad load(m_manager, CFolderLoad::Enumerate(m_dir), nullptr, 2);
+    EXPECT_EQ(load.Threads(), 2u);
+    load.Start();
+    load.Wait();
+    EXPECT_EQ(load.Done(), 121u);
+    const auto rows = load.TakeRows();
+    ASSERT_EQ(rows.size(), 121u);
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        EXPECT_LT(rows[i - 1].item->GetPath(), rows[i].item->GetPath());
+    }
+    EXPECT_EQ(rows[1].displayName, u"Font B");
+    EXPECT_EQ(rows.back().displayName, u"ERROR: Font file is corrupt");
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.item->GetUseCount(), 1);
+        m_manager.Release(row.item);
+    }
+    EXPECT_EQ(m_manager.Count(), 0u);
+}
+
+TEST_F(FolderLoadTest, CancellingKeepsWhatWasReadAndLeavesNoUses) {
+    for (int i = 0; i < 200; ++i) {
+        Font("f" + std::to_string(i) + ".ttf");
+    }
+    {
+        CFolderLoad load(m_manager, CFolderLoad::Enumerate(m_dir), nullptr, 2);
+        load.Cancel();
+        load.Start();
+        load.Wait();
+        EXPECT_TRUE(load.IsCanceled());
+        const auto rows = load.TakeRows();
+        EXPECT_EQ(rows.size(), load.Done());
+        EXPECT_LT(rows.size(), 200u);
+        for (const auto& row : rows) m_manager.Release(row.item);
+    }
+    {
+        // Rows nobody took are given back when the load ends.
+        CFolderLoad load(m_manager, CFolderLoad::Enumerate(m_dir), nullptr, 2);
+        load.Start();
+        load.Wait();
+        EXPECT_EQ(m_manager.Count(), 200u);
+    }
+    EXPECT_EQ(m_manager.Count(), 0u);
+}
+
+TEST(FolderLoadTextTest, StatusTexts) {
+    EXPECT_EQ(CFolderLoad::NoFontsText(), "No fonts to display");
+    EXPECT_EQ(CFolderLoad::ReadText(386, 0.0123, false), "386 fonts read in 0.01 seconds");
+    EXPECT_EQ(CFolderLoad::ReadText(12, 3.5, true), "12 fonts read, font information scan was canceled");
+    EXPECT_EQ(CFolderLoad::DisplayedText(0), "0 fonts displayed");
+}
