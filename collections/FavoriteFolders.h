@@ -1,0 +1,61 @@
+#pragma once
+
+// Folders the user wants to reach quickly, kept in favorites.xml. Two paths
+// are one favourite when they are the same path (file names differ by case
+// on this system); the order is that of the lower-cased forms. Folders that
+// do not exist stay while the program runs and are dropped when written.
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <set>
+
+#include "XmlStoreFile.h"
+
+namespace Quillmark {
+
+// 1: the file could not be read or has no root; 2: it could not be written.
+struct CFavoriteFoldersException {
+    std::int32_t code = 0;
+};
+
+class CFavoriteFolders {
+public:
+    static constexpr const char* kFileName = "favorites.xml";
+
+    CFavoriteFolders();
+
+    // A missing file changes nothing; a file that is not well-formed leaves
+    // no favourites and reports nothing; an unreadable file or a file
+    // without its root throws code 1.
+    void Load(const QString& path);
+    // Throws code 2 when the file cannot be written; the previous file
+    // then stays as it was.
+    void Save(const QString& path) const;
+    void Save(const QString& path, const CFileWriter& writer) const;
+
+    bool IsEmpty() const;
+    std::size_t Count() const;
+    // Throws std::out_of_range("Value is out of range") past the end.
+    QString GetAt(std::size_t index) const;
+    bool Contains(const QString& path) const;
+    void Add(const QString& path);
+    void Remove(const QString& path);
+    void ForEach(const std::function<void(const QString&)>& callback) const;
+
+    QString KeptUnreadableCopy() const;
+
+    // When the earlier edition has a favourites file: copied when this
+    // edition has none; when both exist, copied over ours only if
+    // `importOverOurs` (asked of the user) answers true. Then the earlier
+    // file is renamed with ".old" appended, in every case.
+    static void ImportEarlierEdition(const std::function<bool()>& importOverOurs);
+    // The question to ask.
+    static QString ImportQuestion();
+
+private:
+    struct Record;
+    std::shared_ptr<Record> m_d;
+};
+
+}  // namespace Quillmark

@@ -1,0 +1,69 @@
+#pragma once
+
+// Named lists of font files gathered from any folders, kept in
+// fontprojects.xml. Names and paths compare by UTF-16 code units, case
+// sensitively. Copies of the store share one record.
+
+#include <QString>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "XmlStoreFile.h"
+
+namespace Quillmark {
+
+// No project of the given name exists (code 1).
+struct CFontProjectException {
+    std::int32_t code = 1;
+};
+
+class CFontProjects {
+public:
+    using FontSet = std::set<QString>;
+    using Map = std::map<QString, std::shared_ptr<FontSet>>;
+    using const_iterator = Map::const_iterator;
+    static constexpr const char* kFileName = "fontprojects.xml";
+
+    CFontProjects();
+
+    // Replaces the content with the file's; a missing file changes nothing.
+    // Nothing is reported: what could be read stays.
+    void Load(const QString& path);
+    // Writes every project; returns whether the file was written (callers
+    // may ignore it). A failure leaves the previous file as it was.
+    bool Save(const QString& path) const;
+    bool Save(const QString& path, const CFileWriter& writer) const;
+
+    void AddProject(const QString& name);
+    void DeleteProject(const QString& name);
+    // False, changing nothing, when `newName` is taken or `oldName` unknown.
+    bool RenameProject(const QString& oldName, const QString& newName);
+    bool ProjectExists(const QString& name) const;
+    const_iterator FindProject(const QString& name) const;
+    const_iterator begin() const;
+    const_iterator end() const;
+    std::size_t Count() const;
+
+    // These three throw CFontProjectException for an unknown project.
+    void AddFont(const QString& project, const QString& path);
+    void RemoveFont(const QString& project, const QString& path);
+    bool HasFont(const QString& project, const QString& path) const;
+    // Expires when the project is deleted; follows it when renamed.
+    std::weak_ptr<FontSet> GetProjectFonts(const QString& project) const;
+
+    // The copy kept of a file that could not be read, if a save made one.
+    QString KeptUnreadableCopy() const;
+
+    // Brings the earlier edition's file over once: copied when this edition
+    // has none (an existing file is never replaced), then the earlier file
+    // is renamed with ".old" appended.
+    static void ImportEarlierEdition();
+
+private:
+    struct Record;
+    FontSet& SetOf(const QString& project) const;
+    std::shared_ptr<Record> m_d;
+};
+
+}  // namespace Quillmark

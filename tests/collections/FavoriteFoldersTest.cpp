@@ -1,0 +1,151 @@
+// The favourite folders store and its file.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "FavoriteFolders.h"
+#include "StoreTestSupport.h"
+
+using namespace Quillmark;
+using namespace QuillmarkTest;
+
+namespace {
+
+const auto& kHome = TemporaryHome();
+
+std::vector<QString> All(const CFavoriteFolders& store) {
+    std::vector<QString> all;
+    store.ForEach([&](const QString& path) { all.push_back(path); });
+    return all;
+}
+
+int LoadCode(CFavoriteFolders& store, const QString& path) {
+    try {
+        store.Load(path);
+        return 0;
+    } catch (const CFavoriteFoldersException& e) {
+        return e.code;
+    }
+}
+
+}  // namespace
+
+TEST(FavoriteFoldersTest, SamePathIsOneFavouriteOrderedByLowerCase) {
+    CFavoriteFolders store;
+    EXPECT_TRUE(store.IsEmpty());
+    store.Add("/fonts/b");
+    store.Add("/Fonts/A");
+    store.Add("/fonts/a");
+    store.Add("/fonts/b");
+    EXPECT_EQ(All(store), (std::vector<QString>{"/Fonts/A", "/fonts/a", "/fonts/b"}));
+    EXPECT_TRUE(store.Contains("/fonts/a"));
+    EXPECT_FALSE(store.Contains("/FONTS/B"));
+    EXPECT_EQ(store.GetAt(2), "/fonts/b");
+    try {
+        store.GetAt(3);
+        ADD_FAILURE() << "no exception";
+    } catch (const std::out_of_range& e) {
+        EXPECT_STREQ(e.what(), "Value is out of range");
+    }
+    store.Remove("/FONTS/B");
+    store.Remove("/fonts/b");
+    EXPECT_EQ(store.Count(), 2u);
+}
+
+TEST(FavoriteFoldersTest, VanishedFoldersStayWhileRunningAndAreDroppedWhenWritten) {
+    const QString folder = TestFolder("favourites");
+    QDir().mkpath(folder + "/kept & <mine>");
+    QDir().mkpath(folder + "/gone");
+    CFavoriteFolders store;
+    store.Add(folder + "/kept & <mine>");
+    store.Add(folder + "/gone");
+    QDir(folder + "/gone").removeRecursively();
+    store.Save(folder + "/favorites.xml");
+    EXPECT_EQ(store.Count(), 2u);
+    EXPECT_EQ(ReadBytes(folder + "/favorites.xml"),
+              "<?xml version=\"1.0\"?>\n<favorites><folder>" + (folder + "/kept &amp; &lt;mine>").toUtf8() +
+                  "</folder></favorites>");
+    CFavoriteFolders back;
+    back.Load(folder + "/favorites.xml");
+    EXPECT_EQ(All(back), std::vector<QString>{folder + "/kept & <mine>"});
+}
+
+TEST(FavoriteFoldersTest, LoadCodes) {
+    const QString folder = TestFolder("codes");
+    CFavoriteFolders store;
+    store.Add("/kept");
+    EXPECT_EQ(LoadCode(store, folder + "/none.xml"), 0);
+    EXPECT_EQ(store.Count(), 1u) << "a missing file changes nothing";
+
+    WriteBytes(folder + "/bad.xml", "<favorites><folder>/x</folder>");
+    EXPECT_EQ(LoadCode(store, folder + "/bad.xml"), 0) << "not well-formed: nothing, silently";
+    EXPECT_TRUE(store.IsEmpty());
+
+    store.Add("/kept");
+    WriteBytes(folder + "/noroot.xml", "<?xml version=\"1.0\"?><Favorites><folder>/x</folder></Favorites>");
+    EXPECT_EQ(LoadCode(store, folder + "/noroot.xml"), 1);
+    EXPECT_TRUE(store.IsEmpty());
+
+    QDir().mkpath(folder + "/folder.xml");  // exists, cannot be read as a file
+    EXPECT_EQ(LoadCode(store, folder + "/folder.xml"), 1);
+
+    WriteBytes(folder + "/good.xml",
+               "<favorites>\n <!-- mine -->\n <folder>/a</folder><other>/b</other><folder>/a</folder>"
+               "<Folder>/c</Folder><folder>/A</folder></favorites>");
+    EXPECT_EQ(LoadCode(store, folder + "/good.xml"), 0);
+    EXPECT_EQ(All(store), (std::vector<QString>{"/A", "/a"}));
+}
+
+TEST(FavoriteFoldersTest, FileWithoutRootIsKeptAndFailedSavesThrowAndKeepTheOldFile) {
+    const QString folder = TestFolder("keep");
+    const QString path = folder + "/favorites.xml";
+    WriteBytes(path, "<favourites><folder>/typo</folder></favourites>");
+    CFavoriteFolders store;
+    EXPECT_EQ(LoadCode(store, path), 1);
+    store.Add(folder);
+    store.Save(path);
+    EXPECT_EQ(ReadBytes(path + ".unreadable"), "<favourites><folder>/typo</folder></favourites>");
+    const QByteArray before = ReadBytes(path);
+    try {
+        store.Save(path, [](QIODevice&, const QByteArray&) { return false; });
+        ADD_FAILURE() << "no exception";
+    } catch (const CFavoriteFoldersException& e) {
+        EXPECT_EQ(e.code, 2);
+    }
+    EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST(FavoriteFoldersTest, ImportAsksOnlyWhenBothEditionsHaveFavourites) {
+    const QString ours = DataFilePath("favorites.xml", false);
+    const QString earlier = EarlierEditionFilePath("favorites.xml");
+    int asked = 0;
+    const auto answer = [&](bool yes) {
+        return [&, yes] {
+            ++asked;
+            return yes;
+        };
+    };
+    QFile::remove(ours);
+    WriteBytes(earlier, "<favorites><folder>/pro</folder></favorites>");
+    CFavoriteFolders::ImportEarlierEdition(answer(false));
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(ReadBytes(ours), "<favorites><folder>/pro</folder></favorites>");
+    EXPECT_TRUE(QFileInfo::exists(earlier + ".old"));
+    QFile::remove(earlier + ".old");
+
+    WriteBytes(ours, "<favorites/>");
+    WriteBytes(earlier, "<favorites><folder>/no</folder></favorites>");
+    CFavoriteFolders::ImportEarlierEdition(answer(false));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(ReadBytes(ours), "<favorites/>");
+    EXPECT_FALSE(QFileInfo::exists(earlier));
+    QFile::remove(earlier + ".old");
+
+    WriteBytes(earlier, "<favorites><folder>/yes</folder></favorites>");
+    CFavoriteFolders::ImportEarlierEdition(answer(true));
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(ReadBytes(ours), "<favorites><folder>/yes</folder></favorites>");
+    EXPECT_TRUE(QFileInfo::exists(earlier + ".old"));
+}

@@ -1,0 +1,248 @@
+// The font projects store and its file.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "FontProjects.h"
+#include "StoreTestSupport.h"
+
+using namespace Quillmark;
+using namespace QuillmarkTest;
+
+namespace {
+
+const auto& kHome = TemporaryHome();
+
+std::vector<QString> Fonts(const CFontProjects& store, const QString& name) {
+    const auto it = store.FindProject(name);
+    if (it == store.end()) return {};
+    return {it->second->begin(), it->second->end()};
+}
+
+std::vector<QString> Names(const CFontProjects& store) {
+    std::vector<QString> names;
+    for (const auto& [name, fonts] : store) names.push_back(name);
+    return names;
+}
+
+CFontProjects LoadText(const QString& folder, const QByteArray& text) {
+    const QString path = folder + "/fontprojects.xml";
+    WriteBytes(path, text);
+    CFontProjects store;
+    store.Load(path);
+    return store;
+}
+
+}  // namespace
+
+TEST(FontProjectsTest, ReadsOnlyTheExactNamesAndMergesRepeatedProjects) {
+    const QString folder = TestFolder("read");
+    EXPECT_EQ(LoadText(folder, "<?xml version=\"1.0\"?><FontProjects><project name=\"A\"/></FontProjects>").Count(), 0u)
+        << "the root's letter case counts";
+    const CFontProjects store = LoadText(folder,
+        "<?xml version=\"1.0\"?>\n"
+        "<!-- made by hand -->\n"
+        "<fontprojects>\n"
+        "  <project name=\"A\"><font>/f/x.ttf</font><!-- c --><Font>/f/ignored.ttf</Font></project>\n"
+        "  <project><font>/f/nameless.ttf</font></project>\n"
+        "  <Project name=\"B\"><font>/f/b.ttf</font></Project>\n"
+        "  <other name=\"C\"/>\n"
+        "  <project name=\"A\"><font>/f/y.ttf</font><font>/f/x.ttf</font></project>\n"
+        "  <project Name=\"D\"/>\n"
+        "  <project name=\"\"><font><![CDATA[/f/<cdata>.ttf]]></font></project>\n"
+        "</fontprojects>\n");
+    EXPECT_EQ(Names(store), (std::vector<QString>{"", "A"}));
+    EXPECT_EQ(Fonts(store, "A"), (std::vector<QString>{"/f/x.ttf", "/f/y.ttf"}));
+    EXPECT_EQ(Fonts(store, ""), (std::vector<QString>{"/f/<cdata>.ttf"}));
+}
+
+TEST(FontProjectsTest, MissingFileLeavesTheStoreAndAMalformedOneEmptiesIt) {
+    const QString folder = TestFolder("missing");
+    CFontProjects store;
+    store.AddProject("Kept");
+    store.Load(folder + "/none.xml");
+    EXPECT_TRUE(store.ProjectExists("Kept"));
+    WriteBytes(folder + "/bad.xml", "<fontprojects><project name=\"A\">");
+    store.Load(folder + "/bad.xml");
+    EXPECT_EQ(store.Count(), 0u);
+}
+
+TEST(FontProjectsTest, RenamingDeletingAndWeakReferences) {
+    CFontProjects store;
+    store.AddProject("A");
+    store.AddProject("B");
+    store.AddFont("A", "/f/a.ttf");
+    store.AddFont("A", "/f/a.ttf");
+    EXPECT_EQ(store.FindProject("A")->second->size(), 1u);
+    const auto fontsOfA = store.GetProjectFonts("A");
+    EXPECT_FALSE(store.RenameProject("A", "B"));
+    EXPECT_FALSE(store.RenameProject("A", "A"));
+    EXPECT_FALSE(store.RenameProject("Z", "Y"));
+    EXPECT_TRUE(store.RenameProject("A", "C"));
+    EXPECT_FALSE(store.ProjectExists("A"));
+    ASSERT_FALSE(fontsOfA.expired()) << "the set moved with the name";
+    EXPECT_EQ(fontsOfA.lock(), store.GetProjectFonts("C").lock());
+    store.DeleteProject("C");
+    EXPECT_TRUE(fontsOfA.expired());
+    EXPECT_TRUE(store.GetProjectFonts("C").expired());
+    store.DeleteProject("nobody");
+    EXPECT_THROW(store.AddFont("C", "/x.ttf"), CFontProjectException);
+    EXPECT_THROW(store.RemoveFont("C", "/x.ttf"), CFontProjectException);
+    try {
+        store.HasFont("C", "/x.ttf");
+        ADD_FAILURE() << "no exception";
+    } catch (const CFontProjectException& e) {
+        EXPECT_EQ(e.code, 1);
+    }
+    store.AddFont("B", "/F/A.ttf");
+    store.AddFont("B", "/f/a.ttf");
+    EXPECT_TRUE(store.HasFont("B", "/F/A.ttf"));
+    store.RemoveFont("B", "/F/A.ttf");
+    EXPECT_FALSE(store.HasFont("B", "/F/A.ttf"));
+    EXPECT_TRUE(store.HasFont("B", "/f/a.ttf"));
+}
+
+TEST(FontProjectsTest, WritesTheLayoutAndReadsItBack) {
+    const QString folder = TestFolder("write");
+    CFontProjects empty;
+    ASSERT_TRUE(empty.Save(folder + "/empty.xml"));
+    EXPECT_EQ(ReadBytes(folder + "/empty.xml"), "<?xml version=\"1.0\"?>\n<fontprojects/>");
+
+    CFontProjects store;
+    store.AddProject("fonts");
+    store.AddProject("Fonts");
+    store.AddFont("Fonts", "/b.ttf");
+    store.AddFont("Fonts", "/a.ttf");
+    ASSERT_TRUE(store.Save(folder + "/two.xml"));
+    EXPECT_EQ(ReadBytes(folder + "/two.xml"),
+              "<?xml version=\"1.0\"?>\n<fontprojects><project name=\"Fonts\"><font>/a.ttf</font>"
+              "<font>/b.ttf</font></project><project name=\"fonts\"/></fontprojects>");
+
+    const QString odd = QString::fromUtf8("Q \"uote\" & <angle> 'x' \u0416\u4e2d \U0001F600\U00010348");
+    CFontProjects rich;
+    rich.AddProject(odd);
+    rich.AddFont(odd, "/fonts/" + odd + ".ttf");
+    rich.AddFont(odd, QString::fromUtf8("/fonts/\u00e9&amp;.otf"));
+    ASSERT_TRUE(rich.Save(folder + "/rich.xml"));
+    CFontProjects back;
+    back.Load(folder + "/rich.xml");
+    EXPECT_EQ(Names(back), Names(rich));
+    EXPECT_EQ(Fonts(back, odd), Fonts(rich, odd));
+}
+
+TEST(FontProjectsTest, ReadsAnyEncodingTheParserAccepts) {
+    const QString folder = TestFolder("encodings");
+    const QString text = QString::fromUtf8(
+        "<?xml version=\"1.0\" encoding=\"UTF-16\"?><fontprojects><project name=\"\u00c9t\u00e9\">"
+        "<font>/f/\u4e2d.ttf</font></project></fontprojects>");
+    QByteArray utf16("\xFF\xFE");
+    utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    const CFontProjects store = LoadText(folder, utf16);
+    EXPECT_EQ(Fonts(store, QString::fromUtf8("\u00c9t\u00e9")), std::vector<QString>{QString::fromUtf8("/f/\u4e2d.ttf")});
+    const CFontProjects latin = LoadText(folder,
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><fontprojects><project name=\"\xC9t\xE9\"/></fontprojects>");
+    EXPECT_TRUE(latin.ProjectExists(QString::fromUtf8("\u00c9t\u00e9")));
+}
+
+TEST(FontProjectsTest, AFileThatCouldNotBeReadIsKeptBeforeTheFirstSave) {
+    const QString folder = TestFolder("unreadable");
+    const QString path = folder + "/fontprojects.xml";
+    const QByteArray broken = "<fontprojects><project name=\"Years of work\"><font>/f/a.ttf</font>";
+    WriteBytes(path, broken);
+    CFontProjects store;
+    store.Load(path);
+    store.AddProject("New");
+    ASSERT_TRUE(store.Save(path));
+    EXPECT_EQ(ReadBytes(path + ".unreadable"), broken);
+    EXPECT_EQ(store.KeptUnreadableCopy(), path + ".unreadable");
+    ASSERT_TRUE(store.Save(path));
+    EXPECT_FALSE(QFileInfo::exists(path + ".unreadable-2")) << "kept once, before the first save";
+
+    // A well-formed file without the root is kept too; an earlier copy stays.
+    WriteBytes(path, "<projects/>");
+    CFontProjects other;
+    other.Load(path);
+    ASSERT_TRUE(other.Save(path));
+    EXPECT_EQ(ReadBytes(path + ".unreadable"), broken);
+    EXPECT_EQ(ReadBytes(path + ".unreadable-2"), "<projects/>");
+}
+
+TEST(FontProjectsTest, AFailedOrInterruptedSaveLeavesThePreviousFileWhole) {
+    const QString folder = TestFolder("failing");
+    const QString path = folder + "/fontprojects.xml";
+    CFontProjects store;
+    store.AddProject("Before");
+    ASSERT_TRUE(store.Save(path));
+    const QByteArray before = ReadBytes(path);
+    for (int i = 0; i < 2000; ++i) {
+        store.AddFont("Before", QString("/a/long/path/to/a/font/file/number-%1.ttf").arg(i));
+    }
+
+    // The write fails half-way.
+    EXPECT_FALSE(store.Save(path, [](QIODevice& file, const QByteArray& bytes) {
+        file.write(bytes.left(bytes.size() / 2));
+        return false;
+    }));
+    EXPECT_EQ(ReadBytes(path), before);
+
+    // The process dies half-way through the write.
+    EXPECT_EQ(InChild([&] {
+                  store.Save(path, [](QIODevice& file, const QByteArray& bytes) {
+                      file.write(bytes.left(bytes.size() / 2));
+                      static_cast<QFileDevice&>(file).flush();
+                      ::_exit(42);
+                      return true;
+                  });
+                  return 0;
+              }),
+              42);
+    EXPECT_EQ(ReadBytes(path), before);
+
+    // The disk is full.
+    EXPECT_EQ(InChild([&] {
+                  LimitFileSize(1000);
+                  return store.Save(path) ? 1 : 0;
+              }),
+              0);
+    EXPECT_EQ(ReadBytes(path), before);
+
+    // The folder cannot be written.
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                      QFileDevice::ExeOther);
+    EXPECT_EQ(InChild([&] {
+                  BecomeNobody();
+                  return store.Save(path) ? 1 : 0;
+              }),
+              0);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(ReadBytes(path), before);
+
+    ASSERT_TRUE(store.Save(path));
+    CFontProjects back;
+    back.Load(path);
+    EXPECT_EQ(back.FindProject("Before")->second->size(), 2000u);
+}
+
+TEST(FontProjectsTest, ImportsTheEarlierEditionsFileOnce) {
+    const QString ours = DataFilePath("fontprojects.xml", false);
+    const QString earlier = EarlierEditionFilePath("fontprojects.xml");
+    QFile::remove(ours);
+    WriteBytes(earlier, "<fontprojects><project name=\"Pro\"/></fontprojects>");
+    CFontProjects::ImportEarlierEdition();
+    EXPECT_EQ(ReadBytes(ours), "<fontprojects><project name=\"Pro\"/></fontprojects>");
+    EXPECT_FALSE(QFileInfo::exists(earlier));
+    EXPECT_TRUE(QFileInfo::exists(earlier + ".old"));
+
+    // Both present: ours stays, the earlier one is still renamed; an
+    // earlier ".old" is never replaced.
+    WriteBytes(ours, "<fontprojects/>");
+    WriteBytes(earlier, "<fontprojects><project name=\"Again\"/></fontprojects>");
+    CFontProjects::ImportEarlierEdition();
+    EXPECT_EQ(ReadBytes(ours), "<fontprojects/>");
+    EXPECT_EQ(ReadBytes(earlier + ".old"), "<fontprojects><project name=\"Pro\"/></fontprojects>");
+    QFile::remove(earlier + ".old");
+    CFontProjects::ImportEarlierEdition();
+    EXPECT_EQ(ReadBytes(earlier + ".old"), "<fontprojects><project name=\"Again\"/></fontprojects>");
+}
