@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and shows the fonts of PATH (a font file
-# or a folder; default: the current folder).
+# Installs what is missing, builds, and starts Quillmark on PATH (a font file
+# or a folder; without one, where it was left).
 set -euo pipefail
-target=$(realpath -m -- "${1:-.}")
+target=""
+if [ $# -gt 0 ]; then
+    target=$(realpath -m -- "$1")
+fi
 cd "$(dirname "$0")"
 scripts/install-deps.sh run
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)"
 
-if [ -d "$target" ]; then
-    mapfile -d '' fonts < <(find "$target" -maxdepth 1 -type f \( -iname '*.ttf' -o -iname '*.otf' \) -print0 | sort -z)
-    if [ ${#fonts[@]} -eq 0 ]; then
-        echo "No fonts to display"
-        exit 0
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display to show Quillmark on: here is what it reads from ${target:-the current folder}." >&2
+    target="${target:-$OLDPWD}"
+    if [ -d "$target" ]; then
+        exec build/cli/quillmark-cli scan "$target"
     fi
-    exec build/cli/quillmark-cli info "${fonts[@]}"
+    exec build/cli/quillmark-cli info "$target"
 fi
-exec build/cli/quillmark-cli info "$target"
+if [ -n "$target" ]; then
+    exec build/app/application/quillmark "$target"
+fi
+exec build/app/application/quillmark

@@ -1,0 +1,342 @@
+#include "QuillmarkApp.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLinearGradient>
+#include <QMessageBox>
+#include <QPainter>
+#include <QProcess>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QSplashScreen>
+#include <QSvgRenderer>
+#include <QTimer>
+#include <csignal>
+#include <new>
+
+#include "FavoriteFolders.h"
+#include "FontManager.h"
+#include "FontProjects.h"
+#include "FontconfigFontSystem.h"
+#include "MainFrame.h"
+#include "Paths.h"
+#include "ProgramOptions.h"
+#include "QuillmarkDoc.h"
+#include "QuillmarkSignals.h"
+#include "SingleInstance.h"
+
+// Resources of a static library are brought in by hand.
+static void InitResources() { Q_INIT_RESOURCE(quillmark); }
+
+namespace Quillmark {
+
+namespace {
+
+CQuillmarkApp* g_instance = nullptr;
+int g_signalPipe[2] = {-1, -1};
+
+extern "C" void OnTerminate(int) {
+    const char byte = 1;
+    // Nothing else is safe in a signal handler; the event loop does the rest.
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+constexpr int kSplashMilliseconds = 750;
+
+CFontItemSettings ItemSettings(const CProgramOptions& options) {
+    return {options.GetAutoInstall(), static_cast<int>(options.GetFontListCharSize()),
+            static_cast<int>(options.GetFontListRenderingOption())};
+}
+
+QPixmap SplashPicture(const QString& version) {
+    QPixmap picture(480, 280);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient background(0, 0, 0, picture.height());
+    background.setColorAt(0, QColor(0x24, 0x36, 0x5c));
+    background.setColorAt(1, QColor(0x12, 0x1c, 0x31));
+    painter.fillRect(picture.rect(), background);
+    QSvgRenderer(QStringLiteral(":/quillmark/quillmark.svg")).render(&painter, QRectF(40, 76, 128, 128));
+    QFont title = painter.font();
+    title.setPixelSize(44);
+    title.setBold(true);
+    painter.setFont(title);
+    painter.setPen(QColor(0xfd, 0xfa, 0xf3));
+    painter.drawText(QRect(190, 96, 270, 56), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Quillmark"));
+    QFont small = painter.font();
+    small.setPixelSize(15);
+    small.setBold(false);
+    painter.setFont(small);
+    painter.setPen(QColor(0xc9, 0xd4, 0xe8));
+    painter.drawText(QRect(192, 152, 270, 24), Qt::AlignLeft | Qt::AlignVCenter,
+                     QObject::tr("Every font, in its own design"));
+    painter.drawText(QRect(192, 236, 270, 24), Qt::AlignLeft | Qt::AlignVCenter,
+                     QObject::tr("Version %1").arg(version));
+    return picture;
+}
+
+}  // namespace
+
+CQuillmarkApp::CQuillmarkApp(QStringList arguments) : CQuillmarkApp(std::move(arguments), Hooks{}) {}
+
+CMainFrame* CQuillmarkApp::MainFrame() { return m_mainFrame.data(); }
+
+CQuillmarkApp::CQuillmarkApp(QStringList arguments, Hooks hooks)
+    : m_arguments(std::move(arguments)),
+      m_hooks(std::move(hooks)),
+      m_previewSizes{12, 14, 18, 24, 32, 36, 48, 64, 70, 100, 120, 150, 200, 240} {
+    InitResources();
+    g_instance = this;
+    if (!m_hooks.ask) {
+        m_hooks.ask = [](const QString& question) {
+            return QMessageBox::question(nullptr, QStringLiteral("Quillmark"), question,
+                                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        };
+    }
+}
+
+CQuillmarkApp::~CQuillmarkApp() {
+    // Windows go before the services they hold on to.
+    delete m_mainFrame.data();
+    m_document.reset();
+    if (g_instance == this) {
+        g_instance = nullptr;
+    }
+}
+
+CQuillmarkApp* CQuillmarkApp::Instance() { return g_instance; }
+
+QString CQuillmarkApp::ProgramVersionText() {
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(QUILLMARK_VERSION_MAJOR)
+        .arg(QUILLMARK_VERSION_MINOR)
+        .arg(QUILLMARK_VERSION_PATCH)
+        .arg(QUILLMARK_VERSION_TWEAK);
+}
+
+bool CQuillmarkApp::CreateServices() {
+    try {
+        m_options = std::make_unique<CProgramOptions>();
+        m_options->Load();
+        if (const QString updater = m_options->GetUpdaterLocation(); !updater.isEmpty()) {
+            // The updater started at the last exit has done its work.
+            QFile::remove(updater);
+            m_options->SetUpdaterLocation(QString());
+        }
+
+        m_hub = std::make_unique<CQuillmarkSignals>();
+        m_hub->ConnectFontListPreviewSizeChanged(
+            [this](unsigned short pixels) { m_options->SetPreviewFontSize(pixels); });
+
+        CFontProjects::ImportEarlierEdition();
+        m_projects = std::make_unique<CFontProjects>();
+        m_projects->Load(DataFilePath(QString::fromLatin1(CFontProjects::kFileName), false));
+
+        CFavoriteFolders::ImportEarlierEdition([this] { return m_hooks.ask(CFavoriteFolders::ImportQuestion()); });
+        m_favorites = std::make_unique<CFavoriteFolders>();
+        m_favorites->Load(DataFilePath(QString::fromLatin1(CFavoriteFolders::kFileName), false));
+
+        m_fontSystem = std::make_unique<Platform::CFontconfigFontSystem>();
+        m_fontManager = std::make_unique<CFontManager>(m_hub.get(), m_fontSystem.get(), ItemSettings(*m_options));
+        m_hub->ConnectOptionsChanged([this] { m_fontManager->SetItemSettings(ItemSettings(*m_options)); });
+        m_hub->ConnectFontListPreviewSizeChanged([this](unsigned short) {
+            m_fontManager->SetItemSettings(ItemSettings(*m_options));
+        });
+        return true;
+    } catch (const CFontProjectException&) {
+    } catch (const CFavoriteFoldersException&) {
+    } catch (const std::bad_alloc&) {
+    }
+    return false;
+}
+
+CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
+    m_singleInstance = std::make_unique<CSingleInstance>();
+    if (!m_singleInstance->Claim([this] {
+            if (m_mainFrame) m_mainFrame->BringForward();
+        })) {
+        return StartResult::OtherCopyRuns;
+    }
+
+    m_regularFont = QApplication::font();
+    m_boldFont = m_regularFont;
+    m_boldFont.setWeight(QFont::Bold);
+    m_fontsFolder = QFile::decodeName(Platform::UserFontsFolder().c_str());
+
+    if (!CreateServices()) {
+        return StartResult::Failed;
+    }
+    m_programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+
+    m_versionText = ProgramVersionText();
+    if (m_hooks.splash) {
+        ShowSplash();
+    }
+    m_document = std::make_unique<CQuillmarkDoc>(*m_hub, *m_options, *m_fontManager, m_fontsFolder);
+    m_mainFrame = new CMainFrame(*m_hub, *m_options, *m_document, m_versionText);
+    m_mainFrame->ApplyPlacement();
+    if (m_hooks.addPanes) {
+        m_hooks.addPanes(*this);
+    }
+    m_mainFrame->show();
+    if (m_splash) {
+        m_splash->raise();
+    }
+    m_started = true;
+    ChooseFirstLocation();
+    return StartResult::Started;
+}
+
+void CQuillmarkApp::ShowSplash() {
+    m_splash = new QSplashScreen(SplashPicture(ProgramVersionText()), Qt::WindowStaysOnTopHint);
+    m_splash->setAttribute(Qt::WA_DeleteOnClose);
+    m_splash->show();
+    qApp->installEventFilter(this);
+    QTimer::singleShot(kSplashMilliseconds, m_splash, &QWidget::close);
+}
+
+bool CQuillmarkApp::eventFilter(QObject* watched, QEvent* event) {
+    if (m_splash && m_splash->isVisible()) {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::MouseButtonPress:
+            case QEvent::NonClientAreaMouseButtonPress:
+                m_splash->close();
+                return true;  // the press only hides the splash
+            default:
+                break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CQuillmarkApp::ChooseFirstLocation() {
+    QString argument;
+    for (const QString& arg : m_arguments.mid(1)) {
+        if (!arg.startsWith(QLatin1Char('-'))) {
+            argument = arg;
+            break;
+        }
+    }
+    const QFileInfo given(argument);
+    if (!argument.isEmpty() && given.exists()) {
+        if (given.isDir()) {
+            m_hub->FireFolderSelected(given.absoluteFilePath(), nullptr);
+            return;
+        }
+        const QString folder = given.absolutePath();
+        if (QFileInfo(folder).isDir()) {
+            m_hub->FireFolderSelected(folder, nullptr);
+        }
+        CFontItem* item = m_fontManager->Acquire(QFile::encodeName(given.absoluteFilePath()).toStdString());
+        if (item->GetStatus() == CFontItem::Loaded) {
+            m_hub->FireFontSelected(item);
+        }
+        m_fontManager->Release(item);
+        return;
+    }
+
+    const auto isFolder = [](const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); };
+    switch (m_options->GetStartupOption()) {
+        case 0:
+            if (isFolder(m_options->GetDefaultFolder())) {
+                m_hub->FireFolderSelected(m_options->GetDefaultFolder(), nullptr);
+            }
+            break;
+        case 1:
+            if (isFolder(m_options->GetDefaultFolder())) {
+                m_hub->FireExpandFolderInTree(m_options->GetDefaultFolder());
+            }
+            if (m_projects->ProjectExists(m_options->GetDefaultProject())) {
+                m_hub->FireProjectSelected(m_options->GetDefaultProject());
+            }
+            break;
+        case 2:
+            if (m_options->GetUseFontProject()) {
+                if (isFolder(m_options->GetDefaultFolder())) {
+                    m_hub->FireExpandFolderInTree(m_options->GetDefaultFolder());
+                }
+                if (m_projects->ProjectExists(m_options->GetLastProject())) {
+                    m_hub->FireProjectSelected(m_options->GetLastProject());
+                }
+            } else if (isFolder(m_options->GetLastFolder())) {
+                m_hub->FireFolderSelected(m_options->GetLastFolder(), nullptr);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void CQuillmarkApp::ShowDroppedPath(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    const QFileInfo dropped(paths.first());
+    if (dropped.isDir()) {
+        m_hub->FireFolderSelected(dropped.absoluteFilePath(), nullptr);
+        return;
+    }
+    const QString file = dropped.fileName();
+    m_hub->FireFolderSelected(dropped.absolutePath(), &file);
+}
+
+void CQuillmarkApp::ExitInstance() {
+    if (m_favorites) {
+        try {
+            m_favorites->Save(DataFilePath(QString::fromLatin1(CFavoriteFolders::kFileName), true));
+        } catch (const CFavoriteFoldersException&) {
+            // The previous file stays whole; the projects and options are
+            // still saved.
+            qWarning("Quillmark: the favourite folders could not be saved");
+        }
+    }
+    if (m_projects && !m_projects->Save(DataFilePath(QString::fromLatin1(CFontProjects::kFileName), true))) {
+        qWarning("Quillmark: the font projects could not be saved");
+    }
+    if (!m_pendingUpdater.isEmpty() && m_options) {
+        QProcess::startDetached(m_pendingUpdater, {});
+        m_options->SetUpdaterLocation(m_pendingUpdater);
+    }
+    if (m_options && !m_options->Save()) {
+        qWarning("Quillmark: the settings could not be saved");
+    }
+}
+
+void CQuillmarkApp::HandleTerminationSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
+        return;
+    }
+    m_signalNotifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
+    connect(m_signalNotifier, &QSocketNotifier::activated, this, &CQuillmarkApp::OnTerminationSignal);
+    struct sigaction action {};
+    action.sa_handler = OnTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+void CQuillmarkApp::OnTerminationSignal() {
+    char byte = 0;
+    [[maybe_unused]] const ssize_t got = ::read(g_signalPipe[0], &byte, 1);
+    // The same path as closing the window: modal loops end, the window
+    // stores its layout, the event loop returns and ExitInstance saves.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+    }
+    if (m_mainFrame) {
+        m_mainFrame->close();
+    } else {
+        QCoreApplication::quit();
+    }
+}
+
+}  // namespace Quillmark

@@ -1,0 +1,124 @@
+#pragma once
+
+// The application object: one copy a user, the long-lived services (options,
+// signals hub, font projects, favourites, font manager), the main window,
+// the first location, and the orderly exit that saves everything.
+
+#include <QFont>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QSocketNotifier;
+class QSplashScreen;
+
+namespace Quillmark {
+
+class CFavoriteFolders;
+class CFontManager;
+class CFontProjects;
+class CMainFrame;
+class CProgramOptions;
+class CQuillmarkDoc;
+class CQuillmarkSignals;
+class CSingleInstance;
+namespace Platform {
+class CFontconfigFontSystem;
+}
+
+class CQuillmarkApp : public QObject {
+    Q_OBJECT
+
+public:
+    enum class StartResult { Started, OtherCopyRuns, Failed };
+
+    // How the start talks to the user; tests replace these.
+    struct Hooks {
+        // A Yes/No question; true for Yes.
+        std::function<bool(const QString& question)> ask;
+        bool splash = true;
+        // Made after the main window, before the first location is chosen:
+        // the place to add panes.
+        std::function<void(CQuillmarkApp&)> addPanes;
+    };
+
+    explicit CQuillmarkApp(QStringList arguments);
+    CQuillmarkApp(QStringList arguments, Hooks hooks);
+    ~CQuillmarkApp() override;
+
+    StartResult InitInstance();
+    // Saves favourites, then projects, starts a pending updater, saves the
+    // options. Runs whatever InitInstance returned.
+    void ExitInstance();
+    // SIGTERM, SIGINT and SIGHUP close the main window the orderly way.
+    void HandleTerminationSignals();
+
+    CProgramOptions& Options() { return *m_options; }
+    CQuillmarkSignals& Hub() { return *m_hub; }
+    CFontProjects& Projects() { return *m_projects; }
+    CFavoriteFolders& Favorites() { return *m_favorites; }
+    CFontManager& FontManager() { return *m_fontManager; }
+    Platform::CFontconfigFontSystem& FontSystem() { return *m_fontSystem; }
+    CMainFrame* MainFrame();
+    CQuillmarkDoc* Document() { return m_document.get(); }
+
+    const QString& FontsFolder() const { return m_fontsFolder; }
+    const QString& ProgramFolder() const { return m_programFolder; }
+    const QString& VersionText() const { return m_versionText; }
+    bool IsStarted() const { return m_started; }
+    const std::vector<unsigned short>& PreviewSizes() const { return m_previewSizes; }
+    QFont UiFont(bool bold) const { return bold ? m_boldFont : m_regularFont; }
+    void SetPendingUpdater(const QString& path) { m_pendingUpdater = path; }
+
+    // A dropped file or folder: a folder is shown; a file's folder is shown
+    // with the file selected. Only the first path counts.
+    void ShowDroppedPath(const QStringList& paths);
+
+    // The first location, from the command line or the start-up option.
+    void ChooseFirstLocation();
+
+    static CQuillmarkApp* Instance();
+
+    // "%d.%d.%d.%d" of the program's version.
+    static QString ProgramVersionText();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool CreateServices();
+    void ShowSplash();
+    void OnTerminationSignal();
+
+    const QStringList m_arguments;
+    Hooks m_hooks;
+
+    QString m_pendingUpdater;
+    QString m_fontsFolder;
+    QString m_versionText;
+    QString m_programFolder;
+    bool m_started = false;
+    std::unique_ptr<CSingleInstance> m_singleInstance;
+    QFont m_regularFont;
+    QFont m_boldFont;
+    std::vector<unsigned short> m_previewSizes;
+
+    // Destroyed in the reverse order: font manager first, projects last.
+    std::unique_ptr<CFontProjects> m_projects;
+    std::unique_ptr<CQuillmarkSignals> m_hub;
+    std::unique_ptr<CFavoriteFolders> m_favorites;
+    std::unique_ptr<CProgramOptions> m_options;
+    std::unique_ptr<Platform::CFontconfigFontSystem> m_fontSystem;
+    std::unique_ptr<CFontManager> m_fontManager;
+
+    std::unique_ptr<CQuillmarkDoc> m_document;
+    QPointer<CMainFrame> m_mainFrame;
+    QPointer<QSplashScreen> m_splash;
+    QSocketNotifier* m_signalNotifier = nullptr;
+};
+
+}  // namespace Quillmark

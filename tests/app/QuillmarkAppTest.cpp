@@ -1,0 +1,224 @@
+// Start-up of the application object in a temporary home (offscreen).
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <filesystem>
+
+#include "FavoriteFolders.h"
+#include "FontItem.h"
+#include "FontProjects.h"
+#include "MainFrame.h"
+#include "ProgramOptions.h"
+#include "QuillmarkApp.h"
+#include "QuillmarkDoc.h"
+#include "QuillmarkSignals.h"
+#include "TemporaryHome.h"
+
+using namespace Quillmark;
+
+namespace {
+
+const auto& kHome = QuillmarkTest::TemporaryHome();
+const QString kData = QStringLiteral(QUILLMARK_TEST_DATA);
+
+QString Home(const QString& relative) {
+    return QString::fromStdString(kHome.Root().string()) + QLatin1Char('/') + relative;
+}
+
+// What the start announced through the hub.
+struct CAnnounced {
+    std::vector<QString> folders;
+    std::vector<QString> files;
+    std::vector<QString> projects;
+    std::vector<QString> expanded;
+    std::vector<QString> fonts;
+};
+
+struct CStarted {
+    std::unique_ptr<CQuillmarkApp> app;
+    CAnnounced announced;
+    CQuillmarkApp::StartResult result;
+};
+
+std::unique_ptr<CStarted> Start(QStringList arguments, std::function<bool(const QString&)> ask = nullptr) {
+    auto started = std::make_unique<CStarted>();
+    CQuillmarkApp::Hooks hooks;
+    hooks.splash = false;
+    hooks.ask = ask ? ask : [](const QString&) {
+        ADD_FAILURE() << "nothing should be asked";
+        return false;
+    };
+    CAnnounced* announced = &started->announced;
+    hooks.addPanes = [announced](CQuillmarkApp& app) {
+        auto& hub = app.Hub();
+        hub.ConnectFolderSelected([announced](const QString& folder, const QString* file) {
+            announced->folders.push_back(folder);
+            announced->files.push_back(file ? *file : QString());
+        });
+        hub.ConnectProjectSelected([announced](const QString& name) { announced->projects.push_back(name); });
+        hub.ConnectExpandFolderInTree([announced](const QString& folder) { announced->expanded.push_back(folder); });
+        hub.ConnectFontSelected([announced](const CFontItem* font) {
+            announced->fonts.push_back(font ? QFile::decodeName(font->GetPath().c_str()) : QString());
+        });
+    };
+    arguments.prepend(QStringLiteral("quillmark"));
+    started->app = std::make_unique<CQuillmarkApp>(arguments, hooks);
+    started->result = started->app->InitInstance();
+    return started;
+}
+
+void SaveOptions(const std::function<void(CProgramOptions&)>& change) {
+    CProgramOptions options;
+    options.Load();
+    change(options);
+    ASSERT_TRUE(options.Save());
+}
+
+}  // namespace
+
+TEST(QuillmarkAppTest, FirstStartTakesTheMiddleThreeQuartersOfTheWorkArea) {
+    EXPECT_EQ(CMainFrame::FirstPlacement(QRect(0, 0, 1600, 900)), QRect(200, 112, 1200, 676));
+    EXPECT_EQ(CMainFrame::DefaultPaneSizes(QSize(1200, 676)), (std::array<int, 3>{200, 338, 405}));
+    EXPECT_EQ(CMainFrame::KeptInside(QRect(1500, -20, 300, 200), QRect(0, 0, 1600, 900)), QRect(1300, 0, 300, 200));
+}
+
+TEST(QuillmarkAppTest, AFontFileOnTheCommandLineOpensItsFolderAndAnnouncesTheFont) {
+    QDir().mkpath(Home("fonts"));
+    QFile::copy(kData + "/twin-a.ttf", Home("fonts/twin-a.ttf"));
+    const auto started = Start({Home("fonts/twin-a.ttf")});
+    ASSERT_EQ(started->result, CQuillmarkApp::StartResult::Started);
+    EXPECT_EQ(started->announced.folders, std::vector<QString>{Home("fonts")});
+    EXPECT_EQ(started->announced.files, std::vector<QString>{QString()});
+    EXPECT_EQ(started->announced.fonts, std::vector<QString>{Home("fonts/twin-a.ttf")});
+    EXPECT_TRUE(started->app->IsStarted());
+    EXPECT_EQ(started->app->Document()->GetTitle(), "fonts");
+    EXPECT_EQ(started->app->MainFrame()->windowTitle(), "fonts - Quillmark");
+    // The start gave its hold on the font back: nobody holds it now.
+    EXPECT_EQ(started->app->Document()->GetCurrentFont(), nullptr);
+}
+
+TEST(QuillmarkAppTest, AMissingCommandLinePathFallsBackToTheStartupOption) {
+    QDir().mkpath(Home("default"));
+    SaveOptions([](CProgramOptions& o) {
+        o.SetStartupOption(0);
+        o.SetDefaultFolder(Home("default"));
+    });
+    const auto started = Start({Home("no/such/folder")});
+    EXPECT_EQ(started->announced.folders, std::vector<QString>{Home("default")});
+    EXPECT_TRUE(started->announced.fonts.empty());
+}
+
+TEST(QuillmarkAppTest, LastProjectThatIsGoneExpandsTheDefaultFolderAndChoosesNothing) {
+    QDir().mkpath(Home("default"));
+    SaveOptions([](CProgramOptions& o) {
+        o.SetStartupOption(2);
+        o.SetUseFontProject(true);
+        o.SetLastProject("Gone");
+        o.SetDefaultFolder(Home("default"));
+    });
+    const auto started = Start({});
+    EXPECT_EQ(started->announced.expanded, std::vector<QString>{Home("default")});
+    EXPECT_TRUE(started->announced.folders.empty());
+    EXPECT_TRUE(started->announced.projects.empty());
+}
+
+TEST(QuillmarkAppTest, LastProjectIsOpenedWhenItExists) {
+    CFontProjects projects;
+    projects.AddProject("Posters");
+    ASSERT_TRUE(projects.Save(DataFilePath("fontprojects.xml", true)));
+    SaveOptions([](CProgramOptions& o) {
+        o.SetUseFontProject(true);
+        o.SetLastProject("Posters");
+    });
+    const auto started = Start({});
+    EXPECT_EQ(started->announced.projects, std::vector<QString>{"Posters"});
+    EXPECT_EQ(started->app->MainFrame()->windowTitle(), "Posters - Quillmark");
+}
+
+TEST(QuillmarkAppTest, EarlierFavouritesAreImportedOnYesAndNotOnNo) {
+    const QString ours = DataFilePath("favorites.xml", true);
+    const QString earlier = EarlierEditionFilePath("favorites.xml");
+    QDir().mkpath(QFileInfo(earlier).absolutePath());
+    const auto write = [](const QString& path, const QByteArray& text) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    };
+    write(ours, "<favorites><folder>/ours</folder></favorites>");
+    write(earlier, "<favorites><folder>/theirs</folder></favorites>");
+    QString asked;
+    {
+        const auto started = Start({}, [&](const QString& question) {
+            asked = question;
+            return false;
+        });
+        EXPECT_TRUE(asked.contains("Would you like to import your favorite folders from Quillmark Pro?"));
+        EXPECT_TRUE(started->app->Favorites().Contains("/ours"));
+        EXPECT_FALSE(QFileInfo::exists(earlier));
+        EXPECT_TRUE(QFileInfo::exists(earlier + ".old"));
+    }
+    QFile::remove(earlier + ".old");
+    write(ours, "<favorites><folder>/ours</folder></favorites>");
+    write(earlier, "<favorites><folder>/theirs</folder></favorites>");
+    const auto started = Start({}, [](const QString&) { return true; });
+    EXPECT_TRUE(started->app->Favorites().Contains("/theirs"));
+    EXPECT_FALSE(started->app->Favorites().Contains("/ours"));
+    EXPECT_TRUE(QFileInfo::exists(earlier + ".old"));
+}
+
+TEST(QuillmarkAppTest, AWaitingUpdaterFileIsDeletedAtStart) {
+    const QString updater = Home("updater.bin");
+    QFile file(updater);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    SaveOptions([&](CProgramOptions& o) { o.SetUpdaterLocation(updater); });
+    const auto started = Start({});
+    EXPECT_FALSE(QFileInfo::exists(updater));
+    EXPECT_TRUE(started->app->Options().GetUpdaterLocation().isEmpty());
+}
+
+TEST(QuillmarkAppTest, AFavouritesFileWithoutItsRootEndsTheStartButIsKept) {
+    const QString ours = DataFilePath("favorites.xml", true);
+    QFile file(ours);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("<favourites><folder>/mine</folder></favourites>");
+    file.close();
+    const auto started = Start({});
+    EXPECT_EQ(started->result, CQuillmarkApp::StartResult::Failed);
+    started->app->ExitInstance();
+    EXPECT_TRUE(QFileInfo::exists(ours + ".unreadable"));
+}
+
+TEST(QuillmarkAppTest, ClosingStoresPlacementAndWritesEverything) {
+    SaveOptions([](CProgramOptions& o) { o.SetStartupOption(0); });
+    const auto started = Start({});
+    CMainFrame* frame = started->app->MainFrame();
+    frame->move(40, 50);
+    frame->resize(900, 600);
+    started->app->Document()->SetProjectMode(true);
+    frame->close();
+    started->app->ExitInstance();
+
+    CProgramOptions saved;
+    saved.Load();
+    EXPECT_TRUE(saved.GetUseFontProject());
+    EXPECT_EQ(saved.GetWindowSize(), QSize(900, 600));
+    EXPECT_FALSE(saved.GetMainWindowMaximized());
+    EXPECT_TRUE(QFileInfo::exists(DataFilePath("favorites.xml", false)));
+    EXPECT_TRUE(QFileInfo::exists(DataFilePath("fontprojects.xml", false)));
+}
+
+TEST(QuillmarkAppTest, MainWindowPicture) {
+    const auto started = Start({});
+    CMainFrame* frame = started->app->MainFrame();
+    frame->SetStatusText(0, "No fonts to display");
+    frame->SetStatusText(1, "0 fonts displayed");
+    const QImage picture = frame->grab().toImage();
+    EXPECT_EQ(picture.size(), frame->size());
+    const QString out = QDir::tempPath() + "/quillmark-main-window.png";
+    EXPECT_TRUE(picture.save(out));
+}
