@@ -21,6 +21,8 @@
 #include <new>
 
 #include "FavoriteFolders.h"
+#include "FontListFrame.h"
+#include "FontListView.h"
 #include "FontManager.h"
 #include "FontProjects.h"
 #include "FontconfigFontSystem.h"
@@ -181,6 +183,11 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     m_document = std::make_unique<CQuillmarkDoc>(*m_hub, *m_options, *m_fontManager, m_fontsFolder);
     m_mainFrame = new CMainFrame(*m_hub, *m_options, *m_document, m_versionText);
     m_mainFrame->ApplyPlacement();
+    auto* list = new CFontListView(*m_hub, *m_options, *m_fontManager, *m_projects, m_document.get(), m_regularFont);
+    list->SetStatusSink([frame = m_mainFrame](int pane, const QString& text) {
+        if (frame) frame->SetStatusText(pane, text);
+    });
+    m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list));
     if (m_hooks.addPanes) {
         m_hooks.addPanes(*this);
     }

@@ -70,6 +70,8 @@ public:
     CFontHandle Adopt(CFontItem* item);
 
     std::size_t Count() const;
+    // Where shared fonts go (may be null).
+    Platform::IFontSystem* FontSystem() const { return m_system; }
 
 private:
     struct Pending;

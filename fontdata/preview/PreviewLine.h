@@ -13,6 +13,11 @@ class QPainter;
 
 namespace Quillmark {
 
+// The text a font's preview shows: `text`, or, when the font lacks most of
+// its characters (a font for another script), a sample that the font
+// covers, so that a row shows the design rather than empty boxes.
+QString PreviewTextFor(const CFontItem& item, const QString& text);
+
 // Draws `text` in `rect` (vertically centred, cut with an ellipsis when too
 // wide). Returns false, drawing nothing, for a font that could not be read.
 bool DrawPreviewLine(QPainter& painter, const QRectF& rect, const CFontItem& item,

@@ -1,0 +1,95 @@
+// The font list, offscreen: the time from choosing a folder to the first
+// painted rows, and painting one screenful after scrolling to a random place.
+//
+//   list_benchmark [--fonts=FOLDER] [benchmark flags]
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <cstring>
+#include <random>
+
+#include "ExactFont.h"
+#include "FontListView.h"
+#include "FontManager.h"
+#include "FontProjects.h"
+#include "ProgramOptions.h"
+#include "QuillmarkDoc.h"
+#include "QuillmarkSignals.h"
+
+namespace {
+
+QString& Folder() {
+    static QString folder;
+    return folder;
+}
+
+struct CList {
+    Quillmark::CQuillmarkSignals hub;
+    Quillmark::CProgramOptions options;
+    Quillmark::CFontManager manager{&hub, nullptr};
+    Quillmark::CFontProjects projects;
+    Quillmark::CQuillmarkDoc document{hub, options, manager, QString()};
+    Quillmark::CFontListView view{hub, options, manager, projects, &document, QApplication::font()};
+    CList() {
+        view.resize(1000, 800);
+        view.show();
+    }
+};
+
+void BM_ChooseFolderToFirstPaint(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        Quillmark::Platform::CExactFontCache::Instance().Clear();
+        auto list = std::make_unique<CList>();
+        state.ResumeTiming();
+        list->hub.FireFolderSelected(Folder(), nullptr);
+        benchmark::DoNotOptimize(list->view.viewport()->grab());
+        state.PauseTiming();
+        state.counters["rows"] = list->view.Model().rowCount();
+        list.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_PaintScreenfulAfterScrolling(benchmark::State& state) {
+    CList list;
+    list.hub.FireFolderSelected(Folder(), nullptr);
+    std::mt19937 random(7);
+    QScrollBar* bar = list.view.verticalScrollBar();
+    std::uniform_int_distribution<int> where(0, bar->maximum());
+    for (auto _ : state) {
+        bar->setValue(where(random));
+        benchmark::DoNotOptimize(list.view.viewport()->grab());
+    }
+    if (!qEnvironmentVariableIsEmpty("QUILLMARK_BENCH_PICTURE")) {
+        list.view.viewport()->grab().save(qEnvironmentVariable("QUILLMARK_BENCH_PICTURE"));
+    }
+    state.counters["rows"] = list.view.Model().rowCount();
+    state.counters["rows on screen"] = list.view.viewport()->height() / list.view.Delegate().RowHeight() + 1;
+}
+
+BENCHMARK(BM_ChooseFolderToFirstPaint)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_PaintScreenfulAfterScrolling)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Folder() = qEnvironmentVariable("QUILLMARK_BENCH_FONTS", QStringLiteral("/usr/share/fonts/truetype/noto"));
+    std::vector<char*> rest;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--fonts=", 8) == 0) {
+            Folder() = QString::fromLocal8Bit(argv[i] + 8);
+        } else {
+            rest.push_back(argv[i]);
+        }
+    }
+    int count = static_cast<int>(rest.size());
+    benchmark::Initialize(&count, rest.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+// The rows of a font list: one font item each, holding one use of it at the
+// font manager, given back when the row goes.
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <vector>
+
+namespace Quillmark {
+
+class CFontItem;
+class CFontManager;
+
+class CFontListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum Column { NameColumn = 0, FileColumn = 1, SizeColumn = 2, ColumnCount = 3 };
+    enum Role {
+        ItemRole = Qt::UserRole + 1,  // const CFontItem*
+        StatusRole,  // the item's status
+        PathRole,  // the file's full path
+    };
+    // What the list shows: a folder or project, or search results.
+    enum Mode { MainList = 0, SimilarResults = 1, NameResults = 2, CharacterResults = 3 };
+    // The words for a distance in the similarity column.
+    static QString SimilarityWords(int distance);
+
+    explicit CFontListModel(CFontManager& manager, QObject* parent = nullptr);
+    ~CFontListModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void SetMode(Mode mode) { m_mode = mode; }
+    Mode GetMode() const { return m_mode; }
+    // Mode 1: the reference font's path.
+    void SetSimilaritySource(const QString& path) { m_similaritySource = path; }
+    // Whether the rows are a project's (the tooltips then give the folder).
+    void SetShowsLocation(bool showsLocation) { m_showsLocation = showsLocation; }
+
+    struct CNewRow {
+        CFontItem* item = nullptr;  // carries one use, which the row takes over
+        QString displayName;
+    };
+    // Appends rows in the given order, in one insertion.
+    void AppendRows(std::vector<CNewRow> rows);
+    // Removes every row, giving their uses back.
+    void Clear();
+    // Removes the rows of `item`: giving its use back, or not when the
+    // manager has already dropped it. Returns how many rows went.
+    int RemoveItem(const CFontItem* item, bool giveUseBack);
+
+    const CFontItem* ItemAt(int row) const;
+    int RowOf(const CFontItem* item) const;
+    int RowOfFileName(const QString& fileName, int start = 0) const;
+    std::vector<QString> Paths() const;
+
+    // Sorts with the column's ordering (mode 1, column 1: by similarity).
+    void Sort(int column, bool descending);
+    // The row's tooltip text; empty for a font without a name.
+    QString ToolTip(int row) const;
+
+    // Tells the views that every row's look changed (size or quality).
+    void RefreshAll();
+
+private:
+    struct CRow;
+    CFontManager& m_manager;
+    std::vector<CRow> m_rows;
+    Mode m_mode = MainList;
+    QString m_similaritySource;
+    bool m_showsLocation = false;
+};
+
+}  // namespace Quillmark
