@@ -93,12 +93,17 @@ TEST(QuillmarkAppTest, AFontFileOnTheCommandLineOpensItsFolderAndAnnouncesTheFon
     ASSERT_EQ(started->result, CQuillmarkApp::StartResult::Started);
     EXPECT_EQ(started->announced.folders, std::vector<QString>{Home("fonts")});
     EXPECT_EQ(started->announced.files, std::vector<QString>{QString()});
-    EXPECT_EQ(started->announced.fonts, std::vector<QString>{Home("fonts/twin-a.ttf")});
+    // The list announces no font once the folder is read, then the start
+    // announces the file's.
+    EXPECT_EQ(started->announced.fonts, (std::vector<QString>{QString(), Home("fonts/twin-a.ttf")}));
     EXPECT_TRUE(started->app->IsStarted());
     EXPECT_EQ(started->app->Document()->GetTitle(), "fonts");
     EXPECT_EQ(started->app->MainFrame()->windowTitle(), "fonts - Quillmark");
-    // The start gave its hold on the font back: nobody holds it now.
-    EXPECT_EQ(started->app->Document()->GetCurrentFont(), nullptr);
+    // The start gave its own hold back; the list's row keeps the font.
+    const CFontItem* current = started->app->Document()->GetCurrentFont();
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(current->GetUseCount(), 1);
+    EXPECT_EQ(started->app->MainFrame()->GetStatusText(1), "1 fonts displayed");
 }
 
 TEST(QuillmarkAppTest, AMissingCommandLinePathFallsBackToTheStartupOption) {
@@ -109,7 +114,7 @@ TEST(QuillmarkAppTest, AMissingCommandLinePathFallsBackToTheStartupOption) {
     });
     const auto started = Start({Home("no/such/folder")});
     EXPECT_EQ(started->announced.folders, std::vector<QString>{Home("default")});
-    EXPECT_TRUE(started->announced.fonts.empty());
+    EXPECT_EQ(started->announced.fonts, std::vector<QString>{QString()}) << "no font, from the list";
 }
 
 TEST(QuillmarkAppTest, LastProjectThatIsGoneExpandsTheDefaultFolderAndChoosesNothing) {
