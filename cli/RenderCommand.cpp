@@ -3,6 +3,10 @@
 // Draws each file's preview line as the font list draws it, one line a file,
 // black on white, without a display.
 
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -80,6 +84,13 @@ int RunRender(const Arguments& args) {
     }
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        // A private runtime folder, so that Qt need not complain of its lack.
+        const QString runtime = QDir::tempPath() + QStringLiteral("/quillmark-runtime-%1").arg(::getuid());
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    }
     int argc = 1;
     char name[] = "quillmark-cli";
     char* argv[] = {name, nullptr};

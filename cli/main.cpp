@@ -14,7 +14,9 @@ constexpr const char* kUsage =
     "  info [--json] FILE...   what the font reader finds in each file\n"
     "  scan [--json] DIR       read the fonts of a folder as the font list does\n"
     "  render [--text T] [--size PX] [--quality 0|1|2] -o OUT.png FILE...\n"
-    "                          each file's preview line, as the font list draws it\n";
+    "                          each file's preview line, as the font list draws it\n"
+    "  store projects|favorites [--save OUT] FILE\n"
+    "                          what the font projects or favourites store reads from FILE\n";
 
 }  // namespace
 
@@ -32,8 +34,8 @@ int main(int argc, char** argv) {
     if (command == "scan") {
         return Quillmark::Cli::RunScan(args);
     }
-    if (command == "render") {
-        return Quillmark::Cli::ExecRender(argc, argv);
+    if (command == "render" || command == "store") {
+        return Quillmark::Cli::ExecQtTool(argc, argv);
     }
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << kUsage;

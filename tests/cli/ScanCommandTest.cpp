@@ -122,3 +122,18 @@ TEST_F(ScanCommandTest, CtrlCCancelsAndKeepsWhatWasRead) {
     EXPECT_LT(run.secondsAfterInterrupt, 2.0);
     std::printf("ended %.0f ms after Ctrl+C with %d fonts read\n", run.secondsAfterInterrupt * 1000, rows);
 }
+
+TEST_F(ScanCommandTest, StoreCommandShowsWhatTheStoresRead) {
+    std::ofstream(m_work / "projects.xml")
+        << "<fontprojects><project name=\"A &amp; B\"><font>/x.ttf</font></project>"
+           "<project><font>/nameless.ttf</font></project>"
+           "<project name=\"A &amp; B\"><font>/a.ttf</font></project></fontprojects>";
+    const CRun projects = RunCli({"store", "projects", (m_work / "projects.xml").string()}, m_work);
+    EXPECT_EQ(projects.exitCode, 0) << projects.err;
+    EXPECT_EQ(projects.out, "{\"projects\":[{\"name\":\"A & B\",\"fonts\":[\"/a.ttf\",\"/x.ttf\"]}]}\n");
+
+    std::ofstream(m_work / "favorites.xml") << "<favourites/>";
+    const CRun favorites = RunCli({"store", "favorites", (m_work / "favorites.xml").string()}, m_work);
+    EXPECT_EQ(favorites.out, "{\"error\":1,\"folders\":[]}\n");
+    EXPECT_EQ(RunCli({"store", "nothing", "x"}, m_work).exitCode, 2);
+}

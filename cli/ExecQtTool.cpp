@@ -12,17 +12,17 @@ namespace Quillmark::Cli {
 
 // The helper is found beside this program (the build tree) or in the
 // installed libexec folder.
-int ExecRender(int argc, char** argv) {
+int ExecQtTool(int argc, char** argv) {
     std::error_code ec;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
     std::vector<std::filesystem::path> candidates;
     if (!ec) {
-        candidates.push_back(self.parent_path() / "quillmark-render");
-        candidates.push_back(self.parent_path().parent_path() / QUILLMARK_LIBEXEC_RELATIVE / "quillmark-render");
+        candidates.push_back(self.parent_path() / "quillmark-cli-qt");
+        candidates.push_back(self.parent_path().parent_path() / QUILLMARK_LIBEXEC_RELATIVE / "quillmark-cli-qt");
     }
     std::vector<char*> args;
-    args.push_back(const_cast<char*>("quillmark-render"));
-    for (int i = 2; i < argc; ++i) {
+    args.push_back(const_cast<char*>("quillmark-cli-qt"));
+    for (int i = 1; i < argc; ++i) {
         args.push_back(argv[i]);
     }
     args.push_back(nullptr);
@@ -33,7 +33,7 @@ int ExecRender(int argc, char** argv) {
             return 1;
         }
     }
-    std::cerr << "quillmark-cli: the drawing helper quillmark-render is not installed\n";
+    std::cerr << "quillmark-cli: its helper quillmark-cli-qt is not installed\n";
     return 1;
 }
 
