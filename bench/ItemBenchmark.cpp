@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchFonts.h"
 #include "ExactFont.h"
 #include "FontItem.h"
 #include "PreviewLine.h"
@@ -96,24 +97,9 @@ BENCHMARK(BM_RedrawCachedLines)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    std::filesystem::path folder = std::getenv("QUILLMARK_BENCH_FONTS") != nullptr
-                                       ? std::getenv("QUILLMARK_BENCH_FONTS")
-                                       : "/usr/share/fonts";
     std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--fonts=", 8) == 0) {
-            folder = argv[i] + 8;
-        } else {
-            rest.push_back(argv[i]);
-        }
-    }
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        auto ext = entry.path().extension().string();
-        for (auto& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (entry.is_regular_file() && (ext == ".ttf" || ext == ".otf")) {
-            Paths().push_back(entry.path());
-        }
-    }
+    const std::filesystem::path folder = QuillmarkBench::FontFolder(argc, argv, rest, "/usr/share/fonts");
+    Paths() = QuillmarkBench::FontFiles(folder);
     std::printf("%zu fonts in %s\n", Paths().size(), folder.c_str());
     int count = static_cast<int>(rest.size());
     benchmark::Initialize(&count, rest.data());

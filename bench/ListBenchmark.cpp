@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 
+#include "BenchFonts.h"
 #include "ExactFont.h"
 #include "FontListView.h"
 #include "FontManager.h"
@@ -78,15 +79,9 @@ BENCHMARK(BM_PaintScreenfulAfterScrolling)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Folder() = qEnvironmentVariable("QUILLMARK_BENCH_FONTS", QStringLiteral("/usr/share/fonts/truetype/noto"));
     std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--fonts=", 8) == 0) {
-            Folder() = QString::fromLocal8Bit(argv[i] + 8);
-        } else {
-            rest.push_back(argv[i]);
-        }
-    }
+    Folder() = QString::fromStdString(
+        QuillmarkBench::FontFolder(argc, argv, rest, "/usr/share/fonts/truetype/noto").string());
     int count = static_cast<int>(rest.size());
     benchmark::Initialize(&count, rest.data());
     benchmark::RunSpecifiedBenchmarks();

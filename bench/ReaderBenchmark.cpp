@@ -13,6 +13,7 @@
 #include <fstream>
 #include <vector>
 
+#include "BenchFonts.h"
 #include "OpenTypeData.h"
 
 namespace {
@@ -29,13 +30,9 @@ FontSet& Fonts() {
 
 void Collect(const std::filesystem::path& folder) {
     auto& set = Fonts();
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        auto ext = entry.path().extension().string();
-        for (auto& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (entry.is_regular_file() && (ext == ".ttf" || ext == ".otf")) {
-            set.paths.push_back(entry.path());
-            set.bytes += entry.file_size();
-        }
+    set.paths = QuillmarkBench::FontFiles(folder);
+    for (const auto& path : set.paths) {
+        set.bytes += std::filesystem::file_size(path);
     }
 }
 
@@ -76,17 +73,8 @@ BENCHMARK(BM_ReadWholeFiles)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::filesystem::path folder = std::getenv("QUILLMARK_BENCH_FONTS") != nullptr
-                                       ? std::getenv("QUILLMARK_BENCH_FONTS")
-                                       : "/usr/share/fonts";
     std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--fonts=", 8) == 0) {
-            folder = argv[i] + 8;
-        } else {
-            rest.push_back(argv[i]);
-        }
-    }
+    const std::filesystem::path folder = QuillmarkBench::FontFolder(argc, argv, rest, "/usr/share/fonts");
     Collect(folder);
     std::printf("%zu fonts, %.1f MB in %s\n", Fonts().paths.size(), Fonts().bytes / 1e6,
                 folder.c_str());
