@@ -41,48 +41,34 @@ const char* const kSamples[] = {
     "\u0986\u09AE\u09BE\u09B0 \u09B8\u09CB\u09A8\u09BE\u09B0 \u09AC\u09BE\u0982\u09B2\u09BE",  // Bengali
 };
 
-bool Covers(const std::vector<std::uint16_t>& codes, char16_t c) {
-    return std::binary_search(codes.begin(), codes.end(), static_cast<std::uint16_t>(c));
-}
-
-// The share of the text's visible characters that the font maps.
-double Coverage(const std::vector<std::uint16_t>& codes, const QString& text) {
-    int visible = 0;
-    int covered = 0;
-    for (const QChar c : text) {
-        if (c.isSpace() || c.isSurrogate()) continue;
-        ++visible;
-        covered += Covers(codes, c.unicode()) ? 1 : 0;
-    }
-    return visible == 0 ? 1.0 : static_cast<double>(covered) / visible;
-}
-
 }  // namespace
 
 QString PreviewTextFor(const CFontItem& item, const QString& text) {
     const auto data = item.GetData();
-    if (data == nullptr || data->IsSymbolFont() || data->GetCharacterMap().subtables.empty()) {
+    if (data == nullptr || data->IsSymbolFont() || item.GetStatus() != CFontItem::Loaded) {
         return text;
     }
-    const auto& map = data->GetCharacterMap().subtables.front();
-    std::vector<std::uint16_t> codes(map.codes.get(), map.codes.get() + map.count);
-    std::sort(codes.begin(), codes.end());
-    if (Coverage(codes, text) >= 0.5) {
+    auto& fonts = Platform::CExactFontCache::Instance();
+    const QString path = ToQString(item.GetPath());
+    const Platform::CTextLook look = LookOf(item);
+    if (fonts.Coverage(path, look, text) >= 0.5) {
         return text;
     }
     for (const char* sample : kSamples) {
         const QString candidate = QString::fromUtf8(sample);
-        if (Coverage(codes, candidate) >= 0.9) {
+        if (fonts.Coverage(path, look, candidate) >= 0.9) {
             return candidate;
         }
     }
     // A script without a sample here: the font's own first letters.
     QString own;
-    for (const std::uint16_t code : codes) {
-        const QChar c(static_cast<char16_t>(code));
-        if (c.isLetterOrNumber() && !c.isSurrogate() && code >= 0x80) {
-            own += c;
-            if (own.size() >= 40) break;
+    if (!data->GetCharacterMap().subtables.empty()) {
+        const auto& map = data->GetCharacterMap().subtables.front();
+        for (std::uint32_t i = 0; i < map.count && own.size() < 40; ++i) {
+            const QChar c(static_cast<char16_t>(map.codes[i]));
+            if (map.codes[i] >= 0x80 && c.isLetterOrNumber() && !c.isSurrogate()) {
+                own += c;
+            }
         }
     }
     return own.isEmpty() ? text : own;

@@ -139,6 +139,23 @@ std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& p
     return face;
 }
 
+double CExactFontCache::Coverage(const QString& path, const CTextLook& look, const QString& text) {
+    const auto face = FaceFor(path, look.cellHeight);
+    if (face == nullptr) {
+        return 0;
+    }
+    int visible = 0;
+    int covered = 0;
+    for (const QChar c : text) {
+        if (c.isSpace() || c.isSurrogate()) {
+            continue;
+        }
+        ++visible;
+        covered += face->raw.supportsCharacter(c) ? 1 : 0;
+    }
+    return visible == 0 ? 1.0 : static_cast<double>(covered) / visible;
+}
+
 CShapedLine CExactFontCache::Shape(const QString& path, const CTextLook& look, const QString& text) {
     CShapedLine line;
     const auto face = FaceFor(path, look.cellHeight);

@@ -53,6 +53,10 @@ public:
     bool DrawLine(QPainter& painter, const QRectF& rect, const QString& path,
                   const CTextLook& look, const QString& text, const QColor& color);
 
+    // The share of the text's visible characters that the font maps (1 for
+    // a text without any); 0 when the font cannot be opened.
+    double Coverage(const QString& path, const CTextLook& look, const QString& text);
+
     int Size() const;
     int Capacity() const { return m_capacity; }
     void Clear();

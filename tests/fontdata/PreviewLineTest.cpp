@@ -113,3 +113,17 @@ TEST(PreviewLineTest, OpenFontsAreBoundedByTheCache) {
     EXPECT_EQ(cache.Size(), 2);
     EXPECT_FALSE(cache.Shape(ToQString(kData / "missing.ttf"), look, kText).IsValid());
 }
+
+TEST(PreviewLineTest, FontForAnotherScriptShowsASampleOfItsOwn) {
+    EXPECT_EQ(PreviewTextFor(Item("twin-a.ttf"), kText), kText);
+    EXPECT_EQ(PreviewTextFor(Item("symbol.ttf"), kText), kText);
+    const fs::path arabic = "/usr/share/fonts/truetype/noto/NotoNaskhArabic-Regular.ttf";
+    if (!fs::exists(arabic)) {
+        GTEST_SKIP() << "fonts-noto-core is not installed";
+    }
+    const CFontItem item(arabic, CFontItemSettings{}, nullptr);
+    const QString sample = PreviewTextFor(item, kText);
+    ASSERT_NE(sample, kText);
+    EXPECT_EQ(sample.at(0).script(), QChar::Script_Arabic);
+    EXPECT_GT(Ink(Draw(item)), 0);
+}

@@ -472,7 +472,7 @@ void CFontListView::resizeEvent(QResizeEvent* event) {
     FillWidth(-1);
 }
 
-void CFontListView::keyPressEvent(QKeyEvent* event) { QTreeView::keyPressEvent(event); }
+
 
 // ---------------------------------------------------------------- selection
 
