@@ -262,3 +262,72 @@ TEST(FontListTest, MainWindowPicture) {
     EXPECT_TRUE(frame->grab().toImage().save(out + "/main-window-48px.png"));
     EXPECT_EQ(frame->GetStatusText(1), QString("%1 fonts displayed").arg(list->Model().rowCount()));
 }
+
+TEST(FontListTest, ColumnsAlwaysFillTheWidth) {
+    const QString folder = Folder("columns");
+    Copy(kData + "/twin-a.ttf", folder + "/a.ttf");
+    CListFixture fixture;
+    fixture.list->LoadFolder(folder);
+    QHeaderView* header = fixture.list->header();
+    const auto total = [&] { return header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2); };
+    const int width = fixture.list->viewport()->width();
+    EXPECT_EQ(total(), width);
+    fixture.frame->resize(900, 500);
+    QApplication::processEvents();
+    EXPECT_EQ(total(), fixture.list->viewport()->width());
+    EXPECT_GT(fixture.list->viewport()->width(), width);
+
+    // The user widens the name column: the file name column gives way.
+    const int size2 = header->sectionSize(2);
+    header->resizeSection(0, header->sectionSize(0) + 50);
+    EXPECT_EQ(total(), fixture.list->viewport()->width());
+    EXPECT_EQ(header->sectionSize(2), size2);
+    // Double-clicking the divider after the name column gives it the file name column.
+    const int joined = header->sectionSize(0) + header->sectionSize(1);
+    emit header->sectionHandleDoubleClicked(0);
+    EXPECT_EQ(header->sectionSize(0), joined);
+    EXPECT_EQ(header->sectionSize(1), 0);
+}
+
+namespace {
+// Records whether the wait window was up while fonts were shared.
+class CWatchingFontSystem : public Platform::IFontSystem {
+public:
+    bool IsInstalledFolder(const std::filesystem::path&) override { return false; }
+    void Register(const std::filesystem::path&, std::uint32_t) override {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            sawWaitWindow |= widget->isVisible() && widget->windowTitle() == "Updating...";
+        }
+        ++registered;
+    }
+    void Unregister(const std::filesystem::path&, std::uint32_t) override {}
+    bool sawWaitWindow = false;
+    int registered = 0;
+};
+}  // namespace
+
+TEST(FontListTest, SharingMoreThan500RowsShowsAWaitWindow) {
+    for (const int rows : {500, 501}) {
+        const QString folder = Folder(rows == 500 ? "share500" : "share501");
+        QFile source(kData + "/twin-bold.ttf");
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        const QByteArray bytes = source.readAll();
+        for (int i = 0; i < rows; ++i) {
+            QFile file(folder + QString("/f%1.ttf").arg(i));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        CWatchingFontSystem system;
+        CQuillmarkSignals hub;
+        CProgramOptions options;
+        CFontManager manager(&hub, &system);
+        CFontProjects projects;
+        CQuillmarkDoc document(hub, options, manager, QString());
+        CFontListView list(hub, options, manager, projects, &document, QApplication::font());
+        list.LoadFolder(folder);
+        ASSERT_EQ(list.Model().rowCount(), rows);
+        hub.FireShareFonts(true);
+        EXPECT_EQ(system.registered, rows);
+        EXPECT_EQ(system.sawWaitWindow, rows > 500) << rows << " rows";
+    }
+}

@@ -421,23 +421,26 @@ void CFontListView::OnHeaderClicked(int section) {
     SortBy(section, descending);
 }
 
+// The columns fill the width: the column right of the one the user changed
+// gives way (down to its minimum, which then holds the changed column
+// back); any other change of width goes to the name column.
 void CFontListView::FillWidth(int changedSection) {
     QHeaderView* bar = header();
     const int width = viewport()->width();
-    m_resizingColumns = true;
-    const int size0 = bar->sectionSize(0);
-    const int size1 = bar->sectionSize(1);
-    const int size2 = bar->isSectionHidden(2) ? 0 : bar->sectionSize(2);
-    if (changedSection == 0) {
-        const int other = bar->isSectionHidden(2) ? 0 : size2;
-        bar->resizeSection(1, std::max(m_minimumWidths[1], width - size0 - other));
-        if (bar->isSectionHidden(2)) {
-            bar->resizeSection(1, std::max(0, width - size0));
-        }
-    } else if (changedSection == 1 && !bar->isSectionHidden(2)) {
-        bar->resizeSection(2, std::max(m_minimumWidths[2], width - size1 - size0));
+    const bool sizeShown = !bar->isSectionHidden(2);
+    int sizes[3] = {bar->sectionSize(0), bar->sectionSize(1), sizeShown ? bar->sectionSize(2) : 0};
+    const int last = sizeShown ? 2 : 1;
+    if (changedSection == 0 || (changedSection == 1 && sizeShown)) {
+        const int giving = changedSection + 1;
+        const int others = width - sizes[0] - sizes[1] - sizes[2] + sizes[giving];
+        sizes[giving] = std::max(m_minimumWidths[giving], others);
+        sizes[changedSection] = std::max(0, width - (sizes[0] + sizes[1] + sizes[2] - sizes[changedSection]));
     } else {
-        bar->resizeSection(0, std::max(m_minimumWidths[0], width - size1 - size2));
+        sizes[0] = std::max(m_minimumWidths[0], width - sizes[1] - sizes[2]);
+    }
+    m_resizingColumns = true;
+    for (int column = 0; column <= last; ++column) {
+        bar->resizeSection(column, sizes[column]);
     }
     m_resizingColumns = false;
 }
