@@ -183,6 +183,10 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     m_document = std::make_unique<CQuillmarkDoc>(*m_hub, *m_options, *m_fontManager, m_fontsFolder);
     m_mainFrame = new CMainFrame(*m_hub, *m_options, *m_document, m_versionText);
     m_mainFrame->ApplyPlacement();
+    connect(m_mainFrame, &CMainFrame::Closed, this, [this] {
+        m_closed = true;
+        QCoreApplication::quit();
+    });
     auto* list = new CFontListView(*m_hub, *m_options, *m_fontManager, *m_projects, m_document.get(), m_regularFont);
     list->SetStatusSink([frame = m_mainFrame](int pane, const QString& text) {
         if (frame) frame->SetStatusText(pane, text);

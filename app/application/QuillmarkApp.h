@@ -70,6 +70,9 @@ public:
     const QString& ProgramFolder() const { return m_programFolder; }
     const QString& VersionText() const { return m_versionText; }
     bool IsStarted() const { return m_started; }
+    // The main window closed (it may close while the start still reads the
+    // first folder); the event loop then must not run.
+    bool IsClosed() const { return m_closed; }
     const std::vector<unsigned short>& PreviewSizes() const { return m_previewSizes; }
     QFont UiFont(bool bold) const { return bold ? m_boldFont : m_regularFont; }
     void SetPendingUpdater(const QString& path) { m_pendingUpdater = path; }
@@ -102,6 +105,7 @@ private:
     QString m_versionText;
     QString m_programFolder;
     bool m_started = false;
+    bool m_closed = false;
     std::unique_ptr<CSingleInstance> m_singleInstance;
     QFont m_regularFont;
     QFont m_boldFont;

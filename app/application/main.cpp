@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     app.HandleTerminationSignals();
     const auto result = app.InitInstance();
     int code = result == Quillmark::CQuillmarkApp::StartResult::Failed ? 1 : 0;
-    if (result == Quillmark::CQuillmarkApp::StartResult::Started) {
+    if (result == Quillmark::CQuillmarkApp::StartResult::Started && !app.IsClosed()) {
         code = QApplication::exec();
     }
     app.ExitInstance();

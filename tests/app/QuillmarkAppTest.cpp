@@ -227,3 +227,13 @@ TEST(QuillmarkAppTest, MainWindowPicture) {
     const QString out = QDir::tempPath() + "/quillmark-main-window.png";
     EXPECT_TRUE(picture.save(out));
 }
+
+TEST(QuillmarkAppTest, AWindowClosedWhileStartingIsNotWaitedFor) {
+    CQuillmarkApp::Hooks hooks;
+    hooks.splash = false;
+    // As when the desktop ends the session while the first folder is read.
+    hooks.addPanes = [](CQuillmarkApp& app) { app.MainFrame()->close(); };
+    CQuillmarkApp app({"quillmark"}, hooks);
+    ASSERT_EQ(app.InitInstance(), CQuillmarkApp::StartResult::Started);
+    EXPECT_TRUE(app.IsClosed()) << "main() must not enter the event loop";
+}

@@ -67,9 +67,16 @@ void CFolderLoadDialog::Run() {
         Poll();
     });
     timer.start(kTickMilliseconds);
+    // The program closing (its window closed, the desktop ending the
+    // session) does not wait for the rest of the folder.
+    const auto closing = connect(qApp, &QGuiApplication::lastWindowClosed, this, [this, &loop] {
+        m_load.Cancel();
+        loop.quit();
+    });
     QApplication::setOverrideCursor(Qt::BusyCursor);
     qApp->installEventFilter(this);
     loop.exec();
+    disconnect(closing);
     qApp->removeEventFilter(this);
     QApplication::restoreOverrideCursor();
     hide();

@@ -235,6 +235,7 @@ void CMainFrame::OnApplicationClosing() {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     m_document.OnCloseDocument();
     event->accept();
+    emit Closed();
 }
 
 }  // namespace Quillmark

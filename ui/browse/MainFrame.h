@@ -53,6 +53,10 @@ public:
 
     CHistoryList& History();
 
+signals:
+    // The window has closed for good (the document closed with it).
+    void Closed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
