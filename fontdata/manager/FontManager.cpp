@@ -190,6 +190,7 @@ void CFontManager::ReleaseFontsUnder(const std::string& folder) {
         }
     }
     m_batch = true;
+    Platform::CFontSystemBatch sharing(m_system);
     for (const CFontItem* item : under) {
         if (m_items.count(item) != 0) {
             CanRelease(item);

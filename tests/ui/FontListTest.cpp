@@ -300,9 +300,17 @@ public:
         }
         ++registered;
     }
-    void Unregister(const std::filesystem::path&, std::uint32_t) override {}
+    void Unregister(const std::filesystem::path&, std::uint32_t) override {
+        ++unregistered;
+        outsideBatch += depth == 0 ? 1 : 0;
+    }
+    void BeginBatch() override { ++depth; }
+    void EndBatch() override { --depth; }
     bool sawWaitWindow = false;
     int registered = 0;
+    int unregistered = 0;
+    int outsideBatch = 0;
+    int depth = 0;
 };
 }  // namespace
 
@@ -329,5 +337,9 @@ TEST(FontListTest, SharingMoreThan500RowsShowsAWaitWindow) {
         hub.FireShareFonts(true);
         EXPECT_EQ(system.registered, rows);
         EXPECT_EQ(system.sawWaitWindow, rows > 500) << rows << " rows";
+        // Leaving the folder unshares every font in one batch.
+        list.LoadFolder(Folder("empty"));
+        EXPECT_EQ(system.unregistered, rows);
+        EXPECT_EQ(system.outsideBatch, 0);
     }
 }

@@ -31,6 +31,8 @@ CFontListModel::CFontListModel(CFontManager& manager, QObject* parent)
     : QAbstractTableModel(parent), m_manager(manager) {}
 
 CFontListModel::~CFontListModel() {
+    // Fonts shared with other applications go in one refresh, not one each.
+    Platform::CFontSystemBatch batch(m_manager.FontSystem());
     for (const CRow& row : m_rows) {
         if (row.item != nullptr) m_manager.Release(row.item);
     }
@@ -105,6 +107,7 @@ void CFontListModel::Clear() {
     std::vector<CRow> rows;
     rows.swap(m_rows);
     endResetModel();
+    Platform::CFontSystemBatch batch(m_manager.FontSystem());
     for (const CRow& row : rows) {
         if (row.item != nullptr) m_manager.Release(row.item);
     }
