@@ -8,18 +8,20 @@ if [ $# -gt 0 ]; then
 fi
 cd "$(dirname "$0")"
 scripts/install-deps.sh run
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)"
+# The program alone: tests and benchmarks are test.sh's.
+cmake -S . -B build-app -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_TESTS=OFF \
+    -DQUILLMARK_BENCHMARKS=OFF >/dev/null
+cmake --build build-app -j "$(nproc)"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display to show Quillmark on: here is what it reads from ${target:-the current folder}." >&2
     target="${target:-$OLDPWD}"
     if [ -d "$target" ]; then
-        exec build/cli/quillmark-cli scan "$target"
+        exec build-app/cli/quillmark-cli scan "$target"
     fi
-    exec build/cli/quillmark-cli info "$target"
+    exec build-app/cli/quillmark-cli info "$target"
 fi
 if [ -n "$target" ]; then
-    exec build/app/application/quillmark "$target"
+    exec build-app/app/application/quillmark "$target"
 fi
-exec build/app/application/quillmark
+exec build-app/app/application/quillmark

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
 #include <filesystem>
@@ -51,14 +52,22 @@ struct CListFixture {
     std::unique_ptr<CFontListFrame> frame;
     QString status[2];
 
+    std::unique_ptr<QAbstractItemModelTester> tester;
+
     CListFixture() {
         list = new CFontListView(hub, options, manager, projects, &document, QApplication::font());
+        // Every change the tests make is checked against the model rules.
+        tester = std::make_unique<QAbstractItemModelTester>(&list->Model(),
+                                                            QAbstractItemModelTester::FailureReportingMode::Fatal);
         list->SetStatusSink([this](int pane, const QString& text) { status[pane] = text; });
         frame = std::make_unique<CFontListFrame>(hub, list);
         frame->resize(700, 500);
         frame->show();
     }
-    ~CListFixture() { frame.reset(); }
+    ~CListFixture() {
+        tester.reset();
+        frame.reset();
+    }
 
     std::vector<QString> Column(int column) const {
         std::vector<QString> texts;
