@@ -352,3 +352,21 @@ TEST(FontListTest, SharingMoreThan500RowsShowsAWaitWindow) {
         EXPECT_EQ(system.outsideBatch, 0);
     }
 }
+
+TEST(FontListTest, AListThatIsGoneHearsNothing) {
+    CQuillmarkSignals hub;
+    CProgramOptions options;
+    CFontManager manager(&hub, nullptr);
+    CFontProjects projects;
+    CQuillmarkDoc document(hub, options, manager, QString());
+    {
+        auto* list = new CFontListView(hub, options, manager, projects, &document, QApplication::font());
+        CFontListFrame frame(hub, list);
+    }
+    // Every slot of the list and its frame went with them.
+    const QString folder = Folder("after");
+    hub.FireFolderSelected(folder, nullptr);
+    hub.FireFontsFolderShown(true);
+    hub.FireFontListPreviewSizeChanged(30);
+    EXPECT_EQ(hub.FireReleaseFont(nullptr), 0);
+}

@@ -7,11 +7,14 @@
 #include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <boost/bind/bind.hpp>
 
 #include "FontListView.h"
 #include "QuillmarkSignals.h"
 
 namespace Quillmark {
+
+using namespace boost::placeholders;
 
 CFontListFrame::CFontListFrame(CQuillmarkSignals& hub, CFontListView* list, QWidget* parent)
     : QWidget(parent), m_list(list), m_banner(new QWidget(this)) {
@@ -43,10 +46,16 @@ CFontListFrame::CFontListFrame(CQuillmarkSignals& hub, CFontListView* list, QWid
     m_list->setParent(this);
     layout->addWidget(m_list, 1);
 
-    hub.ConnectFolderSelected([this](const QString& folder, const QString*) { m_folder = folder; });
-    hub.ConnectFontsFolderShown([this](bool shown) {
-        if (shown != m_banner->isVisibleTo(this)) m_banner->setVisible(shown);
-    });
+    hub.ConnectFolderSelected(boost::bind(&CFontListFrame::OnFolderSelected, this, _1));
+    hub.ConnectFontsFolderShown(boost::bind(&CFontListFrame::OnFontsFolderShown, this, _1));
+}
+
+void CFontListFrame::OnFolderSelected(const QString& folder) { m_folder = folder; }
+
+void CFontListFrame::OnFontsFolderShown(bool shown) {
+    if (shown != m_banner->isVisibleTo(this)) {
+        m_banner->setVisible(shown);
+    }
 }
 
 bool CFontListFrame::IsBannerShown() const { return m_banner->isVisibleTo(this); }

@@ -27,6 +27,9 @@ public:
     void OpenFolder();
 
 private:
+    void OnFolderSelected(const QString& folder);
+    void OnFontsFolderShown(bool shown);
+
     CFontListView* m_list;
     QWidget* m_banner;
     QString m_folder;

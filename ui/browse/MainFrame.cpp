@@ -66,12 +66,8 @@ CMainFrame::CMainFrame(CQuillmarkSignals& hub, CProgramOptions& options, CQuillm
     setWindowTitle(QStringLiteral("Quillmark"));
 
     hub.ConnectApplicationClosing(boost::bind(&CMainFrame::OnApplicationClosing, this));
-    hub.ConnectFolderSelected([this](const QString& path, const QString*) {
-        if (!m_navigating) m_history->AddLocation(CLocation::Folder, path);
-    });
-    hub.ConnectProjectSelected([this](const QString& name) {
-        if (!m_navigating) m_history->AddLocation(CLocation::Project, name);
-    });
+    hub.ConnectFolderSelected(boost::bind(&CMainFrame::OnFolderSelected, this, _1));
+    hub.ConnectProjectSelected(boost::bind(&CMainFrame::OnProjectSelected, this, _1));
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -86,6 +82,18 @@ void CMainFrame::CreateMenus() {
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     QAction* about = help->addAction(tr("&About Quillmark"), this, &CMainFrame::ShowAbout);
     about->setMenuRole(QAction::AboutRole);
+}
+
+void CMainFrame::OnFolderSelected(const QString& path) {
+    if (!m_navigating) {
+        m_history->AddLocation(CLocation::Folder, path);
+    }
+}
+
+void CMainFrame::OnProjectSelected(const QString& name) {
+    if (!m_navigating) {
+        m_history->AddLocation(CLocation::Project, name);
+    }
 }
 
 void CMainFrame::ShowAbout() {

@@ -67,6 +67,8 @@ private:
     void StorePlacement();
     void TrackPlacement();
     void OnApplicationClosing();
+    void OnFolderSelected(const QString& path);
+    void OnProjectSelected(const QString& name);
     void UpdatePaneVisibility();
     void ShowAbout();
 
