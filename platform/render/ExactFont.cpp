@@ -4,6 +4,7 @@
 #include <hb.h>
 
 #include <QColor>
+#include <QFileInfo>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
@@ -16,6 +17,7 @@ namespace Quillmark::Platform {
 
 struct CExactFontCache::Face {
     QRawFont raw;
+    qint64 bytes = 0;  // the file, which the raw font holds in memory
     hb_font_t* font = nullptr;
     qreal ascent = 0;
     qreal descent = 0;
@@ -29,6 +31,7 @@ struct CExactFontCache::Face {
 
 struct CExactFontCache::Cache {
     std::mutex mutex;
+    qint64 bytes = 0;  // of every face held
     // Most recently used first.
     std::list<std::pair<QString, std::shared_ptr<Face>>> faces;
     QHash<QString, std::list<std::pair<QString, std::shared_ptr<Face>>>::iterator> index;
@@ -45,6 +48,12 @@ hb_blob_t* ReferenceTable(hb_face_t*, hb_tag_t tag, void* userData) {
                           HB_MEMORY_MODE_READONLY, bytes,
                           [](void* data) { delete static_cast<QByteArray*>(data); });
 }
+
+// Open fonts are held in memory whole: besides their number, their bytes are
+// bounded (large CJK fonts run to tens of megabytes each); the most recent
+// few are kept whatever their size.
+constexpr qint64 kByteBudget = 192ll * 1024 * 1024;
+constexpr int kAlwaysKept = 8;
 
 QString Key(const QString& path, int cellHeight) {
     return path + QLatin1Char('\n') + QString::number(cellHeight);
@@ -81,6 +90,7 @@ void CExactFontCache::Clear() {
     std::lock_guard lock(m_cache->mutex);
     m_cache->faces.clear();
     m_cache->index.clear();
+    m_cache->bytes = 0;
 }
 
 std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& path, int cellHeight) {
@@ -129,10 +139,14 @@ std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& p
     const int scale = static_cast<int>(em * 64);
     hb_font_set_scale(face->font, scale, scale);
 
+    face->bytes = QFileInfo(path).size();
     std::lock_guard lock(m_cache->mutex);
     m_cache->faces.emplace_front(key, face);
     m_cache->index.insert(key, m_cache->faces.begin());
-    while (static_cast<int>(m_cache->faces.size()) > m_capacity) {
+    m_cache->bytes += face->bytes;
+    const auto count = [this] { return static_cast<int>(m_cache->faces.size()); };
+    while (count() > m_capacity || (m_cache->bytes > kByteBudget && count() > kAlwaysKept)) {
+        m_cache->bytes -= m_cache->faces.back().second->bytes;
         m_cache->index.remove(m_cache->faces.back().first);
         m_cache->faces.pop_back();
     }
