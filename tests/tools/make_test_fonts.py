@@ -34,7 +34,9 @@ def subset_font(path):
 
 def rename(font, family, full):
     name = font["name"]
-    name.names = []
+    # The copyright, trademark, maker and licence records stay as they were.
+    name.names = [record for record in name.names
+                  if record.nameID in (0, 7, 8, 9, 11, 12, 13, 14) and record.platformID == 3]
     for platform, encoding, language in ((3, 1, 0x409), (1, 0, 0)):
         name.setName(family, 1, platform, encoding, language)
         name.setName("Regular", 2, platform, encoding, language)

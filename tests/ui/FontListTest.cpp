@@ -91,8 +91,8 @@ bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 5000) 
 
 TEST(FontListTest, SortsByEachColumnAndReverses) {
     const QString folder = Folder("sorting");
-    Copy(kData + "/twin-bold.ttf", folder + "/b.ttf");       // "Quillmark Twin Bold", 22 KB
-    Copy(kData + "/symbol.ttf", folder + "/A.ttf");          // "Quillmark Symbol", 25 KB
+    Copy(kData + "/twin-bold.ttf", folder + "/b.ttf");       // "Quillmark Twin Bold", 32 KB
+    Copy(kData + "/symbol.ttf", folder + "/A.ttf");          // "Quillmark Symbol", 35 KB
     Copy(kData + "/twin-b.ttf", folder + "/c.otf");          // "Quillmark Twin", 29 KB
     CListFixture fixture;
     fixture.list->LoadFolder(folder);
@@ -110,9 +110,9 @@ TEST(FontListTest, SortsByEachColumnAndReverses) {
     EXPECT_FALSE(fixture.list->SortDescending()) << "another column starts ascending";
     EXPECT_EQ(fixture.Column(1), (std::vector<QString>{"A.ttf", "b.ttf", "c.otf"}));
     click(2);
-    EXPECT_EQ(fixture.Column(1), (std::vector<QString>{"b.ttf", "A.ttf", "c.otf"}));
+    EXPECT_EQ(fixture.Column(1), (std::vector<QString>{"c.otf", "b.ttf", "A.ttf"}));
     click(2);
-    EXPECT_EQ(fixture.Column(1), (std::vector<QString>{"c.otf", "A.ttf", "b.ttf"}));
+    EXPECT_EQ(fixture.Column(1), (std::vector<QString>{"A.ttf", "b.ttf", "c.otf"}));
     EXPECT_EQ(header->sortIndicatorSection(), 2);
     EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
     EXPECT_TRUE(fixture.options.GetFontListSortDescending());
@@ -148,12 +148,12 @@ TEST(FontListTest, TooltipsNameTheFontFileAndSize) {
     Copy(kData + "/twin-a.ttf", folder + "/twin-a.ttf");
     CListFixture fixture;
     fixture.list->LoadFolder(folder);
-    EXPECT_EQ(fixture.list->Model().ToolTip(0), "Font Name: Quillmark Twin\nFile Name: twin-a.ttf\nSize: 25KB");
+    EXPECT_EQ(fixture.list->Model().ToolTip(0), "Font Name: Quillmark Twin\nFile Name: twin-a.ttf\nSize: 35KB");
     fixture.projects.AddProject("P");
     fixture.projects.AddFont("P", folder + "/twin-a.ttf");
     ASSERT_TRUE(fixture.list->LoadProject("P"));
     EXPECT_EQ(fixture.list->Model().ToolTip(0),
-              "Font Name: Quillmark Twin\nFile Name: twin-a.ttf\nLocation: " + folder + "\nSize: 25KB");
+              "Font Name: Quillmark Twin\nFile Name: twin-a.ttf\nLocation: " + folder + "\nSize: 35KB");
 }
 
 TEST(FontListTest, RowHeightFollowsThePreviewSize) {
