@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QKeyEvent>
+#include <QSplashScreen>
+#include <QApplication>
 #include <filesystem>
 
 #include "FavoriteFolders.h"
@@ -236,4 +239,22 @@ TEST(QuillmarkAppTest, AWindowClosedWhileStartingIsNotWaitedFor) {
     CQuillmarkApp app({"quillmark"}, hooks);
     ASSERT_EQ(app.InitInstance(), CQuillmarkApp::StartResult::Started);
     EXPECT_TRUE(app.IsClosed()) << "main() must not enter the event loop";
+}
+
+TEST(QuillmarkAppTest, SplashShowsAndAKeyHidesIt) {
+    CQuillmarkApp::Hooks hooks;
+    hooks.splash = true;
+    CQuillmarkApp app({"quillmark"}, hooks);
+    ASSERT_EQ(app.InitInstance(), CQuillmarkApp::StartResult::Started);
+    QSplashScreen* splash = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<QSplashScreen*>(widget); found != nullptr && found->isVisible()) {
+            splash = found;
+        }
+    }
+    ASSERT_NE(splash, nullptr);
+    EXPECT_TRUE(splash->grab().toImage().save(QDir::tempPath() + "/quillmark-splash.png"));
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+    QApplication::sendEvent(app.MainFrame(), &press);
+    EXPECT_FALSE(splash->isVisible());
 }
