@@ -13,6 +13,8 @@
 #include <QTest>
 #include <filesystem>
 
+#include "FolderLoad.h"
+#include "FolderLoadDialog.h"
 #include "FontItem.h"
 #include "FontListFrame.h"
 #include "FontListView.h"
@@ -369,4 +371,15 @@ TEST(FontListTest, AListThatIsGoneHearsNothing) {
     hub.FireFontsFolderShown(true);
     hub.FireFontListPreviewSizeChanged(30);
     EXPECT_EQ(hub.FireReleaseFont(nullptr), 0);
+}
+
+TEST(FontListTest, ProgressDialogPicture) {
+    CFontManager manager(nullptr, nullptr);
+    std::vector<std::filesystem::path> paths(1234, std::filesystem::path("/nowhere/x.ttf"));
+    CFolderLoad load(manager, paths);
+    CFolderLoadDialog dialog(load);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Reading Font Information...");
+    EXPECT_EQ(CFolderLoadDialog::ProgressText(12, 1234), "Reading font 12 of 1234.");
+    EXPECT_TRUE(dialog.grab().toImage().save(QDir::tempPath() + "/quillmark-progress.png"));
 }
