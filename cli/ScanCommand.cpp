@@ -4,6 +4,7 @@
 // worker threads and font manager; a progress bar on a terminal; Ctrl+C
 // cancels and keeps what was read.
 
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -63,6 +64,11 @@ int RunScan(const Arguments& args) {
     action.sa_handler = CancelOnInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
+    // A caller may have started us with Ctrl+C blocked; it is ours now.
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
 
     std::error_code ec;
     if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {

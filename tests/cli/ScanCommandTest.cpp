@@ -38,6 +38,12 @@ CRun RunCli(const std::vector<std::string>& args, const fs::path& work,
          std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(-1)) {
     const pid_t pid = ::fork();
     if (pid == 0) {
+        // Ctrl+C waits until the program has taken it over, however slowly
+        // it starts on a busy machine.
+        sigset_t interrupt;
+        sigemptyset(&interrupt);
+        sigaddset(&interrupt, SIGINT);
+        sigprocmask(SIG_BLOCK, &interrupt, nullptr);
         std::freopen((work / "out.txt").c_str(), "w", stdout);
         std::freopen((work / "err.txt").c_str(), "w", stderr);
         std::vector<char*> argv{const_cast<char*>(QUILLMARK_CLI)};
