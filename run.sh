@@ -22,6 +22,6 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     exec build-app/cli/quillmark-cli info "$target"
 fi
 if [ -n "$target" ]; then
-    exec build-app/app/application/quillmark "$target"
+    exec build-app/app/quillmark "$target"
 fi
-exec build-app/app/application/quillmark
+exec build-app/app/quillmark

@@ -12,7 +12,8 @@
 
 namespace QuillmarkBench {
 
-inline std::filesystem::path FontFolder(int argc, char** argv, std::vector<char*>& rest, const char* fallback) {
+inline std::filesystem::path FontFolder(int argc, char** argv, std::vector<char*>& rest,
+                                        const char* fallback) {
     std::filesystem::path folder = std::getenv("QUILLMARK_BENCH_FONTS") != nullptr
                                        ? std::getenv("QUILLMARK_BENCH_FONTS")
                                        : fallback;

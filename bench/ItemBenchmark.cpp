@@ -14,10 +14,10 @@
 #include <memory>
 #include <vector>
 
-#include "BenchFonts.h"
-#include "ExactFont.h"
-#include "FontItem.h"
-#include "PreviewLine.h"
+#include "bench/BenchFonts.h"
+#include "fontdata/item/FontItem.h"
+#include "render/ExactFont.h"
+#include "render/PreviewLine.h"
 
 namespace {
 
@@ -71,8 +71,12 @@ void DrawLines(benchmark::State& state, std::size_t count, bool cold) {
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-void BM_DrawPreviewLines(benchmark::State& state) { DrawLines(state, Paths().size(), true); }
-void BM_RedrawCachedLines(benchmark::State& state) { DrawLines(state, 40, false); }
+void BM_DrawPreviewLines(benchmark::State& state) {
+    DrawLines(state, Paths().size(), true);
+}
+void BM_RedrawCachedLines(benchmark::State& state) {
+    DrawLines(state, 40, false);
+}
 
 BENCHMARK(BM_CreateItems)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawPreviewLines)->Unit(benchmark::kMillisecond);
@@ -84,7 +88,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     std::vector<char*> rest;
-    const std::filesystem::path folder = QuillmarkBench::FontFolder(argc, argv, rest, "/usr/share/fonts");
+    const std::filesystem::path folder =
+        QuillmarkBench::FontFolder(argc, argv, rest, "/usr/share/fonts");
     Paths() = QuillmarkBench::FontFiles(folder);
     std::printf("%zu fonts in %s\n", Paths().size(), folder.c_str());
     int count = static_cast<int>(rest.size());

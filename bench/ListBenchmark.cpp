@@ -10,14 +10,15 @@
 #include <cstring>
 #include <random>
 
-#include "BenchFonts.h"
-#include "ExactFont.h"
-#include "FontListView.h"
-#include "FontManager.h"
-#include "FontProjects.h"
-#include "ProgramOptions.h"
-#include "QuillmarkDoc.h"
-#include "QuillmarkSignals.h"
+#include "bench/BenchFonts.h"
+#include "collections/FontProjects.h"
+#include "core/FontManagerHub.h"
+#include "core/ProgramOptions.h"
+#include "core/QuillmarkSignals.h"
+#include "document/QuillmarkDoc.h"
+#include "fontdata/manager/FontManager.h"
+#include "render/ExactFont.h"
+#include "ui/browse/FontListView.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ QString& Folder() {
 struct CList {
     Quillmark::CQuillmarkSignals hub;
     Quillmark::CProgramOptions options;
-    Quillmark::CFontManager manager{&hub, nullptr};
+    Quillmark::CFontManagerHub managerHub{hub};
+    Quillmark::CFontManager manager{&managerHub, nullptr};
     Quillmark::CFontProjects projects;
     Quillmark::CQuillmarkDoc document{hub, options, manager, QString()};
     Quillmark::CFontListView view{hub, options, manager, projects, &document, QApplication::font()};
@@ -68,7 +70,8 @@ void BM_PaintScreenfulAfterScrolling(benchmark::State& state) {
         list.view.viewport()->grab().save(qEnvironmentVariable("QUILLMARK_BENCH_PICTURE"));
     }
     state.counters["rows"] = list.view.Model().rowCount();
-    state.counters["rows on screen"] = list.view.viewport()->height() / list.view.Delegate().RowHeight() + 1;
+    state.counters["rows on screen"] =
+        list.view.viewport()->height() / list.view.Delegate().RowHeight() + 1;
 }
 
 BENCHMARK(BM_ChooseFolderToFirstPaint)->Unit(benchmark::kMillisecond)->Iterations(5);

@@ -13,8 +13,8 @@
 #include <fstream>
 #include <vector>
 
-#include "BenchFonts.h"
-#include "OpenTypeData.h"
+#include "bench/BenchFonts.h"
+#include "fontdata/opentype/OpenTypeData.h"
 
 namespace {
 
@@ -45,8 +45,8 @@ void BM_LoadFonts(benchmark::State& state) {
             benchmark::DoNotOptimize(data.LoadFile(path, size));
         }
     }
-    state.counters["files/s"] = benchmark::Counter(
-        static_cast<double>(set.paths.size()), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["files/s"] = benchmark::Counter(static_cast<double>(set.paths.size()),
+                                                   benchmark::Counter::kIsIterationInvariantRate);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * set.bytes));
 }
 
@@ -56,14 +56,15 @@ void BM_ReadWholeFiles(benchmark::State& state) {
     for (auto _ : state) {
         for (const auto& path : set.paths) {
             std::FILE* file = std::fopen(path.c_str(), "rb");
-            if (file == nullptr) continue;
+            if (file == nullptr)
+                continue;
             buffer.resize(std::filesystem::file_size(path));
             benchmark::DoNotOptimize(std::fread(buffer.data(), 1, buffer.size(), file));
             std::fclose(file);
         }
     }
-    state.counters["files/s"] = benchmark::Counter(
-        static_cast<double>(set.paths.size()), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["files/s"] = benchmark::Counter(static_cast<double>(set.paths.size()),
+                                                   benchmark::Counter::kIsIterationInvariantRate);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * set.bytes));
 }
 
@@ -74,7 +75,8 @@ BENCHMARK(BM_ReadWholeFiles)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     std::vector<char*> rest;
-    const std::filesystem::path folder = QuillmarkBench::FontFolder(argc, argv, rest, "/usr/share/fonts");
+    const std::filesystem::path folder =
+        QuillmarkBench::FontFolder(argc, argv, rest, "/usr/share/fonts");
     Collect(folder);
     std::printf("%zu fonts, %.1f MB in %s\n", Fonts().paths.size(), Fonts().bytes / 1e6,
                 folder.c_str());

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <vector>
 
-#include "Commands.h"
+#include "cli/Commands.h"
 
 namespace Quillmark::Cli {
 
@@ -18,7 +18,8 @@ int ExecQtTool(int argc, char** argv) {
     std::vector<std::filesystem::path> candidates;
     if (!ec) {
         candidates.push_back(self.parent_path() / "quillmark-cli-qt");
-        candidates.push_back(self.parent_path().parent_path() / QUILLMARK_LIBEXEC_RELATIVE / "quillmark-cli-qt");
+        candidates.push_back(self.parent_path().parent_path() / QUILLMARK_LIBEXEC_RELATIVE /
+                             "quillmark-cli-qt");
     }
     std::vector<char*> args;
     args.push_back(const_cast<char*>("quillmark-cli-qt"));
@@ -29,7 +30,8 @@ int ExecQtTool(int argc, char** argv) {
     for (const auto& candidate : candidates) {
         if (::access(candidate.c_str(), X_OK) == 0) {
             ::execv(candidate.c_str(), args.data());
-            std::cerr << "quillmark-cli: cannot run " << candidate << ": " << std::strerror(errno) << "\n";
+            std::cerr << "quillmark-cli: cannot run " << candidate << ": " << std::strerror(errno)
+                      << "\n";
             return 1;
         }
     }

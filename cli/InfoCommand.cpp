@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <iostream>
 
-#include "Commands.h"
-#include "FontImage.h"
-#include "FontInfoRows.h"
-#include "Json.h"
-#include "OpenTypeData.h"
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "fontdata/opentype/FontImage.h"
+#include "fontdata/opentype/FontInfoRows.h"
+#include "fontdata/opentype/OpenTypeData.h"
 
 namespace Quillmark::Cli {
 
@@ -43,11 +43,16 @@ std::string JsonReport(const std::string& path, int status, const COpenTypeData&
         for (const auto& record : data.GetNameRecords()) {
             const auto& r = record.GetRecord();
             json.Begin()
-                .Key("platformID").Number(r.platformID)
-                .Key("encodingID").Number(r.encodingID)
-                .Key("languageID").Number(r.languageID)
-                .Key("nameID").Number(r.nameID)
-                .Key("text").String(std::u16string_view(r.text))
+                .Key("platformID")
+                .Number(r.platformID)
+                .Key("encodingID")
+                .Number(r.encodingID)
+                .Key("languageID")
+                .Number(r.languageID)
+                .Key("nameID")
+                .Number(r.nameID)
+                .Key("text")
+                .String(std::u16string_view(r.text))
                 .End();
         }
         json.EndArray();
@@ -106,7 +111,8 @@ int RunInfo(const Arguments& args) {
     for (const auto& file : files) {
         COpenTypeData data;
         const int status = data.Load(file, Varnholt::OpenTypeFontData::MeasureFileSize(file));
-        std::cout << (json ? JsonReport(file, status, data) + "\n" : TextReport(file, status, data));
+        std::cout << (json ? JsonReport(file, status, data) + "\n"
+                           : TextReport(file, status, data));
     }
     std::cout.flush();
     return std::cout ? 0 : 1;

@@ -1,8 +1,8 @@
-#include "Json.h"
+#include "cli/Json.h"
 
 #include <cstdio>
 
-#include "FontInfoRows.h"
+#include "fontdata/opentype/FontInfoRows.h"
 
 namespace Quillmark::Cli {
 
@@ -97,7 +97,9 @@ CJsonLine& CJsonLine::String(std::u16string_view text) {
     return *this;
 }
 
-CJsonLine& CJsonLine::String(std::string_view utf8) { return String(Varnholt::FromUtf8(utf8)); }
+CJsonLine& CJsonLine::String(std::string_view utf8) {
+    return String(Varnholt::FromUtf8(utf8));
+}
 
 CJsonLine& CJsonLine::Number(std::int64_t value) {
     Separate();

@@ -12,7 +12,7 @@ namespace Quillmark::Cli {
 class CJsonLine {
 public:
     CJsonLine& Begin();  // {
-    CJsonLine& End();  // }
+    CJsonLine& End();    // }
     CJsonLine& BeginArray(std::string_view key = {});
     CJsonLine& EndArray();
     CJsonLine& Key(std::string_view key);

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "Commands.h"
+#include "cli/Commands.h"
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";

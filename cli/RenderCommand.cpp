@@ -15,11 +15,11 @@
 #include <memory>
 #include <vector>
 
-#include "Commands.h"
-#include "FontInfoRows.h"
-#include "FontItem.h"
-#include "PreviewLine.h"
-#include "ProgramOptions.h"
+#include "cli/Commands.h"
+#include "core/ProgramOptions.h"
+#include "fontdata/item/FontItem.h"
+#include "fontdata/opentype/FontInfoRows.h"
+#include "render/PreviewLine.h"
 
 namespace Quillmark::Cli {
 
@@ -86,9 +86,11 @@ int RunRender(const Arguments& args) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         // A private runtime folder, so that Qt need not complain of its lack.
-        const QString runtime = QDir::tempPath() + QStringLiteral("/quillmark-runtime-%1").arg(::getuid());
+        const QString runtime =
+            QDir::tempPath() + QStringLiteral("/quillmark-runtime-%1").arg(::getuid());
         QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(
+            runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     }
     int argc = 1;

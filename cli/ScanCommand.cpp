@@ -13,11 +13,11 @@
 #include <filesystem>
 #include <iostream>
 
-#include "Commands.h"
-#include "FolderLoad.h"
-#include "FontInfoRows.h"
-#include "FontManager.h"
-#include "Json.h"
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "fontdata/manager/FolderLoad.h"
+#include "fontdata/manager/FontManager.h"
+#include "fontdata/opentype/FontInfoRows.h"
 
 namespace Quillmark::Cli {
 
@@ -72,7 +72,8 @@ int RunScan(const Arguments& args) {
 
     std::error_code ec;
     if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
-        std::cerr << "quillmark-cli scan: " << (folder.empty() ? "no folder given" : folder + " is not a folder")
+        std::cerr << "quillmark-cli scan: "
+                  << (folder.empty() ? "no folder given" : folder + " is not a folder")
                   << "\nusage: quillmark-cli scan [--json] DIR\n";
         return 2;
     }
@@ -113,11 +114,16 @@ int RunScan(const Arguments& args) {
         if (json) {
             CJsonLine line;
             line.Begin()
-                .Key("path").String(std::string_view(item.GetPath().string()))
-                .Key("fileName").String(std::string_view(item.GetFileName().string()))
-                .Key("status").Number(item.GetStatus())
-                .Key("displayName").String(std::u16string_view(row.displayName))
-                .Key("sizeText").String(std::string_view(item.GetSizeText()))
+                .Key("path")
+                .String(std::string_view(item.GetPath().string()))
+                .Key("fileName")
+                .String(std::string_view(item.GetFileName().string()))
+                .Key("status")
+                .Number(item.GetStatus())
+                .Key("displayName")
+                .String(std::u16string_view(row.displayName))
+                .Key("sizeText")
+                .String(std::string_view(item.GetSizeText()))
                 .End();
             out += line.Text();
         } else {
@@ -127,9 +133,10 @@ int RunScan(const Arguments& args) {
         out += '\n';
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fprintf(statusOut, "%s\n%s\n",
-                 CFolderLoad::ReadText(rows.size(), load.ElapsedSeconds(), load.IsCanceled()).c_str(),
-                 CFolderLoad::DisplayedText(rows.size()).c_str());
+    std::fprintf(
+        statusOut, "%s\n%s\n",
+        CFolderLoad::ReadText(rows.size(), load.ElapsedSeconds(), load.IsCanceled()).c_str(),
+        CFolderLoad::DisplayedText(rows.size()).c_str());
     std::fflush(stdout);
     std::fflush(stderr);
     // The items die with the process: giving back thousands of uses one by

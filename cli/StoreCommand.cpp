@@ -8,17 +8,19 @@
 #include <QFile>
 #include <iostream>
 
-#include "Commands.h"
-#include "FavoriteFolders.h"
-#include "FontProjects.h"
-#include "Json.h"
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "collections/FavoriteFolders.h"
+#include "collections/FontProjects.h"
 
 namespace Quillmark::Cli {
 
 namespace {
 constexpr const char* kUsage = "usage: quillmark-cli store projects|favorites [--save OUT] FILE\n";
 
-std::u16string Text(const QString& text) { return text.toStdU16String(); }
+std::u16string Text(const QString& text) {
+    return text.toStdU16String();
+}
 }  // namespace
 
 int RunStore(const Arguments& args) {
@@ -73,7 +75,8 @@ int RunStore(const Arguments& args) {
         }
         json.Key("error").Number(code);
         json.BeginArray("folders");
-        favorites.ForEach([&](const QString& folder) { json.String(std::u16string_view(Text(folder))); });
+        favorites.ForEach(
+            [&](const QString& folder) { json.String(std::u16string_view(Text(folder))); });
         json.EndArray();
         if (!save.empty()) {
             bool saved = true;

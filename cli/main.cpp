@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "Commands.h"
+#include "cli/Commands.h"
 
 namespace {
 

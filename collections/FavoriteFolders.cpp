@@ -1,4 +1,4 @@
-#include "FavoriteFolders.h"
+#include "collections/FavoriteFolders.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -64,7 +64,9 @@ void CFavoriteFolders::Load(const QString& path) {
     }
 }
 
-void CFavoriteFolders::Save(const QString& path) const { Save(path, WriteAll); }
+void CFavoriteFolders::Save(const QString& path) const {
+    Save(path, WriteAll);
+}
 
 void CFavoriteFolders::Save(const QString& path, const CFileWriter& writer) const {
     QDomDocument document;
@@ -82,8 +84,12 @@ void CFavoriteFolders::Save(const QString& path, const CFileWriter& writer) cons
     }
 }
 
-bool CFavoriteFolders::IsEmpty() const { return m_d->folders.empty(); }
-std::size_t CFavoriteFolders::Count() const { return m_d->folders.size(); }
+bool CFavoriteFolders::IsEmpty() const {
+    return m_d->folders.empty();
+}
+std::size_t CFavoriteFolders::Count() const {
+    return m_d->folders.size();
+}
 
 QString CFavoriteFolders::GetAt(std::size_t index) const {
     if (index >= m_d->folders.size()) {
@@ -92,11 +98,17 @@ QString CFavoriteFolders::GetAt(std::size_t index) const {
     return *std::next(m_d->folders.begin(), static_cast<std::ptrdiff_t>(index));
 }
 
-bool CFavoriteFolders::Contains(const QString& path) const { return m_d->folders.count(path) != 0; }
+bool CFavoriteFolders::Contains(const QString& path) const {
+    return m_d->folders.count(path) != 0;
+}
 
-void CFavoriteFolders::Add(const QString& path) { m_d->folders.insert(path); }
+void CFavoriteFolders::Add(const QString& path) {
+    m_d->folders.insert(path);
+}
 
-void CFavoriteFolders::Remove(const QString& path) { m_d->folders.erase(path); }
+void CFavoriteFolders::Remove(const QString& path) {
+    m_d->folders.erase(path);
+}
 
 void CFavoriteFolders::ForEach(const std::function<void(const QString&)>& callback) const {
     for (const QString& folder : m_d->folders) {
@@ -104,7 +116,9 @@ void CFavoriteFolders::ForEach(const std::function<void(const QString&)>& callba
     }
 }
 
-QString CFavoriteFolders::KeptUnreadableCopy() const { return m_d->file.KeptCopy(); }
+QString CFavoriteFolders::KeptUnreadableCopy() const {
+    return m_d->file.KeptCopy();
+}
 
 QString CFavoriteFolders::ImportQuestion() {
     return QStringLiteral(

@@ -10,7 +10,7 @@
 #include <memory>
 #include <set>
 
-#include "XmlStoreFile.h"
+#include "collections/XmlStoreFile.h"
 
 namespace Quillmark {
 

@@ -1,4 +1,4 @@
-#include "FontProjects.h"
+#include "collections/FontProjects.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -53,7 +53,9 @@ void CFontProjects::Load(const QString& path) {
     }
 }
 
-bool CFontProjects::Save(const QString& path) const { return Save(path, WriteAll); }
+bool CFontProjects::Save(const QString& path) const {
+    return Save(path, WriteAll);
+}
 
 bool CFontProjects::Save(const QString& path, const CFileWriter& writer) const {
     QDomDocument document;
@@ -77,7 +79,9 @@ void CFontProjects::AddProject(const QString& name) {
     }
 }
 
-void CFontProjects::DeleteProject(const QString& name) { m_d->projects.erase(name); }
+void CFontProjects::DeleteProject(const QString& name) {
+    m_d->projects.erase(name);
+}
 
 bool CFontProjects::RenameProject(const QString& oldName, const QString& newName) {
     if (m_d->projects.count(newName) != 0) {
@@ -93,15 +97,23 @@ bool CFontProjects::RenameProject(const QString& oldName, const QString& newName
     return true;
 }
 
-bool CFontProjects::ProjectExists(const QString& name) const { return m_d->projects.count(name) != 0; }
+bool CFontProjects::ProjectExists(const QString& name) const {
+    return m_d->projects.count(name) != 0;
+}
 
 CFontProjects::const_iterator CFontProjects::FindProject(const QString& name) const {
     return m_d->projects.find(name);
 }
 
-CFontProjects::const_iterator CFontProjects::begin() const { return m_d->projects.begin(); }
-CFontProjects::const_iterator CFontProjects::end() const { return m_d->projects.end(); }
-std::size_t CFontProjects::Count() const { return m_d->projects.size(); }
+CFontProjects::const_iterator CFontProjects::begin() const {
+    return m_d->projects.begin();
+}
+CFontProjects::const_iterator CFontProjects::end() const {
+    return m_d->projects.end();
+}
+std::size_t CFontProjects::Count() const {
+    return m_d->projects.size();
+}
 
 CFontProjects::FontSet& CFontProjects::SetOf(const QString& project) const {
     const auto it = m_d->projects.find(project);
@@ -111,9 +123,13 @@ CFontProjects::FontSet& CFontProjects::SetOf(const QString& project) const {
     return *it->second;
 }
 
-void CFontProjects::AddFont(const QString& project, const QString& path) { SetOf(project).insert(path); }
+void CFontProjects::AddFont(const QString& project, const QString& path) {
+    SetOf(project).insert(path);
+}
 
-void CFontProjects::RemoveFont(const QString& project, const QString& path) { SetOf(project).erase(path); }
+void CFontProjects::RemoveFont(const QString& project, const QString& path) {
+    SetOf(project).erase(path);
+}
 
 bool CFontProjects::HasFont(const QString& project, const QString& path) const {
     return SetOf(project).count(path) != 0;
@@ -124,7 +140,9 @@ std::weak_ptr<CFontProjects::FontSet> CFontProjects::GetProjectFonts(const QStri
     return it == m_d->projects.end() ? std::weak_ptr<FontSet>() : it->second;
 }
 
-QString CFontProjects::KeptUnreadableCopy() const { return m_d->file.KeptCopy(); }
+QString CFontProjects::KeptUnreadableCopy() const {
+    return m_d->file.KeptCopy();
+}
 
 void CFontProjects::ImportEarlierEdition() {
     const QString earlier = EarlierEditionFilePath(QString::fromLatin1(kFileName));

@@ -9,7 +9,7 @@
 #include <memory>
 #include <set>
 
-#include "XmlStoreFile.h"
+#include "collections/XmlStoreFile.h"
 
 namespace Quillmark {
 

@@ -1,4 +1,4 @@
-#include "HistoryList.h"
+#include "collections/HistoryList.h"
 
 namespace Quillmark {
 
@@ -7,7 +7,8 @@ CHistoryList::CHistoryList() : m_d(std::make_shared<Record>()) {}
 void CHistoryList::AddLocation(CLocation::Kind kind, const QString& name) {
     auto& d = *m_d;
     if (d.current + 1 < d.entries.size()) {
-        d.entries.erase(d.entries.begin() + static_cast<std::ptrdiff_t>(d.current) + 1, d.entries.end());
+        d.entries.erase(d.entries.begin() + static_cast<std::ptrdiff_t>(d.current) + 1,
+                        d.entries.end());
     }
     d.entries.push_back({kind, name});
     d.current = d.entries.size() - 1;
@@ -43,11 +44,14 @@ std::optional<CLocation> CHistoryList::GoBackAndForget() {
         return std::nullopt;
     }
     --d.current;
-    d.entries.erase(d.entries.begin() + static_cast<std::ptrdiff_t>(d.current) + 1, d.entries.end());
+    d.entries.erase(d.entries.begin() + static_cast<std::ptrdiff_t>(d.current) + 1,
+                    d.entries.end());
     return d.entries[d.current];
 }
 
-std::size_t CHistoryList::Count() const { return m_d->entries.size(); }
+std::size_t CHistoryList::Count() const {
+    return m_d->entries.size();
+}
 
 std::optional<CLocation> CHistoryList::Current() const {
     if (m_d->current >= m_d->entries.size()) {

@@ -1,11 +1,11 @@
-#include "XmlStoreFile.h"
+#include "collections/XmlStoreFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "Paths.h"
+#include "platform/Paths.h"
 
 namespace Quillmark {
 
@@ -52,7 +52,8 @@ bool CXmlStoreFile::KeepUnusableFile(const QString& path) {
     return true;
 }
 
-bool CXmlStoreFile::Save(const QString& path, const QDomDocument& document, const CFileWriter& writer) {
+bool CXmlStoreFile::Save(const QString& path, const QDomDocument& document,
+                         const CFileWriter& writer) {
     if (!KeepUnusableFile(path)) {
         return false;
     }
@@ -72,8 +73,8 @@ bool CXmlStoreFile::Save(const QString& path, const QDomDocument& document, cons
 
 QDomElement NewStoreDocument(QDomDocument& document, const QString& rootName) {
     document = QDomDocument();
-    document.appendChild(
-        document.createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\"")));
+    document.appendChild(document.createProcessingInstruction(QStringLiteral("xml"),
+                                                              QStringLiteral("version=\"1.0\"")));
     QDomElement root = document.createElement(rootName);
     document.appendChild(root);
     return root;
@@ -97,7 +98,8 @@ QString DataFilePath(const QString& fileName, bool forWriting) {
 }
 
 QString EarlierEditionFilePath(const QString& fileName) {
-    return QFile::decodeName(Platform::EarlierEditionDataFolder().c_str()) + QLatin1Char('/') + fileName;
+    return QFile::decodeName(Platform::EarlierEditionDataFolder().c_str()) + QLatin1Char('/') +
+           fileName;
 }
 
 }  // namespace Quillmark

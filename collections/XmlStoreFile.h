@@ -21,8 +21,8 @@ bool WriteAll(QIODevice& file, const QByteArray& bytes);
 class CXmlStoreFile {
 public:
     enum class LoadResult {
-        Missing,  // no file: nothing to read
-        Unreadable,  // the file exists but cannot be opened or read
+        Missing,        // no file: nothing to read
+        Unreadable,     // the file exists but cannot be opened or read
         NotWellFormed,  // the parser refused it
         Parsed,
     };
@@ -40,7 +40,8 @@ public:
     // "<path>.unreadable" (or .unreadable-2, -3, ...: an earlier copy is
     // never replaced); when that copy fails, nothing is written. Returns
     // whether the new file is in place.
-    bool Save(const QString& path, const QDomDocument& document, const CFileWriter& writer = WriteAll);
+    bool Save(const QString& path, const QDomDocument& document,
+              const CFileWriter& writer = WriteAll);
 
     // The name the unusable file was kept under by the last save, if any.
     const QString& KeptCopy() const { return m_keptCopy; }

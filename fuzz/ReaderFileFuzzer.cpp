@@ -10,25 +10,29 @@
 #include <span>
 #include <string>
 
-#include "OpenTypeData.h"
+#include "fontdata/opentype/OpenTypeData.h"
 
 namespace {
 
 bool SameData(const Varnholt::COpenTypeData& a, const Varnholt::COpenTypeData& b) {
-    if (a.GetNameRecords().size() != b.GetNameRecords().size() || a.IsSymbolFont() != b.IsSymbolFont() ||
-        a.GetOS2().panose != b.GetOS2().panose) {
+    if (a.GetNameRecords().size() != b.GetNameRecords().size() ||
+        a.IsSymbolFont() != b.IsSymbolFont() || a.GetOS2().panose != b.GetOS2().panose) {
         return false;
     }
     for (std::size_t i = 0; i < a.GetNameRecords().size(); ++i) {
-        if (a.GetNameRecords()[i].GetRecord().text != b.GetNameRecords()[i].GetRecord().text) return false;
+        if (a.GetNameRecords()[i].GetRecord().text != b.GetNameRecords()[i].GetRecord().text)
+            return false;
     }
     const auto& x = a.GetCharacterMap().subtables;
     const auto& y = b.GetCharacterMap().subtables;
-    if (x.size() != y.size()) return false;
+    if (x.size() != y.size())
+        return false;
     for (std::size_t i = 0; i < x.size(); ++i) {
-        if (x[i].count != y[i].count || x[i].encodingID != y[i].encodingID) return false;
+        if (x[i].count != y[i].count || x[i].encodingID != y[i].encodingID)
+            return false;
         for (std::uint32_t k = 0; k < x[i].count; ++k) {
-            if (x[i].codes[k] != y[i].codes[k]) return false;
+            if (x[i].codes[k] != y[i].codes[k])
+                return false;
         }
     }
     return true;
@@ -38,7 +42,8 @@ bool SameData(const Varnholt::COpenTypeData& a, const Varnholt::COpenTypeData& b
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const int fd = ::memfd_create("font", 0);
-    if (fd < 0 || ::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) {
+    if (fd < 0 || ::ftruncate(fd, 0) != 0 ||
+        ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) {
         return 0;
     }
     const std::string path = "/proc/self/fd/" + std::to_string(fd);

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <span>
 
-#include "FontInfoRows.h"
-#include "OpenTypeData.h"
+#include "fontdata/opentype/FontInfoRows.h"
+#include "fontdata/opentype/OpenTypeData.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Varnholt::COpenTypeData font;

@@ -37,10 +37,12 @@ public:
 class CFontSystemBatch {
 public:
     explicit CFontSystemBatch(IFontSystem* system) : m_system(system) {
-        if (m_system != nullptr) m_system->BeginBatch();
+        if (m_system != nullptr)
+            m_system->BeginBatch();
     }
     ~CFontSystemBatch() {
-        if (m_system != nullptr) m_system->EndBatch();
+        if (m_system != nullptr)
+            m_system->EndBatch();
     }
     CFontSystemBatch(const CFontSystemBatch&) = delete;
     CFontSystemBatch& operator=(const CFontSystemBatch&) = delete;

@@ -1,4 +1,4 @@
-#include "FontconfigFontSystem.h"
+#include "platform/FontconfigFontSystem.h"
 
 #include <fcntl.h>
 #include <fontconfig/fontconfig.h>
@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <fstream>
 
-#include "Paths.h"
+#include "platform/Paths.h"
 
 extern char** environ;
 
@@ -69,10 +69,17 @@ std::string XmlEscape(const std::string& text) {
     std::string out;
     for (const char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -81,8 +88,8 @@ std::string XmlEscape(const std::string& text) {
 }  // namespace
 
 CFontconfigFontSystem::Places CFontconfigFontSystem::DefaultPlaces() {
-    return {DataFolder() / "shared-fonts", ConfigHome() / "fontconfig" / "conf.d" / "50-quillmark.conf",
-            UserFontsFolder()};
+    return {DataFolder() / "shared-fonts",
+            ConfigHome() / "fontconfig" / "conf.d" / "50-quillmark.conf", UserFontsFolder()};
 }
 
 CFontconfigFontSystem::CFontconfigFontSystem(Places places) : m_places(std::move(places)) {
@@ -162,9 +169,12 @@ bool CFontconfigFontSystem::EnsureIncludeFile() {
     const std::string text =
         "<?xml version=\"1.0\"?>\n"
         "<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
-        "<!-- Written by Quillmark: the fonts it shares with other applications while it runs. -->\n"
+        "<!-- Written by Quillmark: the fonts it shares with other applications while it runs. "
+        "-->\n"
         "<fontconfig>\n"
-        "  <dir>" + XmlEscape(m_places.sharedRoot.string()) + "</dir>\n"
+        "  <dir>" +
+        XmlEscape(m_places.sharedRoot.string()) +
+        "</dir>\n"
         "</fontconfig>\n";
     return WriteAtomically(m_places.includeFile, text);
 }
@@ -191,7 +201,8 @@ bool CFontconfigFontSystem::IsInstalledFolder(const fs::path& folder) {
         return true;
     }
     for (const auto& dir : m_fontconfigDirs) {
-        if (!IsUnderOrEqual(dir, m_places.sharedRoot) && IsUnderOrEqual(normal, dir.lexically_normal())) {
+        if (!IsUnderOrEqual(dir, m_places.sharedRoot) &&
+            IsUnderOrEqual(normal, dir.lexically_normal())) {
             return true;
         }
     }

@@ -17,14 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "FontSystem.h"
+#include "platform/FontSystem.h"
 
 namespace Quillmark::Platform {
 
 class CFontconfigFontSystem final : public IFontSystem {
 public:
     struct Places {
-        std::filesystem::path sharedRoot;  // our folder of links, one subfolder a process
+        std::filesystem::path sharedRoot;   // our folder of links, one subfolder a process
         std::filesystem::path includeFile;  // the fontconfig include that adds sharedRoot
         std::filesystem::path userFontsFolder;
     };
@@ -52,7 +52,7 @@ public:
 private:
     void RemoveStaleFolders();
     bool EnsureProcessFolder();  // m_mutex held
-    bool EnsureIncludeFile();  // m_mutex held
+    bool EnsureIncludeFile();    // m_mutex held
     void ChangedLocked(std::unique_lock<std::mutex>& lock);
     void RunCache();
 

@@ -1,4 +1,4 @@
-#include "Paths.h"
+#include "platform/Paths.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -13,7 +13,8 @@ std::filesystem::path Home() {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
         return home;
     }
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+    if (const passwd* entry = ::getpwuid(::getuid());
+        entry != nullptr && entry->pw_dir != nullptr) {
         return entry->pw_dir;
     }
     return "/";
@@ -29,10 +30,20 @@ std::filesystem::path XdgOr(const char* variable, const char* fallback) {
 
 }  // namespace
 
-std::filesystem::path DataHome() { return XdgOr("XDG_DATA_HOME", ".local/share"); }
-std::filesystem::path ConfigHome() { return XdgOr("XDG_CONFIG_HOME", ".config"); }
-std::filesystem::path UserFontsFolder() { return DataHome() / "fonts"; }
-std::filesystem::path DataFolder() { return DataHome() / "Varnholt" / "Quillmark"; }
-std::filesystem::path EarlierEditionDataFolder() { return DataHome() / "Varnholt" / "Quillmark Pro"; }
+std::filesystem::path DataHome() {
+    return XdgOr("XDG_DATA_HOME", ".local/share");
+}
+std::filesystem::path ConfigHome() {
+    return XdgOr("XDG_CONFIG_HOME", ".config");
+}
+std::filesystem::path UserFontsFolder() {
+    return DataHome() / "fonts";
+}
+std::filesystem::path DataFolder() {
+    return DataHome() / "Varnholt" / "Quillmark";
+}
+std::filesystem::path EarlierEditionDataFolder() {
+    return DataHome() / "Varnholt" / "Quillmark Pro";
+}
 
 }  // namespace Quillmark::Platform

@@ -10,7 +10,7 @@ run_packages=(
     qt6-base-dev qt6-svg-dev libboost-dev libharfbuzz-dev libfontconfig-dev fontconfig fonts-dejavu-core
 )
 test_packages=(
-    libgtest-dev libgmock-dev libbenchmark-dev python3
+    libgtest-dev libgmock-dev libbenchmark-dev python3 clang-format
     # The fonts the tests and benchmarks read.
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-noto-core fonts-texgyre
     fonts-lato fonts-open-sans fonts-roboto

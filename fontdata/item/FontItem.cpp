@@ -1,10 +1,10 @@
-#include "FontItem.h"
+#include "fontdata/item/FontItem.h"
 
+#include <locale.h>
 #include <clocale>
 #include <cwctype>
-#include <locale.h>
 
-#include "FontInfoRows.h"
+#include "fontdata/opentype/FontInfoRows.h"
 
 namespace Quillmark {
 

@@ -14,15 +14,15 @@
 #include <mutex>
 #include <string>
 
-#include "FontSystem.h"
-#include "OpenTypeData.h"
+#include "fontdata/opentype/OpenTypeData.h"
+#include "platform/FontSystem.h"
 
 namespace Quillmark {
 
 // The options an item is made with.
 struct CFontItemSettings {
     bool autoInstall = false;  // new fonts are shared with every application
-    int previewHeight = 24;  // FontListCharSize: the preview line's cell height, pixels
+    int previewHeight = 24;    // FontListCharSize: the preview line's cell height, pixels
     int renderingQuality = 0;  // FontListRenderingOption: 0 default, 1 grey, 2 subpixel
 };
 

@@ -1,4 +1,4 @@
-#include "FolderLoad.h"
+#include "fontdata/manager/FolderLoad.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -130,12 +130,15 @@ std::vector<CFolderLoadRow> CFolderLoad::TakeRows() {
     return rows;
 }
 
-std::string CFolderLoad::NoFontsText() { return "No fonts to display"; }
+std::string CFolderLoad::NoFontsText() {
+    return "No fonts to display";
+}
 
 std::string CFolderLoad::ReadText(std::size_t fonts, double seconds, bool canceled) {
     char text[128];
     if (canceled) {
-        std::snprintf(text, sizeof text, "%zu fonts read, font information scan was canceled", fonts);
+        std::snprintf(text, sizeof text, "%zu fonts read, font information scan was canceled",
+                      fonts);
     } else {
         std::snprintf(text, sizeof text, "%zu fonts read in %4.2f seconds", fonts, seconds);
     }

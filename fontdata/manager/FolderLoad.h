@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "FontManager.h"
+#include "fontdata/manager/FontManager.h"
 
 namespace Quillmark {
 

@@ -1,6 +1,4 @@
-#include "FontManager.h"
-
-#include "QuillmarkSignals.h"
+#include "fontdata/manager/FontManager.h"
 
 namespace Quillmark {
 
@@ -11,9 +9,12 @@ struct CFontManager::Pending {
     bool finished = false;  // guarded by mutex
 };
 
-CFontManager::CFontManager(CQuillmarkSignals* hub, Platform::IFontSystem* system,
+CFontManager::CFontManager(IFontManagerObserver* observer, Platform::IFontSystem* system,
                            CFontItemSettings settings)
-    : m_hub(hub), m_system(system), m_hubThread(std::this_thread::get_id()), m_settings(settings) {}
+    : m_observer(observer),
+      m_system(system),
+      m_ownerThread(std::this_thread::get_id()),
+      m_settings(settings) {}
 
 CFontManager::~CFontManager() = default;
 
@@ -104,8 +105,8 @@ int CFontManager::Release(const CFontItem* item) {
     if (count == 0) {
         // Off the user-interface thread no window can hold the item (every
         // window holds a use), so there is nobody to tell.
-        if (m_hub != nullptr && OnHubThread()) {
-            m_hub->FireFontDiscarded(held);
+        if (m_observer != nullptr && OnOwnerThread()) {
+            m_observer->FontDiscarded(held);
         }
         held->SetShared(false);
         Drop(held);
@@ -134,7 +135,7 @@ bool CFontManager::CanRelease(const CFontItem* item) {
         return true;
     }
     const int users = it->second->GetUseCount();
-    const int released = m_hub != nullptr ? m_hub->FireReleaseFont(item) : 0;
+    const int released = m_observer != nullptr ? m_observer->ReleaseFont(item) : 0;
     return released == users;
 }
 
@@ -148,8 +149,8 @@ void CFontManager::RemoveFile(const std::filesystem::path& path) {
         }
         item = it->second;
     }
-    if (m_hub != nullptr) {
-        m_hub->FireFontRemoved(item);
+    if (m_observer != nullptr) {
+        m_observer->FontRemoved(item);
     }
     std::lock_guard lock(m_lock);
     Drop(item);
@@ -206,7 +207,9 @@ CFontHandle CFontManager::Adopt(CFontItem* item) {
     return CFontHandle(item, [this](CFontItem* held) { Release(held); });
 }
 
-CFontHandle CFontManager::Hold(const CFontItem* item) { return Adopt(Retain(item)); }
+CFontHandle CFontManager::Hold(const CFontItem* item) {
+    return Adopt(Retain(item));
+}
 
 std::size_t CFontManager::Count() const {
     std::lock_guard lock(m_lock);

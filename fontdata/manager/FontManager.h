@@ -8,8 +8,8 @@
 // it, and different files are read in parallel. A thread that asks for a
 // file another thread is reading waits for that item.
 //
-// Signals (ReleaseFont, FontDiscarded, FontRemoved) are fired only on the
-// thread that made the manager, the user-interface thread.
+// The observer (ReleaseFont, FontDiscarded, FontRemoved) is called only on
+// the thread that made the manager, the user-interface thread.
 
 #include <condition_variable>
 #include <filesystem>
@@ -21,11 +21,11 @@
 #include <unordered_set>
 #include <vector>
 
-#include "FontItem.h"
+#include "fontdata/item/FontItem.h"
+#include "fontdata/manager/FontManagerObserver.h"
 
 namespace Quillmark {
 
-class CQuillmarkSignals;
 class CFontManager;
 
 // One use of a font item, given back when the last copy is dropped.
@@ -33,8 +33,8 @@ using CFontHandle = std::shared_ptr<CFontItem>;
 
 class CFontManager {
 public:
-    // `hub` may be null (tools without windows); `system` may be null.
-    CFontManager(CQuillmarkSignals* hub, Platform::IFontSystem* system,
+    // `observer` may be null (tools without windows); `system` may be null.
+    CFontManager(IFontManagerObserver* observer, Platform::IFontSystem* system,
                  CFontItemSettings settings = {});
     ~CFontManager();
     CFontManager(const CFontManager&) = delete;
@@ -76,11 +76,11 @@ public:
 private:
     struct Pending;
     void Drop(const CFontItem* item);  // m_lock held
-    bool OnHubThread() const { return std::this_thread::get_id() == m_hubThread; }
+    bool OnOwnerThread() const { return std::this_thread::get_id() == m_ownerThread; }
 
-    CQuillmarkSignals* const m_hub;
+    IFontManagerObserver* const m_observer;
     Platform::IFontSystem* const m_system;
-    const std::thread::id m_hubThread;
+    const std::thread::id m_ownerThread;
 
     // Re-entrant: slots of ReleaseFont call Release on the same thread.
     mutable std::recursive_mutex m_lock;

@@ -1,4 +1,4 @@
-#include "CmapTable.h"
+#include "fontdata/opentype/CmapTable.h"
 
 #include <algorithm>
 
@@ -12,8 +12,7 @@ constexpr std::uint32_t kFormat4HeaderSize = 14;
 constexpr std::uint16_t kEnd = 0xFFFF;
 }  // namespace
 
-std::uint32_t CcmapTable::Parse(CFontImage& image, std::uint64_t offset,
-                                std::uint32_t available) {
+std::uint32_t CcmapTable::Parse(CFontImage& image, std::uint64_t offset, std::uint32_t available) {
     if (m_data || available < kHeaderSize) {
         return 0;
     }
@@ -25,9 +24,8 @@ std::uint32_t CcmapTable::Parse(CFontImage& image, std::uint64_t offset,
     const std::uint16_t numTables = CBigEndian(header).U16(2);
 
     for (std::uint32_t i = 0; i < numTables; ++i) {
-        const std::uint8_t* record =
-            image.Bytes(offset + kHeaderSize + std::uint64_t{kEncodingRecordSize} * i,
-                        kEncodingRecordSize);
+        const std::uint8_t* record = image.Bytes(
+            offset + kHeaderSize + std::uint64_t{kEncodingRecordSize} * i, kEncodingRecordSize);
         if (record == nullptr) {
             return 0;
         }

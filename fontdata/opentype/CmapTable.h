@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "DataStructure.h"
+#include "fontdata/opentype/internal/DataStructure.h"
 
 namespace Varnholt::OpenTypeFontData {
 
@@ -19,14 +19,13 @@ public:
     };
     struct Data {
         std::vector<Subtable> subtables;  // file order, format 4 only
-        bool symbol = false;  // any (3,0) record, whatever its format
+        bool symbol = false;              // any (3,0) record, whatever its format
     };
     static constexpr std::uint32_t kHeaderSize = 4;
     static constexpr std::uint32_t kEncodingRecordSize = 8;
 
     // Returns 4 + 8 × numTables; 0 when parsed before or unreadable.
-    std::uint32_t Parse(CFontImage& image, std::uint64_t offset,
-                        std::uint32_t available) override;
+    std::uint32_t Parse(CFontImage& image, std::uint64_t offset, std::uint32_t available) override;
 
     const Data* GetData() const { return m_data.get(); }
 

@@ -1,4 +1,4 @@
-#include "FontImage.h"
+#include "fontdata/opentype/FontImage.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <limits>
 
-#include "OpenTypeException.h"
+#include "fontdata/opentype/OpenTypeException.h"
 
 namespace Varnholt::OpenTypeFontData {
 
@@ -132,8 +132,8 @@ const std::uint8_t* CFileImage::Bytes(std::uint64_t offset, std::uint64_t length
         static const std::uint8_t kEmpty = 0;
         return &kEmpty;
     }
-    const std::uint64_t want = std::min<std::uint64_t>(std::max(length, kMinimumRead),
-                                                       Size() - offset);
+    const std::uint64_t want =
+        std::min<std::uint64_t>(std::max(length, kMinimumRead), Size() - offset);
     return Read(offset, want).buffer.bytes.get();
 }
 

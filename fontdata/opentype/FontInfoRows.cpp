@@ -1,4 +1,4 @@
-#include "FontInfoRows.h"
+#include "fontdata/opentype/FontInfoRows.h"
 
 #include <array>
 
@@ -19,10 +19,10 @@ const char* StatusMessage(int status) {
 
 const char* NameIDRowName(std::uint16_t nameID) {
     static constexpr std::array<const char*, 20> kNames = {
-        "Copyright", "Family Name", "Sub Family Name", "Unique ID", "Full Font Name",
-        "Version", "Postscript Name", "Trademark", "Manufacturer", "Designer",
-        "Description", "Vendor URL", "Designer URL", "License", "License URL",
-        nullptr, nullptr, nullptr, nullptr, "Sample Text"};
+        "Copyright",   "Family Name",     "Sub Family Name", "Unique ID",    "Full Font Name",
+        "Version",     "Postscript Name", "Trademark",       "Manufacturer", "Designer",
+        "Description", "Vendor URL",      "Designer URL",    "License",      "License URL",
+        nullptr,       nullptr,           nullptr,           nullptr,        "Sample Text"};
     return nameID < kNames.size() ? kNames[nameID] : nullptr;
 }
 
@@ -84,9 +84,15 @@ std::u16string FromUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        int extra = lead < 0x80 ? 0 : lead >= 0xF0 && lead < 0xF5 ? 3 : lead >= 0xE0 ? 2
-                                    : lead >= 0xC2 && lead < 0xE0 ? 1 : -1;
-        char32_t c = extra == 0 ? lead : extra == 1 ? lead & 0x1F : extra == 2 ? lead & 0x0F : lead & 0x07;
+        int extra = lead < 0x80                   ? 0
+                    : lead >= 0xF0 && lead < 0xF5 ? 3
+                    : lead >= 0xE0                ? 2
+                    : lead >= 0xC2 && lead < 0xE0 ? 1
+                                                  : -1;
+        char32_t c = extra == 0   ? lead
+                     : extra == 1 ? lead & 0x1F
+                     : extra == 2 ? lead & 0x0F
+                                  : lead & 0x07;
         bool ok = extra >= 0;
         for (int k = 1; ok && k <= extra; ++k) {
             if (i + k >= text.size()) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "OpenTypeData.h"
+#include "fontdata/opentype/OpenTypeData.h"
 
 namespace Varnholt {
 

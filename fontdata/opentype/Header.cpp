@@ -1,4 +1,4 @@
-#include "Header.h"
+#include "fontdata/opentype/Header.h"
 
 namespace Varnholt::OpenTypeFontData {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "DataStructure.h"
+#include "fontdata/opentype/internal/DataStructure.h"
 
 namespace Varnholt::OpenTypeFontData {
 
@@ -22,8 +22,7 @@ public:
 
     // Accepts TrueType and CFF outlines only; a collection (`ttcf`) or an
     // Apple `true` font does not parse.
-    std::uint32_t Parse(CFontImage& image, std::uint64_t offset,
-                        std::uint32_t available) override;
+    std::uint32_t Parse(CFontImage& image, std::uint64_t offset, std::uint32_t available) override;
 
     const Data* GetData() const { return m_data.get(); }
 

@@ -1,9 +1,8 @@
-#include "NamingTable.h"
+#include "fontdata/opentype/NamingTable.h"
 
 namespace Varnholt::OpenTypeFontData {
 
-std::uint32_t CNameRecord::Parse(CFontImage& image, std::uint64_t offset,
-                                 std::uint32_t available) {
+std::uint32_t CNameRecord::Parse(CFontImage& image, std::uint64_t offset, std::uint32_t available) {
     if (m_parsed || available < kSize) {
         return 0;
     }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "DataStructure.h"
+#include "fontdata/opentype/internal/DataStructure.h"
 
 namespace Varnholt::OpenTypeFontData {
 
@@ -28,8 +28,7 @@ public:
     // `stringStorage`: image offset where the table's string storage begins.
     explicit CNameRecord(std::uint64_t stringStorage) : m_stringStorage(stringStorage) {}
 
-    std::uint32_t Parse(CFontImage& image, std::uint64_t offset,
-                        std::uint32_t available) override;
+    std::uint32_t Parse(CFontImage& image, std::uint64_t offset, std::uint32_t available) override;
 
     bool HasRecord() const { return m_record.has_value(); }
     const Record& GetRecord() const { return *m_record; }
@@ -53,8 +52,7 @@ public:
 
     // Returns the header's size, 6, however many records were read; 0 when
     // the table was parsed before or any record fails.
-    std::uint32_t Parse(CFontImage& image, std::uint64_t offset,
-                        std::uint32_t available) override;
+    std::uint32_t Parse(CFontImage& image, std::uint64_t offset, std::uint32_t available) override;
 
     const Data* GetData() const { return m_data.get(); }
 

@@ -1,4 +1,4 @@
-#include "OS2Table.h"
+#include "fontdata/opentype/OS2Table.h"
 
 namespace Varnholt::OpenTypeFontData {
 
@@ -59,8 +59,7 @@ std::uint32_t COS2Table::Parse(CFontImage& image, std::uint64_t offset, std::uin
     if (version != 1 && version != 2 && version != 3) {
         return kVersion0Size;
     }
-    const std::uint8_t* more =
-        image.Bytes(offset, version == 1 ? kVersion1Bytes : kVersion2Bytes);
+    const std::uint8_t* more = image.Bytes(offset, version == 1 ? kVersion1Bytes : kVersion2Bytes);
     if (more == nullptr) {
         return 0;
     }

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "DataStructure.h"
+#include "fontdata/opentype/internal/DataStructure.h"
 
 namespace Varnholt::OpenTypeFontData {
 
@@ -14,8 +14,7 @@ public:
 
     // Returns 80 for version 0 (and 4 or later), 88 for version 1, 98 for
     // versions 2 and 3.
-    std::uint32_t Parse(CFontImage& image, std::uint64_t offset,
-                        std::uint32_t available) override;
+    std::uint32_t Parse(CFontImage& image, std::uint64_t offset, std::uint32_t available) override;
 
     std::uint16_t version = 0;
     std::int16_t xAvgCharWidth = 0;

@@ -1,8 +1,8 @@
-#include "OpenTypeData.h"
+#include "fontdata/opentype/OpenTypeData.h"
 
 #include <algorithm>
 
-#include "TableDirectory.h"
+#include "fontdata/opentype/internal/TableDirectory.h"
 
 namespace Varnholt {
 
@@ -16,7 +16,9 @@ constexpr std::uint32_t kReadWholeBelow = 16 * 1024;
 // naming table's records); the rest is read as its structures ask for it.
 constexpr std::uint32_t kLargestPrefetch = 16 * 1024;
 
-[[noreturn]] void Fail(int code) { throw COpenTypeException(code); }
+[[noreturn]] void Fail(int code) {
+    throw COpenTypeException(code);
+}
 }  // namespace
 
 int COpenTypeData::Load(const std::filesystem::path& path, std::uint32_t fileSize) {

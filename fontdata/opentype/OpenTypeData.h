@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "CmapTable.h"
-#include "Header.h"
-#include "NamingTable.h"
-#include "OS2Table.h"
-#include "OpenTypeException.h"
+#include "fontdata/opentype/CmapTable.h"
+#include "fontdata/opentype/Header.h"
+#include "fontdata/opentype/NamingTable.h"
+#include "fontdata/opentype/OS2Table.h"
+#include "fontdata/opentype/OpenTypeException.h"
 
 namespace Varnholt {
 

@@ -5,12 +5,13 @@
 #include <QCoreApplication>
 #include <filesystem>
 
-#include "FontBuilder.h"
-#include "FontManager.h"
-#include "ProgramOptions.h"
-#include "QuillmarkDoc.h"
-#include "QuillmarkSignals.h"
-#include "TemporaryHome.h"
+#include "core/FontManagerHub.h"
+#include "core/ProgramOptions.h"
+#include "core/QuillmarkSignals.h"
+#include "document/QuillmarkDoc.h"
+#include "fontdata/manager/FontManager.h"
+#include "tests/support/FontBuilder.h"
+#include "tests/support/TemporaryHome.h"
 
 using namespace Quillmark;
 
@@ -20,7 +21,8 @@ const auto& kHome = QuillmarkTest::TemporaryHome();
 struct CDocFixture {
     CQuillmarkSignals hub;
     CProgramOptions options;
-    CFontManager manager{&hub, nullptr};
+    CFontManagerHub managerHub{hub};
+    CFontManager manager{&managerHub, nullptr};
     CQuillmarkDoc document{hub, options, manager, "/home/u/.local/share/fonts"};
 };
 }  // namespace
@@ -54,8 +56,9 @@ TEST(DocumentTest, TitleShowsTheFolderNameOrItsPath) {
 TEST(DocumentTest, CurrentFontOnlyWhileTheManagerHoldsIt) {
     CDocFixture f;
     const auto path = kHome.Root() / "doc.ttf";
-    QuillmarkTest::WriteFile(path.string(),
-                             QuillmarkTest::BuildFont({{"name", QuillmarkTest::NameTable({{3, 1, 0x0409, 4, u"Doc"}})}}));
+    QuillmarkTest::WriteFile(
+        path.string(), QuillmarkTest::BuildFont(
+                           {{"name", QuillmarkTest::NameTable({{3, 1, 0x0409, 4, u"Doc"}})}}));
     CFontItem* item = f.manager.Acquire(path);
     f.hub.FireFontSelected(item);
     EXPECT_EQ(f.document.GetCurrentFont(), item);

@@ -11,8 +11,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "SingleInstance.h"
-#include "TemporaryHome.h"
+#include "app/SingleInstance.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace {
 

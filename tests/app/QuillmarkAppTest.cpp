@@ -2,24 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
 #include <QSplashScreen>
-#include <QApplication>
 #include <filesystem>
 
-#include "FavoriteFolders.h"
-#include "FontItem.h"
-#include "FontProjects.h"
-#include "MainFrame.h"
-#include "ProgramOptions.h"
-#include "QuillmarkApp.h"
-#include "QuillmarkDoc.h"
-#include "QuillmarkSignals.h"
-#include "TemporaryHome.h"
+#include "app/QuillmarkApp.h"
+#include "collections/FavoriteFolders.h"
+#include "collections/FontProjects.h"
+#include "core/ProgramOptions.h"
+#include "core/QuillmarkSignals.h"
+#include "document/QuillmarkDoc.h"
+#include "fontdata/item/FontItem.h"
+#include "tests/support/TemporaryHome.h"
+#include "ui/browse/MainFrame.h"
 
 using namespace Quillmark;
 
@@ -47,7 +47,8 @@ struct CStarted {
     CQuillmarkApp::StartResult result;
 };
 
-std::unique_ptr<CStarted> Start(QStringList arguments, std::function<bool(const QString&)> ask = nullptr) {
+std::unique_ptr<CStarted> Start(QStringList arguments,
+                                std::function<bool(const QString&)> ask = nullptr) {
     auto started = std::make_unique<CStarted>();
     CQuillmarkApp::Hooks hooks;
     hooks.splash = false;
@@ -62,10 +63,13 @@ std::unique_ptr<CStarted> Start(QStringList arguments, std::function<bool(const 
             announced->folders.push_back(folder);
             announced->files.push_back(file ? *file : QString());
         });
-        hub.ConnectProjectSelected([announced](const QString& name) { announced->projects.push_back(name); });
-        hub.ConnectExpandFolderInTree([announced](const QString& folder) { announced->expanded.push_back(folder); });
+        hub.ConnectProjectSelected(
+            [announced](const QString& name) { announced->projects.push_back(name); });
+        hub.ConnectExpandFolderInTree(
+            [announced](const QString& folder) { announced->expanded.push_back(folder); });
         hub.ConnectFontSelected([announced](const CFontItem* font) {
-            announced->fonts.push_back(font ? QFile::decodeName(font->GetPath().c_str()) : QString());
+            announced->fonts.push_back(font ? QFile::decodeName(font->GetPath().c_str())
+                                            : QString());
         });
     };
     arguments.prepend(QStringLiteral("quillmark"));
@@ -86,7 +90,8 @@ void SaveOptions(const std::function<void(CProgramOptions&)>& change) {
 TEST(QuillmarkAppTest, FirstStartTakesTheMiddleThreeQuartersOfTheWorkArea) {
     EXPECT_EQ(CMainFrame::FirstPlacement(QRect(0, 0, 1600, 900)), QRect(200, 112, 1200, 676));
     EXPECT_EQ(CMainFrame::DefaultPaneSizes(QSize(1200, 676)), (std::array<int, 3>{200, 338, 405}));
-    EXPECT_EQ(CMainFrame::KeptInside(QRect(1500, -20, 300, 200), QRect(0, 0, 1600, 900)), QRect(1300, 0, 300, 200));
+    EXPECT_EQ(CMainFrame::KeptInside(QRect(1500, -20, 300, 200), QRect(0, 0, 1600, 900)),
+              QRect(1300, 0, 300, 200));
 }
 
 TEST(QuillmarkAppTest, AFontFileOnTheCommandLineOpensItsFolderAndAnnouncesTheFont) {
@@ -98,7 +103,8 @@ TEST(QuillmarkAppTest, AFontFileOnTheCommandLineOpensItsFolderAndAnnouncesTheFon
     EXPECT_EQ(started->announced.files, std::vector<QString>{QString()});
     // The list announces no font once the folder is read, then the start
     // announces the file's.
-    EXPECT_EQ(started->announced.fonts, (std::vector<QString>{QString(), Home("fonts/twin-a.ttf")}));
+    EXPECT_EQ(started->announced.fonts,
+              (std::vector<QString>{QString(), Home("fonts/twin-a.ttf")}));
     EXPECT_TRUE(started->app->IsStarted());
     EXPECT_EQ(started->app->Document()->GetTitle(), "fonts");
     EXPECT_EQ(started->app->MainFrame()->windowTitle(), "fonts - Quillmark");
@@ -117,7 +123,8 @@ TEST(QuillmarkAppTest, AMissingCommandLinePathFallsBackToTheStartupOption) {
     });
     const auto started = Start({Home("no/such/folder")});
     EXPECT_EQ(started->announced.folders, std::vector<QString>{Home("default")});
-    EXPECT_EQ(started->announced.fonts, std::vector<QString>{QString()}) << "no font, from the list";
+    EXPECT_EQ(started->announced.fonts, std::vector<QString>{QString()})
+        << "no font, from the list";
 }
 
 TEST(QuillmarkAppTest, LastProjectThatIsGoneExpandsTheDefaultFolderAndChoosesNothing) {
@@ -164,7 +171,8 @@ TEST(QuillmarkAppTest, EarlierFavouritesAreImportedOnYesAndNotOnNo) {
             asked = question;
             return false;
         });
-        EXPECT_TRUE(asked.contains("Would you like to import your favorite folders from Quillmark Pro?"));
+        EXPECT_TRUE(
+            asked.contains("Would you like to import your favorite folders from Quillmark Pro?"));
         EXPECT_TRUE(started->app->Favorites().Contains("/ours"));
         EXPECT_FALSE(QFileInfo::exists(earlier));
         EXPECT_TRUE(QFileInfo::exists(earlier + ".old"));
@@ -248,7 +256,8 @@ TEST(QuillmarkAppTest, SplashShowsAndAKeyHidesIt) {
     ASSERT_EQ(app.InitInstance(), CQuillmarkApp::StartResult::Started);
     QSplashScreen* splash = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* found = qobject_cast<QSplashScreen*>(widget); found != nullptr && found->isVisible()) {
+        if (auto* found = qobject_cast<QSplashScreen*>(widget);
+            found != nullptr && found->isVisible()) {
             splash = found;
         }
     }

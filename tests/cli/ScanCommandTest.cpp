@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "FontBuilder.h"
+#include "tests/support/FontBuilder.h"
 
 using namespace QuillmarkTest;
 namespace fs = std::filesystem;
@@ -35,7 +35,7 @@ std::string Slurp(const fs::path& path) {
 
 // Runs the CLI; with `interruptAfter` set, sends SIGINT that long after the start.
 CRun RunCli(const std::vector<std::string>& args, const fs::path& work,
-         std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(-1)) {
+            std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(-1)) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         // Ctrl+C waits until the program has taken it over, however slowly
@@ -80,7 +80,8 @@ protected:
     void TearDown() override { fs::remove_all(m_work); }
 
     void MakeFonts(int count) {
-        const Bytes font = BuildFont({{"name", NameTable({CNameEntry{3, 1, 0x0409, 4, u"Scan \"Me\""}})}});
+        const Bytes font =
+            BuildFont({{"name", NameTable({CNameEntry{3, 1, 0x0409, 4, u"Scan \"Me\""}})}});
         for (int i = 0; i < count; ++i) {
             WriteFile((m_work / "fonts" / ("f" + std::to_string(i) + ".ttf")).string(), font);
         }
@@ -89,7 +90,9 @@ protected:
     fs::path m_work;
 };
 
-int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+int Lines(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
 
 }  // namespace
 
@@ -100,9 +103,10 @@ TEST_F(ScanCommandTest, JsonRowsOnStdoutAndStatusTextsOnStderr) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(Lines(run.out), 4);
     const std::string first = run.out.substr(0, run.out.find('\n'));
-    EXPECT_EQ(first, "{\"path\":\"" + (m_work / "fonts" / "bad.OTF").string() +
-                         "\",\"fileName\":\"bad.OTF\",\"status\":4,\"displayName\":\"ERROR: Font file is "
-                         "corrupt\",\"sizeText\":\"0k\"}");
+    EXPECT_EQ(first,
+              "{\"path\":\"" + (m_work / "fonts" / "bad.OTF").string() +
+                  "\",\"fileName\":\"bad.OTF\",\"status\":4,\"displayName\":\"ERROR: Font file is "
+                  "corrupt\",\"sizeText\":\"0k\"}");
     EXPECT_NE(run.out.find("\"displayName\":\"Scan \\\"Me\\\"\""), std::string::npos);
     EXPECT_NE(run.err.find("4 fonts read in "), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("4 fonts displayed"), std::string::npos);
@@ -118,15 +122,18 @@ TEST_F(ScanCommandTest, EmptyFolderAndBadArguments) {
 
 TEST_F(ScanCommandTest, CtrlCCancelsAndKeepsWhatWasRead) {
     MakeFonts(20000);
-    const CRun run = RunCli({"scan", "--json", (m_work / "fonts").string()}, m_work, std::chrono::milliseconds(60));
+    const CRun run = RunCli({"scan", "--json", (m_work / "fonts").string()}, m_work,
+                            std::chrono::milliseconds(60));
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.err.find("fonts read, font information scan was canceled"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("fonts read, font information scan was canceled"), std::string::npos)
+        << run.err;
     const int rows = Lines(run.out);
     EXPECT_LT(rows, 20000);
     EXPECT_NE(run.err.find(std::to_string(rows) + " fonts displayed"), std::string::npos);
     // A bound for the test only; the measured time goes in the notes.
     EXPECT_LT(run.secondsAfterInterrupt, 2.0);
-    std::printf("ended %.0f ms after Ctrl+C with %d fonts read\n", run.secondsAfterInterrupt * 1000, rows);
+    std::printf("ended %.0f ms after Ctrl+C with %d fonts read\n", run.secondsAfterInterrupt * 1000,
+                rows);
 }
 
 TEST_F(ScanCommandTest, StoreCommandShowsWhatTheStoresRead) {
@@ -136,10 +143,12 @@ TEST_F(ScanCommandTest, StoreCommandShowsWhatTheStoresRead) {
            "<project name=\"A &amp; B\"><font>/a.ttf</font></project></fontprojects>";
     const CRun projects = RunCli({"store", "projects", (m_work / "projects.xml").string()}, m_work);
     EXPECT_EQ(projects.exitCode, 0) << projects.err;
-    EXPECT_EQ(projects.out, "{\"projects\":[{\"name\":\"A & B\",\"fonts\":[\"/a.ttf\",\"/x.ttf\"]}]}\n");
+    EXPECT_EQ(projects.out,
+              "{\"projects\":[{\"name\":\"A & B\",\"fonts\":[\"/a.ttf\",\"/x.ttf\"]}]}\n");
 
     std::ofstream(m_work / "favorites.xml") << "<favourites/>";
-    const CRun favorites = RunCli({"store", "favorites", (m_work / "favorites.xml").string()}, m_work);
+    const CRun favorites =
+        RunCli({"store", "favorites", (m_work / "favorites.xml").string()}, m_work);
     EXPECT_EQ(favorites.out, "{\"error\":1,\"folders\":[]}\n");
     EXPECT_EQ(RunCli({"store", "nothing", "x"}, m_work).exitCode, 2);
 }

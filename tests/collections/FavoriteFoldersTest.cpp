@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "FavoriteFolders.h"
-#include "StoreTestSupport.h"
+#include "collections/FavoriteFolders.h"
+#include "tests/collections/StoreTestSupport.h"
 
 using namespace Quillmark;
 using namespace QuillmarkTest;
@@ -65,8 +65,8 @@ TEST(FavoriteFoldersTest, VanishedFoldersStayWhileRunningAndAreDroppedWhenWritte
     store.Save(folder + "/favorites.xml");
     EXPECT_EQ(store.Count(), 2u);
     EXPECT_EQ(ReadBytes(folder + "/favorites.xml"),
-              "<?xml version=\"1.0\"?>\n<favorites><folder>" + (folder + "/kept &amp; &lt;mine>").toUtf8() +
-                  "</folder></favorites>");
+              "<?xml version=\"1.0\"?>\n<favorites><folder>" +
+                  (folder + "/kept &amp; &lt;mine>").toUtf8() + "</folder></favorites>");
     CFavoriteFolders back;
     back.Load(folder + "/favorites.xml");
     EXPECT_EQ(All(back), std::vector<QString>{folder + "/kept & <mine>"});
@@ -84,16 +84,18 @@ TEST(FavoriteFoldersTest, LoadCodes) {
     EXPECT_TRUE(store.IsEmpty());
 
     store.Add("/kept");
-    WriteBytes(folder + "/noroot.xml", "<?xml version=\"1.0\"?><Favorites><folder>/x</folder></Favorites>");
+    WriteBytes(folder + "/noroot.xml",
+               "<?xml version=\"1.0\"?><Favorites><folder>/x</folder></Favorites>");
     EXPECT_EQ(LoadCode(store, folder + "/noroot.xml"), 1);
     EXPECT_TRUE(store.IsEmpty());
 
     QDir().mkpath(folder + "/folder.xml");  // exists, cannot be read as a file
     EXPECT_EQ(LoadCode(store, folder + "/folder.xml"), 1);
 
-    WriteBytes(folder + "/good.xml",
-               "<favorites>\n <!-- mine -->\n <folder>/a</folder><other>/b</other><folder>/a</folder>"
-               "<Folder>/c</Folder><folder>/A</folder></favorites>");
+    WriteBytes(
+        folder + "/good.xml",
+        "<favorites>\n <!-- mine -->\n <folder>/a</folder><other>/b</other><folder>/a</folder>"
+        "<Folder>/c</Folder><folder>/A</folder></favorites>");
     EXPECT_EQ(LoadCode(store, folder + "/good.xml"), 0);
     EXPECT_EQ(All(store), (std::vector<QString>{"/A", "/a"}));
 }

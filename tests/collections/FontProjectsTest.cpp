@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "FontProjects.h"
-#include "StoreTestSupport.h"
+#include "collections/FontProjects.h"
+#include "tests/collections/StoreTestSupport.h"
 
 using namespace Quillmark;
 using namespace QuillmarkTest;
@@ -17,7 +17,8 @@ const auto& kHome = TemporaryHome();
 
 std::vector<QString> Fonts(const CFontProjects& store, const QString& name) {
     const auto it = store.FindProject(name);
-    if (it == store.end()) return {};
+    if (it == store.end())
+        return {};
     return {it->second->begin(), it->second->end()};
 }
 
@@ -39,20 +40,25 @@ CFontProjects LoadText(const QString& folder, const QByteArray& text) {
 
 TEST(FontProjectsTest, ReadsOnlyTheExactNamesAndMergesRepeatedProjects) {
     const QString folder = TestFolder("read");
-    EXPECT_EQ(LoadText(folder, "<?xml version=\"1.0\"?><FontProjects><project name=\"A\"/></FontProjects>").Count(), 0u)
+    EXPECT_EQ(LoadText(folder,
+                       "<?xml version=\"1.0\"?><FontProjects><project name=\"A\"/></FontProjects>")
+                  .Count(),
+              0u)
         << "the root's letter case counts";
-    const CFontProjects store = LoadText(folder,
-        "<?xml version=\"1.0\"?>\n"
-        "<!-- made by hand -->\n"
-        "<fontprojects>\n"
-        "  <project name=\"A\"><font>/f/x.ttf</font><!-- c --><Font>/f/ignored.ttf</Font></project>\n"
-        "  <project><font>/f/nameless.ttf</font></project>\n"
-        "  <Project name=\"B\"><font>/f/b.ttf</font></Project>\n"
-        "  <other name=\"C\"/>\n"
-        "  <project name=\"A\"><font>/f/y.ttf</font><font>/f/x.ttf</font></project>\n"
-        "  <project Name=\"D\"/>\n"
-        "  <project name=\"\"><font><![CDATA[/f/<cdata>.ttf]]></font></project>\n"
-        "</fontprojects>\n");
+    const CFontProjects store =
+        LoadText(folder,
+                 "<?xml version=\"1.0\"?>\n"
+                 "<!-- made by hand -->\n"
+                 "<fontprojects>\n"
+                 "  <project name=\"A\"><font>/f/x.ttf</font><!-- c "
+                 "--><Font>/f/ignored.ttf</Font></project>\n"
+                 "  <project><font>/f/nameless.ttf</font></project>\n"
+                 "  <Project name=\"B\"><font>/f/b.ttf</font></Project>\n"
+                 "  <other name=\"C\"/>\n"
+                 "  <project name=\"A\"><font>/f/y.ttf</font><font>/f/x.ttf</font></project>\n"
+                 "  <project Name=\"D\"/>\n"
+                 "  <project name=\"\"><font><![CDATA[/f/<cdata>.ttf]]></font></project>\n"
+                 "</fontprojects>\n");
     EXPECT_EQ(Names(store), (std::vector<QString>{"", "A"}));
     EXPECT_EQ(Fonts(store, "A"), (std::vector<QString>{"/f/x.ttf", "/f/y.ttf"}));
     EXPECT_EQ(Fonts(store, ""), (std::vector<QString>{"/f/<cdata>.ttf"}));
@@ -120,7 +126,8 @@ TEST(FontProjectsTest, WritesTheLayoutAndReadsItBack) {
               "<?xml version=\"1.0\"?>\n<fontprojects><project name=\"Fonts\"><font>/a.ttf</font>"
               "<font>/b.ttf</font></project><project name=\"fonts\"/></fontprojects>");
 
-    const QString odd = QString::fromUtf8("Q \"uote\" & <angle> 'x' \u0416\u4e2d \U0001F600\U00010348");
+    const QString odd =
+        QString::fromUtf8("Q \"uote\" & <angle> 'x' \u0416\u4e2d \U0001F600\U00010348");
     CFontProjects rich;
     rich.AddProject(odd);
     rich.AddFont(odd, "/fonts/" + odd + ".ttf");
@@ -140,9 +147,12 @@ TEST(FontProjectsTest, ReadsAnyEncodingTheParserAccepts) {
     QByteArray utf16("\xFF\xFE");
     utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
     const CFontProjects store = LoadText(folder, utf16);
-    EXPECT_EQ(Fonts(store, QString::fromUtf8("\u00c9t\u00e9")), std::vector<QString>{QString::fromUtf8("/f/\u4e2d.ttf")});
-    const CFontProjects latin = LoadText(folder,
-        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><fontprojects><project name=\"\xC9t\xE9\"/></fontprojects>");
+    EXPECT_EQ(Fonts(store, QString::fromUtf8("\u00c9t\u00e9")),
+              std::vector<QString>{QString::fromUtf8("/f/\u4e2d.ttf")});
+    const CFontProjects latin =
+        LoadText(folder,
+                 "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><fontprojects><project "
+                 "name=\"\xC9t\xE9\"/></fontprojects>");
     EXPECT_TRUE(latin.ProjectExists(QString::fromUtf8("\u00c9t\u00e9")));
 }
 
@@ -209,14 +219,15 @@ TEST(FontProjectsTest, AFailedOrInterruptedSaveLeavesThePreviousFileWhole) {
     EXPECT_EQ(ReadBytes(path), before);
 
     // The folder cannot be written.
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                      QFileDevice::ExeOther);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                      QFileDevice::ReadOther | QFileDevice::ExeOther);
     EXPECT_EQ(InChild([&] {
                   BecomeNobody();
                   return store.Save(path) ? 1 : 0;
               }),
               0);
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(ReadBytes(path), before);
 
     ASSERT_TRUE(store.Save(path));
@@ -244,5 +255,6 @@ TEST(FontProjectsTest, ImportsTheEarlierEditionsFileOnce) {
     EXPECT_EQ(ReadBytes(earlier + ".old"), "<fontprojects><project name=\"Pro\"/></fontprojects>");
     QFile::remove(earlier + ".old");
     CFontProjects::ImportEarlierEdition();
-    EXPECT_EQ(ReadBytes(earlier + ".old"), "<fontprojects><project name=\"Again\"/></fontprojects>");
+    EXPECT_EQ(ReadBytes(earlier + ".old"),
+              "<fontprojects><project name=\"Again\"/></fontprojects>");
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "HistoryList.h"
+#include "collections/HistoryList.h"
 
 using namespace Quillmark;
 

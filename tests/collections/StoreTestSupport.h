@@ -11,7 +11,7 @@
 #include <csignal>
 #include <functional>
 
-#include "TemporaryHome.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace QuillmarkTest {
 
@@ -29,7 +29,8 @@ inline void WriteBytes(const QString& path, const QByteArray& bytes) {
 
 // A fresh folder under the temporary home for each test.
 inline QString TestFolder(const char* name) {
-    const QString folder = QString::fromStdString((TemporaryHome().Root() / "stores" / name).string());
+    const QString folder =
+        QString::fromStdString((TemporaryHome().Root() / "stores" / name).string());
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     return folder;

@@ -6,9 +6,9 @@
 #include <QSettings>
 #include <QtEndian>
 
-#include "Key.h"
-#include "ProgramOptions.h"
-#include "TemporaryHome.h"
+#include "core/Key.h"
+#include "core/ProgramOptions.h"
+#include "tests/support/TemporaryHome.h"
 
 using namespace Quillmark;
 
@@ -24,15 +24,20 @@ std::unique_ptr<QSettings> RawStore() {
 }
 
 // A value unlike the default for each kind, derived from the option's place.
-bool Changed(bool def, int) { return !def; }
-quint32 Changed(quint32 def, int n) { return def + 1000u + static_cast<quint32>(n); }
+bool Changed(bool def, int) {
+    return !def;
+}
+quint32 Changed(quint32 def, int n) {
+    return def + 1000u + static_cast<quint32>(n);
+}
 QString Changed(const QString& def, int n) {
     return def + QStringLiteral(" \u00e9\u4e2d\U0001F600 \"&<> ") + QString::number(n);
 }
 template <std::size_t N>
 std::array<qint32, N> Changed(const std::array<qint32, N>& def, int n) {
     auto v = def;
-    for (std::size_t i = 0; i < N; ++i) v[i] = static_cast<qint32>(n * 10 + static_cast<int>(i)) - 3;
+    for (std::size_t i = 0; i < N; ++i)
+        v[i] = static_cast<qint32>(n * 10 + static_cast<int>(i)) - 3;
     return v;
 }
 
@@ -65,7 +70,7 @@ TEST_F(ProgramOptionsTest, EveryValueIsSavedAndReadBack) {
     CProgramOptions saved;
     int n = 0;
 #define X(kind, name, def) saved.Set##name(Changed(saved.Get##name(), ++n));
-#include "OptionsTable.inc"
+#include "core/OptionsTable.inc"
 #undef X
     ASSERT_EQ(n, 49);
     ASSERT_TRUE(saved.Save());
@@ -75,7 +80,7 @@ TEST_F(ProgramOptionsTest, EveryValueIsSavedAndReadBack) {
     CProgramOptions loaded;
     loaded.Load();
 #define X(kind, name, def) EXPECT_EQ(loaded.Get##name(), saved.Get##name()) << #name;
-#include "OptionsTable.inc"
+#include "core/OptionsTable.inc"
 #undef X
 }
 
@@ -96,15 +101,15 @@ TEST_F(ProgramOptionsTest, ValuesOfTheWrongSizeFollowTheStoreRules) {
         QSettings& store = *raw;
         QByteArray five(20, '\0');
         for (int i = 0; i < 5; ++i) qToLittleEndian<qint32>(i + 1, five.data() + 4 * i);
-        store.setValue("WindowMetrics", five);  // 20 bytes: the first five fields
+        store.setValue("WindowMetrics", five);                    // 20 bytes: the first five fields
         store.setValue("RestoredMetrics", QByteArray(32, '\1'));  // larger than 28: ignored
-        store.setValue("AutoInstall", 2u);  // a bool is true only for 1
+        store.setValue("AutoInstall", 2u);                        // a bool is true only for 1
         store.setValue("ShowFullPathInTitleBar", 1u);
         store.setValue("FontListCharSize", QByteArray("\x30\x00", 2));  // 2 bytes: the low bytes
-        store.setValue("FontMapSize", QByteArray(8, '\1'));  // 8 bytes: ignored
+        store.setValue("FontMapSize", QByteArray(8, '\1'));             // 8 bytes: ignored
         store.setValue("PrintCharSize", "4294967296");  // does not fit 32 bits: ignored
-        store.setValue("FontListText", QString());  // an empty value loads as empty
-        store.setValue("PreviewText", QByteArray());  // no data: the default stays
+        store.setValue("FontListText", QString());      // an empty value loads as empty
+        store.setValue("PreviewText", QByteArray());    // no data: the default stays
         store.setValue("PrintSampleTextLine1", QByteArray("\0\0", 2));  // just the terminator
         store.setValue("PrintSampleTextLine2", QByteArray("A\0B\0\0\0C\0", 8));  // stops at NUL
     }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "QuillmarkSignals.h"
+#include "core/QuillmarkSignals.h"
 
 using namespace Quillmark;
 using namespace boost::placeholders;
@@ -16,9 +16,11 @@ namespace {
 
 class CReceiver : public boost::signals2::trackable {
 public:
-    explicit CReceiver(std::vector<std::string>& log, std::string name) : m_log(log), m_name(std::move(name)) {}
+    explicit CReceiver(std::vector<std::string>& log, std::string name)
+        : m_log(log), m_name(std::move(name)) {}
     void OnFolder(const QString& folder, const QString* file) {
-        m_log.push_back(m_name + ":" + folder.toStdString() + (file ? ":" + file->toStdString() : ""));
+        m_log.push_back(m_name + ":" + folder.toStdString() +
+                        (file ? ":" + file->toStdString() : ""));
     }
     int OnRelease(const CFontItem* font) {
         m_log.push_back(m_name + ":release");
@@ -31,7 +33,9 @@ private:
     std::string m_name;
 };
 
-const CFontItem* FakeFont(int n) { return reinterpret_cast<const CFontItem*>(static_cast<std::uintptr_t>(0x1000 * n)); }
+const CFontItem* FakeFont(int n) {
+    return reinterpret_cast<const CFontItem*>(static_cast<std::uintptr_t>(0x1000 * n));
+}
 
 }  // namespace
 
@@ -43,9 +47,18 @@ TEST(SignalsTest, CanGoUpIsFalseWithoutSlotsAndStopsAtTheFirstFalse) {
 
     CQuillmarkSignals chain;
     std::vector<int> called;
-    chain.ConnectCanGoUp([&] { called.push_back(1); return true; });
-    chain.ConnectCanGoUp([&] { called.push_back(2); return false; });
-    chain.ConnectCanGoUp([&] { called.push_back(3); return true; });
+    chain.ConnectCanGoUp([&] {
+        called.push_back(1);
+        return true;
+    });
+    chain.ConnectCanGoUp([&] {
+        called.push_back(2);
+        return false;
+    });
+    chain.ConnectCanGoUp([&] {
+        called.push_back(3);
+        return true;
+    });
     EXPECT_FALSE(chain.FireCanGoUp());
     EXPECT_EQ(called, (std::vector<int>{1, 2}));
 }
@@ -71,7 +84,10 @@ TEST(SignalsTest, SlotsRunInConnectionOrderAndTrackableReceiversDisconnect) {
     CReceiver second(log, "second");
     hub.ConnectFolderSelected(boost::bind(&CReceiver::OnFolder, first.get(), _1, _2));
     // Dropping the returned connection does not disconnect.
-    { auto connection = hub.ConnectFolderSelected(boost::bind(&CReceiver::OnFolder, &second, _1, _2)); }
+    {
+        auto connection =
+            hub.ConnectFolderSelected(boost::bind(&CReceiver::OnFolder, &second, _1, _2));
+    }
     const QString file = QStringLiteral("a.ttf");
     hub.FireFolderSelected(QStringLiteral("/fonts"), nullptr);
     hub.FireFolderSelected(QStringLiteral("/more"), &file);
@@ -96,7 +112,8 @@ TEST(SignalsTest, SlotsMayFireOtherSignals) {
     CQuillmarkSignals hub;
     std::vector<char16_t> appended;
     hub.ConnectAppendCharacterToPreview([&](char16_t c) { appended.push_back(c); });
-    hub.ConnectCharacterSelected([&](char16_t c, const QString&) { hub.FireAppendCharacterToPreview(c); });
+    hub.ConnectCharacterSelected(
+        [&](char16_t c, const QString&) { hub.FireAppendCharacterToPreview(c); });
     hub.FireCharacterSelected(u'\u00e9', QStringLiteral("LATIN SMALL LETTER E WITH ACUTE"));
     EXPECT_EQ(appended, std::vector<char16_t>{u'\u00e9'});
 }

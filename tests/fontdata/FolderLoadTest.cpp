@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "FolderLoad.h"
-#include "FontBuilder.h"
+#include "fontdata/manager/FolderLoad.h"
+#include "tests/support/FontBuilder.h"
 
 using namespace Quillmark;
 using namespace QuillmarkTest;
@@ -23,7 +23,8 @@ protected:
     void TearDown() override { fs::remove_all(m_dir); }
 
     void Font(const std::string& name, const std::u16string& full = u"Font") {
-        WriteFile((m_dir / name).string(), BuildFont({{"name", NameTable({CNameEntry{3, 1, 0x0409, 4, full}})}}));
+        WriteFile((m_dir / name).string(),
+                  BuildFont({{"name", NameTable({CNameEntry{3, 1, 0x0409, 4, full}})}}));
     }
 
     fs::path m_dir;
@@ -53,7 +54,8 @@ TEST(FolderLoadPlanTest, OneThreadPerFiftyFilesUpToTheProcessors) {
 }
 
 TEST_F(FolderLoadTest, EnumeratesTtfThenOtfOfAnyCaseSortedWithoutFolders) {
-    for (const char* name : {"b.ttf", "ARIAL.TTF", "X.OTF", "a.otf", "c.ttc", "d.fon", "e.ttfx", "f.txt"}) {
+    for (const char* name :
+         {"b.ttf", "ARIAL.TTF", "X.OTF", "a.otf", "c.ttc", "d.fon", "e.ttfx", "f.txt"}) {
         Font(name);
     }
     fs::create_directories(m_dir / "folder.ttf");
@@ -122,6 +124,7 @@ TEST_F(FolderLoadTest, CancellingKeepsWhatWasReadAndLeavesNoUses) {
 TEST(FolderLoadTextTest, StatusTexts) {
     EXPECT_EQ(CFolderLoad::NoFontsText(), "No fonts to display");
     EXPECT_EQ(CFolderLoad::ReadText(386, 0.0123, false), "386 fonts read in 0.01 seconds");
-    EXPECT_EQ(CFolderLoad::ReadText(12, 3.5, true), "12 fonts read, font information scan was canceled");
+    EXPECT_EQ(CFolderLoad::ReadText(12, 3.5, true),
+              "12 fonts read, font information scan was canceled");
     EXPECT_EQ(CFolderLoad::DisplayedText(0), "0 fonts displayed");
 }

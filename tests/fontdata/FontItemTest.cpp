@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "FontBuilder.h"
-#include "FontItem.h"
+#include "fontdata/item/FontItem.h"
+#include "tests/support/FontBuilder.h"
 
 using namespace Quillmark;
 using namespace QuillmarkTest;
@@ -57,7 +57,8 @@ const std::vector<CNameEntry> kFullAndFamily = {{3, 1, 0x0409, 1, u"Family"},
 }  // namespace
 
 TEST_F(FontItemTest, ReadableFontHasItsNameSizeAndPreview) {
-    const fs::path path = Write("good.ttf", BuildFont({{"name", NameTable(kFullAndFamily)}}, 0x00010000, 3000));
+    const fs::path path =
+        Write("good.ttf", BuildFont({{"name", NameTable(kFullAndFamily)}}, 0x00010000, 3000));
     CFontItem item(path, m_settings, &m_system);
     EXPECT_EQ(item.GetStatus(), 1);
     EXPECT_EQ(item.GetName(), u"Family Full");
@@ -75,8 +76,8 @@ TEST_F(FontItemTest, ReadableFontHasItsNameSizeAndPreview) {
 }
 
 TEST_F(FontItemTest, NameFallsBackToTheFamilyThenTheFontIsCorrupt) {
-    CFontItem family(Write("family.ttf", NamedFont({{3, 1, 0x0409, 1, u"Only Family"}})), m_settings,
-                     &m_system);
+    CFontItem family(Write("family.ttf", NamedFont({{3, 1, 0x0409, 1, u"Only Family"}})),
+                     m_settings, &m_system);
     EXPECT_EQ(family.GetStatus(), 1);
     EXPECT_EQ(family.GetName(), u"Only Family");
     EXPECT_EQ(family.GetPreviewFont().faceName, u"Only Family");
@@ -114,17 +115,17 @@ TEST_F(FontItemTest, AutoInstallSharesAtOnceAndUnsharesAtTheEnd) {
         EXPECT_FALSE(item.IsTemporarilyPrivate());
         item.SetShared(true);  // already shared: nothing
     }
-    EXPECT_EQ(m_system.calls, (std::vector<std::string>{"register shared.ttf 0",
-                                                        "unregister shared.ttf 0",
-                                                        "register shared.ttf 0",
-                                                        "unregister shared.ttf 0"}));
+    EXPECT_EQ(m_system.calls,
+              (std::vector<std::string>{"register shared.ttf 0", "unregister shared.ttf 0",
+                                        "register shared.ttf 0", "unregister shared.ttf 0"}));
 }
 
 TEST_F(FontItemTest, InstalledFontsAreNeverRegisteredOrShared) {
     m_settings.autoInstall = true;
     {
-        CFontItem item(WriteFile((m_dir / "installed" / "i.ttf").string(), NamedFont(kFullAndFamily)),
-                       m_settings, &m_system);
+        CFontItem item(
+            WriteFile((m_dir / "installed" / "i.ttf").string(), NamedFont(kFullAndFamily)),
+            m_settings, &m_system);
         EXPECT_TRUE(item.IsInstalled());
         item.SetShared(false);
         item.SetShared(true);
@@ -160,7 +161,8 @@ TEST_F(FontItemTest, SimilarityKeepsTheFirstDistance) {
 
 TEST_F(FontItemTest, OrderingsCompareTheSecondWithTheFirst) {
     const Bytes small = NamedFont({{3, 1, 0x0409, 4, u"\u00c9cole Sans"}});
-    const Bytes large = BuildFont({{"name", NameTable({{3, 1, 0x0409, 4, u"apex"}})}}, 0x00010000, 4096);
+    const Bytes large =
+        BuildFont({{"name", NameTable({{3, 1, 0x0409, 4, u"apex"}})}}, 0x00010000, 4096);
     CFontItem ecole(Write("B.ttf", small), m_settings, &m_system);
     CFontItem apex(Write("a.ttf", large), m_settings, &m_system);
     EXPECT_EQ(ecole.GetSortKey(), u"\u00e9cole sans");

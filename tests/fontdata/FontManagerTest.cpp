@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "FontBuilder.h"
-#include "FontManager.h"
-#include "QuillmarkSignals.h"
+#include "core/FontManagerHub.h"
+#include "fontdata/manager/FontManager.h"
+#include "tests/support/FontBuilder.h"
 
 using namespace Quillmark;
 using namespace QuillmarkTest;
@@ -31,14 +31,16 @@ protected:
     fs::path Font(const std::string& name) {
         const fs::path path = m_dir / name;
         if (!fs::exists(path)) {
-            WriteFile(path.string(), BuildFont({{"name", NameTable({CNameEntry{3, 1, 0x0409, 4, u"Font"}})}}));
+            WriteFile(path.string(),
+                      BuildFont({{"name", NameTable({CNameEntry{3, 1, 0x0409, 4, u"Font"}})}}));
         }
         return path;
     }
 
     fs::path m_dir;
     CQuillmarkSignals m_hub;
-    CFontManager m_manager{&m_hub, nullptr};
+    CFontManagerHub m_managerHub{m_hub};
+    CFontManager m_manager{&m_managerHub, nullptr};
     std::vector<const CFontItem*> discarded;
     std::vector<const CFontItem*> removed;
 };
@@ -87,7 +89,7 @@ TEST_F(FontManagerTest, RemoveFileTellsEveryoneWhateverTheCountAndIgnoresUnknown
 
 TEST_F(FontManagerTest, CanReleaseAsksEveryHolderAndFailsWhenOneKeepsTheFont) {
     CFontItem* a = m_manager.Acquire(Font("a.ttf"));  // held by the list below
-    m_manager.Acquire(Font("a.ttf"));                  // held by a stubborn window
+    m_manager.Acquire(Font("a.ttf"));                 // held by a stubborn window
     bool listHolds = true;
     m_hub.ConnectReleaseFont([&](const CFontItem* f) {
         if (f == a && listHolds) {
@@ -100,7 +102,8 @@ TEST_F(FontManagerTest, CanReleaseAsksEveryHolderAndFailsWhenOneKeepsTheFont) {
     m_hub.ConnectReleaseFont([&](const CFontItem*) { return 0; });
     EXPECT_FALSE(m_manager.CanRelease(a));
     EXPECT_TRUE(m_manager.Contains(a));
-    EXPECT_TRUE(m_manager.CanRelease(reinterpret_cast<const CFontItem*>(&listHolds))) << "not managed";
+    EXPECT_TRUE(m_manager.CanRelease(reinterpret_cast<const CFontItem*>(&listHolds)))
+        << "not managed";
 }
 
 TEST_F(FontManagerTest, ReleaseFontsUnderLetsGoOfEveryFontOfAFolder) {

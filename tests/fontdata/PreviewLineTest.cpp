@@ -6,9 +6,9 @@
 #include <QPainter>
 #include <filesystem>
 
-#include "ExactFont.h"
-#include "FontItem.h"
-#include "PreviewLine.h"
+#include "fontdata/item/FontItem.h"
+#include "render/ExactFont.h"
+#include "render/PreviewLine.h"
 
 using namespace Quillmark;
 namespace fs = std::filesystem;
@@ -84,7 +84,8 @@ TEST(PreviewLineTest, SymbolFontIsDrawnThroughItsSymbolMap) {
     // glyphs would draw boxes of quite another weight.
     const double latin = Ink(Draw(Item("twin-a.ttf")));
     EXPECT_NEAR(Ink(Draw(symbol)), latin, latin * 0.05);
-    const double boxes = Ink(Draw(Item("twin-a.ttf"), QStringLiteral("\u0416\u0416\u0416\u0416\u0416")));
+    const double boxes =
+        Ink(Draw(Item("twin-a.ttf"), QStringLiteral("\u0416\u0416\u0416\u0416\u0416")));
     EXPECT_GT(boxes, 0);
 }
 

@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "FontItem.h"
-#include "FontconfigFontSystem.h"
-#include "TemporaryHome.h"
+#include "fontdata/item/FontItem.h"
+#include "platform/FontconfigFontSystem.h"
+#include "tests/support/TemporaryHome.h"
 
 using namespace Quillmark;
 namespace fs = std::filesystem;
@@ -24,7 +24,8 @@ const auto& kHome = QuillmarkTest::TemporaryHome();
 
 std::string FcList() {
     std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen("fc-list : family file 2>/dev/null", "r"), ::pclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen("fc-list : family file 2>/dev/null", "r"),
+                                               ::pclose);
     std::array<char, 4096> buffer{};
     while (pipe && std::fgets(buffer.data(), buffer.size(), pipe.get()) != nullptr) {
         out += buffer.data();
@@ -32,7 +33,9 @@ std::string FcList() {
     return out;
 }
 
-bool Listed(const std::string& family) { return FcList().find(family) != std::string::npos; }
+bool Listed(const std::string& family) {
+    return FcList().find(family) != std::string::npos;
+}
 
 class FontSharingTest : public ::testing::Test {
 protected:

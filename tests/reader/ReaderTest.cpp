@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "FontBuilder.h"
-#include "OpenTypeData.h"
+#include "fontdata/opentype/OpenTypeData.h"
+#include "tests/support/FontBuilder.h"
 
 using namespace QuillmarkTest;
 using Varnholt::COpenTypeData;
@@ -68,7 +68,8 @@ Bytes Layout(const std::vector<std::pair<const char*, int>>& directory,
     std::vector<std::uint32_t> offsets;
     std::uint32_t at = static_cast<std::uint32_t>(12 + 16 * directory.size());
     for (std::size_t i = 0; i < tables.size(); ++i) {
-        if (i + 1 == tables.size()) at += static_cast<std::uint32_t>(gap);
+        if (i + 1 == tables.size())
+            at += static_cast<std::uint32_t>(gap);
         offsets.push_back(at);
         at += static_cast<std::uint32_t>(tables[i].size());
     }
@@ -78,7 +79,8 @@ Bytes Layout(const std::vector<std::pair<const char*, int>>& directory,
         w.Tag(tag).U32(0).U32(offsets[index]).U32(static_cast<std::uint32_t>(tables[index].size()));
     }
     for (std::size_t i = 0; i < tables.size(); ++i) {
-        if (i + 1 == tables.size()) w.Zeros(gap);
+        if (i + 1 == tables.size())
+            w.Zeros(gap);
         w.Append(tables[i]);
     }
     return w.Take();
@@ -129,7 +131,7 @@ TEST_F(ReaderTest, KeepsWindowsNamesInFileOrderAndFindsEnglishUS) {
     entries[2] = {3, 1, 0x0407, 1, u"Familie"};             // German family name
     entries[3] = {3, 0, 0x0409, 4, u"Symbolic Full"};       // encoding is not looked at
     entries[4] = {3, 1, 0x0409, 4, u"Second Full"};
-    entries[5] = {3, 10, 0x0409, 16, u"Typo \U0001F600"};   // outside the BMP: surrogates kept
+    entries[5] = {3, 10, 0x0409, 16, u"Typo \U0001F600"};  // outside the BMP: surrogates kept
     COpenTypeData data;
     ASSERT_EQ(Load(BuildFont({{"name", NameTable(entries)}}), data), 1);
 
@@ -206,15 +208,16 @@ TEST_F(ReaderTest, EachTableConsumesItsFixedSizeFromTheRunningCount) {
 
     // OS/2 consumes 80, 88, 98, 98, 80 for versions 0 to 4, read before a
     // naming table of three records (needs 42).
-    const std::pair<std::uint16_t, std::size_t> consumed[] = {{0, 80}, {1, 88}, {2, 98}, {3, 98},
-                                                              {4, 80}};
+    const std::pair<std::uint16_t, std::size_t> consumed[] = {
+        {0, 80}, {1, 88}, {2, 98}, {3, 98}, {4, 80}};
     for (const auto& [version, size] : consumed) {
         const Bytes table = OS2Table(version, {});
         const Bytes three = EmptyNames(3);
         // Count at name = 44 + |table| + gap + 42 - 44 - size >= 42.
         const std::size_t gap = size > table.size() ? size - table.size() : 0;
         // OS/2 itself needs 100 of the count: 44 + |table| + gap + 42 - 28 >= 100.
-        const std::size_t extra = table.size() + gap + 58 >= 100 ? 0 : 100 - (table.size() + gap + 58);
+        const std::size_t extra =
+            table.size() + gap + 58 >= 100 ? 0 : 100 - (table.size() + gap + 58);
         EXPECT_EQ(Load(Layout({{"OS/2", 0}, {"name", 1}}, {table, three}, gap + extra)), 1)
             << "version " << version;
         if (gap > 0 && extra == 0) {
@@ -279,9 +282,11 @@ TEST_F(ReaderTest, CoverageWalkStopsAtTheTerminatorAndSumsIn16Bits) {
     };
     const std::vector<Case> cases = {
         {"no terminator: walks to segCount", {{0x41, 0x43}}, {0x41, 0x42, 0x43}},
-        {"stops before a segment ending at 0xFFFF", {{0x20, 0x21}, {0x30, 0xFFFF}, {0x40, 0x41}},
+        {"stops before a segment ending at 0xFFFF",
+         {{0x20, 0x21}, {0x30, 0xFFFF}, {0x40, 0x41}},
          {0x20, 0x21}},
-        {"stops at a segment starting at 0xFFFF", {{0x41, 0x42}, {0xFFFF, 0x50}, {0x60, 0x61}},
+        {"stops at a segment starting at 0xFFFF",
+         {{0x41, 0x42}, {0xFFFF, 0x50}, {0x60, 0x61}},
          {0x41, 0x42}},
         {"first end code 0xFFFF: nothing", {{0xFFFF, 0xFFFF}, {0x41, 0x42}}, {}},
         {"no segments", {}, {}},

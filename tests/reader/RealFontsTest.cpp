@@ -11,7 +11,7 @@
 #include <iterator>
 #include <set>
 
-#include "OpenTypeData.h"
+#include "fontdata/opentype/OpenTypeData.h"
 
 using Varnholt::COpenTypeData;
 
@@ -19,8 +19,9 @@ namespace {
 
 std::vector<std::filesystem::path> RealFonts() {
     std::vector<std::filesystem::path> fonts;
-    for (const char* root : {"/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/truetype/liberation2",
-                             "/usr/share/fonts/truetype/noto", "/usr/share/texmf/fonts/opentype/public/tex-gyre"}) {
+    for (const char* root :
+         {"/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/truetype/liberation2",
+          "/usr/share/fonts/truetype/noto", "/usr/share/texmf/fonts/opentype/public/tex-gyre"}) {
         std::error_code ec;
         for (const auto& entry : std::filesystem::directory_iterator(root, ec)) {
             auto ext = entry.path().extension().string();
@@ -97,7 +98,8 @@ TEST(RealFontsTest, PackagedFontsReadAsHarfBuzzReadsThem) {
             EXPECT_TRUE(data.IsSymbolFont());
             continue;
         }
-        const std::set<std::uint16_t> ours(unicode->codes.get(), unicode->codes.get() + unicode->count);
+        const std::set<std::uint16_t> ours(unicode->codes.get(),
+                                           unicode->codes.get() + unicode->count);
         hb_set_t* theirs = hb_set_create();
         hb_face_collect_unicodes(hb.face, theirs);
         hb_codepoint_t c = HB_SET_VALUE_INVALID;
@@ -132,7 +134,8 @@ TEST(RealFontsTest, ReadingOnlyTheNeededRangesGivesTheWholeFilesAnswers) {
         EXPECT_EQ(a.symbol, b.symbol);
         for (std::size_t i = 0; i < a.subtables.size(); ++i) {
             ASSERT_EQ(a.subtables[i].count, b.subtables[i].count);
-            EXPECT_TRUE(std::equal(a.subtables[i].codes.get(), a.subtables[i].codes.get() + a.subtables[i].count,
+            EXPECT_TRUE(std::equal(a.subtables[i].codes.get(),
+                                   a.subtables[i].codes.get() + a.subtables[i].count,
                                    b.subtables[i].codes.get()));
         }
         EXPECT_EQ(whole.GetOS2().panose, ranges.GetOS2().panose);

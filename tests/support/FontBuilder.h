@@ -15,7 +15,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 class CByteWriter {
 public:
-    CByteWriter& U8(std::uint8_t v) { m_bytes.push_back(v); return *this; }
+    CByteWriter& U8(std::uint8_t v) {
+        m_bytes.push_back(v);
+        return *this;
+    }
     CByteWriter& U16(std::uint16_t v) { return U8(std::uint8_t(v >> 8)).U8(std::uint8_t(v)); }
     CByteWriter& U32(std::uint32_t v) { return U16(std::uint16_t(v >> 16)).U16(std::uint16_t(v)); }
     CByteWriter& Tag(std::string_view tag) {
@@ -26,7 +29,10 @@ public:
         m_bytes.insert(m_bytes.end(), more.begin(), more.end());
         return *this;
     }
-    CByteWriter& Zeros(std::size_t n) { m_bytes.resize(m_bytes.size() + n); return *this; }
+    CByteWriter& Zeros(std::size_t n) {
+        m_bytes.resize(m_bytes.size() + n);
+        return *this;
+    }
     std::size_t Size() const { return m_bytes.size(); }
     Bytes Take() { return std::move(m_bytes); }
 

@@ -14,7 +14,8 @@ namespace QuillmarkTest {
 class CTemporaryHome {
 public:
     CTemporaryHome() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quillmark-home-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "quillmark-home-XXXXXX").string();
         m_root = ::mkdtemp(pattern.data());
         ::setenv("HOME", m_root.c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (m_root / ".config").c_str(), 1);

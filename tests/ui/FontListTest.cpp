@@ -2,30 +2,31 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
-#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
 #include <filesystem>
 
-#include "FolderLoad.h"
-#include "FolderLoadDialog.h"
-#include "FontItem.h"
-#include "FontListFrame.h"
-#include "FontListView.h"
-#include "FontManager.h"
-#include "FontProjects.h"
-#include "MainFrame.h"
-#include "ProgramOptions.h"
-#include "QuillmarkApp.h"
-#include "QuillmarkDoc.h"
-#include "QuillmarkSignals.h"
-#include "TemporaryHome.h"
+#include "app/QuillmarkApp.h"
+#include "collections/FontProjects.h"
+#include "core/FontManagerHub.h"
+#include "core/ProgramOptions.h"
+#include "core/QuillmarkSignals.h"
+#include "document/QuillmarkDoc.h"
+#include "fontdata/item/FontItem.h"
+#include "fontdata/manager/FolderLoad.h"
+#include "fontdata/manager/FontManager.h"
+#include "tests/support/TemporaryHome.h"
+#include "ui/browse/FolderLoadDialog.h"
+#include "ui/browse/FontListFrame.h"
+#include "ui/browse/FontListView.h"
+#include "ui/browse/MainFrame.h"
 
 using namespace Quillmark;
 
@@ -41,15 +42,19 @@ QString Folder(const char* name) {
     return folder;
 }
 
-void Copy(const QString& from, const QString& to) { ASSERT_TRUE(QFile::copy(from, to)) << from.toStdString(); }
+void Copy(const QString& from, const QString& to) {
+    ASSERT_TRUE(QFile::copy(from, to)) << from.toStdString();
+}
 
 // A list with its services, as the main window has it.
 struct CListFixture {
     CQuillmarkSignals hub;
     CProgramOptions options;
-    CFontManager manager{&hub, nullptr};
+    CFontManagerHub managerHub{hub};
+    CFontManager manager{&managerHub, nullptr};
     CFontProjects projects;
-    CQuillmarkDoc document{hub, options, manager, QString::fromStdString((kHome.Root() / "fonts-folder").string())};
+    CQuillmarkDoc document{hub, options, manager,
+                           QString::fromStdString((kHome.Root() / "fonts-folder").string())};
     CFontListView* list = nullptr;
     std::unique_ptr<CFontListFrame> frame;
     QString status[2];
@@ -59,8 +64,8 @@ struct CListFixture {
     CListFixture() {
         list = new CFontListView(hub, options, manager, projects, &document, QApplication::font());
         // Every change the tests make is checked against the model rules.
-        tester = std::make_unique<QAbstractItemModelTester>(&list->Model(),
-                                                            QAbstractItemModelTester::FailureReportingMode::Fatal);
+        tester = std::make_unique<QAbstractItemModelTester>(
+            &list->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         list->SetStatusSink([this](int pane, const QString& text) { status[pane] = text; });
         frame = std::make_unique<CFontListFrame>(hub, list);
         frame->resize(700, 500);
@@ -93,9 +98,9 @@ bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 5000) 
 
 TEST(FontListTest, SortsByEachColumnAndReverses) {
     const QString folder = Folder("sorting");
-    Copy(kData + "/twin-bold.ttf", folder + "/b.ttf");       // "Quillmark Twin Bold", 32 KB
-    Copy(kData + "/symbol.ttf", folder + "/A.ttf");          // "Quillmark Symbol", 35 KB
-    Copy(kData + "/twin-b.ttf", folder + "/c.otf");          // "Quillmark Twin", 29 KB
+    Copy(kData + "/twin-bold.ttf", folder + "/b.ttf");  // "Quillmark Twin Bold", 32 KB
+    Copy(kData + "/symbol.ttf", folder + "/A.ttf");     // "Quillmark Symbol", 35 KB
+    Copy(kData + "/twin-b.ttf", folder + "/c.otf");     // "Quillmark Twin", 29 KB
     CListFixture fixture;
     fixture.list->LoadFolder(folder);
     ASSERT_EQ(fixture.list->Model().rowCount(), 3);
@@ -104,10 +109,12 @@ TEST(FontListTest, SortsByEachColumnAndReverses) {
 
     QHeaderView* header = fixture.list->header();
     const auto click = [&](int column) { emit header->sectionClicked(column); };
-    EXPECT_EQ(fixture.Column(0), (std::vector<QString>{"Quillmark Symbol", "Quillmark Twin", "Quillmark Twin Bold"}));
+    EXPECT_EQ(fixture.Column(0),
+              (std::vector<QString>{"Quillmark Symbol", "Quillmark Twin", "Quillmark Twin Bold"}));
     click(0);
     EXPECT_TRUE(fixture.list->SortDescending());
-    EXPECT_EQ(fixture.Column(0), (std::vector<QString>{"Quillmark Twin Bold", "Quillmark Twin", "Quillmark Symbol"}));
+    EXPECT_EQ(fixture.Column(0),
+              (std::vector<QString>{"Quillmark Twin Bold", "Quillmark Twin", "Quillmark Symbol"}));
     click(1);
     EXPECT_FALSE(fixture.list->SortDescending()) << "another column starts ascending";
     EXPECT_EQ(fixture.Column(1), (std::vector<QString>{"A.ttf", "b.ttf", "c.otf"}));
@@ -133,8 +140,9 @@ TEST(FontListTest, UnreadableFontGetsItsErrorRowAndNoPreview) {
     EXPECT_TRUE(fixture.list->Model().ToolTip(0).isEmpty());
 
     // Below the first line the row is empty but for its bottom line.
-    const QImage row = fixture.list->viewport()->grab(fixture.list->visualRect(fixture.list->Model().index(0, 0))
-                                                          .adjusted(0, 0, fixture.list->viewport()->width(), 0))
+    const QImage row = fixture.list->viewport()
+                           ->grab(fixture.list->visualRect(fixture.list->Model().index(0, 0))
+                                      .adjusted(0, 0, fixture.list->viewport()->width(), 0))
                            .toImage();
     const int previewTop = fixture.list->Delegate().FirstLineHeight() + 1;
     const QRgb background = row.pixel(row.width() - 2, previewTop);
@@ -150,12 +158,14 @@ TEST(FontListTest, TooltipsNameTheFontFileAndSize) {
     Copy(kData + "/twin-a.ttf", folder + "/twin-a.ttf");
     CListFixture fixture;
     fixture.list->LoadFolder(folder);
-    EXPECT_EQ(fixture.list->Model().ToolTip(0), "Font Name: Quillmark Twin\nFile Name: twin-a.ttf\nSize: 35KB");
+    EXPECT_EQ(fixture.list->Model().ToolTip(0),
+              "Font Name: Quillmark Twin\nFile Name: twin-a.ttf\nSize: 35KB");
     fixture.projects.AddProject("P");
     fixture.projects.AddFont("P", folder + "/twin-a.ttf");
     ASSERT_TRUE(fixture.list->LoadProject("P"));
-    EXPECT_EQ(fixture.list->Model().ToolTip(0),
-              "Font Name: Quillmark Twin\nFile Name: twin-a.ttf\nLocation: " + folder + "\nSize: 35KB");
+    EXPECT_EQ(
+        fixture.list->Model().ToolTip(0),
+        "Font Name: Quillmark Twin\nFile Name: twin-a.ttf\nLocation: " + folder + "\nSize: 35KB");
 }
 
 TEST(FontListTest, RowHeightFollowsThePreviewSize) {
@@ -182,7 +192,8 @@ TEST(FontListTest, WatcherFollowsTheFolderChangeAfterChange) {
     EXPECT_EQ(fixture.Column(1), std::vector<QString>{"dropped.otf"});
     // And a third change: the watcher goes on watching.
     QFile::rename(folder + "/dropped.otf", folder + "/renamed.otf");
-    EXPECT_TRUE(WaitUntil([&] { return fixture.Column(1) == std::vector<QString>{"renamed.otf"}; }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return fixture.Column(1) == std::vector<QString>{"renamed.otf"}; }));
     EXPECT_EQ(fixture.status[1], "1 fonts displayed");
 }
 
@@ -263,8 +274,9 @@ TEST(FontListTest, MainWindowPicture) {
     frame->resize(1100, 720);
     auto* list = static_cast<CFontListFrame*>(frame->GetPane(CMainFrame::Pane::FontList))->List();
     ASSERT_GT(list->Model().rowCount(), 0);
-    list->selectionModel()->setCurrentIndex(list->Model().index(std::min(1, list->Model().rowCount() - 1), 0),
-                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list->selectionModel()->setCurrentIndex(
+        list->Model().index(std::min(1, list->Model().rowCount() - 1), 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QTest::qWait(50);
     const QImage picture = frame->grab().toImage();
     EXPECT_TRUE(picture.save(out + "/main-window.png"));
@@ -280,7 +292,9 @@ TEST(FontListTest, ColumnsAlwaysFillTheWidth) {
     CListFixture fixture;
     fixture.list->LoadFolder(folder);
     QHeaderView* header = fixture.list->header();
-    const auto total = [&] { return header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2); };
+    const auto total = [&] {
+        return header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2);
+    };
     const int width = fixture.list->viewport()->width();
     EXPECT_EQ(total(), width);
     fixture.frame->resize(900, 500);
@@ -339,7 +353,8 @@ TEST(FontListTest, SharingMoreThan500RowsShowsAWaitWindow) {
         CWatchingFontSystem system;
         CQuillmarkSignals hub;
         CProgramOptions options;
-        CFontManager manager(&hub, &system);
+        CFontManagerHub managerHub{hub};
+        CFontManager manager(&managerHub, &system);
         CFontProjects projects;
         CQuillmarkDoc document(hub, options, manager, QString());
         CFontListView list(hub, options, manager, projects, &document, QApplication::font());
@@ -358,11 +373,13 @@ TEST(FontListTest, SharingMoreThan500RowsShowsAWaitWindow) {
 TEST(FontListTest, AListThatIsGoneHearsNothing) {
     CQuillmarkSignals hub;
     CProgramOptions options;
-    CFontManager manager(&hub, nullptr);
+    CFontManagerHub managerHub{hub};
+    CFontManager manager(&managerHub, nullptr);
     CFontProjects projects;
     CQuillmarkDoc document(hub, options, manager, QString());
     {
-        auto* list = new CFontListView(hub, options, manager, projects, &document, QApplication::font());
+        auto* list =
+            new CFontListView(hub, options, manager, projects, &document, QApplication::font());
         CFontListFrame frame(hub, list);
     }
     // Every slot of the list and its frame went with them.

@@ -1,4 +1,4 @@
-#include "FolderLoadDialog.h"
+#include "ui/browse/FolderLoadDialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "FolderLoad.h"
+#include "fontdata/manager/FolderLoad.h"
 
 namespace Quillmark {
 
@@ -47,7 +47,9 @@ void CFolderLoadDialog::OnCancel() {
     hide();
 }
 
-void CFolderLoadDialog::reject() { OnCancel(); }
+void CFolderLoadDialog::reject() {
+    OnCancel();
+}
 
 void CFolderLoadDialog::Run() {
     m_load.Start();

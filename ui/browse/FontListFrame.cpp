@@ -1,4 +1,4 @@
-#include "FontListFrame.h"
+#include "ui/browse/FontListFrame.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <boost/bind/bind.hpp>
 
-#include "FontListView.h"
-#include "QuillmarkSignals.h"
+#include "core/QuillmarkSignals.h"
+#include "ui/browse/FontListView.h"
 
 namespace Quillmark {
 
@@ -24,8 +24,9 @@ CFontListFrame::CFontListFrame(CQuillmarkSignals& hub, CFontListView* list, QWid
     auto* bannerLayout = new QHBoxLayout(m_banner);
     bannerLayout->setContentsMargins(8, 4, 8, 4);
     auto* icon = new QLabel(m_banner);
-    icon->setPixmap(QIcon::fromTheme(QStringLiteral("folder-fonts"), style()->standardIcon(QStyle::SP_DirIcon))
-                        .pixmap(32, 32));
+    icon->setPixmap(
+        QIcon::fromTheme(QStringLiteral("folder-fonts"), style()->standardIcon(QStyle::SP_DirIcon))
+            .pixmap(32, 32));
     auto* title = new QLabel(tr("Fonts Folder"), m_banner);
     QFont titleFont = title->font();
     titleFont.setBold(true);
@@ -50,7 +51,9 @@ CFontListFrame::CFontListFrame(CQuillmarkSignals& hub, CFontListView* list, QWid
     hub.ConnectFontsFolderShown(boost::bind(&CFontListFrame::OnFontsFolderShown, this, _1));
 }
 
-void CFontListFrame::OnFolderSelected(const QString& folder) { m_folder = folder; }
+void CFontListFrame::OnFolderSelected(const QString& folder) {
+    m_folder = folder;
+}
 
 void CFontListFrame::OnFontsFolderShown(bool shown) {
     if (shown != m_banner->isVisibleTo(this)) {
@@ -58,7 +61,9 @@ void CFontListFrame::OnFontsFolderShown(bool shown) {
     }
 }
 
-bool CFontListFrame::IsBannerShown() const { return m_banner->isVisibleTo(this); }
+bool CFontListFrame::IsBannerShown() const {
+    return m_banner->isVisibleTo(this);
+}
 
 void CFontListFrame::OpenFolder() {
     if (!m_folder.isEmpty()) {

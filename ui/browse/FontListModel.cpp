@@ -1,11 +1,11 @@
-#include "FontListModel.h"
+#include "ui/browse/FontListModel.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
-#include "FontItem.h"
-#include "FontManager.h"
+#include "fontdata/item/FontItem.h"
+#include "fontdata/manager/FontManager.h"
 
 namespace Quillmark {
 
@@ -17,13 +17,18 @@ struct CFontListModel::CRow {
 };
 
 namespace {
-QString Decode(const std::filesystem::path& path) { return QFile::decodeName(path.c_str()); }
+QString Decode(const std::filesystem::path& path) {
+    return QFile::decodeName(path.c_str());
+}
 }  // namespace
 
 QString CFontListModel::SimilarityWords(int distance) {
-    if (distance == 0) return tr("Identical");
-    if (distance <= 15) return tr("Very Similar");
-    if (distance <= 30) return tr("Moderately Similar");
+    if (distance == 0)
+        return tr("Identical");
+    if (distance <= 15)
+        return tr("Very Similar");
+    if (distance <= 30)
+        return tr("Moderately Similar");
     return tr("Somewhat Similar");
 }
 
@@ -34,7 +39,8 @@ CFontListModel::~CFontListModel() {
     // Fonts shared with other applications go in one refresh, not one each.
     Platform::CFontSystemBatch batch(m_manager.FontSystem());
     for (const CRow& row : m_rows) {
-        if (row.item != nullptr) m_manager.Release(row.item);
+        if (row.item != nullptr)
+            m_manager.Release(row.item);
     }
 }
 
@@ -42,17 +48,23 @@ int CFontListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
-int CFontListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int CFontListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant CFontListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
     }
     switch (section) {
-        case NameColumn: return tr("Font Name");
-        case FileColumn: return m_mode == SimilarResults ? tr("Similarity") : tr("File Name");
-        case SizeColumn: return tr("Size");
-        default: return {};
+        case NameColumn:
+            return tr("Font Name");
+        case FileColumn:
+            return m_mode == SimilarResults ? tr("Similarity") : tr("File Name");
+        case SizeColumn:
+            return tr("Size");
+        default:
+            return {};
     }
 }
 
@@ -64,20 +76,29 @@ QVariant CFontListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             switch (index.column()) {
-                case NameColumn: return row.displayName;
+                case NameColumn:
+                    return row.displayName;
                 case FileColumn:
                     if (m_mode == SimilarResults && row.item != nullptr) {
-                        return SimilarityWords(row.item->GetSimilarity(m_similaritySource.toStdU16String()));
+                        return SimilarityWords(
+                            row.item->GetSimilarity(m_similaritySource.toStdU16String()));
                     }
                     return row.fileName;
-                case SizeColumn: return row.sizeText;
-                default: return {};
+                case SizeColumn:
+                    return row.sizeText;
+                default:
+                    return {};
             }
-        case Qt::ToolTipRole: return ToolTip(index.row());
-        case ItemRole: return QVariant::fromValue(static_cast<const void*>(row.item));
-        case StatusRole: return row.item != nullptr ? row.item->GetStatus() : 0;
-        case PathRole: return row.item != nullptr ? Decode(row.item->GetPath()) : QString();
-        default: return {};
+        case Qt::ToolTipRole:
+            return ToolTip(index.row());
+        case ItemRole:
+            return QVariant::fromValue(static_cast<const void*>(row.item));
+        case StatusRole:
+            return row.item != nullptr ? row.item->GetStatus() : 0;
+        case PathRole:
+            return row.item != nullptr ? Decode(row.item->GetPath()) : QString();
+        default:
+            return {};
     }
 }
 
@@ -109,7 +130,8 @@ void CFontListModel::Clear() {
     endResetModel();
     Platform::CFontSystemBatch batch(m_manager.FontSystem());
     for (const CRow& row : rows) {
-        if (row.item != nullptr) m_manager.Release(row.item);
+        if (row.item != nullptr)
+            m_manager.Release(row.item);
     }
 }
 
@@ -137,14 +159,17 @@ const CFontItem* CFontListModel::ItemAt(int row) const {
 
 int CFontListModel::RowOf(const CFontItem* item) const {
     for (int i = 0; i < rowCount(); ++i) {
-        if (m_rows[static_cast<std::size_t>(i)].item == item) return i;
+        if (m_rows[static_cast<std::size_t>(i)].item == item)
+            return i;
     }
     return -1;
 }
 
 int CFontListModel::RowOfFileName(const QString& fileName, int start) const {
     for (int i = start; i < rowCount(); ++i) {
-        if (m_rows[static_cast<std::size_t>(i)].fileName.compare(fileName, Qt::CaseInsensitive) == 0) return i;
+        if (m_rows[static_cast<std::size_t>(i)].fileName.compare(fileName, Qt::CaseInsensitive) ==
+            0)
+            return i;
     }
     return -1;
 }
@@ -153,7 +178,8 @@ std::vector<QString> CFontListModel::Paths() const {
     std::vector<QString> paths;
     paths.reserve(m_rows.size());
     for (const CRow& row : m_rows) {
-        if (row.item != nullptr) paths.push_back(Decode(row.item->GetPath()));
+        if (row.item != nullptr)
+            paths.push_back(Decode(row.item->GetPath()));
     }
     return paths;
 }
@@ -167,11 +193,14 @@ void CFontListModel::Sort(int column, bool descending) {
             return a.item->GetSimilarity(source) > b.item->GetSimilarity(source);
         }
         switch (column) {
-            case FileColumn: return CFontItem::CompareByFileName(a.item, b.item) > 0;
-            case SizeColumn: return CFontItem::CompareBySize(a.item, b.item) > 0;
+            case FileColumn:
+                return CFontItem::CompareByFileName(a.item, b.item) > 0;
+            case SizeColumn:
+                return CFontItem::CompareBySize(a.item, b.item) > 0;
             default: {
                 // Rows whose font could not be read sort by their message.
-                if (a.item->GetStatus() != CFontItem::Loaded || b.item->GetStatus() != CFontItem::Loaded) {
+                if (a.item->GetStatus() != CFontItem::Loaded ||
+                    b.item->GetStatus() != CFontItem::Loaded) {
                     return a.displayName.toLower() < b.displayName.toLower();
                 }
                 return CFontItem::CompareByName(a.item, b.item) > 0;
@@ -183,7 +212,8 @@ void CFontListModel::Sort(int column, bool descending) {
     std::vector<const CFontItem*> itemsBefore;
     for (const QModelIndex& index : before) itemsBefore.push_back(ItemAt(index.row()));
     if (descending) {
-        std::stable_sort(m_rows.begin(), m_rows.end(), [&](const CRow& a, const CRow& b) { return ascending(b, a); });
+        std::stable_sort(m_rows.begin(), m_rows.end(),
+                         [&](const CRow& a, const CRow& b) { return ascending(b, a); });
     } else {
         std::stable_sort(m_rows.begin(), m_rows.end(), ascending);
     }
@@ -207,7 +237,9 @@ QString CFontListModel::ToolTip(int row) const {
         return tr("Font Name: %1\nFile Name: %2\nSize: %3KB").arg(name, file).arg(kilobytes);
     }
     const QString location = Decode(item->GetPath().parent_path());
-    return tr("Font Name: %1\nFile Name: %2\nLocation: %3\nSize: %4KB").arg(name, file, location).arg(kilobytes);
+    return tr("Font Name: %1\nFile Name: %2\nLocation: %3\nSize: %4KB")
+        .arg(name, file, location)
+        .arg(kilobytes);
 }
 
 void CFontListModel::RefreshAll() {

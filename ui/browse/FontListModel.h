@@ -19,8 +19,8 @@ public:
     enum Column { NameColumn = 0, FileColumn = 1, SizeColumn = 2, ColumnCount = 3 };
     enum Role {
         ItemRole = Qt::UserRole + 1,  // const CFontItem*
-        StatusRole,  // the item's status
-        PathRole,  // the file's full path
+        StatusRole,                   // the item's status
+        PathRole,                     // the file's full path
     };
     // What the list shows: a folder or project, or search results.
     enum Mode { MainList = 0, SimilarResults = 1, NameResults = 2, CharacterResults = 3 };

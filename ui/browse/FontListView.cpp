@@ -1,4 +1,4 @@
-#include "FontListView.h"
+#include "ui/browse/FontListView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,16 +15,16 @@
 #include <chrono>
 #include <set>
 
-#include "ExactFont.h"
-#include "FolderLoad.h"
-#include "FolderLoadDialog.h"
-#include "FontItem.h"
-#include "FontManager.h"
-#include "FontProjects.h"
-#include "PreviewLine.h"
-#include "ProgramOptions.h"
-#include "QuillmarkDoc.h"
-#include "QuillmarkSignals.h"
+#include "collections/FontProjects.h"
+#include "core/ProgramOptions.h"
+#include "core/QuillmarkSignals.h"
+#include "document/QuillmarkDoc.h"
+#include "fontdata/item/FontItem.h"
+#include "fontdata/manager/FolderLoad.h"
+#include "fontdata/manager/FontManager.h"
+#include "render/ExactFont.h"
+#include "render/PreviewLine.h"
+#include "ui/browse/FolderLoadDialog.h"
 
 namespace Quillmark {
 
@@ -37,9 +37,13 @@ constexpr int kIconSize = 16;
 constexpr int kSharingWaitRows = 500;
 constexpr int kResyncDelayMilliseconds = 200;
 
-std::filesystem::path ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::filesystem::path ToPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
-QString CleanFolder(const QString& folder) { return QDir::cleanPath(folder); }
+QString CleanFolder(const QString& folder) {
+    return QDir::cleanPath(folder);
+}
 
 }  // namespace
 
@@ -48,8 +52,10 @@ QString CleanFolder(const QString& folder) { return QDir::cleanPath(folder); }
 CFontListDelegate::CFontListDelegate(const CProgramOptions& options, QFont uiFont, QObject* parent)
     : QStyledItemDelegate(parent), m_options(options), m_uiFont(std::move(uiFont)) {
     const QStyle* style = QApplication::style();
-    m_fontIcon = QIcon::fromTheme(QStringLiteral("font-x-generic"), style->standardIcon(QStyle::SP_FileIcon));
-    m_errorIcon = QIcon::fromTheme(QStringLiteral("dialog-error"), style->standardIcon(QStyle::SP_MessageBoxCritical));
+    m_fontIcon = QIcon::fromTheme(QStringLiteral("font-x-generic"),
+                                  style->standardIcon(QStyle::SP_FileIcon));
+    m_errorIcon = QIcon::fromTheme(QStringLiteral("dialog-error"),
+                                   style->standardIcon(QStyle::SP_MessageBoxCritical));
     Refresh();
 }
 
@@ -59,20 +65,28 @@ void CFontListDelegate::Refresh() {
     m_previewText = m_options.GetFontListText();
 }
 
-int CFontListDelegate::FirstLineHeight() const { return std::max(kIconSize, m_textHeight) + 4; }
+int CFontListDelegate::FirstLineHeight() const {
+    return std::max(kIconSize, m_textHeight) + 4;
+}
 
-int CFontListDelegate::RowHeight() const { return FirstLineHeight() + m_previewHeight + 4; }
+int CFontListDelegate::RowHeight() const {
+    return FirstLineHeight() + m_previewHeight + 4;
+}
 
 QSize CFontListDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
     return {1, RowHeight()};
 }
 
-void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QModelIndex& index, bool selected,
-                                 const CColumns& columns, const QPalette& palette) const {
-    const QColor background = selected ? palette.color(QPalette::Highlight) : palette.color(QPalette::Base);
-    const QColor foreground = selected ? palette.color(QPalette::HighlightedText) : palette.color(QPalette::Text);
+void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QModelIndex& index,
+                                 bool selected, const CColumns& columns,
+                                 const QPalette& palette) const {
+    const QColor background =
+        selected ? palette.color(QPalette::Highlight) : palette.color(QPalette::Base);
+    const QColor foreground =
+        selected ? palette.color(QPalette::HighlightedText) : palette.color(QPalette::Text);
     painter->fillRect(row, background);
-    const auto* item = static_cast<const CFontItem*>(index.data(CFontListModel::ItemRole).value<const void*>());
+    const auto* item =
+        static_cast<const CFontItem*>(index.data(CFontListModel::ItemRole).value<const void*>());
     if (item == nullptr) {
         return;
     }
@@ -95,8 +109,9 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
         const QString text{QChar(m_searchCharacter)};
         auto& fonts = Platform::CExactFontCache::Instance();
         const qreal width = fonts.Shape(path, look, text).width;
-        fonts.DrawLine(*painter, QRectF(cell.left() + (side - width) / 2, cell.top(), width + 1, side), path, look,
-                       text, palette.color(QPalette::WindowText));
+        fonts.DrawLine(*painter,
+                       QRectF(cell.left() + (side - width) / 2, cell.top(), width + 1, side), path,
+                       look, text, palette.color(QPalette::WindowText));
         left += side + kMargin;
     }
 
@@ -105,7 +120,8 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
     const QIcon& icon = status == CFontItem::Loaded ? m_fontIcon : m_errorIcon;
     const int iconWidth = std::min(kIconSize, columns.width[0] - kMargin);
     if (iconWidth > 0) {
-        icon.paint(painter, QRect(left + kMargin, row.top() + kMargin + iconOffset, iconWidth, kIconSize));
+        icon.paint(painter,
+                   QRect(left + kMargin, row.top() + kMargin + iconOffset, iconWidth, kIconSize));
     }
 
     painter->setFont(m_uiFont);
@@ -126,14 +142,16 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
             continue;
         }
         const QString text = model->index(index.row(), column).data(Qt::DisplayRole).toString();
-        painter->drawText(QRect(from, textTop, to - from, m_textHeight), Qt::AlignLeft | Qt::AlignVCenter,
+        painter->drawText(QRect(from, textTop, to - from, m_textHeight),
+                          Qt::AlignLeft | Qt::AlignVCenter,
                           metrics.elidedText(text, Qt::ElideRight, to - from));
     }
 
     if (status == CFontItem::Loaded) {
         const int top = row.top() + FirstLineHeight() + kMargin;
-        DrawPreviewLine(*painter, QRectF(left + kMargin, top, row.right() - left - kMargin, row.bottom() - top),
-                        *item, m_previewText, foreground);
+        DrawPreviewLine(
+            *painter, QRectF(left + kMargin, top, row.right() - left - kMargin, row.bottom() - top),
+            *item, m_previewText, foreground);
     }
     painter->setPen(QColor(0x80, 0x80, 0x80));
     painter->drawLine(row.left(), row.bottom(), row.right(), row.bottom());
@@ -141,9 +159,10 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
 
 // ---------------------------------------------------------------- view
 
-CFontListView::CFontListView(CQuillmarkSignals& hub, CProgramOptions& options, CFontManager& manager,
-                             CFontProjects& projects, CQuillmarkDoc* document, QFont uiFont,
-                             CFontListModel::Mode mode, QWidget* parent)
+CFontListView::CFontListView(CQuillmarkSignals& hub, CProgramOptions& options,
+                             CFontManager& manager, CFontProjects& projects,
+                             CQuillmarkDoc* document, QFont uiFont, CFontListModel::Mode mode,
+                             QWidget* parent)
     : QTreeView(parent),
       m_hub(hub),
       m_options(options),
@@ -176,7 +195,9 @@ CFontListView::CFontListView(CQuillmarkSignals& hub, CProgramOptions& options, C
     const QFontMetrics metrics(uiFont);
     for (int column = 0; column < CFontListModel::ColumnCount; ++column) {
         m_minimumWidths[column] =
-            metrics.horizontalAdvance(m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) + 48;
+            metrics.horizontalAdvance(
+                m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) +
+            48;
     }
     bar->resizeSection(0, static_cast<int>(options.GetFontNameColumnWidth()));
     bar->resizeSection(1, static_cast<int>(options.GetFileNameColumnWidth()));
@@ -186,7 +207,8 @@ CFontListView::CFontListView(CQuillmarkSignals& hub, CProgramOptions& options, C
     }
     connect(bar, &QHeaderView::sectionClicked, this, &CFontListView::OnHeaderClicked);
     connect(bar, &QHeaderView::sectionResized, this, &CFontListView::OnSectionResized);
-    connect(bar, &QHeaderView::sectionHandleDoubleClicked, this, &CFontListView::OnHandleDoubleClicked);
+    connect(bar, &QHeaderView::sectionHandleDoubleClicked, this,
+            &CFontListView::OnHandleDoubleClicked);
 
     switch (mode) {
         case CFontListModel::MainList:
@@ -201,16 +223,19 @@ CFontListView::CFontListView(CQuillmarkSignals& hub, CProgramOptions& options, C
             m_sortColumn = 0;
             m_sortDescending = false;
     }
-    bar->setSortIndicator(m_sortColumn, m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    bar->setSortIndicator(m_sortColumn,
+                          m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
 
     if (mode == CFontListModel::MainList) {
         hub.ConnectFolderSelected(boost::bind(&CFontListView::OnFolderSelected, this, _1, _2));
         hub.ConnectFontSelected(boost::bind(&CFontListView::OnFontSelected, this, _1));
         hub.ConnectProjectSelected(boost::bind(&CFontListView::OnProjectSelected, this, _1));
         hub.ConnectRefreshRequested(boost::bind(&CFontListView::OnRefreshRequested, this));
-        hub.ConnectFontsAddedToProject(boost::bind(&CFontListView::OnFontsAddedToProject, this, _1));
+        hub.ConnectFontsAddedToProject(
+            boost::bind(&CFontListView::OnFontsAddedToProject, this, _1));
     }
-    hub.ConnectFontListPreviewSizeChanged(boost::bind(&CFontListView::OnPreviewSizeChanged, this, _1));
+    hub.ConnectFontListPreviewSizeChanged(
+        boost::bind(&CFontListView::OnPreviewSizeChanged, this, _1));
     hub.ConnectShareFonts(boost::bind(&CFontListView::OnShareFonts, this, _1));
     hub.ConnectApplicationClosing(boost::bind(&CFontListView::OnApplicationClosing, this));
     hub.ConnectOptionsChanged(boost::bind(&CFontListView::OnOptionsChanged, this));
@@ -220,10 +245,13 @@ CFontListView::CFontListView(CQuillmarkSignals& hub, CProgramOptions& options, C
     m_resyncTimer.setSingleShot(true);
     m_resyncTimer.setInterval(kResyncDelayMilliseconds);
     connect(&m_resyncTimer, &QTimer::timeout, this, &CFontListView::Resynchronise);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_resyncTimer.start(); });
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this,
+            [this] { m_resyncTimer.start(); });
 }
 
-CFontListView::~CFontListView() { StopWatching(); }
+CFontListView::~CFontListView() {
+    StopWatching();
+}
 
 void CFontListView::ShowStatus(int pane, const QString& text) {
     if (m_status) {
@@ -231,7 +259,8 @@ void CFontListView::ShowStatus(int pane, const QString& text) {
     }
 }
 
-void CFontListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void CFontListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const {
     CFontListDelegate::CColumns columns{};
     const QHeaderView* bar = header();
     for (int column = 0; column < CFontListModel::ColumnCount; ++column) {
@@ -239,7 +268,8 @@ void CFontListView::drawRow(QPainter* painter, const QStyleOptionViewItem& optio
         columns.width[column] = bar->isSectionHidden(column) ? 0 : bar->sectionSize(column);
     }
     const QRect row(0, option.rect.top(), viewport()->width(), option.rect.height());
-    const bool selected = selectionModel() != nullptr && selectionModel()->isRowSelected(index.row(), index.parent());
+    const bool selected =
+        selectionModel() != nullptr && selectionModel()->isRowSelected(index.row(), index.parent());
     m_delegate->PaintRow(painter, row, index, selected, columns, palette());
 }
 
@@ -312,7 +342,8 @@ void CFontListView::RunLoad(std::vector<std::filesystem::path> paths, const QStr
     m_model->AppendRows(std::move(newRows));
     m_model->Sort(m_sortColumn, m_sortDescending);
     FitColumns();
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     ShowStatus(0, QString::fromStdString(CFolderLoad::ReadText(count, seconds, load.IsCanceled())));
     ShowStatus(1, QString::fromStdString(CFolderLoad::DisplayedText(count)));
     if (m_document != nullptr && m_document->IsProjectMode()) {
@@ -332,9 +363,13 @@ void CFontListView::AddFont(CFontItem* item) {
     m_model->Sort(m_sortColumn, m_sortDescending);
 }
 
-void CFontListView::AddSimilarityResult(CFontItem* item) { AddFont(item); }
+void CFontListView::AddSimilarityResult(CFontItem* item) {
+    AddFont(item);
+}
 
-void CFontListView::AddFile(const QString& path) { AddFont(m_manager.Acquire(ToPath(path))); }
+void CFontListView::AddFile(const QString& path) {
+    AddFont(m_manager.Acquire(ToPath(path)));
+}
 
 void CFontListView::SelectFile(const QString& fileName) {
     const int row = m_model->RowOfFileName(fileName);
@@ -349,7 +384,8 @@ void CFontListView::SelectFile(const QString& fileName) {
     }
     const QModelIndex index = m_model->index(row, 0);
     if (!selection->isRowSelected(row, {})) {
-        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selection->setCurrentIndex(index,
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     scrollTo(index);
 }
@@ -358,7 +394,8 @@ void CFontListView::SelectFile(const QString& fileName) {
 
 void CFontListView::StartWatching() {
     StopWatching();
-    if (m_model->GetMode() == CFontListModel::MainList && !m_folderPath.isEmpty() && QFileInfo(m_folderPath).isDir()) {
+    if (m_model->GetMode() == CFontListModel::MainList && !m_folderPath.isEmpty() &&
+        QFileInfo(m_folderPath).isDir()) {
         m_watcher.addPath(m_folderPath);
     }
 }
@@ -392,7 +429,8 @@ void CFontListView::Resynchronise() {
             AddFile(path);
         }
     }
-    ShowStatus(1, QString::fromStdString(CFolderLoad::DisplayedText(static_cast<std::size_t>(m_model->rowCount()))));
+    ShowStatus(1, QString::fromStdString(
+                      CFolderLoad::DisplayedText(static_cast<std::size_t>(m_model->rowCount()))));
     // The watcher goes on watching: a second change is noticed as well.
     if (m_watcher.directories().isEmpty()) {
         StartWatching();
@@ -434,7 +472,8 @@ void CFontListView::FillWidth(int changedSection) {
         const int giving = changedSection + 1;
         const int others = width - sizes[0] - sizes[1] - sizes[2] + sizes[giving];
         sizes[giving] = std::max(m_minimumWidths[giving], others);
-        sizes[changedSection] = std::max(0, width - (sizes[0] + sizes[1] + sizes[2] - sizes[changedSection]));
+        sizes[changedSection] =
+            std::max(0, width - (sizes[0] + sizes[1] + sizes[2] - sizes[changedSection]));
     } else {
         sizes[0] = std::max(m_minimumWidths[0], width - sizes[1] - sizes[2]);
     }
@@ -475,18 +514,19 @@ void CFontListView::resizeEvent(QResizeEvent* event) {
     FillWidth(-1);
 }
 
-
-
 // ---------------------------------------------------------------- selection
 
-void CFontListView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+void CFontListView::selectionChanged(const QItemSelection& selected,
+                                     const QItemSelection& deselected) {
     QTreeView::selectionChanged(selected, deselected);
-    if (m_model->GetMode() != CFontListModel::MainList || !m_selectionFiringEnabled || selected.isEmpty()) {
+    if (m_model->GetMode() != CFontListModel::MainList || !m_selectionFiringEnabled ||
+        selected.isEmpty()) {
         return;
     }
     const CFontItem* item = m_model->ItemAt(selected.indexes().first().row());
     m_firingSelection = true;
-    m_hub.FireFontSelected(item != nullptr && item->GetStatus() == CFontItem::Loaded ? item : nullptr);
+    m_hub.FireFontSelected(item != nullptr && item->GetStatus() == CFontItem::Loaded ? item
+                                                                                     : nullptr);
     m_firingSelection = false;
 }
 
@@ -494,7 +534,8 @@ void CFontListView::selectionChanged(const QItemSelection& selected, const QItem
 
 void CFontListView::OnFolderSelected(const QString& folder, const QString* fileToSelect) {
     const QString file = fileToSelect != nullptr ? *fileToSelect : QString();
-    if (CleanFolder(folder) == CleanFolder(m_folderPath) && !m_projectShown && !m_folderPath.isEmpty()) {
+    if (CleanFolder(folder) == CleanFolder(m_folderPath) && !m_projectShown &&
+        !m_folderPath.isEmpty()) {
         if (!file.isEmpty()) {
             SelectFile(file);
         }
@@ -503,7 +544,9 @@ void CFontListView::OnFolderSelected(const QString& folder, const QString* fileT
     LoadFolder(folder, file);
 }
 
-void CFontListView::OnProjectSelected(const QString& name) { LoadProject(name); }
+void CFontListView::OnProjectSelected(const QString& name) {
+    LoadProject(name);
+}
 
 void CFontListView::OnFontSelected(const CFontItem* font) {
     if (m_firingSelection) {
@@ -515,7 +558,8 @@ void CFontListView::OnFontSelected(const CFontItem* font) {
     }
     m_selectionFiringEnabled = false;
     const QModelIndex index = m_model->index(row, 0);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
     m_selectionFiringEnabled = true;
 }
@@ -554,8 +598,9 @@ void CFontListView::OnShareFonts(bool share) {
         wait = std::make_unique<QDialog>(window());
         wait->setWindowTitle(tr("Updating..."));
         auto* layout = new QVBoxLayout(wait.get());
-        layout->addWidget(new QLabel(share ? tr("Sharing fonts with all other applications...") : tr("Un-sharing fonts..."),
-                                     wait.get()));
+        layout->addWidget(new QLabel(
+            share ? tr("Sharing fonts with all other applications...") : tr("Un-sharing fonts..."),
+            wait.get()));
         wait->show();
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
@@ -585,8 +630,12 @@ void CFontListView::OnOptionsChanged() {
     viewport()->update();
 }
 
-int CFontListView::OnReleaseFont(const CFontItem* font) { return m_model->RemoveItem(font, true); }
+int CFontListView::OnReleaseFont(const CFontItem* font) {
+    return m_model->RemoveItem(font, true);
+}
 
-void CFontListView::OnFontRemoved(const CFontItem* font) { m_model->RemoveItem(font, false); }
+void CFontListView::OnFontRemoved(const CFontItem* font) {
+    m_model->RemoveItem(font, false);
+}
 
 }  // namespace Quillmark

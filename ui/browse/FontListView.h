@@ -15,7 +15,7 @@
 #include <functional>
 #include <vector>
 
-#include "FontListModel.h"
+#include "ui/browse/FontListModel.h"
 
 namespace Quillmark {
 
@@ -73,7 +73,9 @@ public:
                   CFontListModel::Mode mode = CFontListModel::MainList, QWidget* parent = nullptr);
     ~CFontListView() override;
 
-    void SetStatusSink(std::function<void(int pane, const QString& text)> sink) { m_status = std::move(sink); }
+    void SetStatusSink(std::function<void(int pane, const QString& text)> sink) {
+        m_status = std::move(sink);
+    }
 
     // Loads a folder (empty: the current one again), then selects `file`.
     void LoadFolder(const QString& folder, const QString& fileToSelect = {});
@@ -105,9 +107,11 @@ signals:
     void FolderLoaded();
 
 protected:
-    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
     void resizeEvent(QResizeEvent* event) override;
-    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
 
 private:
     void RunLoad(std::vector<std::filesystem::path> paths, const QString& fileToSelect);

@@ -1,4 +1,4 @@
-#include "MainFrame.h"
+#include "ui/browse/MainFrame.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -10,10 +10,10 @@
 #include <QWindow>
 #include <boost/bind/bind.hpp>
 
-#include "HistoryList.h"
-#include "ProgramOptions.h"
-#include "QuillmarkDoc.h"
-#include "QuillmarkSignals.h"
+#include "collections/HistoryList.h"
+#include "core/ProgramOptions.h"
+#include "core/QuillmarkSignals.h"
+#include "document/QuillmarkDoc.h"
 
 namespace Quillmark {
 
@@ -35,7 +35,8 @@ CMainFrame::CMainFrame(CQuillmarkSignals& hub, CProgramOptions& options, CQuillm
       m_versionText(std::move(versionText)),
       m_history(std::make_unique<CHistoryList>()) {
     setObjectName(QStringLiteral("MainFrame"));
-    setWindowIcon(QIcon::fromTheme(QStringLiteral("quillmark"), QIcon(QStringLiteral(":/quillmark/quillmark.svg"))));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("quillmark"),
+                                   QIcon(QStringLiteral(":/quillmark/quillmark.svg"))));
     CreateMenus();
 
     // Status bar: the load message stretches; the font count is sized for
@@ -61,7 +62,8 @@ CMainFrame::CMainFrame(CQuillmarkSignals& hub, CProgramOptions& options, CQuillm
     UpdatePaneVisibility();
 
     connect(&m_document, &CQuillmarkDoc::TitleChanged, this, [this](const QString& title) {
-        setWindowTitle(title.isEmpty() ? QStringLiteral("Quillmark") : title + QStringLiteral(" - Quillmark"));
+        setWindowTitle(title.isEmpty() ? QStringLiteral("Quillmark")
+                                       : title + QStringLiteral(" - Quillmark"));
     });
     setWindowTitle(QStringLiteral("Quillmark"));
 
@@ -72,7 +74,9 @@ CMainFrame::CMainFrame(CQuillmarkSignals& hub, CProgramOptions& options, CQuillm
 
 CMainFrame::~CMainFrame() = default;
 
-CHistoryList& CMainFrame::History() { return *m_history; }
+CHistoryList& CMainFrame::History() {
+    return *m_history;
+}
 
 void CMainFrame::CreateMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
@@ -108,7 +112,8 @@ void CMainFrame::ShowAbout() {
 QRect CMainFrame::FirstPlacement(const QRect& workArea) {
     const int mx = static_cast<int>(workArea.width() * 0.125);
     const int my = static_cast<int>(workArea.height() * 0.125);
-    return {workArea.left() + mx, workArea.top() + my, workArea.width() - 2 * mx, workArea.height() - 2 * my};
+    return {workArea.left() + mx, workArea.top() + my, workArea.width() - 2 * mx,
+            workArea.height() - 2 * my};
 }
 
 std::array<int, 3> CMainFrame::DefaultPaneSizes(const QSize& window) {
@@ -118,10 +123,14 @@ std::array<int, 3> CMainFrame::DefaultPaneSizes(const QSize& window) {
 
 QRect CMainFrame::KeptInside(const QRect& rect, const QRect& workArea) {
     QRect kept = rect;
-    if (kept.right() > workArea.right()) kept.moveRight(workArea.right());
-    if (kept.bottom() > workArea.bottom()) kept.moveBottom(workArea.bottom());
-    if (kept.left() < workArea.left()) kept.moveLeft(workArea.left());
-    if (kept.top() < workArea.top()) kept.moveTop(workArea.top());
+    if (kept.right() > workArea.right())
+        kept.moveRight(workArea.right());
+    if (kept.bottom() > workArea.bottom())
+        kept.moveBottom(workArea.bottom());
+    if (kept.left() < workArea.left())
+        kept.moveLeft(workArea.left());
+    if (kept.top() < workArea.top())
+        kept.moveTop(workArea.top());
     return kept;
 }
 
@@ -148,7 +157,8 @@ void CMainFrame::ApplyPlacement() {
     const auto defaults = DefaultPaneSizes(rect.size());
     const auto paneSize = [&](int field, int fallback) {
         const qint32 stored = m_options.GetWindowMetricsField(field);
-        if (stored >= 0) return stored;
+        if (stored >= 0)
+            return stored;
         m_options.SetWindowMetricsField(field, fallback);
         return fallback;
     };
@@ -177,16 +187,22 @@ void CMainFrame::SetPane(Pane pane, QWidget* widget) {
     UpdatePaneVisibility();
 }
 
-QWidget* CMainFrame::GetPane(Pane pane) const { return m_panes[static_cast<int>(pane)]; }
+QWidget* CMainFrame::GetPane(Pane pane) const {
+    return m_panes[static_cast<int>(pane)];
+}
 
 void CMainFrame::UpdatePaneVisibility() {
     m_left->setVisible(m_panes[0] || m_panes[1]);
     m_right->setVisible(m_panes[2] || m_panes[3]);
 }
 
-void CMainFrame::SetStatusText(int pane, const QString& text) { m_statusPanes[pane]->setText(text); }
+void CMainFrame::SetStatusText(int pane, const QString& text) {
+    m_statusPanes[pane]->setText(text);
+}
 
-QString CMainFrame::GetStatusText(int pane) const { return m_statusPanes[pane]->text(); }
+QString CMainFrame::GetStatusText(int pane) const {
+    return m_statusPanes[pane]->text();
+}
 
 void CMainFrame::BringForward() {
     if (isMinimized()) {

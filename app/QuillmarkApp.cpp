@@ -1,4 +1,4 @@
-#include "QuillmarkApp.h"
+#include "app/QuillmarkApp.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -20,21 +20,24 @@
 #include <csignal>
 #include <new>
 
-#include "FavoriteFolders.h"
-#include "FontListFrame.h"
-#include "FontListView.h"
-#include "FontManager.h"
-#include "FontProjects.h"
-#include "FontconfigFontSystem.h"
-#include "MainFrame.h"
-#include "Paths.h"
-#include "ProgramOptions.h"
-#include "QuillmarkDoc.h"
-#include "QuillmarkSignals.h"
-#include "SingleInstance.h"
+#include "app/SingleInstance.h"
+#include "collections/FavoriteFolders.h"
+#include "collections/FontProjects.h"
+#include "core/FontManagerHub.h"
+#include "core/ProgramOptions.h"
+#include "core/QuillmarkSignals.h"
+#include "document/QuillmarkDoc.h"
+#include "fontdata/manager/FontManager.h"
+#include "platform/FontconfigFontSystem.h"
+#include "platform/Paths.h"
+#include "ui/browse/FontListFrame.h"
+#include "ui/browse/FontListView.h"
+#include "ui/browse/MainFrame.h"
 
 // Resources of a static library are brought in by hand.
-static void InitResources() { Q_INIT_RESOURCE(quillmark); }
+static void InitResources() {
+    Q_INIT_RESOURCE(quillmark);
+}
 
 namespace Quillmark {
 
@@ -64,13 +67,15 @@ QPixmap SplashPicture(const QString& version) {
     background.setColorAt(0, QColor(0x24, 0x36, 0x5c));
     background.setColorAt(1, QColor(0x12, 0x1c, 0x31));
     painter.fillRect(picture.rect(), background);
-    QSvgRenderer(QStringLiteral(":/quillmark/quillmark.svg")).render(&painter, QRectF(40, 76, 128, 128));
+    QSvgRenderer(QStringLiteral(":/quillmark/quillmark.svg"))
+        .render(&painter, QRectF(40, 76, 128, 128));
     QFont title = painter.font();
     title.setPixelSize(44);
     title.setBold(true);
     painter.setFont(title);
     painter.setPen(QColor(0xfd, 0xfa, 0xf3));
-    painter.drawText(QRect(190, 96, 270, 56), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Quillmark"));
+    painter.drawText(QRect(190, 96, 270, 56), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Quillmark"));
     QFont small = painter.font();
     small.setPixelSize(15);
     small.setBold(false);
@@ -85,9 +90,12 @@ QPixmap SplashPicture(const QString& version) {
 
 }  // namespace
 
-CQuillmarkApp::CQuillmarkApp(QStringList arguments) : CQuillmarkApp(std::move(arguments), Hooks{}) {}
+CQuillmarkApp::CQuillmarkApp(QStringList arguments)
+    : CQuillmarkApp(std::move(arguments), Hooks{}) {}
 
-CMainFrame* CQuillmarkApp::MainFrame() { return m_mainFrame.data(); }
+CMainFrame* CQuillmarkApp::MainFrame() {
+    return m_mainFrame.data();
+}
 
 CQuillmarkApp::CQuillmarkApp(QStringList arguments, Hooks hooks)
     : m_arguments(std::move(arguments)),
@@ -112,7 +120,9 @@ CQuillmarkApp::~CQuillmarkApp() {
     }
 }
 
-CQuillmarkApp* CQuillmarkApp::Instance() { return g_instance; }
+CQuillmarkApp* CQuillmarkApp::Instance() {
+    return g_instance;
+}
 
 QString CQuillmarkApp::ProgramVersionText() {
     return QStringLiteral("%1.%2.%3.%4")
@@ -140,16 +150,19 @@ bool CQuillmarkApp::CreateServices() {
         m_projects = std::make_unique<CFontProjects>();
         m_projects->Load(DataFilePath(QString::fromLatin1(CFontProjects::kFileName), false));
 
-        CFavoriteFolders::ImportEarlierEdition([this] { return m_hooks.ask(CFavoriteFolders::ImportQuestion()); });
+        CFavoriteFolders::ImportEarlierEdition(
+            [this] { return m_hooks.ask(CFavoriteFolders::ImportQuestion()); });
         m_favorites = std::make_unique<CFavoriteFolders>();
         m_favorites->Load(DataFilePath(QString::fromLatin1(CFavoriteFolders::kFileName), false));
 
         m_fontSystem = std::make_unique<Platform::CFontconfigFontSystem>();
-        m_fontManager = std::make_unique<CFontManager>(m_hub.get(), m_fontSystem.get(), ItemSettings(*m_options));
-        m_hub->ConnectOptionsChanged([this] { m_fontManager->SetItemSettings(ItemSettings(*m_options)); });
-        m_hub->ConnectFontListPreviewSizeChanged([this](unsigned short) {
-            m_fontManager->SetItemSettings(ItemSettings(*m_options));
-        });
+        m_managerHub = std::make_unique<CFontManagerHub>(*m_hub);
+        m_fontManager = std::make_unique<CFontManager>(m_managerHub.get(), m_fontSystem.get(),
+                                                       ItemSettings(*m_options));
+        m_hub->ConnectOptionsChanged(
+            [this] { m_fontManager->SetItemSettings(ItemSettings(*m_options)); });
+        m_hub->ConnectFontListPreviewSizeChanged(
+            [this](unsigned short) { m_fontManager->SetItemSettings(ItemSettings(*m_options)); });
         return true;
     } catch (const CFontProjectException&) {
     } catch (const CFavoriteFoldersException&) {
@@ -161,7 +174,8 @@ bool CQuillmarkApp::CreateServices() {
 CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     m_singleInstance = std::make_unique<CSingleInstance>();
     if (!m_singleInstance->Claim([this] {
-            if (m_mainFrame) m_mainFrame->BringForward();
+            if (m_mainFrame)
+                m_mainFrame->BringForward();
         })) {
         return StartResult::OtherCopyRuns;
     }
@@ -187,9 +201,11 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
         m_closed = true;
         QCoreApplication::quit();
     });
-    auto* list = new CFontListView(*m_hub, *m_options, *m_fontManager, *m_projects, m_document.get(), m_regularFont);
+    auto* list = new CFontListView(*m_hub, *m_options, *m_fontManager, *m_projects,
+                                   m_document.get(), m_regularFont);
     list->SetStatusSink([frame = m_mainFrame](int pane, const QString& text) {
-        if (frame) frame->SetStatusText(pane, text);
+        if (frame)
+            frame->SetStatusText(pane, text);
     });
     m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list));
     if (m_hooks.addPanes) {
@@ -245,7 +261,8 @@ void CQuillmarkApp::ChooseFirstLocation() {
         if (QFileInfo(folder).isDir()) {
             m_hub->FireFolderSelected(folder, nullptr);
         }
-        CFontItem* item = m_fontManager->Acquire(QFile::encodeName(given.absoluteFilePath()).toStdString());
+        CFontItem* item =
+            m_fontManager->Acquire(QFile::encodeName(given.absoluteFilePath()).toStdString());
         if (item->GetStatus() == CFontItem::Loaded) {
             m_hub->FireFontSelected(item);
         }
@@ -253,7 +270,9 @@ void CQuillmarkApp::ChooseFirstLocation() {
         return;
     }
 
-    const auto isFolder = [](const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); };
+    const auto isFolder = [](const QString& path) {
+        return !path.isEmpty() && QFileInfo(path).isDir();
+    };
     switch (m_options->GetStartupOption()) {
         case 0:
             if (isFolder(m_options->GetDefaultFolder())) {
@@ -308,7 +327,8 @@ void CQuillmarkApp::ExitInstance() {
             qWarning("Quillmark: the favourite folders could not be saved");
         }
     }
-    if (m_projects && !m_projects->Save(DataFilePath(QString::fromLatin1(CFontProjects::kFileName), true))) {
+    if (m_projects &&
+        !m_projects->Save(DataFilePath(QString::fromLatin1(CFontProjects::kFileName), true))) {
         qWarning("Quillmark: the font projects could not be saved");
     }
     if (!m_pendingUpdater.isEmpty() && m_options) {
@@ -325,7 +345,8 @@ void CQuillmarkApp::HandleTerminationSignals() {
         return;
     }
     m_signalNotifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
-    connect(m_signalNotifier, &QSocketNotifier::activated, this, &CQuillmarkApp::OnTerminationSignal);
+    connect(m_signalNotifier, &QSocketNotifier::activated, this,
+            &CQuillmarkApp::OnTerminationSignal);
     struct sigaction action {};
     action.sa_handler = OnTerminate;
     sigemptyset(&action.sa_mask);

@@ -1,15 +1,15 @@
-#include "ProgramOptions.h"
+#include "core/ProgramOptions.h"
 
 #include <QByteArray>
 #include <QtEndian>
 
-#include "Key.h"
+#include "core/Key.h"
 
 namespace Quillmark {
 
 struct CProgramOptions::Record {
 #define X(kind, name, def) QM_TYPE_##kind name = def;
-#include "OptionsTable.inc"
+#include "core/OptionsTable.inc"
 #undef X
 };
 
@@ -36,15 +36,31 @@ void ReadRecord(CKey& key, const QString& name, std::array<qint32, N>& values) {
     }
 }
 
-void Read(CKey& key, const QString& name, bool& value) { key.ReadBool(name, value); }
-void Read(CKey& key, const QString& name, quint32& value) { key.ReadDWORD(name, value); }
-void Read(CKey& key, const QString& name, QString& value) { key.ReadString(name, value); }
-void Read(CKey& key, const QString& name, CMetrics7& value) { ReadRecord(key, name, value); }
-void Read(CKey& key, const QString& name, CPair& value) { ReadRecord(key, name, value); }
+void Read(CKey& key, const QString& name, bool& value) {
+    key.ReadBool(name, value);
+}
+void Read(CKey& key, const QString& name, quint32& value) {
+    key.ReadDWORD(name, value);
+}
+void Read(CKey& key, const QString& name, QString& value) {
+    key.ReadString(name, value);
+}
+void Read(CKey& key, const QString& name, CMetrics7& value) {
+    ReadRecord(key, name, value);
+}
+void Read(CKey& key, const QString& name, CPair& value) {
+    ReadRecord(key, name, value);
+}
 
-void Write(CKey& key, const QString& name, bool value) { key.WriteDWORD(name, value ? 1 : 0); }
-void Write(CKey& key, const QString& name, quint32 value) { key.WriteDWORD(name, value); }
-void Write(CKey& key, const QString& name, const QString& value) { key.WriteString(name, value); }
+void Write(CKey& key, const QString& name, bool value) {
+    key.WriteDWORD(name, value ? 1 : 0);
+}
+void Write(CKey& key, const QString& name, quint32 value) {
+    key.WriteDWORD(name, value);
+}
+void Write(CKey& key, const QString& name, const QString& value) {
+    key.WriteString(name, value);
+}
 void Write(CKey& key, const QString& name, const CMetrics7& value) {
     key.WriteBinary(name, ToBinary(value));
 }
@@ -64,7 +80,7 @@ void CProgramOptions::Load() {
         return;
     }
 #define X(kind, name, def) Read(key, QStringLiteral(#name), m_d->name);
-#include "OptionsTable.inc"
+#include "core/OptionsTable.inc"
 #undef X
 }
 
@@ -74,15 +90,19 @@ bool CProgramOptions::Save() const {
         return false;
     }
 #define X(kind, name, def) Write(key, QStringLiteral(#name), m_d->name);
-#include "OptionsTable.inc"
+#include "core/OptionsTable.inc"
 #undef X
     return key.Flush();
 }
 
-#define X(kind, name, def)                                                     \
-    QM_TYPE_##kind CProgramOptions::Get##name() const { return m_d->name; }   \
-    void CProgramOptions::Set##name(const QM_TYPE_##kind& value) { m_d->name = value; }
-#include "OptionsTable.inc"
+#define X(kind, name, def)                                         \
+    QM_TYPE_##kind CProgramOptions::Get##name() const {            \
+        return m_d->name;                                          \
+    }                                                              \
+    void CProgramOptions::Set##name(const QM_TYPE_##kind& value) { \
+        m_d->name = value;                                         \
+    }
+#include "core/OptionsTable.inc"
 #undef X
 
 QPoint CProgramOptions::GetWindowPosition() const {
@@ -111,7 +131,9 @@ void CProgramOptions::SetWindowMetricsField(int index, qint32 value) {
     m_d->WindowMetrics.at(static_cast<std::size_t>(index)) = value;
 }
 
-void CProgramOptions::SaveRestoredMetrics() { m_d->RestoredMetrics = m_d->WindowMetrics; }
+void CProgramOptions::SaveRestoredMetrics() {
+    m_d->RestoredMetrics = m_d->WindowMetrics;
+}
 
 qsizetype CProgramOptions::GetMainRebarLayoutSize() {
     CKey key;

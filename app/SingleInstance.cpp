@@ -1,4 +1,4 @@
-#include "SingleInstance.h"
+#include "app/SingleInstance.h"
 
 #include <unistd.h>
 
@@ -14,8 +14,14 @@ constexpr int kAnswerMilliseconds = 200;
 }  // namespace
 
 QString CSingleInstance::ServerName() {
-    const QByteArray home = QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
-    return QStringLiteral("%1-%2-%3").arg(QLatin1String(kInstanceText)).arg(::getuid()).arg(QLatin1String(home));
+    const QByteArray home =
+        QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(12);
+    return QStringLiteral("%1-%2-%3")
+        .arg(QLatin1String(kInstanceText))
+        .arg(::getuid())
+        .arg(QLatin1String(home));
 }
 
 bool CSingleInstance::Claim(std::function<void()> onActivate) {
@@ -26,9 +32,11 @@ bool CSingleInstance::Claim(std::function<void()> onActivate) {
             while (QLocalSocket* socket = m_server.nextPendingConnection()) {
                 connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
                 connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                    if (!socket->canReadLine()) return;
+                    if (!socket->canReadLine())
+                        return;
                     if (socket->readLine().trimmed() == "activate") {
-                        if (m_onActivate) m_onActivate();
+                        if (m_onActivate)
+                            m_onActivate();
                         socket->write("ok\n");
                         socket->flush();
                     }

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "QuillmarkApp.h"
+#include "app/QuillmarkApp.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

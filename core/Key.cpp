@@ -1,4 +1,4 @@
-#include "Key.h"
+#include "core/Key.h"
 
 #include <QSettings>
 #include <QVariant>
@@ -57,8 +57,8 @@ bool CKey::ReadDWORD(const QString& name, quint32& target) {
         }
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             const quint32 shift = 8u * static_cast<quint32>(i);
-            target = (target & ~(0xFFu << shift)) |
-                     (quint32(static_cast<quint8>(bytes[i])) << shift);
+            target =
+                (target & ~(0xFFu << shift)) | (quint32(static_cast<quint8>(bytes[i])) << shift);
         }
         return true;
     }
@@ -159,6 +159,8 @@ bool CKey::Flush() {
     return m_settings->status() == QSettings::NoError;
 }
 
-QString CKey::FileName() { return Store()->fileName(); }
+QString CKey::FileName() {
+    return Store()->fileName();
+}
 
 }  // namespace Quillmark

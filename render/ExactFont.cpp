@@ -1,4 +1,4 @@
-#include "ExactFont.h"
+#include "render/ExactFont.h"
 
 #include <hb-ot.h>
 #include <hb.h>
@@ -93,7 +93,8 @@ void CExactFontCache::Clear() {
     m_cache->bytes = 0;
 }
 
-std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& path, int cellHeight) {
+std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& path,
+                                                                int cellHeight) {
     const QString key = Key(path, cellHeight);
     {
         std::lock_guard lock(m_cache->mutex);
@@ -170,7 +171,8 @@ double CExactFontCache::Coverage(const QString& path, const CTextLook& look, con
     return visible == 0 ? 1.0 : static_cast<double>(covered) / visible;
 }
 
-CShapedLine CExactFontCache::Shape(const QString& path, const CTextLook& look, const QString& text) {
+CShapedLine CExactFontCache::Shape(const QString& path, const CTextLook& look,
+                                   const QString& text) {
     CShapedLine line;
     const auto face = FaceFor(path, look.cellHeight);
     if (face == nullptr) {
@@ -240,7 +242,8 @@ bool CExactFontCache::DrawLine(QPainter& painter, const QRectF& rect, const QStr
         line = std::move(best);
     }
 
-    const QPointF origin(rect.left(), rect.top() + (rect.height() - look.cellHeight) / 2 + line.ascent);
+    const QPointF origin(rect.left(),
+                         rect.top() + (rect.height() - look.cellHeight) / 2 + line.ascent);
     painter.save();
     painter.setClipRect(rect, Qt::IntersectClip);
     painter.setPen(color);

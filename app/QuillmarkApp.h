@@ -20,6 +20,7 @@ namespace Quillmark {
 
 class CFavoriteFolders;
 class CFontManager;
+class CFontManagerHub;
 class CFontProjects;
 class CMainFrame;
 class CProgramOptions;
@@ -114,6 +115,7 @@ private:
     // Destroyed in the reverse order: font manager first, projects last.
     std::unique_ptr<CFontProjects> m_projects;
     std::unique_ptr<CQuillmarkSignals> m_hub;
+    std::unique_ptr<CFontManagerHub> m_managerHub;  // the font manager's calls, forwarded to m_hub
     std::unique_ptr<CFavoriteFolders> m_favorites;
     std::unique_ptr<CProgramOptions> m_options;
     std::unique_ptr<Platform::CFontconfigFontSystem> m_fontSystem;

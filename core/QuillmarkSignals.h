@@ -54,20 +54,22 @@ class CQuillmarkSignals {
 public:
     using LastValue = boost::signals2::optional_last_value<void>;
 
-#define QM_HUB_SIGNAL(name, result, params, args, combiner)                                    \
-    using name##Signal = boost::signals2::signal<result params, combiner>;                 \
-    boost::signals2::connection Connect##name(const name##Signal::slot_type& slot) {       \
-        return m_##name.connect(slot);                                                      \
-    }                                                                                       \
-    name##Signal::result_type Fire##name params { return m_##name args; }
-#include "SignalsTable.inc"
+#define QM_HUB_SIGNAL(name, result, params, args, combiner)                          \
+    using name##Signal = boost::signals2::signal<result params, combiner>;           \
+    boost::signals2::connection Connect##name(const name##Signal::slot_type& slot) { \
+        return m_##name.connect(slot);                                               \
+    }                                                                                \
+    name##Signal::result_type Fire##name params {                                    \
+        return m_##name args;                                                        \
+    }
+#include "core/SignalsTable.inc"
 #undef QM_HUB_SIGNAL
 
     virtual ~CQuillmarkSignals() = default;
 
 private:
 #define QM_HUB_SIGNAL(name, result, params, args, combiner) name##Signal m_##name;
-#include "SignalsTable.inc"
+#include "core/SignalsTable.inc"
 #undef QM_HUB_SIGNAL
 };
 

@@ -16,13 +16,21 @@ using CMetrics7 = std::array<qint32, 7>;
 // A position (x, y) or a size (width, height); -1: unset.
 using CPair = std::array<qint32, 2>;
 
-constexpr CMetrics7 CMetrics7Default() { return {-1, -1, -1, -1, -1, -1, -1}; }
-constexpr CPair CPairDefault() { return {-1, -1}; }
+constexpr CMetrics7 CMetrics7Default() {
+    return {-1, -1, -1, -1, -1, -1, -1};
+}
+constexpr CPair CPairDefault() {
+    return {-1, -1};
+}
 
 class CProgramOptions {
 public:
     // The rendering options' values.
-    enum Rendering : quint32 { DesktopDefault = 0, GreyscaleAntialiased = 1, SubpixelAntialiased = 2 };
+    enum Rendering : quint32 {
+        DesktopDefault = 0,
+        GreyscaleAntialiased = 1,
+        SubpixelAntialiased = 2
+    };
 
     CProgramOptions();
 
@@ -37,10 +45,10 @@ public:
 #define QM_TYPE_STRING QString
 #define QM_TYPE_METRICS CMetrics7
 #define QM_TYPE_PAIR CPair
-#define X(kind, name, def)                  \
-    QM_TYPE_##kind Get##name() const;       \
+#define X(kind, name, def)            \
+    QM_TYPE_##kind Get##name() const; \
     void Set##name(const QM_TYPE_##kind& value);
-#include "OptionsTable.inc"
+#include "core/OptionsTable.inc"
 #undef X
 
     // The fields of the two window records.

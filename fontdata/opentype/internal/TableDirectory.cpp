@@ -1,4 +1,4 @@
-#include "TableDirectory.h"
+#include "fontdata/opentype/internal/TableDirectory.h"
 
 namespace Varnholt::OpenTypeFontData {
 

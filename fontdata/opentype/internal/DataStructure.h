@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "FontImage.h"
+#include "fontdata/opentype/FontImage.h"
 
 namespace Varnholt::OpenTypeFontData {
 

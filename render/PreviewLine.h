@@ -7,7 +7,7 @@
 #include <QRectF>
 #include <QString>
 
-#include "FontItem.h"
+#include "fontdata/item/FontItem.h"
 
 class QPainter;
 

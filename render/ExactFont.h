@@ -50,8 +50,8 @@ public:
     // Draws one line in `rect`, vertically centred, left-aligned, cut with an
     // ellipsis when it is wider than the rectangle. Returns false when the
     // font cannot be drawn.
-    bool DrawLine(QPainter& painter, const QRectF& rect, const QString& path,
-                  const CTextLook& look, const QString& text, const QColor& color);
+    bool DrawLine(QPainter& painter, const QRectF& rect, const QString& path, const CTextLook& look,
+                  const QString& text, const QColor& color);
 
     // The share of the text's visible characters that the font maps (1 for
     // a text without any); 0 when the font cannot be opened.

@@ -1,20 +1,24 @@
-#include "QuillmarkDoc.h"
+#include "document/QuillmarkDoc.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <boost/bind/bind.hpp>
 
-#include "FontManager.h"
-#include "ProgramOptions.h"
-#include "QuillmarkSignals.h"
+#include "core/ProgramOptions.h"
+#include "core/QuillmarkSignals.h"
+#include "fontdata/manager/FontManager.h"
 
 namespace Quillmark {
 
 using namespace boost::placeholders;
 
-CQuillmarkDoc::CQuillmarkDoc(CQuillmarkSignals& hub, CProgramOptions& options, CFontManager& manager,
-                             QString fontsFolder, QObject* parent)
-    : QObject(parent), m_hub(hub), m_options(options), m_manager(manager), m_fontsFolder(std::move(fontsFolder)) {
+CQuillmarkDoc::CQuillmarkDoc(CQuillmarkSignals& hub, CProgramOptions& options,
+                             CFontManager& manager, QString fontsFolder, QObject* parent)
+    : QObject(parent),
+      m_hub(hub),
+      m_options(options),
+      m_manager(manager),
+      m_fontsFolder(std::move(fontsFolder)) {
     hub.ConnectFolderSelected(boost::bind(&CQuillmarkDoc::OnFolderSelected, this, _1, _2));
     hub.ConnectProjectSelected(boost::bind(&CQuillmarkDoc::OnProjectSelected, this, _1));
     hub.ConnectFontSelected(boost::bind(&CQuillmarkDoc::OnFontSelected, this, _1));
@@ -38,7 +42,9 @@ QString CQuillmarkDoc::DisplayNameOf(const QString& location) {
     return QFileInfo(clean).fileName();
 }
 
-QString CQuillmarkDoc::GetFolderDisplayName() const { return DisplayNameOf(m_folder); }
+QString CQuillmarkDoc::GetFolderDisplayName() const {
+    return DisplayNameOf(m_folder);
+}
 
 void CQuillmarkDoc::SetFolder(const QString& location) {
     m_folder = location;
@@ -64,7 +70,9 @@ void CQuillmarkDoc::OnProjectSelected(const QString& projectName) {
     SetTitle(projectName);
 }
 
-void CQuillmarkDoc::OnFontSelected(const CFontItem* font) { m_currentFont = font; }
+void CQuillmarkDoc::OnFontSelected(const CFontItem* font) {
+    m_currentFont = font;
+}
 
 void CQuillmarkDoc::OnFontDiscarded(const CFontItem* font) {
     if (font == m_currentFont) {

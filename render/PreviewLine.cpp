@@ -1,10 +1,10 @@
-#include "PreviewLine.h"
+#include "render/PreviewLine.h"
 
 #include <QFile>
 #include <algorithm>
 #include <vector>
 
-#include "ExactFont.h"
+#include "render/ExactFont.h"
 
 namespace Quillmark {
 
@@ -28,16 +28,21 @@ const char* const kSamples[] = {
     "\u0646\u0635 \u062D\u0643\u064A\u0645 \u0644\u0647 \u0633\u0631 \u0642\u0627\u0637\u0639 "
     "\u0648\u0630\u0648 \u0634\u0623\u0646 \u0639\u0638\u064A\u0645",  // Arabic
     "\u090B\u0937\u093F\u092F\u094B\u0902 \u0915\u094B \u0938\u0924\u093E\u0928\u0947 "
-    "\u0935\u093E\u0932\u0947 \u0926\u0941\u0937\u094D\u091F \u0930\u093E\u0915\u094D\u0937\u0938\u094B\u0902",  // Devanagari
+    "\u0935\u093E\u0932\u0947 \u0926\u0941\u0937\u094D\u091F "
+    "\u0930\u093E\u0915\u094D\u0937\u0938\u094B\u0902",  // Devanagari
     "\u6C38\u548C\u4E5D\u5E74\uFF0C\u6B72\u5728\u7678\u4E11\uFF0C\u66AE\u6625\u4E4B\u521D",  // Han
-    "\u3044\u308D\u306F\u306B\u307B\u3078\u3068 \u3061\u308A\u306C\u308B\u3092",  // Kana
+    "\u3044\u308D\u306F\u306B\u307B\u3078\u3068 \u3061\u308A\u306C\u308B\u3092",             // Kana
     "\uB2E4\uB78C\uC950 \uD5CC \uCCC7\uBC14\uD034\uC5D0 \uD0C0\uACE0\uD30C",  // Hangul
-    "\u05D3\u05D2 \u05E1\u05E7\u05E8\u05DF \u05E9\u05D8 \u05D1\u05D9\u05DD \u05DE\u05D0\u05D5\u05DB\u05D6\u05D1",  // Hebrew
-    "\u0398\u03AD\u03BB\u03C9 \u03BD\u03B1 \u03C6\u03AC\u03C9 \u03BC\u03B9\u03B1 \u03C8\u03C5\u03C7\u03C1\u03AE",  // Greek
+    "\u05D3\u05D2 \u05E1\u05E7\u05E8\u05DF \u05E9\u05D8 \u05D1\u05D9\u05DD "
+    "\u05DE\u05D0\u05D5\u05DB\u05D6\u05D1",  // Hebrew
+    "\u0398\u03AD\u03BB\u03C9 \u03BD\u03B1 \u03C6\u03AC\u03C9 \u03BC\u03B9\u03B1 "
+    "\u03C8\u03C5\u03C7\u03C1\u03AE",  // Greek
     "\u0421\u044A\u0435\u0448\u044C \u0436\u0435 \u0435\u0449\u0451 \u044D\u0442\u0438\u0445 "
     "\u043C\u044F\u0433\u043A\u0438\u0445 \u0431\u0443\u043B\u043E\u043A",  // Cyrillic
-    "\u0E40\u0E1B\u0E47\u0E19\u0E21\u0E19\u0E38\u0E29\u0E22\u0E4C\u0E2A\u0E38\u0E14\u0E1B\u0E23\u0E30\u0E40\u0E2A\u0E23\u0E34\u0E10",  // Thai
-    "\u0B85\u0B95\u0BB0 \u0BAE\u0BC1\u0BA4\u0BB2 \u0B8E\u0BB4\u0BC1\u0BA4\u0BCD\u0BA4\u0BC6\u0BB2\u0BCD\u0BB2\u0BBE\u0BAE\u0BCD",  // Tamil
+    "\u0E40\u0E1B\u0E47\u0E19\u0E21\u0E19\u0E38\u0E29\u0E22\u0E4C\u0E2A\u0E38\u0E14\u0E1B\u0E23"
+    "\u0E30\u0E40\u0E2A\u0E23\u0E34\u0E10",  // Thai
+    "\u0B85\u0B95\u0BB0 \u0BAE\u0BC1\u0BA4\u0BB2 "
+    "\u0B8E\u0BB4\u0BC1\u0BA4\u0BCD\u0BA4\u0BC6\u0BB2\u0BCD\u0BB2\u0BBE\u0BAE\u0BCD",  // Tamil
     "\u0986\u09AE\u09BE\u09B0 \u09B8\u09CB\u09A8\u09BE\u09B0 \u09AC\u09BE\u0982\u09B2\u09BE",  // Bengali
 };
 
@@ -74,23 +79,25 @@ QString PreviewTextFor(const CFontItem& item, const QString& text) {
     return own.isEmpty() ? text : own;
 }
 
-QString ToQString(const std::filesystem::path& path) { return QFile::decodeName(path.c_str()); }
+QString ToQString(const std::filesystem::path& path) {
+    return QFile::decodeName(path.c_str());
+}
 
 bool DrawPreviewLine(QPainter& painter, const QRectF& rect, const CFontItem& item,
                      const QString& text, const QColor& color) {
     if (item.GetStatus() != CFontItem::Loaded || !item.GetPreviewFont().IsValid()) {
         return false;
     }
-    return Platform::CExactFontCache::Instance().DrawLine(painter, rect, ToQString(item.GetPath()),
-                                                          LookOf(item), PreviewTextFor(item, text), color);
+    return Platform::CExactFontCache::Instance().DrawLine(
+        painter, rect, ToQString(item.GetPath()), LookOf(item), PreviewTextFor(item, text), color);
 }
 
 qreal PreviewLineWidth(const CFontItem& item, const QString& text) {
     if (item.GetStatus() != CFontItem::Loaded || !item.GetPreviewFont().IsValid()) {
         return 0;
     }
-    const auto line = Platform::CExactFontCache::Instance().Shape(ToQString(item.GetPath()), LookOf(item),
-                                                                  PreviewTextFor(item, text));
+    const auto line = Platform::CExactFontCache::Instance().Shape(
+        ToQString(item.GetPath()), LookOf(item), PreviewTextFor(item, text));
     return line.IsValid() ? line.width : 0;
 }
 
