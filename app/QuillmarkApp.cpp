@@ -24,6 +24,7 @@
 #include "collections/FavoriteFolders.h"
 #include "collections/FontProjects.h"
 #include "core/FontManagerHub.h"
+#include "core/PathText.h"
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
@@ -183,7 +184,7 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     m_regularFont = QApplication::font();
     m_boldFont = m_regularFont;
     m_boldFont.setWeight(QFont::Bold);
-    m_fontsFolder = QFile::decodeName(Platform::UserFontsFolder().c_str());
+    m_fontsFolder = PathText(Platform::UserFontsFolder());
 
     if (!CreateServices()) {
         return StartResult::Failed;
@@ -261,8 +262,7 @@ void CQuillmarkApp::ChooseFirstLocation() {
         if (QFileInfo(folder).isDir()) {
             m_hub->FireFolderSelected(folder, nullptr);
         }
-        CFontItem* item =
-            m_fontManager->Acquire(QFile::encodeName(given.absoluteFilePath()).toStdString());
+        CFontItem* item = m_fontManager->Acquire(FilePath(given.absoluteFilePath()));
         if (item->GetStatus() == CFontItem::Loaded) {
             m_hub->FireFontSelected(item);
         }

@@ -12,6 +12,7 @@
 #include "cli/Json.h"
 #include "collections/FavoriteFolders.h"
 #include "collections/FontProjects.h"
+#include "core/PathText.h"
 
 namespace Quillmark::Cli {
 
@@ -46,7 +47,7 @@ int RunStore(const Arguments& args) {
         std::cerr << kUsage;
         return 2;
     }
-    const QString path = QFile::decodeName(file.c_str());
+    const QString path = PathText(file);
     CJsonLine json;
     json.Begin();
     if (kind == "projects") {
@@ -63,7 +64,7 @@ int RunStore(const Arguments& args) {
         }
         json.EndArray();
         if (!save.empty()) {
-            json.Key("saved").Bool(projects.Save(QFile::decodeName(save.c_str())));
+            json.Key("saved").Bool(projects.Save(PathText(save)));
         }
     } else {
         CFavoriteFolders favorites;
@@ -81,7 +82,7 @@ int RunStore(const Arguments& args) {
         if (!save.empty()) {
             bool saved = true;
             try {
-                favorites.Save(QFile::decodeName(save.c_str()));
+                favorites.Save(PathText(save));
             } catch (const CFavoriteFoldersException&) {
                 saved = false;
             }

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "core/PathText.h"
 #include "platform/Paths.h"
 
 namespace Quillmark {
@@ -90,7 +91,7 @@ QDomElement FindRoot(const QDomDocument& document, const QString& name) {
 }
 
 QString DataFilePath(const QString& fileName, bool forWriting) {
-    const QString folder = QFile::decodeName(Platform::DataFolder().c_str());
+    const QString folder = PathText(Platform::DataFolder());
     if (forWriting) {
         QDir().mkpath(folder);
     }
@@ -98,8 +99,7 @@ QString DataFilePath(const QString& fileName, bool forWriting) {
 }
 
 QString EarlierEditionFilePath(const QString& fileName) {
-    return QFile::decodeName(Platform::EarlierEditionDataFolder().c_str()) + QLatin1Char('/') +
-           fileName;
+    return PathText(Platform::EarlierEditionDataFolder()) + QLatin1Char('/') + fileName;
 }
 
 }  // namespace Quillmark

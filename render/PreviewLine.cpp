@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/PathText.h"
 #include "render/ExactFont.h"
 
 namespace Quillmark {
@@ -54,7 +55,7 @@ QString PreviewTextFor(const CFontItem& item, const QString& text) {
         return text;
     }
     auto& fonts = Platform::CExactFontCache::Instance();
-    const QString path = ToQString(item.GetPath());
+    const QString path = PathText(item.GetPath());
     const Platform::CTextLook look = LookOf(item);
     if (fonts.Coverage(path, look, text) >= 0.5) {
         return text;
@@ -79,17 +80,13 @@ QString PreviewTextFor(const CFontItem& item, const QString& text) {
     return own.isEmpty() ? text : own;
 }
 
-QString ToQString(const std::filesystem::path& path) {
-    return QFile::decodeName(path.c_str());
-}
-
 bool DrawPreviewLine(QPainter& painter, const QRectF& rect, const CFontItem& item,
                      const QString& text, const QColor& color) {
     if (item.GetStatus() != CFontItem::Loaded || !item.GetPreviewFont().IsValid()) {
         return false;
     }
     return Platform::CExactFontCache::Instance().DrawLine(
-        painter, rect, ToQString(item.GetPath()), LookOf(item), PreviewTextFor(item, text), color);
+        painter, rect, PathText(item.GetPath()), LookOf(item), PreviewTextFor(item, text), color);
 }
 
 qreal PreviewLineWidth(const CFontItem& item, const QString& text) {
@@ -97,7 +94,7 @@ qreal PreviewLineWidth(const CFontItem& item, const QString& text) {
         return 0;
     }
     const auto line = Platform::CExactFontCache::Instance().Shape(
-        ToQString(item.GetPath()), LookOf(item), PreviewTextFor(item, text));
+        PathText(item.GetPath()), LookOf(item), PreviewTextFor(item, text));
     return line.IsValid() ? line.width : 0;
 }
 

@@ -26,6 +26,4 @@ bool DrawPreviewLine(QPainter& painter, const QRectF& rect, const CFontItem& ite
 // The width the line needs, uncut; 0 for a font that could not be read.
 qreal PreviewLineWidth(const CFontItem& item, const QString& text);
 
-QString ToQString(const std::filesystem::path& path);
-
 }  // namespace Quillmark

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <filesystem>
 
+#include "core/PathText.h"
 #include "fontdata/item/FontItem.h"
 #include "render/ExactFont.h"
 #include "render/PreviewLine.h"
@@ -109,10 +110,10 @@ TEST(PreviewLineTest, OpenFontsAreBoundedByTheCache) {
     Platform::CExactFontCache cache(2);
     Platform::CTextLook look;
     for (const char* name : {"twin-a.ttf", "twin-b.ttf", "twin-bold.ttf", "symbol.ttf"}) {
-        EXPECT_TRUE(cache.Shape(ToQString(kData / name), look, kText).IsValid());
+        EXPECT_TRUE(cache.Shape(PathText(kData / name), look, kText).IsValid());
     }
     EXPECT_EQ(cache.Size(), 2);
-    EXPECT_FALSE(cache.Shape(ToQString(kData / "missing.ttf"), look, kText).IsValid());
+    EXPECT_FALSE(cache.Shape(PathText(kData / "missing.ttf"), look, kText).IsValid());
 }
 
 TEST(PreviewLineTest, FontForAnotherScriptShowsASampleOfItsOwn) {

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "core/PathText.h"
 #include "fontdata/item/FontItem.h"
 #include "fontdata/manager/FontManager.h"
 
@@ -16,11 +17,7 @@ struct CFontListModel::CRow {
     QString sizeText;
 };
 
-namespace {
-QString Decode(const std::filesystem::path& path) {
-    return QFile::decodeName(path.c_str());
-}
-}  // namespace
+namespace {}  // namespace
 
 QString CFontListModel::SimilarityWords(int distance) {
     if (distance == 0)
@@ -96,7 +93,7 @@ QVariant CFontListModel::data(const QModelIndex& index, int role) const {
         case StatusRole:
             return row.item != nullptr ? row.item->GetStatus() : 0;
         case PathRole:
-            return row.item != nullptr ? Decode(row.item->GetPath()) : QString();
+            return row.item != nullptr ? PathText(row.item->GetPath()) : QString();
         default:
             return {};
     }
@@ -113,7 +110,7 @@ void CFontListModel::AppendRows(std::vector<CNewRow> rows) {
         CRow added;
         added.item = row.item;
         added.displayName = std::move(row.displayName);
-        added.fileName = Decode(row.item->GetFileName());
+        added.fileName = PathText(row.item->GetFileName());
         added.sizeText = QString::fromStdString(row.item->GetSizeText());
         m_rows.push_back(std::move(added));
     }
@@ -179,7 +176,7 @@ std::vector<QString> CFontListModel::Paths() const {
     paths.reserve(m_rows.size());
     for (const CRow& row : m_rows) {
         if (row.item != nullptr)
-            paths.push_back(Decode(row.item->GetPath()));
+            paths.push_back(PathText(row.item->GetPath()));
     }
     return paths;
 }
@@ -231,12 +228,12 @@ QString CFontListModel::ToolTip(int row) const {
         return {};
     }
     const QString name = QString::fromStdU16String(item->GetName());
-    const QString file = Decode(item->GetFileName());
+    const QString file = PathText(item->GetFileName());
     const int kilobytes = static_cast<int>(item->GetFileSize() / 1024);
     if (m_mode == MainList && !m_showsLocation) {
         return tr("Font Name: %1\nFile Name: %2\nSize: %3KB").arg(name, file).arg(kilobytes);
     }
-    const QString location = Decode(item->GetPath().parent_path());
+    const QString location = PathText(item->GetPath().parent_path());
     return tr("Font Name: %1\nFile Name: %2\nLocation: %3\nSize: %4KB")
         .arg(name, file, location)
         .arg(kilobytes);

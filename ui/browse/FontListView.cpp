@@ -16,6 +16,7 @@
 #include <set>
 
 #include "collections/FontProjects.h"
+#include "core/PathText.h"
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
@@ -36,10 +37,6 @@ constexpr int kMargin = 2;
 constexpr int kIconSize = 16;
 constexpr int kSharingWaitRows = 500;
 constexpr int kResyncDelayMilliseconds = 200;
-
-std::filesystem::path ToPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 QString CleanFolder(const QString& folder) {
     return QDir::cleanPath(folder);
@@ -105,7 +102,7 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
         look.cellHeight = side;
         look.quality = static_cast<int>(m_options.GetCharDetailRenderingOption());
         look.symbolFont = item->GetData() != nullptr && item->GetData()->IsSymbolFont();
-        const QString path = ToQString(item->GetPath());
+        const QString path = PathText(item->GetPath());
         const QString text{QChar(m_searchCharacter)};
         auto& fonts = Platform::CExactFontCache::Instance();
         const qreal width = fonts.Shape(path, look, text).width;
@@ -289,7 +286,7 @@ void CFontListView::LoadFolder(const QString& folder, const QString& fileToSelec
         m_hub.FireFontsFolderShown(m_fontsFolderShown);
     }
     StopWatching();
-    RunLoad(CFolderLoad::Enumerate(ToPath(m_folderPath)), fileToSelect);
+    RunLoad(CFolderLoad::Enumerate(FilePath(m_folderPath)), fileToSelect);
     m_options.SetLastFolder(m_folderPath);
     if (fileToSelect.isEmpty() && m_model->GetMode() == CFontListModel::MainList) {
         m_firingSelection = true;
@@ -314,7 +311,7 @@ bool CFontListView::LoadProject(const QString& name) {
     }
     std::vector<std::filesystem::path> paths;
     for (const QString& path : *project->second) {
-        paths.push_back(ToPath(path));
+        paths.push_back(FilePath(path));
     }
     RunLoad(std::move(paths), {});
     return true;
@@ -368,7 +365,7 @@ void CFontListView::AddSimilarityResult(CFontItem* item) {
 }
 
 void CFontListView::AddFile(const QString& path) {
-    AddFont(m_manager.Acquire(ToPath(path)));
+    AddFont(m_manager.Acquire(FilePath(path)));
 }
 
 void CFontListView::SelectFile(const QString& fileName) {
@@ -416,12 +413,12 @@ void CFontListView::Resynchronise() {
         listed.insert(path);
     }
     std::set<QString> present;
-    for (const auto& path : CFolderLoad::Enumerate(ToPath(m_folderPath))) {
-        present.insert(QFile::decodeName(path.c_str()));
+    for (const auto& path : CFolderLoad::Enumerate(FilePath(m_folderPath))) {
+        present.insert(PathText(path));
     }
     for (const QString& path : listed) {
         if (present.count(path) == 0) {
-            m_manager.RemoveFile(ToPath(path));
+            m_manager.RemoveFile(FilePath(path));
         }
     }
     for (const QString& path : present) {
