@@ -19,7 +19,7 @@ cmake --build build-asan -j "$jobs"
 # The threaded parts again under ThreadSanitizer.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_BENCHMARKS=OFF \
     -DQUILLMARK_SANITIZE=thread >/dev/null
-cmake --build build-tsan -j "$jobs" --target fontmanager_test folderload_test
+cmake --build build-tsan -j "$jobs" --target fontmanager_test fontmanagerhub_test folderload_test
 
 ctest --test-dir build-asan -j "$jobs" --output-on-failure
 ctest --test-dir build-tsan -j "$jobs" --output-on-failure -L threads

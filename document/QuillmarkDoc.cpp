@@ -22,7 +22,8 @@ CQuillmarkDoc::CQuillmarkDoc(CQuillmarkSignals& hub, CProgramOptions& options,
     hub.ConnectFolderSelected(boost::bind(&CQuillmarkDoc::OnFolderSelected, this, _1, _2));
     hub.ConnectProjectSelected(boost::bind(&CQuillmarkDoc::OnProjectSelected, this, _1));
     hub.ConnectFontSelected(boost::bind(&CQuillmarkDoc::OnFontSelected, this, _1));
-    hub.ConnectFontDiscarded(boost::bind(&CQuillmarkDoc::OnFontDiscarded, this, _1));
+    hub.ConnectFontDiscarded(boost::bind(&CQuillmarkDoc::OnFontGone, this, _1));
+    hub.ConnectFontRemoved(boost::bind(&CQuillmarkDoc::OnFontGone, this, _1));
     hub.ConnectOptionsChanged(boost::bind(&CQuillmarkDoc::UpdateTitle, this));
 }
 
@@ -52,7 +53,10 @@ void CQuillmarkDoc::SetFolder(const QString& location) {
 }
 
 const CFontItem* CQuillmarkDoc::GetCurrentFont() const {
-    return m_currentFont != nullptr && m_manager.Contains(m_currentFont) ? m_currentFont : nullptr;
+    // While the record is alive its address is its own, so Contains cannot
+    // mistake another font made since for it.
+    const std::shared_ptr<const CFontItem> font = m_currentFont.lock();
+    return font != nullptr && m_manager.Contains(font.get()) ? font.get() : nullptr;
 }
 
 void CQuillmarkDoc::OnFolderSelected(const QString& folderPath, const QString*) {
@@ -71,12 +75,12 @@ void CQuillmarkDoc::OnProjectSelected(const QString& projectName) {
 }
 
 void CQuillmarkDoc::OnFontSelected(const CFontItem* font) {
-    m_currentFont = font;
+    m_currentFont = m_manager.Find(font);
 }
 
-void CQuillmarkDoc::OnFontDiscarded(const CFontItem* font) {
-    if (font == m_currentFont) {
-        m_currentFont = nullptr;
+void CQuillmarkDoc::OnFontGone(const CFontItem* font) {
+    if (font == m_currentFont.lock().get()) {
+        m_currentFont.reset();
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <boost/signals2/trackable.hpp>
+#include <memory>
 
 namespace Quillmark {
 
@@ -33,7 +34,8 @@ public:
     QString GetProjectName() const { return m_projectName; }
     const QString& GetFontsFolder() const { return m_fontsFolder; }
 
-    // The last font announced, while the font manager still holds it.
+    // The last font announced, while the font manager still holds it (not
+    // after it was discarded or its file removed).
     const CFontItem* GetCurrentFont() const;
 
     QString GetTitle() const { return m_title; }
@@ -53,7 +55,7 @@ private:
     void OnFolderSelected(const QString& folderPath, const QString* fontFile);
     void OnProjectSelected(const QString& projectName);
     void OnFontSelected(const CFontItem* font);
-    void OnFontDiscarded(const CFontItem* font);
+    void OnFontGone(const CFontItem* font);  // discarded, or its file removed
     void UpdateTitle();
     void SetTitle(const QString& title);
 
@@ -64,7 +66,7 @@ private:
     bool m_projectMode = false;
     QString m_folder;
     QString m_projectName;
-    const CFontItem* m_currentFont = nullptr;
+    std::weak_ptr<const CFontItem> m_currentFont;  // not a use: the lists hold the font
     QString m_title;
 };
 

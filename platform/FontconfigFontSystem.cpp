@@ -111,6 +111,8 @@ CFontconfigFontSystem::~CFontconfigFontSystem() {
         m_dirty = true;
     }
     if (m_dirty) {
+        ++m_cacheRuns;
+        lock.unlock();
         RunCache();
     }
 }
@@ -134,6 +136,9 @@ void CFontconfigFontSystem::RemoveStaleFolders() {
         }
     }
     if (removed) {
+        std::unique_lock lock(m_mutex);
+        ++m_cacheRuns;
+        lock.unlock();
         RunCache();
     }
 }
@@ -247,9 +252,11 @@ void CFontconfigFontSystem::ChangedLocked(std::unique_lock<std::mutex>& lock) {
     m_dirty = true;
     if (m_batchDepth == 0) {
         m_dirty = false;
+        ++m_cacheRuns;
+        // fc-cache takes its time: other threads register meanwhile.
+        lock.unlock();
         RunCache();
     }
-    (void)lock;
 }
 
 void CFontconfigFontSystem::BeginBatch() {
@@ -258,9 +265,11 @@ void CFontconfigFontSystem::BeginBatch() {
 }
 
 void CFontconfigFontSystem::EndBatch() {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     if (--m_batchDepth == 0 && m_dirty) {
         m_dirty = false;
+        ++m_cacheRuns;
+        lock.unlock();
         RunCache();
     }
 }
@@ -272,7 +281,6 @@ int CFontconfigFontSystem::CacheRuns() const {
 
 // Refreshes the cache of our folder. Never with -f: that waits seconds.
 void CFontconfigFontSystem::RunCache() {
-    ++m_cacheRuns;
     std::error_code ec;
     if (!fs::exists(m_places.sharedRoot, ec)) {
         return;

@@ -54,7 +54,7 @@ private:
     bool EnsureProcessFolder();  // m_mutex held
     bool EnsureIncludeFile();    // m_mutex held
     void ChangedLocked(std::unique_lock<std::mutex>& lock);
-    void RunCache();
+    void RunCache();  // never with m_mutex held
 
     Places m_places;
     std::once_flag m_dirsOnce;

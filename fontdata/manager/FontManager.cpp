@@ -1,5 +1,7 @@
 #include "fontdata/manager/FontManager.h"
 
+#include <algorithm>
+
 namespace Quillmark {
 
 // A file being read by one thread, waited for by the others.
@@ -9,14 +11,37 @@ struct CFontManager::Pending {
     bool finished = false;  // guarded by mutex
 };
 
+namespace {
+
+// What a handle holds: the record, and the use it gives back when the last
+// copy of the handle goes.
+struct CUse {
+    std::shared_ptr<CFontItem> record;
+    std::weak_ptr<CFontManager*> manager;
+
+    CUse(std::shared_ptr<CFontItem> held, std::weak_ptr<CFontManager*> owner)
+        : record(std::move(held)), manager(std::move(owner)) {}
+    ~CUse() {
+        if (const auto owner = manager.lock()) {
+            (*owner)->Release(record.get());
+        }
+    }
+    CUse(const CUse&) = delete;
+    CUse& operator=(const CUse&) = delete;
+};
+
+}  // namespace
+
 CFontManager::CFontManager(IFontManagerObserver* observer, Platform::IFontSystem* system,
                            CFontItemSettings settings)
     : m_observer(observer),
       m_system(system),
-      m_ownerThread(std::this_thread::get_id()),
+      m_self(std::make_shared<CFontManager*>(this)),
       m_settings(settings) {}
 
-CFontManager::~CFontManager() = default;
+CFontManager::~CFontManager() {
+    m_self.reset();
+}
 
 void CFontManager::SetItemSettings(const CFontItemSettings& settings) {
     std::lock_guard lock(m_lock);
@@ -28,12 +53,13 @@ CFontItemSettings CFontManager::GetItemSettings() const {
     return m_settings;
 }
 
-CFontItem* CFontManager::Acquire(const std::filesystem::path& path) {
+std::shared_ptr<CFontItem> CFontManager::AcquireRecord(const std::filesystem::path& path) {
     std::unique_lock lock(m_lock);
     for (;;) {
         if (const auto it = m_byPath.find(path.native()); it != m_byPath.end()) {
-            it->second->AddUser();
-            return it->second;
+            Entry& entry = m_items.at(it->second);
+            entry.item->AddUser();
+            return entry.item;
         }
         const auto reading = m_reading.find(path.native());
         if (reading == m_reading.end()) {
@@ -54,6 +80,14 @@ CFontItem* CFontManager::Acquire(const std::filesystem::path& path) {
     const CFontItemSettings settings = m_settings;
     lock.unlock();
 
+    const auto finish = [&] {
+        {
+            std::lock_guard done(pending->mutex);
+            pending->finished = true;
+        }
+        pending->done.notify_all();
+    };
+
     // Read without the lock, so that different files are read in parallel.
     std::shared_ptr<CFontItem> item;
     try {
@@ -62,26 +96,55 @@ CFontItem* CFontManager::Acquire(const std::filesystem::path& path) {
         lock.lock();
         m_reading.erase(path.native());
         lock.unlock();
-        {
-            std::lock_guard done(pending->mutex);
-            pending->finished = true;
-        }
-        pending->done.notify_all();
+        finish();
         throw;
     }
 
     lock.lock();
     CFontItem* raw = item.get();
-    m_items.emplace(raw, std::move(item));
+    m_items.emplace(raw, Entry{item, m_nextOrder++});
     m_byPath.emplace(path.native(), raw);
     m_reading.erase(path.native());
     lock.unlock();
-    {
-        std::lock_guard done(pending->mutex);
-        pending->finished = true;
+    finish();
+    return item;
+}
+
+CFontItem* CFontManager::Acquire(const std::filesystem::path& path) {
+    return AcquireRecord(path).get();
+}
+
+CFontHandle CFontManager::Open(const std::filesystem::path& path) {
+    return MakeHandle(AcquireRecord(path));
+}
+
+CFontHandle CFontManager::MakeHandle(std::shared_ptr<CFontItem> record) {
+    if (record == nullptr) {
+        return nullptr;
     }
-    pending->done.notify_all();
-    return raw;
+    CFontItem* const raw = record.get();
+    auto use = std::make_shared<CUse>(std::move(record), m_self);
+    return CFontHandle(std::move(use), raw);
+}
+
+CFontHandle CFontManager::Hold(const CFontItem* item) {
+    std::shared_ptr<CFontItem> record;
+    {
+        std::lock_guard lock(m_lock);
+        const auto it = m_items.find(item);
+        if (it == m_items.end()) {
+            return nullptr;
+        }
+        it->second.item->AddUser();
+        record = it->second.item;
+    }
+    return MakeHandle(std::move(record));
+}
+
+std::shared_ptr<const CFontItem> CFontManager::Find(const CFontItem* item) const {
+    std::lock_guard lock(m_lock);
+    const auto it = m_items.find(item);
+    return it == m_items.end() ? nullptr : it->second.item;
 }
 
 CFontItem* CFontManager::Retain(const CFontItem* item) {
@@ -90,37 +153,45 @@ CFontItem* CFontManager::Retain(const CFontItem* item) {
     if (it == m_items.end()) {
         return nullptr;
     }
-    it->second->AddUser();
-    return it->second.get();
+    it->second.item->AddUser();
+    return it->second.item.get();
 }
 
 int CFontManager::Release(const CFontItem* item) {
-    std::lock_guard lock(m_lock);
-    const auto it = m_items.find(item);
-    if (it == m_items.end()) {
-        return 0;
-    }
-    CFontItem* held = it->second.get();
-    const int count = held->RemoveUser();
-    if (count == 0) {
-        // Off the user-interface thread no window can hold the item (every
-        // window holds a use), so there is nobody to tell.
-        if (m_observer != nullptr && OnOwnerThread()) {
-            m_observer->FontDiscarded(held);
+    std::shared_ptr<CFontItem> dropped;
+    int count = 0;
+    {
+        std::lock_guard lock(m_lock);
+        const auto it = m_items.find(item);
+        if (it == m_items.end()) {
+            return 0;
         }
-        held->SetShared(false);
-        Drop(held);
+        // The count reaches 0 and the item leaves the tables in one step, so
+        // that a concurrent Acquire either finds it with its use or reads anew.
+        count = it->second.item->RemoveUser();
+        if (count == 0) {
+            dropped = Drop(item);
+        }
+    }
+    if (dropped != nullptr) {
+        if (m_observer != nullptr) {
+            m_observer->FontDiscarded(dropped);
+        }
+        Platform::CFontSystemBatch batch(m_system);
+        dropped->SetShared(false);
     }
     return count;
 }
 
-void CFontManager::Drop(const CFontItem* item) {
+std::shared_ptr<CFontItem> CFontManager::Drop(const CFontItem* item) {
     const auto it = m_items.find(item);
     if (it == m_items.end()) {
-        return;
+        return nullptr;
     }
-    m_byPath.erase(it->second->GetPath().native());
-    m_items.erase(it);  // the item ends here unless a caller holds a copy
+    std::shared_ptr<CFontItem> record = std::move(it->second.item);
+    m_byPath.erase(record->GetPath().native());
+    m_items.erase(it);
+    return record;
 }
 
 bool CFontManager::Contains(const CFontItem* item) const {
@@ -129,38 +200,70 @@ bool CFontManager::Contains(const CFontItem* item) const {
 }
 
 bool CFontManager::CanRelease(const CFontItem* item) {
-    std::lock_guard lock(m_lock);
-    const auto it = m_items.find(item);
-    if (it == m_items.end()) {
-        return true;
+    std::shared_ptr<CFontItem> record;  // alive while the holders are asked
+    int users = 0;
+    {
+        std::lock_guard lock(m_lock);
+        const auto it = m_items.find(item);
+        if (it == m_items.end()) {
+            return true;
+        }
+        record = it->second.item;
+        users = record->GetUseCount();
     }
-    const int users = it->second->GetUseCount();
     const int released = m_observer != nullptr ? m_observer->ReleaseFont(item) : 0;
     return released == users;
 }
 
 void CFontManager::RemoveFile(const std::filesystem::path& path) {
-    CFontItem* item = nullptr;
+    std::shared_ptr<CFontItem> record;
     {
         std::lock_guard lock(m_lock);
         const auto it = m_byPath.find(path.native());
         if (it == m_byPath.end()) {
             return;
         }
-        item = it->second;
+        record = m_items.at(it->second).item;
     }
     if (m_observer != nullptr) {
-        m_observer->FontRemoved(item);
+        m_observer->FontRemoved(record.get());
     }
-    std::lock_guard lock(m_lock);
-    Drop(item);
+    std::shared_ptr<CFontItem> dropped;
+    {
+        std::lock_guard lock(m_lock);
+        dropped = Drop(record.get());
+    }
+    // `record` and `dropped` let go here, after the lock: an item whose last
+    // holder was the manager unregisters itself now.
+}
+
+std::vector<std::shared_ptr<CFontItem>> CFontManager::ItemsInOrder(const std::string* under) const {
+    std::vector<const Entry*> entries;
+    entries.reserve(m_items.size());
+    for (const auto& [key, entry] : m_items) {
+        if (under == nullptr || entry.item->IsUnder(*under)) {
+            entries.push_back(&entry);
+        }
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry* a, const Entry* b) { return a->order < b->order; });
+    std::vector<std::shared_ptr<CFontItem>> items;
+    items.reserve(entries.size());
+    for (const Entry* entry : entries) {
+        items.push_back(entry->item);
+    }
+    return items;
 }
 
 void CFontManager::ShareAll(bool share) {
-    std::lock_guard lock(m_lock);
-    m_sharedAll = share;
     Platform::CFontSystemBatch batch(m_system);
-    for (const auto& [key, item] : m_items) {
+    std::vector<std::shared_ptr<CFontItem>> items;
+    {
+        std::lock_guard lock(m_lock);
+        m_sharedAll = share;
+        items = ItemsInOrder(nullptr);
+    }
+    for (const auto& item : items) {
         item->SetShared(share);
     }
 }
@@ -172,43 +275,23 @@ bool CFontManager::IsSharedAll() const {
 
 bool CFontManager::HasFontsUnder(const std::string& folder) const {
     std::lock_guard lock(m_lock);
-    for (const auto& [key, item] : m_items) {
-        if (item->IsUnder(folder)) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(m_items.begin(), m_items.end(),
+                       [&](const auto& entry) { return entry.second.item->IsUnder(folder); });
 }
 
 void CFontManager::ReleaseFontsUnder(const std::string& folder) {
-    std::lock_guard lock(m_lock);
-    // Walk a list made before any item is dropped; items that went meanwhile
-    // (another holder's release) are skipped.
-    std::vector<const CFontItem*> under;
-    for (const auto& [key, item] : m_items) {
-        if (item->IsUnder(folder)) {
-            under.push_back(key);
-        }
-    }
-    m_batch = true;
+    // Fonts unshared on the way reach other applications together.
     Platform::CFontSystemBatch sharing(m_system);
-    for (const CFontItem* item : under) {
-        if (m_items.count(item) != 0) {
-            CanRelease(item);
+    std::vector<std::shared_ptr<CFontItem>> under;
+    {
+        std::lock_guard lock(m_lock);
+        under = ItemsInOrder(&folder);
+    }
+    for (const auto& item : under) {
+        if (Contains(item.get())) {  // another holder's release may have dropped it
+            CanRelease(item.get());
         }
     }
-    m_batch = false;
-}
-
-CFontHandle CFontManager::Adopt(CFontItem* item) {
-    if (item == nullptr) {
-        return nullptr;
-    }
-    return CFontHandle(item, [this](CFontItem* held) { Release(held); });
-}
-
-CFontHandle CFontManager::Hold(const CFontItem* item) {
-    return Adopt(Retain(item));
 }
 
 std::size_t CFontManager::Count() const {

@@ -8,17 +8,17 @@
 // it, and different files are read in parallel. A thread that asks for a
 // file another thread is reading waits for that item.
 //
-// The observer (ReleaseFont, FontDiscarded, FontRemoved) is called only on
-// the thread that made the manager, the user-interface thread.
+// The manager's lock guards its tables only: no file is read, no observer
+// is called and no font is shared or unshared while it is held.
 
 #include <condition_variable>
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "fontdata/item/FontItem.h"
@@ -26,9 +26,10 @@
 
 namespace Quillmark {
 
-class CFontManager;
-
-// One use of a font item, given back when the last copy is dropped.
+// One use of a font item. Copies share the use; the last copy gives it back
+// to the manager. A handle also keeps the item itself alive: after the
+// manager has dropped the item (its file was removed), the handle still
+// points at the same live item, and giving its use back touches no other.
 using CFontHandle = std::shared_ptr<CFontItem>;
 
 class CFontManager {
@@ -36,6 +37,7 @@ public:
     // `observer` may be null (tools without windows); `system` may be null.
     CFontManager(IFontManagerObserver* observer, Platform::IFontSystem* system,
                  CFontItemSettings settings = {});
+    // Handles that outlive the manager give nothing back.
     ~CFontManager();
     CFontManager(const CFontManager&) = delete;
     CFontManager& operator=(const CFontManager&) = delete;
@@ -44,12 +46,21 @@ public:
     void SetItemSettings(const CFontItemSettings& settings);
     CFontItemSettings GetItemSettings() const;
 
+    // A handle on the item of `path`, read now when nobody holds it.
+    CFontHandle Open(const std::filesystem::path& path);
+    // A handle on one more use of `item` (null when the manager does not hold it).
+    CFontHandle Hold(const CFontItem* item);
+    // The item while the manager holds it, without a use: for a holder
+    // that must not keep the font but must know it again (the current font).
+    std::shared_ptr<const CFontItem> Find(const CFontItem* item) const;
+
     // The item of `path` with one more user, read now when nobody holds it.
+    // The caller gives the use back with Release.
     CFontItem* Acquire(const std::filesystem::path& path);
     // `item` with one more user, or null when the manager does not hold it.
     CFontItem* Retain(const CFontItem* item);
     // Gives one use back; returns the new count (0 for an unknown item).
-    // At 0 the item is discarded: FontDiscarded, made private, dropped.
+    // At 0 the item is dropped, made private and FontDiscarded told.
     int Release(const CFontItem* item);
     bool Contains(const CFontItem* item) const;
     // Asks every holder to let the item go (ReleaseFont); true when all
@@ -58,16 +69,14 @@ public:
     // The file left its folder: FontRemoved, then the item is dropped
     // whatever its count. Nothing for a path that is not open.
     void RemoveFile(const std::filesystem::path& path);
-    // Shares or unshares every item (installed ones ignore it).
+    // Shares or unshares every item (installed ones ignore it), in the
+    // order the items were made; other applications hear of it once.
     void ShareAll(bool share);
     bool IsSharedAll() const;
     bool HasFontsUnder(const std::string& folder) const;
+    // Asks the holders of every item under `folder` to let it go, in the
+    // order the items were made.
     void ReleaseFontsUnder(const std::string& folder);
-
-    // A handle on one more use of `item` (null when not held).
-    CFontHandle Hold(const CFontItem* item);
-    // Wraps a use the caller already has (from Acquire) in a handle.
-    CFontHandle Adopt(CFontItem* item);
 
     std::size_t Count() const;
     // Where shared fonts go (may be null).
@@ -75,22 +84,29 @@ public:
 
 private:
     struct Pending;
-    void Drop(const CFontItem* item);  // m_lock held
-    bool OnOwnerThread() const { return std::this_thread::get_id() == m_ownerThread; }
+    struct Entry {
+        std::shared_ptr<CFontItem> item;
+        std::uint64_t order = 0;  // creation order
+    };
+    std::shared_ptr<CFontItem> AcquireRecord(const std::filesystem::path& path);
+    CFontHandle MakeHandle(std::shared_ptr<CFontItem> record);
+    // Takes the item out of the tables; the caller lets it go after unlocking.
+    std::shared_ptr<CFontItem> Drop(const CFontItem* item);  // m_lock held
+    std::vector<std::shared_ptr<CFontItem>> ItemsInOrder(const std::string* under) const;
 
     IFontManagerObserver* const m_observer;
     Platform::IFontSystem* const m_system;
-    const std::thread::id m_ownerThread;
+    // Handles hold it weakly: a handle that outlives the manager finds it gone.
+    std::shared_ptr<CFontManager*> m_self;
 
-    // Re-entrant: slots of ReleaseFont call Release on the same thread.
-    mutable std::recursive_mutex m_lock;
+    mutable std::mutex m_lock;
     // Guarded by m_lock:
-    std::unordered_map<const CFontItem*, std::shared_ptr<CFontItem>> m_items;
+    std::unordered_map<const CFontItem*, Entry> m_items;
     std::unordered_map<std::string, CFontItem*> m_byPath;
     std::unordered_map<std::string, std::shared_ptr<Pending>> m_reading;  // being read now
+    std::uint64_t m_nextOrder = 0;
     CFontItemSettings m_settings;
     bool m_sharedAll = false;
-    bool m_batch = false;  // set while ReleaseFontsUnder walks its items
 };
 
 }  // namespace Quillmark

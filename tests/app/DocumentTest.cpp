@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "core/FontManagerHub.h"
 #include "core/ProgramOptions.h"
@@ -55,15 +57,31 @@ TEST(DocumentTest, TitleShowsTheFolderNameOrItsPath) {
 
 TEST(DocumentTest, CurrentFontOnlyWhileTheManagerHoldsIt) {
     CDocFixture f;
-    const auto path = kHome.Root() / "doc.ttf";
-    QuillmarkTest::WriteFile(
-        path.string(), QuillmarkTest::BuildFont(
-                           {{"name", QuillmarkTest::NameTable({{3, 1, 0x0409, 4, u"Doc"}})}}));
-    CFontItem* item = f.manager.Acquire(path);
+    const auto font = [&](const std::string& name) {
+        const auto path = kHome.Root() / name;
+        QuillmarkTest::WriteFile(
+            path.string(), QuillmarkTest::BuildFont(
+                               {{"name", QuillmarkTest::NameTable({{3, 1, 0x0409, 4, u"Doc"}})}}));
+        return path;
+    };
+    CFontItem* item = f.manager.Acquire(font("doc.ttf"));
     f.hub.FireFontSelected(item);
     EXPECT_EQ(f.document.GetCurrentFont(), item);
     f.manager.Release(item);
     EXPECT_EQ(f.document.GetCurrentFont(), nullptr);
+
+    // The current font's file leaves its folder while a list still holds it;
+    // fonts opened afterwards are never taken for it, wherever they lie.
+    CFontHandle shown = f.manager.Open(font("shown.ttf"));
+    f.hub.FireFontSelected(shown.get());
+    EXPECT_EQ(f.document.GetCurrentFont(), shown.get());
+    f.manager.RemoveFile(font("shown.ttf"));
+    shown.reset();
+    std::vector<CFontHandle> later;
+    for (int i = 0; i < 32; ++i) {
+        later.push_back(f.manager.Open(font("later" + std::to_string(i) + ".ttf")));
+        EXPECT_EQ(f.document.GetCurrentFont(), nullptr);
+    }
 }
 
 TEST(DocumentTest, ClosingTellsWindowsThenKeepsTheMode) {

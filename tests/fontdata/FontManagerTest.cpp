@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <future>
+#include <mutex>
 #include <thread>
 #include <vector>
 
-#include "core/FontManagerHub.h"
 #include "fontdata/manager/FontManager.h"
 #include "tests/support/FontBuilder.h"
 
@@ -18,13 +22,53 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Records what the manager tells; ReleaseFont asks the callbacks in order
+// and sums their answers.
+class CRecordingObserver final : public IFontManagerObserver {
+public:
+    int ReleaseFont(const CFontItem* item) override {
+        asked.push_back(item);
+        int sum = 0;
+        for (const auto& holder : holders) sum += holder(item);
+        return sum;
+    }
+    void FontDiscarded(std::shared_ptr<const CFontItem> item) override {
+        std::lock_guard lock(mutex);
+        discarded.push_back(item.get());
+        discardedAlive.push_back(item);
+        discardedOn.push_back(std::this_thread::get_id());
+        if (onDiscarded)
+            onDiscarded(item.get());
+    }
+    void FontRemoved(const CFontItem* item) override {
+        removed.push_back(item);
+        if (onRemoved)
+            onRemoved(item);
+    }
+
+    std::vector<std::function<int(const CFontItem*)>> holders;
+    std::function<void(const CFontItem*)> onDiscarded;
+    std::function<void(const CFontItem*)> onRemoved;
+    std::mutex mutex;
+    std::vector<const CFontItem*> asked;
+    std::vector<const CFontItem*> discarded;  // guarded by mutex
+    std::vector<std::shared_ptr<const CFontItem>> discardedAlive;
+    std::vector<std::thread::id> discardedOn;
+    std::vector<const CFontItem*> removed;
+};
+
+// Whether `call` can take the manager's lock from another thread now: it
+// cannot while this thread holds it.
+bool LockIsFree(const std::function<void()>& call) {
+    auto done = std::async(std::launch::async, call);
+    return done.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+}
+
 class FontManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() / ("quillmark-manager-" + std::to_string(::getpid()));
         fs::create_directories(m_dir / "sub");
-        m_hub.ConnectFontDiscarded([this](const CFontItem* f) { discarded.push_back(f); });
-        m_hub.ConnectFontRemoved([this](const CFontItem* f) { removed.push_back(f); });
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
@@ -38,11 +82,10 @@ protected:
     }
 
     fs::path m_dir;
-    CQuillmarkSignals m_hub;
-    CFontManagerHub m_managerHub{m_hub};
-    CFontManager m_manager{&m_managerHub, nullptr};
-    std::vector<const CFontItem*> discarded;
-    std::vector<const CFontItem*> removed;
+    CRecordingObserver m_observer;
+    std::vector<const CFontItem*>& discarded = m_observer.discarded;
+    std::vector<const CFontItem*>& removed = m_observer.removed;
+    CFontManager m_manager{&m_observer, nullptr};
 };
 
 }  // namespace
@@ -76,6 +119,136 @@ TEST_F(FontManagerTest, HandlesGiveTheirUseBack) {
     EXPECT_FALSE(m_manager.Contains(a));
 }
 
+TEST_F(FontManagerTest, AHandleOutlivingItsRemovedFileNeverLetsGoOfAnotherFont) {
+    CFontHandle stale = m_manager.Open(Font("a.ttf"));
+    const CFontItem* a = stale.get();
+    m_manager.RemoveFile(Font("a.ttf"));
+    EXPECT_FALSE(m_manager.Contains(a));
+    // Fonts opened now can never take the address of the item the stale
+    // handle still holds.
+    std::vector<CFontHandle> others;
+    for (int i = 0; i < 64; ++i) {
+        others.push_back(m_manager.Open(Font("b" + std::to_string(i) + ".ttf")));
+        EXPECT_NE(others.back().get(), a);
+    }
+    EXPECT_EQ(stale->GetPath(), Font("a.ttf")) << "the stale handle's item is alive";
+    stale.reset();
+    for (const CFontHandle& other : others) {
+        EXPECT_TRUE(m_manager.Contains(other.get()));
+        EXPECT_EQ(other->GetUseCount(), 1);
+    }
+    EXPECT_TRUE(discarded.empty());
+}
+
+TEST_F(FontManagerTest, HandlesOfOneFileShareItsItemAndOutliveTheManagerSafely) {
+    auto manager = std::make_unique<CFontManager>(&m_observer, nullptr);
+    CFontHandle first = manager->Open(Font("a.ttf"));
+    CFontHandle second = manager->Open(Font("a.ttf"));
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(first->GetUseCount(), 2);
+    EXPECT_EQ(manager->Find(first.get()), first);
+    EXPECT_EQ(manager->Hold(reinterpret_cast<const CFontItem*>(&first)), nullptr);
+    second.reset();
+    manager.reset();
+    EXPECT_EQ(first->GetPath(), Font("a.ttf"));
+    first.reset();  // gives nothing back to a manager that is gone
+    EXPECT_TRUE(discarded.empty());
+}
+
+TEST_F(FontManagerTest, ObserversAreCalledWithoutTheLockAndMayCallBack) {
+    CFontItem* a = m_manager.Acquire(Font("a.ttf"));
+    bool freeWhileAsked = false;
+    m_observer.holders.push_back([&](const CFontItem* f) {
+        // A window letting go, while a worker reads another file meanwhile.
+        freeWhileAsked = LockIsFree([&] { m_manager.Release(m_manager.Acquire(Font("w.ttf"))); });
+        m_manager.Release(f);
+        return 1;
+    });
+    bool freeWhileDiscarded = false;
+    m_observer.onDiscarded = [&](const CFontItem*) {
+        freeWhileDiscarded = LockIsFree([&] { m_manager.Count(); });
+    };
+    EXPECT_TRUE(m_manager.CanRelease(a));
+    EXPECT_TRUE(freeWhileAsked);
+    EXPECT_TRUE(freeWhileDiscarded);
+
+    CFontItem* b = m_manager.Acquire(Font("b.ttf"));
+    bool freeWhileRemoved = false;
+    m_observer.onRemoved = [&](const CFontItem* f) {
+        freeWhileRemoved = LockIsFree([&] { m_manager.Contains(f); });
+        EXPECT_TRUE(m_manager.Contains(f)) << "told before it is dropped";
+    };
+    m_manager.RemoveFile(Font("b.ttf"));
+    EXPECT_TRUE(freeWhileRemoved);
+    EXPECT_FALSE(m_manager.Contains(b));
+}
+
+TEST_F(FontManagerTest, AFontDiscardedOnAWorkerIsToldThereAndKeptAliveForTheTelling) {
+    CFontItem* a = m_manager.Acquire(Font("a.ttf"));
+    std::thread worker([&] { m_manager.Release(a); });
+    const std::thread::id workerId = worker.get_id();
+    worker.join();
+    ASSERT_EQ(discarded, std::vector<const CFontItem*>{a});
+    EXPECT_EQ(m_observer.discardedOn.front(), workerId);
+    EXPECT_EQ(m_observer.discardedAlive.front()->GetPath(), Font("a.ttf"));
+}
+
+TEST_F(FontManagerTest, HoldersOfAFolderAreAskedInTheOrderTheFontsWereMade) {
+    // Made in the reverse of the paths' order.
+    std::vector<const CFontItem*> made;
+    for (int i = 20; i > 0; --i) {
+        made.push_back(m_manager.Acquire(Font("sub/f" + std::to_string(100 + i) + ".ttf")));
+    }
+    m_observer.holders.push_back([&](const CFontItem* f) {
+        m_manager.Release(f);
+        return 1;
+    });
+    m_manager.ReleaseFontsUnder((m_dir / "sub").string());
+    EXPECT_EQ(m_observer.asked, made);
+    EXPECT_EQ(m_manager.Count(), 0u);
+}
+
+// A font system that checks, at every call, that the manager's lock is free.
+class CLockCheckingFontSystem final : public Platform::IFontSystem {
+public:
+    CFontManager* manager = nullptr;
+    int calls = 0;
+    int callsUnderLock = 0;
+    bool IsInstalledFolder(const fs::path&) override { return false; }
+    void Register(const fs::path&, std::uint32_t) override { Check(); }
+    void Unregister(const fs::path&, std::uint32_t) override { Check(); }
+    void EndBatch() override { Check(); }
+
+private:
+    void Check() {
+        if (manager == nullptr)
+            return;
+        ++calls;
+        if (!LockIsFree([this] { manager->Count(); }))
+            ++callsUnderLock;
+    }
+};
+
+TEST_F(FontManagerTest, SharingNeverTalksToTheDesktopWhileTheLockIsHeld) {
+    CLockCheckingFontSystem system;
+    CFontManager manager(&m_observer, &system);
+    system.manager = &manager;
+    CFontItem* a = manager.Acquire(Font("a.ttf"));
+    CFontItem* b = manager.Acquire(Font("sub/b.ttf"));
+    manager.ShareAll(true);
+    manager.ShareAll(false);
+    manager.ShareAll(true);
+    manager.Release(a);
+    m_observer.holders.push_back([&](const CFontItem* f) {
+        manager.Release(f);
+        return 1;
+    });
+    manager.ReleaseFontsUnder((m_dir / "sub").string());
+    EXPECT_FALSE(manager.Contains(b));
+    EXPECT_GT(system.calls, 4);
+    EXPECT_EQ(system.callsUnderLock, 0);
+}
+
 TEST_F(FontManagerTest, RemoveFileTellsEveryoneWhateverTheCountAndIgnoresUnknownPaths) {
     m_manager.RemoveFile(m_dir / "unknown.ttf");
     EXPECT_TRUE(removed.empty());
@@ -91,7 +264,7 @@ TEST_F(FontManagerTest, CanReleaseAsksEveryHolderAndFailsWhenOneKeepsTheFont) {
     CFontItem* a = m_manager.Acquire(Font("a.ttf"));  // held by the list below
     m_manager.Acquire(Font("a.ttf"));                 // held by a stubborn window
     bool listHolds = true;
-    m_hub.ConnectReleaseFont([&](const CFontItem* f) {
+    m_observer.holders.push_back([&](const CFontItem* f) {
         if (f == a && listHolds) {
             listHolds = false;
             m_manager.Release(f);
@@ -99,7 +272,7 @@ TEST_F(FontManagerTest, CanReleaseAsksEveryHolderAndFailsWhenOneKeepsTheFont) {
         }
         return 0;
     });
-    m_hub.ConnectReleaseFont([&](const CFontItem*) { return 0; });
+    m_observer.holders.push_back([&](const CFontItem*) { return 0; });
     EXPECT_FALSE(m_manager.CanRelease(a));
     EXPECT_TRUE(m_manager.Contains(a));
     EXPECT_TRUE(m_manager.CanRelease(reinterpret_cast<const CFontItem*>(&listHolds)))
@@ -110,7 +283,7 @@ TEST_F(FontManagerTest, ReleaseFontsUnderLetsGoOfEveryFontOfAFolder) {
     CFontItem* a = m_manager.Acquire(Font("sub/a.ttf"));
     CFontItem* b = m_manager.Acquire(Font("sub/b.ttf"));
     CFontItem* c = m_manager.Acquire(Font("c.ttf"));
-    m_hub.ConnectReleaseFont([&](const CFontItem* f) {
+    m_observer.holders.push_back([&](const CFontItem* f) {
         m_manager.Release(f);
         return 1;
     });
