@@ -69,9 +69,9 @@ OpenTypeFontData::COS2Table ReadOS2(const QRawFont& raw) {
         std::span(reinterpret_cast<const std::uint8_t*>(table.constData()),
                   static_cast<std::size_t>(table.size())));
     OpenTypeFontData::COS2Table os2;
-    // `available` counts what is left of a whole file; the table stands
-    // here for a file that still has all of it, and at least the least the
-    // reader asks of one.
+    // `available` counts the unread bytes of a whole file. The table alone
+    // is read here: all of it is unread, and never less than the reader's
+    // minimum, which is a rule about files, not about the table.
     const auto available = std::max(static_cast<std::uint32_t>(table.size()),
                                     OpenTypeFontData::COS2Table::kMinimumAvailable);
     if (os2.Parse(image, 0, available) == 0) {
