@@ -11,7 +11,6 @@
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QPainter>
-#include <QProcess>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QSplashScreen>
@@ -44,7 +43,6 @@ namespace Quillmark {
 
 namespace {
 
-CQuillmarkApp* g_instance = nullptr;
 int g_signalPipe[2] = {-1, -1};
 
 extern "C" void OnTerminate(int) {
@@ -99,11 +97,8 @@ CMainFrame* CQuillmarkApp::MainFrame() {
 }
 
 CQuillmarkApp::CQuillmarkApp(QStringList arguments, Hooks hooks)
-    : m_arguments(std::move(arguments)),
-      m_hooks(std::move(hooks)),
-      m_previewSizes{12, 14, 18, 24, 32, 36, 48, 64, 70, 100, 120, 150, 200, 240} {
+    : m_arguments(std::move(arguments)), m_hooks(std::move(hooks)) {
     InitResources();
-    g_instance = this;
     if (!m_hooks.ask) {
         m_hooks.ask = [](const QString& question) {
             return QMessageBox::question(nullptr, QStringLiteral("Quillmark"), question,
@@ -116,13 +111,6 @@ CQuillmarkApp::~CQuillmarkApp() {
     // Windows go before the services they hold on to.
     delete m_mainFrame.data();
     m_document.reset();
-    if (g_instance == this) {
-        g_instance = nullptr;
-    }
-}
-
-CQuillmarkApp* CQuillmarkApp::Instance() {
-    return g_instance;
 }
 
 QString CQuillmarkApp::ProgramVersionText() {
@@ -162,8 +150,13 @@ bool CQuillmarkApp::CreateServices() {
                                                        ItemSettings(*m_options));
         m_hub->ConnectOptionsChanged(
             [this] { m_fontManager->SetItemSettings(ItemSettings(*m_options)); });
-        m_hub->ConnectFontListPreviewSizeChanged(
-            [this](unsigned short) { m_fontManager->SetItemSettings(ItemSettings(*m_options)); });
+        // The list stores the new size in the options after this slot has
+        // run: the size comes from the signal.
+        m_hub->ConnectFontListPreviewSizeChanged([this](unsigned short pixels) {
+            CFontItemSettings settings = ItemSettings(*m_options);
+            settings.previewHeight = pixels;
+            m_fontManager->SetItemSettings(settings);
+        });
         return true;
     } catch (const CFontProjectException&) {
     } catch (const CFavoriteFoldersException&) {
@@ -182,21 +175,17 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     }
 
     m_regularFont = QApplication::font();
-    m_boldFont = m_regularFont;
-    m_boldFont.setWeight(QFont::Bold);
     m_fontsFolder = PathText(Platform::UserFontsFolder());
 
     if (!CreateServices()) {
         return StartResult::Failed;
     }
-    m_programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
 
-    m_versionText = ProgramVersionText();
     if (m_hooks.splash) {
         ShowSplash();
     }
     m_document = std::make_unique<CQuillmarkDoc>(*m_hub, *m_options, *m_fontManager, m_fontsFolder);
-    m_mainFrame = new CMainFrame(*m_hub, *m_options, *m_document, m_versionText);
+    m_mainFrame = new CMainFrame(*m_hub, *m_options, *m_document, ProgramVersionText());
     m_mainFrame->ApplyPlacement();
     connect(m_mainFrame, &CMainFrame::Closed, this, [this] {
         m_closed = true;
@@ -274,12 +263,12 @@ void CQuillmarkApp::ChooseFirstLocation() {
         return !path.isEmpty() && QFileInfo(path).isDir();
     };
     switch (m_options->GetStartupOption()) {
-        case 0:
+        case StartupLocation::DefaultFolder:
             if (isFolder(m_options->GetDefaultFolder())) {
                 m_hub->FireFolderSelected(m_options->GetDefaultFolder(), nullptr);
             }
             break;
-        case 1:
+        case StartupLocation::DefaultProject:
             if (isFolder(m_options->GetDefaultFolder())) {
                 m_hub->FireExpandFolderInTree(m_options->GetDefaultFolder());
             }
@@ -287,7 +276,7 @@ void CQuillmarkApp::ChooseFirstLocation() {
                 m_hub->FireProjectSelected(m_options->GetDefaultProject());
             }
             break;
-        case 2:
+        case StartupLocation::LastLocation:
             if (m_options->GetUseFontProject()) {
                 if (isFolder(m_options->GetDefaultFolder())) {
                     m_hub->FireExpandFolderInTree(m_options->GetDefaultFolder());
@@ -304,19 +293,6 @@ void CQuillmarkApp::ChooseFirstLocation() {
     }
 }
 
-void CQuillmarkApp::ShowDroppedPath(const QStringList& paths) {
-    if (paths.isEmpty()) {
-        return;
-    }
-    const QFileInfo dropped(paths.first());
-    if (dropped.isDir()) {
-        m_hub->FireFolderSelected(dropped.absoluteFilePath(), nullptr);
-        return;
-    }
-    const QString file = dropped.fileName();
-    m_hub->FireFolderSelected(dropped.absolutePath(), &file);
-}
-
 void CQuillmarkApp::ExitInstance() {
     if (m_favorites) {
         try {
@@ -330,10 +306,6 @@ void CQuillmarkApp::ExitInstance() {
     if (m_projects &&
         !m_projects->Save(DataFilePath(QString::fromLatin1(CFontProjects::kFileName), true))) {
         qWarning("Quillmark: the font projects could not be saved");
-    }
-    if (!m_pendingUpdater.isEmpty() && m_options) {
-        QProcess::startDetached(m_pendingUpdater, {});
-        m_options->SetUpdaterLocation(m_pendingUpdater);
     }
     if (m_options && !m_options->Save()) {
         qWarning("Quillmark: the settings could not be saved");

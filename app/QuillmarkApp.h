@@ -11,7 +11,6 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
-#include <vector>
 
 class QSocketNotifier;
 class QSplashScreen;
@@ -52,40 +51,27 @@ public:
     ~CQuillmarkApp() override;
 
     StartResult InitInstance();
-    // Saves favourites, then projects, starts a pending updater, saves the
-    // options. Runs whatever InitInstance returned.
+    // Saves favourites, then projects, then the options. Runs whatever
+    // InitInstance returned.
     void ExitInstance();
     // SIGTERM, SIGINT and SIGHUP close the main window the orderly way.
     void HandleTerminationSignals();
 
     CProgramOptions& Options() { return *m_options; }
     CQuillmarkSignals& Hub() { return *m_hub; }
-    CFontProjects& Projects() { return *m_projects; }
     CFavoriteFolders& Favorites() { return *m_favorites; }
     CFontManager& FontManager() { return *m_fontManager; }
-    Platform::CFontconfigFontSystem& FontSystem() { return *m_fontSystem; }
     CMainFrame* MainFrame();
     CQuillmarkDoc* Document() { return m_document.get(); }
 
     const QString& FontsFolder() const { return m_fontsFolder; }
-    const QString& ProgramFolder() const { return m_programFolder; }
-    const QString& VersionText() const { return m_versionText; }
     bool IsStarted() const { return m_started; }
     // The main window closed (it may close while the start still reads the
     // first folder); the event loop then must not run.
     bool IsClosed() const { return m_closed; }
-    const std::vector<unsigned short>& PreviewSizes() const { return m_previewSizes; }
-    QFont UiFont(bool bold) const { return bold ? m_boldFont : m_regularFont; }
-    void SetPendingUpdater(const QString& path) { m_pendingUpdater = path; }
-
-    // A dropped file or folder: a folder is shown; a file's folder is shown
-    // with the file selected. Only the first path counts.
-    void ShowDroppedPath(const QStringList& paths);
 
     // The first location, from the command line or the start-up option.
     void ChooseFirstLocation();
-
-    static CQuillmarkApp* Instance();
 
     // "%d.%d.%d.%d" of the program's version.
     static QString ProgramVersionText();
@@ -101,16 +87,11 @@ private:
     const QStringList m_arguments;
     Hooks m_hooks;
 
-    QString m_pendingUpdater;
     QString m_fontsFolder;
-    QString m_versionText;
-    QString m_programFolder;
     bool m_started = false;
     bool m_closed = false;
     std::unique_ptr<CSingleInstance> m_singleInstance;
     QFont m_regularFont;
-    QFont m_boldFont;
-    std::vector<unsigned short> m_previewSizes;
 
     // Destroyed in the reverse order: font manager first, projects last.
     std::unique_ptr<CFontProjects> m_projects;

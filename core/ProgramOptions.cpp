@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QtEndian>
+#include <algorithm>
+#include <type_traits>
 
 #include "core/Key.h"
 
@@ -36,6 +38,16 @@ void ReadRecord(CKey& key, const QString& name, std::array<qint32, N>& values) {
     }
 }
 
+std::array<qint32, 7> ToRecord(const CWindowMetrics& metrics) {
+    const CPlacementRect& p = metrics.placement;
+    const CSplitterSizes& s = metrics.splitters;
+    return {p.left, p.top, p.width, p.height, s.leftColumn, s.folderTree, s.fontList};
+}
+
+CWindowMetrics FromRecord(const std::array<qint32, 7>& r) {
+    return {{r[0], r[1], r[2], r[3]}, {r[4], r[5], r[6]}};
+}
+
 void Read(CKey& key, const QString& name, bool& value) {
     key.ReadBool(name, value);
 }
@@ -45,11 +57,28 @@ void Read(CKey& key, const QString& name, quint32& value) {
 void Read(CKey& key, const QString& name, QString& value) {
     key.ReadString(name, value);
 }
-void Read(CKey& key, const QString& name, CMetrics7& value) {
-    ReadRecord(key, name, value);
+void Read(CKey& key, const QString& name, CWindowMetrics& value) {
+    std::array<qint32, 7> record = ToRecord(value);
+    ReadRecord(key, name, record);
+    value = FromRecord(record);
 }
 void Read(CKey& key, const QString& name, CPair& value) {
     ReadRecord(key, name, value);
+}
+
+// A named type over a DWORD keeps any number the store holds.
+template <typename E>
+requires std::is_enum_v<E>
+void Read(CKey& key, const QString& name, E& value) {
+    auto number = static_cast<quint32>(value);
+    key.ReadDWORD(name, number);
+    value = static_cast<E>(number);
+}
+// Except the show command, which is stored as a bool.
+void Read(CKey& key, const QString& name, ShowCommand& value) {
+    bool maximized = value == ShowCommand::Maximized;
+    key.ReadBool(name, maximized);
+    value = maximized ? ShowCommand::Maximized : ShowCommand::Normal;
 }
 
 void Write(CKey& key, const QString& name, bool value) {
@@ -61,11 +90,28 @@ void Write(CKey& key, const QString& name, quint32 value) {
 void Write(CKey& key, const QString& name, const QString& value) {
     key.WriteString(name, value);
 }
-void Write(CKey& key, const QString& name, const CMetrics7& value) {
-    key.WriteBinary(name, ToBinary(value));
+void Write(CKey& key, const QString& name, const CWindowMetrics& value) {
+    key.WriteBinary(name, ToBinary(ToRecord(value)));
 }
 void Write(CKey& key, const QString& name, const CPair& value) {
     key.WriteBinary(name, ToBinary(value));
+}
+template <typename E>
+requires std::is_enum_v<E>
+void Write(CKey& key, const QString& name, E value) {
+    key.WriteDWORD(name, static_cast<quint32>(value));
+}
+void Write(CKey& key, const QString& name, ShowCommand value) {
+    key.WriteDWORD(name, value == ShowCommand::Maximized ? 1 : 0);
+}
+
+// What a getter returns for a stored value.
+template <typename T>
+const T& AsRead(const T& value) {
+    return value;
+}
+quint32 AsReadCount(quint32 value) {
+    return std::max<quint32>(value, 1);
 }
 
 const QString kMainRebarLayout = QStringLiteral("MainRebarLayout");
@@ -95,45 +141,24 @@ bool CProgramOptions::Save() const {
     return key.Flush();
 }
 
+#define QM_READ_BOOL AsRead
+#define QM_READ_DWORD AsRead
+#define QM_READ_COUNT AsReadCount
+#define QM_READ_STRING AsRead
+#define QM_READ_METRICS AsRead
+#define QM_READ_PAIR AsRead
+#define QM_READ_RENDERING AsRead
+#define QM_READ_STARTUP AsRead
+#define QM_READ_SHOW AsRead
 #define X(kind, name, def)                                         \
     QM_TYPE_##kind CProgramOptions::Get##name() const {            \
-        return m_d->name;                                          \
+        return QM_READ_##kind(m_d->name);                          \
     }                                                              \
     void CProgramOptions::Set##name(const QM_TYPE_##kind& value) { \
         m_d->name = value;                                         \
     }
 #include "core/OptionsTable.inc"
 #undef X
-
-QPoint CProgramOptions::GetWindowPosition() const {
-    return {m_d->WindowMetrics[0], m_d->WindowMetrics[1]};
-}
-
-QSize CProgramOptions::GetWindowSize() const {
-    return {m_d->WindowMetrics[2], m_d->WindowMetrics[3]};
-}
-
-void CProgramOptions::SetWindowPosition(QPoint position) {
-    m_d->WindowMetrics[0] = position.x();
-    m_d->WindowMetrics[1] = position.y();
-}
-
-void CProgramOptions::SetWindowSize(QSize size) {
-    m_d->WindowMetrics[2] = size.width();
-    m_d->WindowMetrics[3] = size.height();
-}
-
-qint32 CProgramOptions::GetWindowMetricsField(int index) const {
-    return m_d->WindowMetrics.at(static_cast<std::size_t>(index));
-}
-
-void CProgramOptions::SetWindowMetricsField(int index, qint32 value) {
-    m_d->WindowMetrics.at(static_cast<std::size_t>(index)) = value;
-}
-
-void CProgramOptions::SaveRestoredMetrics() {
-    m_d->RestoredMetrics = m_d->WindowMetrics;
-}
 
 qsizetype CProgramOptions::GetMainRebarLayoutSize() {
     CKey key;

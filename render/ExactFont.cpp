@@ -9,11 +9,17 @@
 #include <QImage>
 #include <QPainter>
 #include <QRectF>
-#include <QtEndian>
+#include <algorithm>
 #include <list>
 #include <mutex>
+#include <span>
+
+#include "fontdata/opentype/FontImage.h"
+#include "fontdata/opentype/OS2Table.h"
 
 namespace Quillmark::Platform {
+
+namespace OpenTypeFontData = Varnholt::OpenTypeFontData;
 
 struct CExactFontCache::Face {
     QRawFont raw;
@@ -55,12 +61,31 @@ hb_blob_t* ReferenceTable(hb_face_t*, hb_tag_t tag, void* userData) {
 constexpr qint64 kByteBudget = 192ll * 1024 * 1024;
 constexpr int kAlwaysKept = 8;
 
+// The file's OS/2 table as the reader parses it; all zero when the file
+// has none or it does not parse.
+OpenTypeFontData::COS2Table ReadOS2(const QRawFont& raw) {
+    const QByteArray table = raw.fontTable("OS/2");
+    OpenTypeFontData::CMemoryImage image(
+        std::span(reinterpret_cast<const std::uint8_t*>(table.constData()),
+                  static_cast<std::size_t>(table.size())));
+    OpenTypeFontData::COS2Table os2;
+    // `available` counts the unread bytes of a whole file. The table alone
+    // is read here: all of it is unread, and never less than the reader's
+    // minimum, which is a rule about files, not about the table.
+    const auto available = std::max(static_cast<std::uint32_t>(table.size()),
+                                    OpenTypeFontData::COS2Table::kMinimumAvailable);
+    if (os2.Parse(image, 0, available) == 0) {
+        return {};
+    }
+    return os2;
+}
+
 QString Key(const QString& path, int cellHeight) {
     return path + QLatin1Char('\n') + QString::number(cellHeight);
 }
 
-}  // namespace
-
+// The text as a font with a Windows Symbol map has it: U+0020..U+00FF at
+// U+F020..U+F0FF.
 QString SymbolText(const QString& text) {
     QString mapped = text;
     for (QChar& c : mapped) {
@@ -70,6 +95,8 @@ QString SymbolText(const QString& text) {
     }
     return mapped;
 }
+
+}  // namespace
 
 CExactFontCache::CExactFontCache(int capacity)
     : m_cache(std::make_unique<Cache>()), m_capacity(capacity) {}
@@ -94,7 +121,8 @@ void CExactFontCache::Clear() {
 }
 
 std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& path,
-                                                                int cellHeight) {
+                                                                const CTextLook& look) {
+    const int cellHeight = look.cellHeight;
     const QString key = Key(path, cellHeight);
     {
         std::lock_guard lock(m_cache->mutex);
@@ -111,14 +139,11 @@ std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& p
     }
     // The cell height is the font's Windows ascent plus descent, as the
     // desktop's font heights count it; the em is scaled to fit.
-    const QByteArray os2 = face->raw.fontTable("OS/2");
+    const OpenTypeFontData::COS2Table os2 =
+        look.data != nullptr ? look.data->GetOS2() : ReadOS2(face->raw);
     const qreal upem = face->raw.unitsPerEm();
-    qreal cellUnits = 0;
-    qreal ascentUnits = 0;
-    if (os2.size() >= 78) {
-        ascentUnits = qFromBigEndian<quint16>(os2.constData() + 74);
-        cellUnits = ascentUnits + qFromBigEndian<quint16>(os2.constData() + 76);
-    }
+    qreal ascentUnits = os2.usWinAscent;
+    qreal cellUnits = ascentUnits + os2.usWinDescent;
     if (cellUnits <= 0) {
         const qreal ascent = face->raw.ascent();
         const qreal total = ascent + face->raw.descent();
@@ -155,13 +180,13 @@ std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& p
 }
 
 double CExactFontCache::Coverage(const QString& path, const CTextLook& look, const QString& text) {
-    const auto face = FaceFor(path, look.cellHeight);
+    const auto face = FaceFor(path, look);
     if (face == nullptr) {
         return 0;
     }
     int visible = 0;
     int covered = 0;
-    for (const QChar c : text) {
+    for (const QChar c : look.symbolFont ? SymbolText(text) : text) {
         if (c.isSpace() || c.isSurrogate()) {
             continue;
         }
@@ -174,7 +199,7 @@ double CExactFontCache::Coverage(const QString& path, const CTextLook& look, con
 CShapedLine CExactFontCache::Shape(const QString& path, const CTextLook& look,
                                    const QString& text) {
     CShapedLine line;
-    const auto face = FaceFor(path, look.cellHeight);
+    const auto face = FaceFor(path, look);
     if (face == nullptr) {
         return line;
     }
@@ -247,7 +272,7 @@ bool CExactFontCache::DrawLine(QPainter& painter, const QRectF& rect, const QStr
     painter.save();
     painter.setClipRect(rect, Qt::IntersectClip);
     painter.setPen(color);
-    if (look.quality == 1) {
+    if (look.quality == Rendering::Antialiased) {
         // Grey-scale antialiasing: glyphs drawn on a transparent layer never
         // get subpixel coverage.
         const QRect area = rect.toAlignedRect();

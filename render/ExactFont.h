@@ -11,6 +11,9 @@
 #include <QString>
 #include <memory>
 
+#include "core/OptionTypes.h"
+#include "fontdata/opentype/OpenTypeData.h"
+
 class QPainter;
 class QRectF;
 class QColor;
@@ -21,8 +24,11 @@ namespace Quillmark::Platform {
 // pixels, as the desktop's font heights are given) and a quality.
 struct CTextLook {
     int cellHeight = 24;
-    int quality = 0;  // 0 desktop default, 1 grey-scale antialiasing, 2 subpixel antialiasing
+    Rendering quality = Rendering::Default;
     bool symbolFont = false;  // map U+0020..U+00FF to the font's U+F020..U+F0FF
+    // The reader's parse of the file, when the caller has it; else the
+    // metrics are read from the file's own tables.
+    std::shared_ptr<const Varnholt::COpenTypeData> data;
 };
 
 struct CShapedLine {
@@ -53,24 +59,21 @@ public:
     bool DrawLine(QPainter& painter, const QRectF& rect, const QString& path, const CTextLook& look,
                   const QString& text, const QColor& color);
 
-    // The share of the text's visible characters that the font maps (1 for
-    // a text without any); 0 when the font cannot be opened.
+    // The share of the text's visible characters that the font maps, as
+    // Shape maps them (1 for a text without any); 0 when the font cannot be
+    // opened.
     double Coverage(const QString& path, const CTextLook& look, const QString& text);
 
     int Size() const;
-    int Capacity() const { return m_capacity; }
     void Clear();
 
 private:
     struct Face;
-    std::shared_ptr<Face> FaceFor(const QString& path, int cellHeight);
+    std::shared_ptr<Face> FaceFor(const QString& path, const CTextLook& look);
 
     struct Cache;
     std::unique_ptr<Cache> m_cache;
     int m_capacity;
 };
-
-// Maps the text for a font with a Windows Symbol map.
-QString SymbolText(const QString& text);
 
 }  // namespace Quillmark::Platform

@@ -13,9 +13,11 @@ class QPainter;
 
 namespace Quillmark {
 
-// The text a font's preview shows: `text`, or, when the font lacks most of
-// its characters (a font for another script), a sample that the font
-// covers, so that a row shows the design rather than empty boxes.
+// The text a font's preview shows, so that a row shows the design rather
+// than empty boxes: `text` when the font maps all of it; otherwise a line of
+// the script most of the font's characters belong to (the Latin pangram for
+// a Latin font); for a font of symbols alone, or of a script without a line
+// here, the font's own first characters.
 QString PreviewTextFor(const CFontItem& item, const QString& text);
 
 // Draws `text` in `rect` (vertically centred, cut with an ellipsis when too

@@ -9,16 +9,20 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QSplashScreen>
+#include <QSplitter>
 #include <filesystem>
 
 #include "app/QuillmarkApp.h"
 #include "collections/FavoriteFolders.h"
 #include "collections/FontProjects.h"
+#include "core/PathText.h"
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
 #include "fontdata/item/FontItem.h"
+#include "fontdata/manager/FontManager.h"
 #include "tests/support/TemporaryHome.h"
+#include "ui/browse/FontListFrame.h"
 #include "ui/browse/MainFrame.h"
 
 using namespace Quillmark;
@@ -89,7 +93,7 @@ void SaveOptions(const std::function<void(CProgramOptions&)>& change) {
 
 TEST(QuillmarkAppTest, FirstStartTakesTheMiddleThreeQuartersOfTheWorkArea) {
     EXPECT_EQ(CMainFrame::FirstPlacement(QRect(0, 0, 1600, 900)), QRect(200, 112, 1200, 676));
-    EXPECT_EQ(CMainFrame::DefaultPaneSizes(QSize(1200, 676)), (std::array<int, 3>{200, 338, 405}));
+    EXPECT_EQ(CMainFrame::DefaultPaneSizes(QSize(1200, 676)), (CSplitterSizes{200, 338, 405}));
     EXPECT_EQ(CMainFrame::KeptInside(QRect(1500, -20, 300, 200), QRect(0, 0, 1600, 900)),
               QRect(1300, 0, 300, 200));
 }
@@ -118,7 +122,7 @@ TEST(QuillmarkAppTest, AFontFileOnTheCommandLineOpensItsFolderAndAnnouncesTheFon
 TEST(QuillmarkAppTest, AMissingCommandLinePathFallsBackToTheStartupOption) {
     QDir().mkpath(Home("default"));
     SaveOptions([](CProgramOptions& o) {
-        o.SetStartupOption(0);
+        o.SetStartupOption(StartupLocation::DefaultFolder);
         o.SetDefaultFolder(Home("default"));
     });
     const auto started = Start({Home("no/such/folder")});
@@ -130,7 +134,7 @@ TEST(QuillmarkAppTest, AMissingCommandLinePathFallsBackToTheStartupOption) {
 TEST(QuillmarkAppTest, LastProjectThatIsGoneExpandsTheDefaultFolderAndChoosesNothing) {
     QDir().mkpath(Home("default"));
     SaveOptions([](CProgramOptions& o) {
-        o.SetStartupOption(2);
+        o.SetStartupOption(StartupLocation::LastLocation);
         o.SetUseFontProject(true);
         o.SetLastProject("Gone");
         o.SetDefaultFolder(Home("default"));
@@ -210,7 +214,7 @@ TEST(QuillmarkAppTest, AFavouritesFileWithoutItsRootEndsTheStartButIsKept) {
 }
 
 TEST(QuillmarkAppTest, ClosingStoresPlacementAndWritesEverything) {
-    SaveOptions([](CProgramOptions& o) { o.SetStartupOption(0); });
+    SaveOptions([](CProgramOptions& o) { o.SetStartupOption(StartupLocation::DefaultFolder); });
     const auto started = Start({});
     CMainFrame* frame = started->app->MainFrame();
     frame->move(40, 50);
@@ -222,8 +226,8 @@ TEST(QuillmarkAppTest, ClosingStoresPlacementAndWritesEverything) {
     CProgramOptions saved;
     saved.Load();
     EXPECT_TRUE(saved.GetUseFontProject());
-    EXPECT_EQ(saved.GetWindowSize(), QSize(900, 600));
-    EXPECT_FALSE(saved.GetMainWindowMaximized());
+    EXPECT_EQ(saved.GetWindowMetrics().placement.ToRect().size(), QSize(900, 600));
+    EXPECT_EQ(saved.GetMainWindowMaximized(), ShowCommand::Normal);
     EXPECT_TRUE(QFileInfo::exists(DataFilePath("favorites.xml", false)));
     EXPECT_TRUE(QFileInfo::exists(DataFilePath("fontprojects.xml", false)));
 }
@@ -266,4 +270,136 @@ TEST(QuillmarkAppTest, SplashShowsAndAKeyHidesIt) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
     QApplication::sendEvent(app.MainFrame(), &press);
     EXPECT_FALSE(splash->isVisible());
+}
+
+TEST(QuillmarkAppTest, FontsReadAfterAPreviewSizeChangeHaveTheNewSize) {
+    QDir().mkpath(Home("sizes"));
+    QFile::copy(kData + "/twin-a.ttf", Home("sizes/later.ttf"));
+    SaveOptions([](CProgramOptions& o) { o.SetFontListCharSize(24); });
+    const auto started = Start({});
+    started->app->Hub().FireFontListPreviewSizeChanged(48);
+    CFontManager& manager = started->app->FontManager();
+    CFontItem* later = manager.Acquire(FilePath(Home("sizes/later.ttf")));
+    EXPECT_EQ(later->GetPreviewFont().height, 48);
+    manager.Release(later);
+    EXPECT_EQ(started->app->Options().GetFontListCharSize(), 48u);
+}
+
+namespace {
+
+QList<int> SplitterSizes(CMainFrame* frame, const char* name) {
+    auto* splitter = frame->findChild<QSplitter*>(name);
+    return splitter != nullptr ? splitter->sizes() : QList<int>();
+}
+
+// Adds the three panes the application does not make yet.
+void AddOtherPanes(CQuillmarkApp& app) {
+    for (auto pane : {CMainFrame::Pane::FolderTree, CMainFrame::Pane::FontProjects,
+                      CMainFrame::Pane::FontDetail}) {
+        app.MainFrame()->SetPane(pane, new QWidget);
+    }
+}
+
+std::unique_ptr<CQuillmarkApp> StartWithAllPanes() {
+    CQuillmarkApp::Hooks hooks;
+    hooks.splash = false;
+    hooks.addPanes = AddOtherPanes;
+    auto app = std::make_unique<CQuillmarkApp>(QStringList{"quillmark"}, hooks);
+    EXPECT_EQ(app->InitInstance(), CQuillmarkApp::StartResult::Started);
+    return app;
+}
+
+void Close(CQuillmarkApp& app) {
+    app.MainFrame()->close();
+    app.ExitInstance();
+}
+
+}  // namespace
+
+TEST(QuillmarkAppTest, SplitterSizesAreAppliedToThePanesAndStoredBack) {
+    // A first start: the sizes that belong to the window's size.
+    SaveOptions([](CProgramOptions& o) {
+        o.SetWindowMetrics({{50, 60, 1200, 780}, {}});
+        o.SetMainWindowMaximized(ShowCommand::Normal);
+    });
+    {
+        const auto app = StartWithAllPanes();
+        const CSplitterSizes defaults = CMainFrame::DefaultPaneSizes(QSize(1200, 780));
+        EXPECT_EQ(SplitterSizes(app->MainFrame(), "Columns").value(0), defaults.leftColumn);
+        EXPECT_EQ(SplitterSizes(app->MainFrame(), "LeftColumn").value(0), defaults.folderTree);
+        EXPECT_EQ(SplitterSizes(app->MainFrame(), "RightColumn").value(0), defaults.fontList);
+        Close(*app);
+    }
+    // Stored sizes come back as they were left, also when the window starts
+    // maximised.
+    SaveOptions([](CProgramOptions& o) {
+        o.SetWindowMetrics({{50, 60, 1200, 780}, {260, 310, 280}});
+        o.SetMainWindowMaximized(ShowCommand::Maximized);
+    });
+    {
+        const auto app = StartWithAllPanes();
+        EXPECT_TRUE(app->MainFrame()->isMaximized());
+        EXPECT_EQ(SplitterSizes(app->MainFrame(), "Columns").value(0), 260);
+        EXPECT_EQ(SplitterSizes(app->MainFrame(), "LeftColumn").value(0), 310);
+        EXPECT_EQ(SplitterSizes(app->MainFrame(), "RightColumn").value(0), 280);
+        Close(*app);
+    }
+    CProgramOptions saved;
+    saved.Load();
+    EXPECT_EQ(saved.GetWindowMetrics().splitters, (CSplitterSizes{260, 310, 280}));
+}
+
+TEST(QuillmarkAppTest, AWindowLeftMaximisedComesBackToTheSameRestoredRectangle) {
+    const QRect restored(60, 50, 600, 400);  // inside the offscreen 800 × 600 screen
+    SaveOptions([&](CProgramOptions& o) {
+        o.SetWindowMetrics({CPlacementRect::FromRect(restored), {}});
+        o.SetMainWindowMaximized(ShowCommand::Normal);
+    });
+    {
+        // A run that ends maximised.
+        const auto app = StartWithAllPanes();
+        EXPECT_EQ(app->MainFrame()->geometry(), restored);
+        app->MainFrame()->showMaximized();
+        QApplication::processEvents();
+        ASSERT_TRUE(app->MainFrame()->isMaximized());
+        Close(*app);
+    }
+    std::vector<QRect> rects;
+    for (int run = 0; run < 3; ++run) {
+        const auto app = StartWithAllPanes();
+        EXPECT_TRUE(app->MainFrame()->isMaximized());
+        Close(*app);
+        CProgramOptions saved;
+        saved.Load();
+        EXPECT_EQ(saved.GetMainWindowMaximized(), ShowCommand::Maximized);
+        rects.push_back(saved.GetWindowMetrics().placement.ToRect());
+    }
+    EXPECT_EQ(rects, std::vector<QRect>(3, restored));
+    // Restored, the window stands where it stood.
+    SaveOptions([](CProgramOptions& o) { o.SetMainWindowMaximized(ShowCommand::Normal); });
+    const auto app = StartWithAllPanes();
+    EXPECT_EQ(app->MainFrame()->geometry(), restored);
+    Close(*app);
+}
+
+TEST(QuillmarkAppTest, TheFontsFolderBannerFollowsTheFolderNotItsSpelling) {
+    const auto started = Start({});
+    const QString fonts = started->app->FontsFolder();
+    ASSERT_TRUE(QDir().mkpath(fonts));
+    QDir().mkpath(Home("elsewhere"));
+    const QString link = Home("my-fonts");
+    QFile::remove(link);
+    ASSERT_TRUE(QFile::link(fonts, link));
+    auto* frame = static_cast<CFontListFrame*>(
+        started->app->MainFrame()->GetPane(CMainFrame::Pane::FontList));
+    CQuillmarkSignals& hub = started->app->Hub();
+
+    hub.FireFolderSelected(link, nullptr);
+    EXPECT_TRUE(frame->IsBannerShown()) << "a link to the fonts folder is the fonts folder";
+    hub.FireFolderSelected(Home("elsewhere"), nullptr);
+    EXPECT_FALSE(frame->IsBannerShown());
+    hub.FireFolderSelected(Home("elsewhere/../my-fonts/"), nullptr);
+    EXPECT_TRUE(frame->IsBannerShown());
+    hub.FireFolderSelected(fonts + "-not", nullptr);
+    EXPECT_FALSE(frame->IsBannerShown());
 }

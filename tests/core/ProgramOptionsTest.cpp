@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QtEndian>
+#include <type_traits>
 
 #include "core/Key.h"
 #include "core/ProgramOptions.h"
@@ -33,12 +34,19 @@ quint32 Changed(quint32 def, int n) {
 QString Changed(const QString& def, int n) {
     return def + QStringLiteral(" \u00e9\u4e2d\U0001F600 \"&<> ") + QString::number(n);
 }
-template <std::size_t N>
-std::array<qint32, N> Changed(const std::array<qint32, N>& def, int n) {
-    auto v = def;
-    for (std::size_t i = 0; i < N; ++i)
-        v[i] = static_cast<qint32>(n * 10 + static_cast<int>(i)) - 3;
-    return v;
+CPair Changed(const CPair& def, int n) {
+    return {def[0] + n * 10, def[1] - n};
+}
+CWindowMetrics Changed(const CWindowMetrics&, int n) {
+    return {{n, n + 1, n + 2, n + 3}, {n + 4, n + 5, -n}};
+}
+ShowCommand Changed(ShowCommand def, int) {
+    return def == ShowCommand::Normal ? ShowCommand::Maximized : ShowCommand::Normal;
+}
+// Also numbers the program has no name for: they must survive a save.
+template <typename E>
+requires std::is_enum_v<E> E Changed(E def, int n) {
+    return static_cast<E>(static_cast<quint32>(def) + 1000u + static_cast<quint32>(n));
 }
 
 class ProgramOptionsTest : public ::testing::Test {
@@ -59,10 +67,13 @@ TEST_F(ProgramOptionsTest, MissingKeyLeavesEveryDefault) {
     EXPECT_EQ(options.GetDefaultFolder(), "/");
     EXPECT_EQ(options.GetLastFolder(), "/");
     EXPECT_TRUE(options.GetSearchSubFolders());
-    EXPECT_EQ(options.GetStartupOption(), 2u);
+    EXPECT_EQ(options.GetStartupOption(), StartupLocation::LastLocation);
+    EXPECT_EQ(options.GetFontMapRenderingOption(), Rendering::Default);
+    EXPECT_EQ(options.GetMainWindowMaximized(), ShowCommand::Normal);
     EXPECT_EQ(options.GetPreviewBackgroundColor(), 0xFFFFFFu);
     EXPECT_EQ(options.GetLocationsLimit(), 20u);
-    EXPECT_EQ(options.GetWindowMetrics(), CMetrics7Default());
+    EXPECT_EQ(options.GetWindowMetrics(), CWindowMetrics());
+    EXPECT_FALSE(options.GetWindowMetrics().placement.IsSet());
     EXPECT_EQ(options.GetFindWindowSize(), CPairDefault());
 }
 
@@ -84,15 +95,63 @@ TEST_F(ProgramOptionsTest, EveryValueIsSavedAndReadBack) {
 #undef X
 }
 
-TEST_F(ProgramOptionsTest, CopiesShareOneRecordAndRestoredMetricsCopyTheWindow) {
+TEST_F(ProgramOptionsTest, CopiesShareOneRecord) {
     CProgramOptions options;
     CProgramOptions copy = options;
-    copy.SetWindowPosition({10, 20});
-    copy.SetWindowSize({300, 200});
-    copy.SetWindowMetricsField(5, 7);
-    EXPECT_EQ(options.GetWindowPosition(), QPoint(10, 20));
-    options.SaveRestoredMetrics();
-    EXPECT_EQ(options.GetRestoredMetrics(), (CMetrics7{10, 20, 300, 200, -1, 7, -1}));
+    copy.SetWindowMetrics({{10, 20, 300, 200}, {-1, 7, -1}});
+    copy.SetCharDetailRenderingOption(Rendering::Subpixel);
+    EXPECT_EQ(options.GetWindowMetrics().placement.ToRect(), QRect(10, 20, 300, 200));
+    EXPECT_EQ(options.GetWindowMetrics().splitters.folderTree, 7);
+    EXPECT_EQ(options.GetCharDetailRenderingOption(), Rendering::Subpixel);
+}
+
+// The typed options are stored as the numbers and records they always were:
+// a settings file written before reads the same, and is written back the same.
+TEST_F(ProgramOptionsTest, TypedOptionsKeepTheirStoredForm) {
+    QByteArray metrics(28, '\0');
+    const qint32 fields[7] = {30, 40, 1000, 700, 210, 330, 420};
+    for (int i = 0; i < 7; ++i) qToLittleEndian<qint32>(fields[i], metrics.data() + 4 * i);
+    {
+        auto store = RawStore();
+        store->setValue("MainWindowMaximized", 1u);
+        store->setValue("WindowMetrics", metrics);
+        store->setValue("StartupOption", 1u);
+        store->setValue("FontListRenderingOption", 1u);
+        store->setValue("FontMapRenderingOption", 2u);
+        store->setValue("CharDetailRenderingOption", 0u);
+    }
+    CProgramOptions options;
+    options.Load();
+    EXPECT_EQ(options.GetMainWindowMaximized(), ShowCommand::Maximized);
+    const CWindowMetrics read = options.GetWindowMetrics();
+    EXPECT_EQ(read.placement.ToRect(), QRect(30, 40, 1000, 700));
+    EXPECT_EQ(read.splitters, (CSplitterSizes{210, 330, 420}));
+    EXPECT_EQ(options.GetStartupOption(), StartupLocation::DefaultProject);
+    EXPECT_EQ(options.GetFontListRenderingOption(), Rendering::Antialiased);
+    EXPECT_EQ(options.GetFontMapRenderingOption(), Rendering::Subpixel);
+    EXPECT_EQ(options.GetCharDetailRenderingOption(), Rendering::Default);
+
+    QFile::remove(CKey::FileName());
+    ASSERT_TRUE(options.Save());
+    auto store = RawStore();
+    EXPECT_EQ(store->value("MainWindowMaximized").toUInt(), 1u);
+    EXPECT_EQ(store->value("WindowMetrics").toByteArray(), metrics);
+    EXPECT_EQ(store->value("RestoredMetrics").toByteArray(), QByteArray(28, '\xff'));
+    EXPECT_EQ(store->value("StartupOption").toUInt(), 1u);
+    EXPECT_EQ(store->value("FontListRenderingOption").toUInt(), 1u);
+    EXPECT_EQ(store->value("FontMapRenderingOption").toUInt(), 2u);
+    EXPECT_EQ(store->value("CharDetailRenderingOption").toUInt(), 0u);
+}
+
+TEST_F(ProgramOptionsTest, LocationsLimitReadsAsAtLeastOne) {
+    RawStore()->setValue("LocationsLimit", 0u);
+    CProgramOptions options;
+    options.Load();
+    EXPECT_EQ(options.GetLocationsLimit(), 1u);
+    options.SetLocationsLimit(7);
+    EXPECT_EQ(options.GetLocationsLimit(), 7u);
+    options.SetLocationsLimit(0);
+    EXPECT_EQ(options.GetLocationsLimit(), 1u);
 }
 
 TEST_F(ProgramOptionsTest, ValuesOfTheWrongSizeFollowTheStoreRules) {
@@ -104,6 +163,7 @@ TEST_F(ProgramOptionsTest, ValuesOfTheWrongSizeFollowTheStoreRules) {
         store.setValue("WindowMetrics", five);                    // 20 bytes: the first five fields
         store.setValue("RestoredMetrics", QByteArray(32, '\1'));  // larger than 28: ignored
         store.setValue("AutoInstall", 2u);                        // a bool is true only for 1
+        store.setValue("MainWindowMaximized", 2u);                // so is the show command
         store.setValue("ShowFullPathInTitleBar", 1u);
         store.setValue("FontListCharSize", QByteArray("\x30\x00", 2));  // 2 bytes: the low bytes
         store.setValue("FontMapSize", QByteArray(8, '\1'));             // 8 bytes: ignored
@@ -115,9 +175,10 @@ TEST_F(ProgramOptionsTest, ValuesOfTheWrongSizeFollowTheStoreRules) {
     }
     CProgramOptions options;
     options.Load();
-    EXPECT_EQ(options.GetWindowMetrics(), (CMetrics7{1, 2, 3, 4, 5, -1, -1}));
-    EXPECT_EQ(options.GetRestoredMetrics(), CMetrics7Default());
+    EXPECT_EQ(options.GetWindowMetrics(), (CWindowMetrics{{1, 2, 3, 4}, {5, -1, -1}}));
+    EXPECT_EQ(options.GetRestoredMetrics(), CWindowMetrics());
     EXPECT_FALSE(options.GetAutoInstall());
+    EXPECT_EQ(options.GetMainWindowMaximized(), ShowCommand::Normal);
     EXPECT_TRUE(options.GetShowFullPathInTitleBar());
     EXPECT_EQ(options.GetFontListCharSize(), 0x30u);
     EXPECT_EQ(options.GetFontMapSize(), 24u);

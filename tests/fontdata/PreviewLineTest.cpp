@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <filesystem>
@@ -10,6 +11,11 @@
 #include "fontdata/item/FontItem.h"
 #include "render/ExactFont.h"
 #include "render/PreviewLine.h"
+
+// Failures show texts as texts.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 using namespace Quillmark;
 namespace fs = std::filesystem;
@@ -85,9 +91,16 @@ TEST(PreviewLineTest, SymbolFontIsDrawnThroughItsSymbolMap) {
     // glyphs would draw boxes of quite another weight.
     const double latin = Ink(Draw(Item("twin-a.ttf")));
     EXPECT_NEAR(Ink(Draw(symbol)), latin, latin * 0.05);
-    const double boxes =
-        Ink(Draw(Item("twin-a.ttf"), QStringLiteral("\u0416\u0416\u0416\u0416\u0416")));
-    EXPECT_GT(boxes, 0);
+    // The same text drawn without the symbol map finds none of them.
+    QImage boxes(800, 28, QImage::Format_RGB32);
+    boxes.fill(Qt::white);
+    QPainter painter(&boxes);
+    Platform::CTextLook plain;
+    ASSERT_TRUE(Platform::CExactFontCache::Instance().DrawLine(
+        painter, QRectF(2, 2, 798, 26), PathText(symbol.GetPath()), plain, kText, Qt::black));
+    painter.end();
+    const QImage mapped = Draw(symbol);
+    EXPECT_GT(DifferentPixels(boxes, mapped), mapped.width() * mapped.height() / 20);
 }
 
 TEST(PreviewLineTest, LineIsCutWithAnEllipsisWhenTooWide) {
@@ -116,16 +129,133 @@ TEST(PreviewLineTest, OpenFontsAreBoundedByTheCache) {
     EXPECT_FALSE(cache.Shape(PathText(kData / "missing.ttf"), look, kText).IsValid());
 }
 
-TEST(PreviewLineTest, FontForAnotherScriptShowsASampleOfItsOwn) {
+const QString kLatinPangram = QStringLiteral("The quick brown fox jumps over the lazy dog");
+const QString kCyrillic = QStringLiteral(
+    "\u0421\u044A\u0435\u0448\u044C \u0436\u0435 \u0435\u0449\u0451 \u044D\u0442\u0438\u0445");
+
+// A font that maps the user's text shows it; one that does not shows a line
+// of its own script, never a line of boxes nor a handful of its accents.
+TEST(PreviewLineTest, TheUsersTextStaysWhereverTheFontCoversIt) {
     EXPECT_EQ(PreviewTextFor(Item("twin-a.ttf"), kText), kText);
+    EXPECT_EQ(PreviewTextFor(Item("twin-a.ttf"), QStringLiteral("Hello 42!")), "Hello 42!");
+    EXPECT_EQ(PreviewTextFor(Item("arrows.ttf"), QStringLiteral("\u2190 \u2192")), "\u2190 \u2192");
+    // A symbol font draws the text through its symbol map.
     EXPECT_EQ(PreviewTextFor(Item("symbol.ttf"), kText), kText);
-    const fs::path arabic = "/usr/share/fonts/truetype/noto/NotoNaskhArabic-Regular.ttf";
-    if (!fs::exists(arabic)) {
-        GTEST_SKIP() << "fonts-noto-core is not installed";
+}
+
+TEST(PreviewLineTest, ALatinFontShowsTheLatinPangramForTextItLacks) {
+    EXPECT_EQ(PreviewTextFor(Item("twin-a.ttf"), kCyrillic), kLatinPangram);
+    // One character it lacks is enough: no box in the line.
+    EXPECT_EQ(PreviewTextFor(Item("twin-b.ttf"), QStringLiteral("Caf\u00e9 au lait")),
+              kLatinPangram);
+    const QImage cyrillicText = Draw(Item("twin-a.ttf"), kCyrillic);
+    EXPECT_EQ(DifferentPixels(cyrillicText, Draw(Item("twin-a.ttf"), kLatinPangram)), 0);
+}
+
+TEST(PreviewLineTest, AFontOfNoScriptShowsItsOwnFirstCharacters) {
+    const QString own = PreviewTextFor(Item("arrows.ttf"), kText);
+    ASSERT_EQ(own.size(), 40);
+    EXPECT_TRUE(own.startsWith(QStringLiteral("\u2190\u2191\u2192\u2193"))) << own.toStdString();
+    for (const QChar c : own) {
+        EXPECT_TRUE(c.unicode() >= 0x2190 && c.unicode() <= 0x21FF) << int{c.unicode()};
     }
-    const CFontItem item(arabic, CFontItemSettings{}, nullptr);
-    const QString sample = PreviewTextFor(item, kText);
-    ASSERT_NE(sample, kText);
-    EXPECT_EQ(sample.at(0).script(), QChar::Script_Arabic);
-    EXPECT_GT(Ink(Draw(item)), 0);
+    EXPECT_GT(Ink(Draw(Item("arrows.ttf"))), 0);
+
+    // A symbol font whose map cannot reach the text: the characters that
+    // reach its first glyphs (U+F021 onwards, from "!").
+    const QString symbols = PreviewTextFor(Item("symbol.ttf"), kCyrillic);
+    EXPECT_EQ(symbols, QStringLiteral("!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGH"));
+    EXPECT_EQ(
+        DifferentPixels(Draw(Item("symbol.ttf"), kCyrillic), Draw(Item("symbol.ttf"), symbols)), 0);
+}
+
+// Packaged fonts, where they are installed.
+TEST(PreviewLineTest, AFontForAnotherScriptShowsALineOfThatScript) {
+    const fs::path noto = "/usr/share/fonts/truetype/noto";
+    const fs::path dejavu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    const fs::path arabic = noto / "NotoNaskhArabic-Regular.ttf";
+    const fs::path armenian = noto / "NotoSansArmenian-Regular.ttf";
+    const fs::path notoSans = noto / "NotoSans-Regular.ttf";
+    for (const fs::path& path : {dejavu, arabic, armenian, notoSans}) {
+        if (!fs::exists(path)) {
+            GTEST_SKIP() << path << " is not installed";
+        }
+    }
+    const auto item = [](const fs::path& path) {
+        return CFontItem(path, CFontItemSettings{}, nullptr);
+    };
+    // Latin and Cyrillic: the user's Cyrillic text stays.
+    EXPECT_EQ(PreviewTextFor(item(dejavu), kCyrillic), kCyrillic);
+    // Latin, Greek and Cyrillic, most of it Latin: the Latin line for Hebrew.
+    EXPECT_EQ(PreviewTextFor(item(notoSans), QStringLiteral("\u05E9\u05DC\u05D5\u05DD")),
+              kLatinPangram);
+    for (const QString& text : {kText, kCyrillic}) {
+        const QString sample = PreviewTextFor(item(arabic), text);
+        ASSERT_NE(sample, text);
+        EXPECT_EQ(sample.at(0).script(), QChar::Script_Arabic);
+    }
+    EXPECT_GT(Ink(Draw(item(arabic))), 0);
+    // A script without a line here: the font's own letters of it.
+    const QString own = PreviewTextFor(item(armenian), kText);
+    ASSERT_FALSE(own.isEmpty());
+    for (const QChar c : own) {
+        EXPECT_EQ(c.script(), QChar::Script_Armenian) << int{c.unicode()};
+    }
+}
+
+// The fonts of the tests and of the system, one line each, for a person to
+// look at: $QUILLMARK_SCREENSHOTS/preview-lines.png (else the temporary folder).
+TEST(PreviewLineTest, PreviewLinesPicture) {
+    std::vector<fs::path> paths;
+    for (const char* name :
+         {"twin-a.ttf", "twin-b.ttf", "twin-bold.ttf", "symbol.ttf", "arrows.ttf"}) {
+        paths.push_back(kData / name);
+    }
+    for (const char* name :
+         {"dejavu/DejaVuSans.ttf", "dejavu/DejaVuSerif-Bold.ttf",
+          "liberation2/LiberationMono-Regular.ttf", "noto/NotoNaskhArabic-Regular.ttf",
+          "noto/NotoSansArmenian-Regular.ttf", "noto/NotoSansThai-Regular.ttf",
+          "noto/NotoSerifHebrew-Regular.ttf"}) {
+        if (fs::exists(fs::path("/usr/share/fonts/truetype") / name)) {
+            paths.push_back(fs::path("/usr/share/fonts/truetype") / name);
+        }
+    }
+    const int line = 36;
+    QImage picture(900, line * static_cast<int>(paths.size()) * 2, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    int top = 0;
+    for (const fs::path& path : paths) {
+        for (int quality : {0, 1}) {
+            const CFontItem item(path, CFontItemSettings{false, line - 8, quality}, nullptr);
+            EXPECT_TRUE(
+                DrawPreviewLine(painter, QRectF(4, top, 892, line), item, kCyrillic, Qt::black))
+                << path;
+            top += line;
+        }
+    }
+    painter.end();
+    EXPECT_GT(Ink(picture), 0);
+    const QString out = qEnvironmentVariable("QUILLMARK_SCREENSHOTS", QDir::tempPath());
+    EXPECT_TRUE(picture.save(out + "/preview-lines.png"));
+}
+
+TEST(PreviewLineTest, CellHeightComesFromTheFontsWindowsMetrics) {
+    // twin-a keeps DejaVu Sans's OS/2 usWinAscent 1901 and usWinDescent 483
+    // over 2048 units: at a 24-pixel cell the baseline lies 19.14 down.
+    const CFontItem item = Item("twin-a.ttf");
+    const auto& os2 = item.GetData()->GetOS2();
+    ASSERT_GT(os2.usWinAscent + os2.usWinDescent, 0);
+    const double ascent = 24.0 * os2.usWinAscent / (os2.usWinAscent + os2.usWinDescent);
+    Platform::CTextLook look;
+    look.cellHeight = 24;
+    for (const bool withData : {true, false}) {
+        // From the reader's parse the item holds, and from the file's own table.
+        look.data = withData ? item.GetData() : nullptr;
+        Platform::CExactFontCache cache;
+        const auto line = cache.Shape(PathText(item.GetPath()), look, kText);
+        ASSERT_TRUE(line.IsValid());
+        EXPECT_NEAR(line.ascent, ascent, 1e-9);
+        EXPECT_NEAR(line.ascent + line.descent, 24.0, 1e-9);
+    }
 }

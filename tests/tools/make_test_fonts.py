@@ -8,6 +8,8 @@ use the committed files.
   twin-bold.ttf           DejaVu Sans Bold, named "Quillmark Twin Bold"
   symbol.ttf              DejaVu Sans glyphs reached only through a Windows
                           Symbol map at U+F020..U+F07E
+  arrows.ttf              DejaVu Sans cut down to the arrows U+2190..U+21FF:
+                          a font of no script
 """
 import os
 import sys
@@ -20,14 +22,14 @@ OUT = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file_
 ASCII = list(range(0x20, 0x7F))
 
 
-def subset_font(path):
+def subset_font(path, unicodes=ASCII):
     options = subset.Options()
     options.name_IDs = ["*"]
     options.name_languages = ["*"]
     options.notdef_outline = True
     font = TTFont(path)
     sub = subset.Subsetter(options)
-    sub.populate(unicodes=ASCII)
+    sub.populate(unicodes=unicodes)
     sub.subset(font)
     return font
 
@@ -70,6 +72,10 @@ def main():
     sym["cmap"].tables = [table]
     sym["OS/2"].ulCodePageRange1 = 1 << 31  # symbol character set
     sym.save(os.path.join(OUT, "symbol.ttf"))
+
+    arrows = subset_font("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", list(range(0x2190, 0x2200)))
+    rename(arrows, "Quillmark Arrows", "Quillmark Arrows")
+    arrows.save(os.path.join(OUT, "arrows.ttf"))
 
 
 if __name__ == "__main__":

@@ -194,14 +194,10 @@ void CFontListModel::Sort(int column, bool descending) {
                 return CFontItem::CompareByFileName(a.item, b.item) > 0;
             case SizeColumn:
                 return CFontItem::CompareBySize(a.item, b.item) > 0;
-            default: {
-                // Rows whose font could not be read sort by their message.
-                if (a.item->GetStatus() != CFontItem::Loaded ||
-                    b.item->GetStatus() != CFontItem::Loaded) {
-                    return a.displayName.toLower() < b.displayName.toLower();
-                }
+            default:
+                // Fonts that could not be read have no name: they gather
+                // at one end, whatever their messages say.
                 return CFontItem::CompareByName(a.item, b.item) > 0;
-            }
         }
     };
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);

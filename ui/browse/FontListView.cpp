@@ -100,7 +100,7 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
         painter->drawRect(cell.adjusted(0, 0, -1, -1));
         Platform::CTextLook look;
         look.cellHeight = side;
-        look.quality = static_cast<int>(m_options.GetCharDetailRenderingOption());
+        look.quality = m_options.GetCharDetailRenderingOption();
         look.symbolFont = item->GetData() != nullptr && item->GetData()->IsSymbolFont();
         const QString path = PathText(item->GetPath());
         const QString text{QChar(m_searchCharacter)};
@@ -282,7 +282,7 @@ void CFontListView::LoadFolder(const QString& folder, const QString& fileToSelec
         return;
     }
     if (!folder.isEmpty() && m_document != nullptr) {
-        m_fontsFolderShown = CleanFolder(folder) == CleanFolder(m_document->GetFontsFolder());
+        m_fontsFolderShown = SameFolder(folder, m_document->GetFontsFolder());
         m_hub.FireFontsFolderShown(m_fontsFolderShown);
     }
     StopWatching();

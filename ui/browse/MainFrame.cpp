@@ -19,13 +19,6 @@ namespace Quillmark {
 
 using namespace boost::placeholders;
 
-namespace {
-// WindowMetrics fields after the rectangle.
-constexpr int kLeftColumnWidth = 4;
-constexpr int kFolderTreeHeight = 5;
-constexpr int kFontListHeight = 6;
-}  // namespace
-
 CMainFrame::CMainFrame(CQuillmarkSignals& hub, CProgramOptions& options, CQuillmarkDoc& document,
                        QString versionText, QWidget* parent)
     : QMainWindow(parent),
@@ -54,9 +47,15 @@ CMainFrame::CMainFrame(CQuillmarkSignals& hub, CProgramOptions& options, CQuillm
     m_columns = new QSplitter(Qt::Horizontal, this);
     m_left = new QSplitter(Qt::Vertical, m_columns);
     m_right = new QSplitter(Qt::Vertical, m_columns);
+    m_columns->setObjectName(QStringLiteral("Columns"));
+    m_left->setObjectName(QStringLiteral("LeftColumn"));
+    m_right->setObjectName(QStringLiteral("RightColumn"));
     for (QSplitter* splitter : {m_columns, m_left, m_right}) {
         splitter->setChildrenCollapsible(false);
     }
+    // The left column and the upper rows keep their sizes; the font list
+    // column and the lower rows take what the window gains or loses.
+    m_columns->setStretchFactor(0, 0);
     m_columns->setStretchFactor(1, 1);
     setCentralWidget(m_columns);
     UpdatePaneVisibility();
@@ -73,10 +72,6 @@ CMainFrame::CMainFrame(CQuillmarkSignals& hub, CProgramOptions& options, CQuillm
 }
 
 CMainFrame::~CMainFrame() = default;
-
-CHistoryList& CMainFrame::History() {
-    return *m_history;
-}
 
 void CMainFrame::CreateMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
@@ -116,9 +111,9 @@ QRect CMainFrame::FirstPlacement(const QRect& workArea) {
             workArea.height() - 2 * my};
 }
 
-std::array<int, 3> CMainFrame::DefaultPaneSizes(const QSize& window) {
-    return {static_cast<int>(window.width() * (1.0 / 6)), static_cast<int>(window.height() * 0.5),
-            static_cast<int>(window.height() * 0.6)};
+CSplitterSizes CMainFrame::DefaultPaneSizes(const QSize& window) {
+    return {static_cast<qint32>(window.width() * (1.0 / 6)),
+            static_cast<qint32>(window.height() * 0.5), static_cast<qint32>(window.height() * 0.6)};
 }
 
 QRect CMainFrame::KeptInside(const QRect& rect, const QRect& workArea) {
@@ -137,40 +132,51 @@ QRect CMainFrame::KeptInside(const QRect& rect, const QRect& workArea) {
 void CMainFrame::ApplyPlacement() {
     QScreen* screen = QGuiApplication::primaryScreen();
     const QRect workArea = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const CMetrics7 metrics = m_options.GetWindowMetrics();
+    CWindowMetrics metrics = m_options.GetWindowMetrics();
     QRect rect;
-    if (metrics[2] == -1 && metrics[3] == -1) {
+    if (!metrics.placement.IsSet()) {
         rect = FirstPlacement(workArea);
-        m_options.SetWindowPosition(rect.topLeft());
-        m_options.SetWindowSize(rect.size());
+        metrics.placement = CPlacementRect::FromRect(rect);
     } else {
-        rect = QRect(metrics[0], metrics[1], metrics[2], metrics[3]);
-        if (QScreen* at = QGuiApplication::screenAt(rect.center())) {
-            rect = KeptInside(rect, at->availableGeometry());
-        } else {
-            rect = KeptInside(rect, workArea);
+        rect = metrics.placement.ToRect();
+        QScreen* at = QGuiApplication::screenAt(rect.center());
+        rect = KeptInside(rect, at != nullptr ? at->availableGeometry() : workArea);
+    }
+    // The stored rectangle is the window's inside, as normalGeometry() gives
+    // it back at closing: the frame is the desktop's to add.
+    setGeometry(rect);
+
+    const CSplitterSizes defaults = DefaultPaneSizes(rect.size());
+    CSplitterSizes& sizes = metrics.splitters;
+    for (auto [size, fallback] : {std::pair{&sizes.leftColumn, defaults.leftColumn},
+                                  std::pair{&sizes.folderTree, defaults.folderTree},
+                                  std::pair{&sizes.fontList, defaults.fontList}}) {
+        if (*size < 0) {
+            *size = fallback;
         }
     }
-    move(rect.topLeft());
-    resize(rect.size());
-
-    const auto defaults = DefaultPaneSizes(rect.size());
-    const auto paneSize = [&](int field, int fallback) {
-        const qint32 stored = m_options.GetWindowMetricsField(field);
-        if (stored >= 0)
-            return stored;
-        m_options.SetWindowMetricsField(field, fallback);
-        return fallback;
-    };
-    const int leftWidth = paneSize(kLeftColumnWidth, defaults[0]);
-    const int treeHeight = paneSize(kFolderTreeHeight, defaults[1]);
-    const int listHeight = paneSize(kFontListHeight, defaults[2]);
-    m_columns->setSizes({leftWidth, std::max(1, rect.width() - leftWidth)});
-    m_left->setSizes({treeHeight, std::max(1, rect.height() - treeHeight)});
-    m_right->setSizes({listHeight, std::max(1, rect.height() - listHeight)});
+    m_splitterSizes = sizes;
+    m_options.SetWindowMetrics(metrics);
     m_placed = true;
-    if (m_options.GetMainWindowMaximized()) {
+    if (m_options.GetMainWindowMaximized() == ShowCommand::Maximized) {
         setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void CMainFrame::ApplySplitterSizes() {
+    const QRect rect = normalGeometry();
+    const auto rest = [](int whole, int first) { return std::max(1, whole - first); };
+    m_columns->setSizes(
+        {m_splitterSizes.leftColumn, rest(rect.width(), m_splitterSizes.leftColumn)});
+    m_left->setSizes({m_splitterSizes.folderTree, rest(rect.height(), m_splitterSizes.folderTree)});
+    m_right->setSizes({m_splitterSizes.fontList, rest(rect.height(), m_splitterSizes.fontList)});
+    m_splittersApplied = true;
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_placed && !m_splittersApplied) {
+        ApplySplitterSizes();
     }
 }
 
@@ -184,6 +190,7 @@ void CMainFrame::SetPane(Pane pane, QWidget* widget) {
     m_panes[index] = widget;
     // Keep the row order whichever pane comes first.
     column->insertWidget(row == 0 ? 0 : column->count(), widget);
+    column->setStretchFactor(column->indexOf(widget), row);
     UpdatePaneVisibility();
 }
 
@@ -222,23 +229,26 @@ void CMainFrame::TrackPlacement() {
 }
 
 void CMainFrame::StorePlacement() {
-    const QRect rect = isMaximized() || isMinimized() ? normalGeometry() : QRect(pos(), size());
-    if (rect.isValid()) {
-        m_options.SetWindowPosition(rect.topLeft());
-        m_options.SetWindowSize(rect.size());
+    CWindowMetrics metrics = m_options.GetWindowMetrics();
+    // The restored rectangle also while maximised, measured as it is applied.
+    if (const QRect rect = normalGeometry(); rect.isValid()) {
+        metrics.placement = CPlacementRect::FromRect(rect);
     }
-    if (m_left->isVisible() || m_right->isVisible()) {
+    // Sizes the splitters have before the stored ones are applied are not
+    // the user's.
+    if (m_splittersApplied) {
         const QList<int> columns = m_columns->sizes();
         if (m_left->isVisible() && !columns.isEmpty()) {
-            m_options.SetWindowMetricsField(kLeftColumnWidth, columns[0]);
+            metrics.splitters.leftColumn = columns[0];
         }
         if (m_panes[0] && m_panes[1] && !m_left->sizes().isEmpty()) {
-            m_options.SetWindowMetricsField(kFolderTreeHeight, m_left->sizes()[0]);
+            metrics.splitters.folderTree = m_left->sizes()[0];
         }
         if (m_panes[2] && m_panes[3] && !m_right->sizes().isEmpty()) {
-            m_options.SetWindowMetricsField(kFontListHeight, m_right->sizes()[0]);
+            metrics.splitters.fontList = m_right->sizes()[0];
         }
     }
+    m_options.SetWindowMetrics(metrics);
 }
 
 void CMainFrame::moveEvent(QMoveEvent* event) {
@@ -253,7 +263,7 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
 
 void CMainFrame::OnApplicationClosing() {
     StorePlacement();
-    m_options.SetMainWindowMaximized(isMaximized());
+    m_options.SetMainWindowMaximized(isMaximized() ? ShowCommand::Maximized : ShowCommand::Normal);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

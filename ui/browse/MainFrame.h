@@ -12,6 +12,8 @@
 #include <array>
 #include <boost/signals2/trackable.hpp>
 
+#include "core/OptionTypes.h"
+
 namespace Quillmark {
 
 class CProgramOptions;
@@ -31,13 +33,15 @@ public:
 
     // Places the window as the options say: the middle three quarters of
     // the work area on a first start, else the stored rectangle; kept
-    // inside the work area; maximised when it was.
+    // inside the work area; maximised when it was. The splitter sizes
+    // (stored, or those of a first start) are applied when the window is
+    // first shown, once its panes are in place.
     void ApplyPlacement();
     // The rectangle of a first start on this work area.
     static QRect FirstPlacement(const QRect& workArea);
     // The pane sizes of a first start for a window of this size: left
     // column width, folder-tree row height, font-list row height.
-    static std::array<int, 3> DefaultPaneSizes(const QSize& window);
+    static CSplitterSizes DefaultPaneSizes(const QSize& window);
     // `rect` moved back inside `workArea` where it extends past an edge.
     static QRect KeptInside(const QRect& rect, const QRect& workArea);
 
@@ -51,20 +55,20 @@ public:
     // Brings the window to the front, restoring it when minimised.
     void BringForward();
 
-    CHistoryList& History();
-
 signals:
     // The window has closed for good (the document closed with it).
     void Closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void CreateMenus();
     void StorePlacement();
+    void ApplySplitterSizes();
     void TrackPlacement();
     void OnApplicationClosing();
     void OnFolderSelected(const QString& path);
@@ -84,6 +88,8 @@ private:
     std::unique_ptr<CHistoryList> m_history;
     bool m_navigating = false;
     bool m_placed = false;
+    CSplitterSizes m_splitterSizes;  // to apply at the first show
+    bool m_splittersApplied = false;
 };
 
 }  // namespace Quillmark
