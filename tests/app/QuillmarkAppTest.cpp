@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -108,6 +109,12 @@ TEST(QuillmarkAppTest, AFontFileOnTheCommandLineOpensItsFolderAndAnnouncesTheFon
     EXPECT_TRUE(started->app->IsStarted());
     EXPECT_EQ(started->app->Document()->GetTitle(), "fonts");
     EXPECT_EQ(started->app->MainFrame()->windowTitle(), "fonts - Quillmark");
+    // The folder is read while the event loop runs.
+    QElapsedTimer waited;
+    waited.start();
+    while (started->app->MainFrame()->GetStatusText(1).isEmpty() && waited.elapsed() < 5000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
     // The start gave its own hold back; the list's row keeps the font.
     const CFontItem* current = started->app->Document()->GetCurrentFont();
     ASSERT_NE(current, nullptr);
