@@ -304,19 +304,6 @@ void CQuillmarkApp::ChooseFirstLocation() {
     }
 }
 
-void CQuillmarkApp::ShowDroppedPath(const QStringList& paths) {
-    if (paths.isEmpty()) {
-        return;
-    }
-    const QFileInfo dropped(paths.first());
-    if (dropped.isDir()) {
-        m_hub->FireFolderSelected(dropped.absoluteFilePath(), nullptr);
-        return;
-    }
-    const QString file = dropped.fileName();
-    m_hub->FireFolderSelected(dropped.absolutePath(), &file);
-}
-
 void CQuillmarkApp::ExitInstance() {
     if (m_favorites) {
         try {

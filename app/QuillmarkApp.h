@@ -78,10 +78,6 @@ public:
     QFont UiFont(bool bold) const { return bold ? m_boldFont : m_regularFont; }
     void SetPendingUpdater(const QString& path) { m_pendingUpdater = path; }
 
-    // A dropped file or folder: a folder is shown; a file's folder is shown
-    // with the file selected. Only the first path counts.
-    void ShowDroppedPath(const QStringList& paths);
-
     // The first location, from the command line or the start-up option.
     void ChooseFirstLocation();
 

@@ -71,9 +71,6 @@ public:
     // The row's tooltip text; empty for a font without a name.
     QString ToolTip(int row) const;
 
-    // Tells the views that every row's look changed (size or quality).
-    void RefreshAll();
-
 private:
     struct CRow;
     CFontManager& m_manager;
