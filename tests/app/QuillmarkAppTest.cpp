@@ -235,17 +235,6 @@ TEST(QuillmarkAppTest, ClosingStoresPlacementAndWritesEverything) {
     EXPECT_TRUE(QFileInfo::exists(DataFilePath("fontprojects.xml", false)));
 }
 
-TEST(QuillmarkAppTest, MainWindowPicture) {
-    const auto started = Start({});
-    CMainFrame* frame = started->app->MainFrame();
-    frame->SetStatusText(0, "No fonts to display");
-    frame->SetStatusText(1, "0 fonts displayed");
-    const QImage picture = frame->grab().toImage();
-    EXPECT_EQ(picture.size(), frame->size());
-    const QString out = QDir::tempPath() + "/quillmark-main-window.png";
-    EXPECT_TRUE(picture.save(out));
-}
-
 TEST(QuillmarkAppTest, AWindowClosedWhileStartingIsNotWaitedFor) {
     CQuillmarkApp::Hooks hooks;
     hooks.splash = false;
