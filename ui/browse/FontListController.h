@@ -62,8 +62,6 @@ public:
     void AddFile(const QString& path);
     bool IsLoading() const { return m_job != nullptr; }
 
-    const QString& FolderPath() const { return m_folderPath; }
-    bool IsProjectShown() const { return m_projectShown; }
     bool IsWatching() const;
     // The rows' file list again against the folder (the watcher does this).
     void Resynchronise();

@@ -88,8 +88,6 @@ QVariant CFontListModel::data(const QModelIndex& index, int role) const {
             return ToolTip(index.row());
         case ItemRole:
             return QVariant::fromValue(static_cast<const void*>(row.item));
-        case StatusRole:
-            return row.item != nullptr ? row.item->GetStatus() : 0;
         case PathRole:
             return row.item != nullptr ? PathText(row.item->GetPath()) : QString();
         default:

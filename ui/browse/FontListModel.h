@@ -25,9 +25,8 @@ public:
         ColumnCount = FontList::ColumnCount
     };
     enum Role {
-        ItemRole = FontList::ItemRole,      // const CFontItem*
-        StatusRole = FontList::StatusRole,  // the item's status
-        PathRole = FontList::PathRole,      // the file's full path
+        ItemRole = FontList::ItemRole,  // const CFontItem*
+        PathRole = FontList::PathRole,  // the file's full path
     };
     // What the list shows: a folder or project, or search results.
     enum Mode { MainList = 0, SimilarResults = 1, NameResults = 2, CharacterResults = 3 };

@@ -12,7 +12,6 @@ enum Column { NameColumn = 0, FileColumn = 1, SizeColumn = 2, ColumnCount = 3 };
 
 enum Role {
     ItemRole = Qt::UserRole + 1,  // const CFontItem*, as const void*
-    StatusRole,                   // the item's status
     PathRole,                     // the file's full path
 };
 
