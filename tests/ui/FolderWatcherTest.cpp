@@ -50,12 +50,12 @@ TEST(FolderWatcherTest, TellsOnceABurstHasSettledAndGoesOnWatching) {
 TEST(FolderWatcherTest, StoppedOrMovedOnItHearsTheOldFolderNoMore) {
     QTemporaryDir first;
     QTemporaryDir second;
-    CFolderWatcher watcher(nullptr, 50);
+    CFolderWatcher watcher(nullptr, 300);
     QSignalSpy changed(&watcher, &CFolderWatcher::FolderChanged);
     watcher.Watch(first.path());
     watcher.Watch(second.path());
     Touch(first.filePath("a.ttf"));
-    EXPECT_FALSE(changed.wait(400));
+    EXPECT_FALSE(changed.wait(600));
     Touch(second.filePath("a.ttf"));
     EXPECT_TRUE(changed.wait(3000));
 
@@ -65,7 +65,7 @@ TEST(FolderWatcherTest, StoppedOrMovedOnItHearsTheOldFolderNoMore) {
     watcher.Stop();
     EXPECT_FALSE(watcher.IsWatching());
     Touch(second.filePath("c.ttf"));
-    EXPECT_FALSE(changed.wait(400));
+    EXPECT_FALSE(changed.wait(600));
     EXPECT_EQ(changed.count(), 1);
 }
 
