@@ -619,3 +619,19 @@ TEST(FontListTest, EveryProjectLoadStoresTheProjectAsTheLastOne) {
     EXPECT_EQ(fixture.status[0], "No fonts to display");
     EXPECT_EQ(fixture.options.GetLastProject(), "Empty");
 }
+
+TEST(FontListTest, ClosingTheProgramCancelsTheLoad) {
+    const QString folder = FolderOf("closing", 4);
+    CListFixture fixture;
+    CGate gate;
+    fixture.list->SetLoadSetup([&](CFolderLoad& load) { gate.Install(load, fixture.manager); });
+    fixture.list->LoadFolder(folder);
+    gate.Allow(1);
+    ASSERT_TRUE(WaitUntil([&] { return fixture.list->Model().rowCount() == 1; }));
+    // Nothing more is allowed: only the cancel lets the worker go.
+    fixture.hub.FireApplicationClosing();
+    ASSERT_TRUE(fixture.WaitForLoads(1));
+    EXPECT_EQ(fixture.status[0], "2 fonts read, font information scan was canceled");
+    EXPECT_EQ(fixture.options.GetFontNameColumnWidth(),
+              static_cast<quint32>(fixture.view->header()->sectionSize(0)));
+}
