@@ -30,8 +30,8 @@
 #include "fontdata/manager/FontManager.h"
 #include "platform/FontconfigFontSystem.h"
 #include "platform/Paths.h"
+#include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
-#include "ui/browse/FontListView.h"
 #include "ui/browse/MainFrame.h"
 
 // Resources of a static library are brought in by hand.
@@ -191,13 +191,13 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
         m_closed = true;
         QCoreApplication::quit();
     });
-    auto* list = new CFontListView(*m_hub, *m_options, *m_fontManager, *m_projects,
-                                   m_document.get(), m_regularFont);
+    auto* list = new CFontListController(*m_hub, *m_options, *m_fontManager, *m_projects,
+                                         *m_document, m_regularFont, m_mainFrame);
     list->SetStatusSink([frame = m_mainFrame](int pane, const QString& text) {
         if (frame)
             frame->SetStatusText(pane, text);
     });
-    m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list));
+    m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list->View()));
     if (m_hooks.addPanes) {
         m_hooks.addPanes(*this);
     }

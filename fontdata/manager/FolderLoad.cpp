@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <set>
 
 namespace Quillmark {
@@ -75,10 +76,11 @@ void CFolderLoad::Start() {
         m_system->BeginBatch();
         m_batchOpen = true;
     }
-    const std::size_t chunks = (m_paths.size() + m_plan.chunk - 1) / m_plan.chunk;
-    m_results.resize(chunks);
-    m_workers.reserve(chunks);
-    for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
+    m_chunkCount = (m_paths.size() + m_plan.chunk - 1) / m_plan.chunk;
+    m_results.resize(m_chunkCount);
+    m_chunkEnded.assign(m_chunkCount, false);
+    m_workers.reserve(m_chunkCount);
+    for (std::size_t chunk = 0; chunk < m_chunkCount; ++chunk) {
         m_workers.emplace_back(&CFolderLoad::Work, this, chunk);
     }
 }
@@ -86,18 +88,57 @@ void CFolderLoad::Start() {
 void CFolderLoad::Work(std::size_t chunk) {
     const std::size_t first = chunk * m_plan.chunk;
     const std::size_t last = std::min(m_paths.size(), first + m_plan.chunk);
-    auto& rows = m_results[chunk];
-    rows.reserve(last - first);
-    for (std::size_t i = first; i < last && !IsCanceled(); ++i) {
-        CFontItem* item = m_manager.Acquire(m_paths[i]);
-        rows.push_back({item, item->GetDisplayName()});
-        m_done.fetch_add(1, std::memory_order_relaxed);
+    {
+        std::lock_guard lock(m_rowsMutex);
+        m_results[chunk].reserve(last - first);
     }
+    for (std::size_t i = first; i < last && !IsCanceled(); ++i) {
+        bool report = false;
+        try {
+            CFontItem* item = m_acquirer ? m_acquirer(m_paths[i]) : m_manager.Acquire(m_paths[i]);
+            try {
+                CFolderLoadRow row{item, item->GetDisplayName()};
+                std::lock_guard lock(m_rowsMutex);
+                m_results[chunk].push_back(std::move(row));
+                report = chunk == m_firstOpenChunk && !m_readyReported;
+                m_readyReported = m_readyReported || report;
+            } catch (...) {
+                m_manager.Release(item);
+                throw;
+            }
+        } catch (const std::bad_alloc&) {
+            // Out of memory ends this load, not the program: the rows read
+            // so far stay, and the user is told.
+            m_outOfMemory.store(true);
+            Cancel();
+            break;
+        }
+        m_done.fetch_add(1, std::memory_order_relaxed);
+        if (report && m_ready) {
+            m_ready();
+        }
+    }
+    EndChunk(chunk);
+}
+
+void CFolderLoad::EndChunk(std::size_t chunk) {
+    bool report = false;
+    {
+        std::lock_guard lock(m_rowsMutex);
+        m_chunkEnded[chunk] = true;
+        // The end of the first open chunk lets the next chunks' rows through.
+        report = chunk == m_firstOpenChunk && !m_readyReported;
+        m_readyReported = m_readyReported || report;
+    }
+    bool last = false;
     {
         std::lock_guard lock(m_finishMutex);
-        m_finishedThreads.fetch_add(1);
+        last = m_finishedThreads.fetch_add(1) + 1 == m_chunkCount;
     }
     m_finishedChanged.notify_all();
+    if ((report || last) && m_ready) {
+        m_ready();
+    }
 }
 
 bool CFolderLoad::WaitFor(std::chrono::milliseconds timeout) {
@@ -120,14 +161,24 @@ void CFolderLoad::Wait() {
     }
 }
 
-std::vector<CFolderLoadRow> CFolderLoad::TakeRows() {
-    Wait();
+std::vector<CFolderLoadRow> CFolderLoad::TakeReadyRows() {
     std::vector<CFolderLoadRow> rows;
-    for (auto& chunk : m_results) {
+    std::lock_guard lock(m_rowsMutex);
+    m_readyReported = false;
+    for (; m_firstOpenChunk < m_results.size(); ++m_firstOpenChunk) {
+        auto& chunk = m_results[m_firstOpenChunk];
         std::move(chunk.begin(), chunk.end(), std::back_inserter(rows));
         chunk.clear();
+        if (!m_chunkEnded[m_firstOpenChunk]) {
+            break;
+        }
     }
     return rows;
+}
+
+std::vector<CFolderLoadRow> CFolderLoad::TakeRows() {
+    Wait();
+    return TakeReadyRows();
 }
 
 std::string CFolderLoad::NoFontsText() {

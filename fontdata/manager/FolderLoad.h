@@ -3,13 +3,15 @@
 // Reading the fonts of one folder in parallel worker threads through the
 // font manager, as the font list and quillmark-cli do it. Whoever runs a
 // load polls Done() for progress, may Cancel() at any time (what was read is
-// kept), and takes the rows in chunk order when it has finished.
+// kept), and takes the rows in chunk order: as they become ready, or all of
+// them when the load has finished.
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -49,21 +51,40 @@ public:
     CFolderLoad(const CFolderLoad&) = delete;
     CFolderLoad& operator=(const CFolderLoad&) = delete;
 
+    // Called on a worker thread when rows have become ready to take, and
+    // once more when the last worker has ended. After a call for rows it is
+    // not called for rows again until TakeReadyRows has run, so that a
+    // receiver that is busy gets one call for many rows. Set before Start.
+    void SetReadyHandler(std::function<void()> handler) { m_ready = std::move(handler); }
+    // How a worker gets the item of a path, with one use for the load; the
+    // manager's Acquire unless replaced (tests pace or fail loads with it).
+    // Set before Start.
+    void SetAcquirer(std::function<CFontItem*(const std::filesystem::path&)> acquirer) {
+        m_acquirer = std::move(acquirer);
+    }
+
     void Start();
     // Safe to call from a signal handler.
     void Cancel() noexcept { m_cancel.store(true, std::memory_order_relaxed); }
     bool IsCanceled() const { return m_cancel.load(std::memory_order_relaxed); }
+    // A worker ran out of memory; the load stopped there, as if cancelled.
+    bool IsOutOfMemory() const { return m_outOfMemory.load(); }
 
     std::size_t Total() const { return m_paths.size(); }
     std::size_t Done() const { return m_done.load(std::memory_order_relaxed); }
     unsigned Threads() const { return m_plan.threads; }
-    bool Finished() const { return m_finishedThreads.load() == m_workers.size(); }
+    bool Finished() const { return m_finishedThreads.load() == m_chunkCount; }
     // Waits at most `timeout` for every worker to finish; true when they have.
     bool WaitFor(std::chrono::milliseconds timeout);
     // Waits for every worker and joins them.
     void Wait();
 
-    // After Wait: the rows in chunk order, path order within a chunk.
+    // The rows that are ready, handed over once each: those of every chunk
+    // whose earlier chunks have all ended, so that rows arrive in chunk
+    // order, path order within a chunk. Once the load has finished, all the
+    // rest. Callable while the workers run.
+    std::vector<CFolderLoadRow> TakeReadyRows();
+    // After Wait: every row not taken yet, in the same order.
     std::vector<CFolderLoadRow> TakeRows();
     // Seconds from Start to the end of the last worker.
     double ElapsedSeconds() const { return m_elapsed; }
@@ -76,14 +97,26 @@ public:
 
 private:
     void Work(std::size_t chunk);
+    void EndChunk(std::size_t chunk);
 
     CFontManager& m_manager;
     Platform::IFontSystem* m_system;
     const std::vector<std::filesystem::path> m_paths;
     const Plan m_plan;
+    std::function<void()> m_ready;
+    std::function<CFontItem*(const std::filesystem::path&)> m_acquirer;
+    std::size_t m_chunkCount = 0;  // set before the workers start
     std::vector<std::thread> m_workers;
-    std::vector<std::vector<CFolderLoadRow>> m_results;  // one a chunk, written by its worker only
+
+    mutable std::mutex m_rowsMutex;
+    // Guarded by m_rowsMutex:
+    std::vector<std::vector<CFolderLoadRow>> m_results;  // one a chunk, rows not taken yet
+    std::vector<bool> m_chunkEnded;
+    std::size_t m_firstOpenChunk = 0;  // rows before this chunk are all taken
+    bool m_readyReported = false;      // a call for rows is out and not answered
+
     std::atomic<bool> m_cancel{false};
+    std::atomic<bool> m_outOfMemory{false};
     std::atomic<std::size_t> m_done{0};
     std::atomic<std::size_t> m_finishedThreads{0};
     std::mutex m_finishMutex;

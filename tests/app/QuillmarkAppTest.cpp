@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -112,6 +113,12 @@ TEST(QuillmarkAppTest, AFontFileOnTheCommandLineOpensItsFolderAndAnnouncesTheFon
     EXPECT_TRUE(started->app->IsStarted());
     EXPECT_EQ(started->app->Document()->GetTitle(), "fonts");
     EXPECT_EQ(started->app->MainFrame()->windowTitle(), "fonts - Quillmark");
+    // The folder is read while the event loop runs.
+    QElapsedTimer waited;
+    waited.start();
+    while (started->app->MainFrame()->GetStatusText(1).isEmpty() && waited.elapsed() < 5000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
     // The start gave its own hold back; the list's row keeps the font.
     const CFontItem* current = started->app->Document()->GetCurrentFont();
     ASSERT_NE(current, nullptr);
@@ -230,17 +237,6 @@ TEST(QuillmarkAppTest, ClosingStoresPlacementAndWritesEverything) {
     EXPECT_EQ(saved.GetMainWindowMaximized(), ShowCommand::Normal);
     EXPECT_TRUE(QFileInfo::exists(DataFilePath("favorites.xml", false)));
     EXPECT_TRUE(QFileInfo::exists(DataFilePath("fontprojects.xml", false)));
-}
-
-TEST(QuillmarkAppTest, MainWindowPicture) {
-    const auto started = Start({});
-    CMainFrame* frame = started->app->MainFrame();
-    frame->SetStatusText(0, "No fonts to display");
-    frame->SetStatusText(1, "0 fonts displayed");
-    const QImage picture = frame->grab().toImage();
-    EXPECT_EQ(picture.size(), frame->size());
-    const QString out = QDir::tempPath() + "/quillmark-main-window.png";
-    EXPECT_TRUE(picture.save(out));
 }
 
 TEST(QuillmarkAppTest, AWindowClosedWhileStartingIsNotWaitedFor) {

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <new>
+#include <thread>
 
 #include "fontdata/manager/FolderLoad.h"
 #include "tests/support/FontBuilder.h"
@@ -117,6 +122,87 @@ TEST_F(FolderLoadTest, CancellingKeepsWhatWasReadAndLeavesNoUses) {
         load.Start();
         load.Wait();
         EXPECT_EQ(m_manager.Count(), 200u);
+    }
+    EXPECT_EQ(m_manager.Count(), 0u);
+}
+
+TEST_F(FolderLoadTest, ReadyRowsComeInChunkOrderWhileTheWorkersRun) {
+    for (int i = 0; i < 120; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%03d.ttf", i);
+        Font(name);
+    }
+    const auto paths = CFolderLoad::Enumerate(m_dir);
+    CFolderLoad load(m_manager, paths, nullptr, 2);
+    // The first chunk waits until the test lets it go; the second runs.
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    load.SetAcquirer([&](const fs::path& path) {
+        if (path < paths[61]) {
+            std::unique_lock lock(mutex);
+            opened.wait(lock, [&] { return open; });
+        }
+        return m_manager.Acquire(path);
+    });
+    std::atomic<int> calls{0};
+    load.SetReadyHandler([&] { ++calls; });
+    load.Start();
+    while (load.Done() < 59) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    // The second chunk is read, but its rows wait for the first chunk's.
+    EXPECT_TRUE(load.TakeReadyRows().empty());
+    {
+        std::lock_guard lock(mutex);
+        open = true;
+    }
+    opened.notify_all();
+
+    std::vector<CFolderLoadRow> rows;
+    while (!load.Finished() || rows.size() < 120) {
+        auto ready = load.TakeReadyRows();
+        std::move(ready.begin(), ready.end(), std::back_inserter(rows));
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ASSERT_LE(rows.size(), 120u);
+    }
+    ASSERT_EQ(rows.size(), 120u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].item->GetPath(), paths[i]);
+        m_manager.Release(rows[i].item);
+    }
+    // Told of rows, and at the end; never once a file.
+    EXPECT_GE(calls.load(), 1);
+    EXPECT_LT(calls.load(), 120);
+    EXPECT_TRUE(load.TakeReadyRows().empty());
+}
+
+TEST_F(FolderLoadTest, OutOfMemoryInAWorkerStopsTheLoadAndKeepsItsRows) {
+    for (int i = 0; i < 120; ++i) {
+        Font("f" + std::to_string(100 + i) + ".ttf");
+    }
+    std::atomic<int> acquires{0};
+    {
+        CFolderLoad load(m_manager, CFolderLoad::Enumerate(m_dir), nullptr, 1);
+        load.SetAcquirer([&](const fs::path& path) -> CFontItem* {
+            if (++acquires == 31) {
+                throw std::bad_alloc();
+            }
+            return m_manager.Acquire(path);
+        });
+        std::atomic<int> calls{0};
+        load.SetReadyHandler([&] { ++calls; });
+        load.Start();
+        load.Wait();
+        EXPECT_TRUE(load.IsOutOfMemory());
+        EXPECT_TRUE(load.IsCanceled());
+        EXPECT_EQ(load.Done(), 30u);
+        EXPECT_EQ(acquires.load(), 31) << "no file is read after the failure";
+        EXPECT_GE(calls.load(), 1) << "the end is told";
+        const auto rows = load.TakeRows();
+        ASSERT_EQ(rows.size(), 30u);
+        EXPECT_EQ(m_manager.Count(), 30u);
+        for (const auto& row : rows) m_manager.Release(row.item);
     }
     EXPECT_EQ(m_manager.Count(), 0u);
 }

@@ -1,4 +1,5 @@
-// The font list with real fonts, offscreen.
+// The main font list with real fonts, offscreen: its model, view and
+// controller together, loads running on the event loop.
 
 #include <gtest/gtest.h>
 
@@ -9,13 +10,21 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <new>
+#include <thread>
 
-#include "app/QuillmarkApp.h"
 #include "collections/FontProjects.h"
 #include "core/FontManagerHub.h"
+#include "core/PathText.h"
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
@@ -23,10 +32,12 @@
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
 #include "tests/support/TemporaryHome.h"
-#include "ui/browse/FolderLoadDialog.h"
+#include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
+#include "ui/browse/FontListModel.h"
 #include "ui/browse/FontListView.h"
-#include "ui/browse/MainFrame.h"
+#include "ui/common/FolderLoadDialog.h"
+#include "ui/common/FontListDelegate.h"
 
 using namespace Quillmark;
 
@@ -46,6 +57,56 @@ void Copy(const QString& from, const QString& to) {
     ASSERT_TRUE(QFile::copy(from, to)) << from.toStdString();
 }
 
+// A folder of `count` copies of the test fonts, f0.ttf, f1.ttf...
+QString FolderOf(const char* name, int count) {
+    const QString folder = Folder(name);
+    const char* fonts[] = {"twin-a.ttf", "twin-b.ttf", "twin-bold.ttf", "symbol.ttf"};
+    for (int i = 0; i < count; ++i) {
+        Copy(kData + "/" + fonts[i % 4], folder + QString("/f%1.ttf").arg(i));
+    }
+    return folder;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < milliseconds) {
+        QTest::qWait(10);
+    }
+    return condition();
+}
+
+// Lets a load's workers read only as many files as they have been allowed;
+// a cancelled load's workers are let through.
+class CGate {
+public:
+    void Allow(int files) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_allowed += files;
+        }
+        m_changed.notify_all();
+    }
+    void Install(CFolderLoad& load, CFontManager& manager) {
+        load.SetAcquirer([this, &load, &manager](const std::filesystem::path& path) {
+            std::unique_lock lock(m_mutex);
+            while (m_allowed == 0 && !load.IsCanceled()) {
+                m_changed.wait_for(lock, std::chrono::milliseconds(5));
+            }
+            if (!load.IsCanceled()) {
+                --m_allowed;
+            }
+            lock.unlock();
+            return manager.Acquire(path);
+        });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_allowed = 0;
+};
+
 // A list with its services, as the main window has it.
 struct CListFixture {
     CQuillmarkSignals hub;
@@ -55,25 +116,41 @@ struct CListFixture {
     CFontProjects projects;
     CQuillmarkDoc document{hub, options, manager,
                            QString::fromStdString((kHome.Root() / "fonts-folder").string())};
-    CFontListView* list = nullptr;
+    std::unique_ptr<CFontListController> list;
+    CFontListView* view = nullptr;
     std::unique_ptr<CFontListFrame> frame;
     QString status[2];
+    int loads = 0;
 
     std::unique_ptr<QAbstractItemModelTester> tester;
 
     CListFixture() {
-        list = new CFontListView(hub, options, manager, projects, &document, QApplication::font());
+        list = std::make_unique<CFontListController>(hub, options, manager, projects, document,
+                                                     QApplication::font());
+        view = list->View();
         // Every change the tests make is checked against the model rules.
         tester = std::make_unique<QAbstractItemModelTester>(
             &list->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         list->SetStatusSink([this](int pane, const QString& text) { status[pane] = text; });
-        frame = std::make_unique<CFontListFrame>(hub, list);
+        QObject::connect(list.get(), &CFontListController::FolderLoaded, [this] { ++loads; });
+        frame = std::make_unique<CFontListFrame>(hub, view);
         frame->resize(700, 500);
         frame->show();
     }
     ~CListFixture() {
         tester.reset();
         frame.reset();
+        list.reset();
+    }
+
+    // Loads a folder and waits for the load to end.
+    void Load(const QString& folder) {
+        const int before = loads;
+        list->LoadFolder(folder);
+        EXPECT_TRUE(WaitUntil([&] { return loads > before; })) << "the load never ended";
+    }
+    bool WaitForLoads(int count) {
+        return WaitUntil([&] { return loads >= count; });
     }
 
     std::vector<QString> Column(int column) const {
@@ -83,16 +160,9 @@ struct CListFixture {
         }
         return texts;
     }
-};
 
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < milliseconds) {
-        QTest::qWait(20);
-    }
-    return condition();
-}
+    CFolderLoadDialog* Dialog() const { return frame->findChild<CFolderLoadDialog*>(); }
+};
 
 }  // namespace
 
@@ -102,21 +172,21 @@ TEST(FontListTest, SortsByEachColumnAndReverses) {
     Copy(kData + "/symbol.ttf", folder + "/A.ttf");     // "Quillmark Symbol", 35 KB
     Copy(kData + "/twin-b.ttf", folder + "/c.otf");     // "Quillmark Twin", 29 KB
     CListFixture fixture;
-    fixture.list->LoadFolder(folder);
+    fixture.Load(folder);
     ASSERT_EQ(fixture.list->Model().rowCount(), 3);
     EXPECT_EQ(fixture.status[0].left(18), "3 fonts read in 0.");
     EXPECT_EQ(fixture.status[1], "3 fonts displayed");
 
-    QHeaderView* header = fixture.list->header();
+    QHeaderView* header = fixture.view->header();
     const auto click = [&](int column) { emit header->sectionClicked(column); };
     EXPECT_EQ(fixture.Column(0),
               (std::vector<QString>{"Quillmark Symbol", "Quillmark Twin", "Quillmark Twin Bold"}));
     click(0);
-    EXPECT_TRUE(fixture.list->SortDescending());
+    EXPECT_TRUE(fixture.view->SortDescending());
     EXPECT_EQ(fixture.Column(0),
               (std::vector<QString>{"Quillmark Twin Bold", "Quillmark Twin", "Quillmark Symbol"}));
     click(1);
-    EXPECT_FALSE(fixture.list->SortDescending()) << "another column starts ascending";
+    EXPECT_FALSE(fixture.view->SortDescending()) << "another column starts ascending";
     EXPECT_EQ(fixture.Column(1), (std::vector<QString>{"A.ttf", "b.ttf", "c.otf"}));
     click(2);
     EXPECT_EQ(fixture.Column(1), (std::vector<QString>{"c.otf", "b.ttf", "A.ttf"}));
@@ -134,17 +204,18 @@ TEST(FontListTest, UnreadableFontGetsItsErrorRowAndNoPreview) {
     broken.write("not a font at all");
     broken.close();
     CListFixture fixture;
-    fixture.list->LoadFolder(folder);
+    fixture.Load(folder);
     ASSERT_EQ(fixture.list->Model().rowCount(), 1);
     EXPECT_EQ(fixture.Column(0), std::vector<QString>{"ERROR: Font file is corrupt"});
     EXPECT_TRUE(fixture.list->Model().ToolTip(0).isEmpty());
 
     // Below the first line the row is empty but for its bottom line.
-    const QImage row = fixture.list->viewport()
-                           ->grab(fixture.list->visualRect(fixture.list->Model().index(0, 0))
-                                      .adjusted(0, 0, fixture.list->viewport()->width(), 0))
+    CFontListView* view = fixture.view;
+    const QImage row = view->viewport()
+                           ->grab(view->visualRect(fixture.list->Model().index(0, 0))
+                                      .adjusted(0, 0, view->viewport()->width(), 0))
                            .toImage();
-    const int previewTop = fixture.list->Delegate().FirstLineHeight() + 1;
+    const int previewTop = view->Delegate().FirstLineHeight() + 1;
     const QRgb background = row.pixel(row.width() - 2, previewTop);
     for (int y = previewTop; y < row.height() - 1; ++y) {
         for (int x = 0; x < row.width(); ++x) {
@@ -157,12 +228,13 @@ TEST(FontListTest, TooltipsNameTheFontFileAndSize) {
     const QString folder = Folder("tips");
     Copy(kData + "/twin-a.ttf", folder + "/twin-a.ttf");
     CListFixture fixture;
-    fixture.list->LoadFolder(folder);
+    fixture.Load(folder);
     EXPECT_EQ(fixture.list->Model().ToolTip(0),
               "Font Name: Quillmark Twin\nFile Name: twin-a.ttf\nSize: 35KB");
     fixture.projects.AddProject("P");
     fixture.projects.AddFont("P", folder + "/twin-a.ttf");
     ASSERT_TRUE(fixture.list->LoadProject("P"));
+    ASSERT_TRUE(fixture.WaitForLoads(2));
     EXPECT_EQ(
         fixture.list->Model().ToolTip(0),
         "Font Name: Quillmark Twin\nFile Name: twin-a.ttf\nLocation: " + folder + "\nSize: 35KB");
@@ -171,9 +243,9 @@ TEST(FontListTest, TooltipsNameTheFontFileAndSize) {
 TEST(FontListTest, RowHeightFollowsThePreviewSize) {
     CListFixture fixture;
     const int first = std::max(16, QFontMetrics(QApplication::font()).height()) + 4;
-    EXPECT_EQ(fixture.list->Delegate().FirstLineHeight(), first);
+    EXPECT_EQ(fixture.view->Delegate().FirstLineHeight(), first);
     fixture.hub.FireFontListPreviewSizeChanged(300);
-    EXPECT_EQ(fixture.list->Delegate().RowHeight(), first + 304);
+    EXPECT_EQ(fixture.view->Delegate().RowHeight(), first + 304);
     EXPECT_EQ(fixture.options.GetFontListCharSize(), 300u);
 }
 
@@ -181,7 +253,7 @@ TEST(FontListTest, WatcherFollowsTheFolderChangeAfterChange) {
     const QString folder = Folder("watched");
     Copy(kData + "/twin-a.ttf", folder + "/a.ttf");
     CListFixture fixture;
-    fixture.list->LoadFolder(folder);
+    fixture.Load(folder);
     ASSERT_EQ(fixture.list->Model().rowCount(), 1);
     ASSERT_TRUE(fixture.list->IsWatching());
 
@@ -195,6 +267,11 @@ TEST(FontListTest, WatcherFollowsTheFolderChangeAfterChange) {
     EXPECT_TRUE(
         WaitUntil([&] { return fixture.Column(1) == std::vector<QString>{"renamed.otf"}; }));
     EXPECT_EQ(fixture.status[1], "1 fonts displayed");
+
+    // A project's rows follow no folder.
+    fixture.projects.AddProject("P");
+    ASSERT_TRUE(fixture.list->LoadProject("P"));
+    EXPECT_FALSE(fixture.list->IsWatching());
 }
 
 TEST(FontListTest, ReleasedFontLeavesTheListAndTheManager) {
@@ -202,7 +279,7 @@ TEST(FontListTest, ReleasedFontLeavesTheListAndTheManager) {
     Copy(kData + "/twin-a.ttf", folder + "/a.ttf");
     Copy(kData + "/twin-b.ttf", folder + "/b.ttf");
     CListFixture fixture;
-    fixture.list->LoadFolder(folder);
+    fixture.Load(folder);
     const CFontItem* a = fixture.list->Model().ItemAt(fixture.list->Model().RowOfFileName("a.ttf"));
     ASSERT_NE(a, nullptr);
     EXPECT_TRUE(fixture.manager.CanRelease(a));
@@ -215,10 +292,10 @@ TEST(FontListTest, SelectingFiresFontSelectedButNotItsOwnEcho) {
     Copy(kData + "/twin-a.ttf", folder + "/a.ttf");
     Copy(kData + "/twin-b.ttf", folder + "/b.ttf");
     CListFixture fixture;
-    fixture.list->LoadFolder(folder);
+    fixture.Load(folder);
     std::vector<const CFontItem*> fired;
     fixture.hub.ConnectFontSelected([&](const CFontItem* f) { fired.push_back(f); });
-    fixture.list->SelectFile("B.TTF");
+    fixture.view->SelectFile("B.TTF");
     ASSERT_EQ(fired.size(), 1u);
     EXPECT_EQ(fired[0]->GetFileName(), "b.ttf");
     EXPECT_EQ(fixture.document.GetCurrentFont(), fired[0]);
@@ -227,7 +304,7 @@ TEST(FontListTest, SelectingFiresFontSelectedButNotItsOwnEcho) {
     const CFontItem* a = fixture.list->Model().ItemAt(fixture.list->Model().RowOfFileName("a.ttf"));
     fixture.hub.FireFontSelected(a);
     EXPECT_EQ(fired.size(), 2u);
-    EXPECT_EQ(fixture.list->currentIndex().row(), fixture.list->Model().RowOf(a));
+    EXPECT_EQ(fixture.view->currentIndex().row(), fixture.list->Model().RowOf(a));
 }
 
 TEST(FontListTest, ChoosingTheShownFolderOnlySelectsTheFile) {
@@ -235,13 +312,14 @@ TEST(FontListTest, ChoosingTheShownFolderOnlySelectsTheFile) {
     Copy(kData + "/twin-a.ttf", folder + "/a.ttf");
     Copy(kData + "/twin-b.ttf", folder + "/b.ttf");
     CListFixture fixture;
-    int loads = 0;
-    QObject::connect(fixture.list, &CFontListView::FolderLoaded, [&] { ++loads; });
     fixture.hub.FireFolderSelected(folder, nullptr);
+    ASSERT_TRUE(fixture.WaitForLoads(1));
     const QString file = "b.ttf";
     fixture.hub.FireFolderSelected(folder, &file);
-    EXPECT_EQ(loads, 1);
-    EXPECT_EQ(fixture.list->currentIndex().row(), fixture.list->Model().RowOfFileName("b.ttf"));
+    QTest::qWait(50);
+    EXPECT_EQ(fixture.loads, 1);
+    EXPECT_FALSE(fixture.list->IsLoading());
+    EXPECT_EQ(fixture.view->currentIndex().row(), fixture.list->Model().RowOfFileName("b.ttf"));
     EXPECT_EQ(fixture.options.GetLastFolder(), folder);
 }
 
@@ -253,65 +331,6 @@ TEST(FontListTest, FontsFolderShowsItsBanner) {
     EXPECT_TRUE(fixture.frame->IsBannerShown());
     fixture.hub.FireFolderSelected(Folder("elsewhere"), nullptr);
     EXPECT_FALSE(fixture.frame->IsBannerShown());
-}
-
-// The main window listing a folder of real fonts with a row selected. The
-// pictures are written to $QUILLMARK_SCREENSHOTS (else the temporary folder).
-TEST(FontListTest, MainWindowPicture) {
-    QString folder = qEnvironmentVariable("QUILLMARK_SCREENSHOT_FONTS");
-    if (folder.isEmpty()) {
-        folder = Folder("picture");
-        for (const char* name : {"twin-a.ttf", "twin-b.ttf", "twin-bold.ttf", "symbol.ttf"}) {
-            Copy(kData + "/" + name, folder + "/" + name);
-        }
-    }
-    const QString out = qEnvironmentVariable("QUILLMARK_SCREENSHOTS", QDir::tempPath());
-    CQuillmarkApp::Hooks hooks;
-    hooks.splash = false;
-    CQuillmarkApp app({"quillmark", folder}, hooks);
-    ASSERT_EQ(app.InitInstance(), CQuillmarkApp::StartResult::Started);
-    CMainFrame* frame = app.MainFrame();
-    frame->resize(1100, 720);
-    auto* list = static_cast<CFontListFrame*>(frame->GetPane(CMainFrame::Pane::FontList))->List();
-    ASSERT_GT(list->Model().rowCount(), 0);
-    list->selectionModel()->setCurrentIndex(
-        list->Model().index(std::min(1, list->Model().rowCount() - 1), 0),
-        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    QTest::qWait(50);
-    const QImage picture = frame->grab().toImage();
-    EXPECT_TRUE(picture.save(out + "/main-window.png"));
-    app.Hub().FireFontListPreviewSizeChanged(48);
-    QTest::qWait(50);
-    EXPECT_TRUE(frame->grab().toImage().save(out + "/main-window-48px.png"));
-    EXPECT_EQ(frame->GetStatusText(1), QString("%1 fonts displayed").arg(list->Model().rowCount()));
-}
-
-TEST(FontListTest, ColumnsAlwaysFillTheWidth) {
-    const QString folder = Folder("columns");
-    Copy(kData + "/twin-a.ttf", folder + "/a.ttf");
-    CListFixture fixture;
-    fixture.list->LoadFolder(folder);
-    QHeaderView* header = fixture.list->header();
-    const auto total = [&] {
-        return header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2);
-    };
-    const int width = fixture.list->viewport()->width();
-    EXPECT_EQ(total(), width);
-    fixture.frame->resize(900, 500);
-    QApplication::processEvents();
-    EXPECT_EQ(total(), fixture.list->viewport()->width());
-    EXPECT_GT(fixture.list->viewport()->width(), width);
-
-    // The user widens the name column: the file name column gives way.
-    const int size2 = header->sectionSize(2);
-    header->resizeSection(0, header->sectionSize(0) + 50);
-    EXPECT_EQ(total(), fixture.list->viewport()->width());
-    EXPECT_EQ(header->sectionSize(2), size2);
-    // Double-clicking the divider after the name column gives it the file name column.
-    const int joined = header->sectionSize(0) + header->sectionSize(1);
-    emit header->sectionHandleDoubleClicked(0);
-    EXPECT_EQ(header->sectionSize(0), joined);
-    EXPECT_EQ(header->sectionSize(1), 0);
 }
 
 namespace {
@@ -357,8 +376,10 @@ TEST(FontListTest, SharingMoreThan500RowsShowsAWaitWindow) {
         CFontManager manager(&managerHub, &system);
         CFontProjects projects;
         CQuillmarkDoc document(hub, options, manager, QString());
-        CFontListView list(hub, options, manager, projects, &document, QApplication::font());
+        CFontListController list(hub, options, manager, projects, document, QApplication::font());
+        std::unique_ptr<CFontListView> view(list.View());
         list.LoadFolder(folder);
+        ASSERT_TRUE(WaitUntil([&] { return !list.IsLoading(); }, 30000));
         ASSERT_EQ(list.Model().rowCount(), rows);
         hub.FireShareFonts(true);
         EXPECT_EQ(system.registered, rows);
@@ -377,26 +398,240 @@ TEST(FontListTest, AListThatIsGoneHearsNothing) {
     CFontManager manager(&managerHub, nullptr);
     CFontProjects projects;
     CQuillmarkDoc document(hub, options, manager, QString());
+    const QString folder = FolderOf("gone", 3);
     {
-        auto* list =
-            new CFontListView(hub, options, manager, projects, &document, QApplication::font());
-        CFontListFrame frame(hub, list);
+        CFontListController list(hub, options, manager, projects, document, QApplication::font());
+        CFontListFrame frame(hub, list.View());
+        // Gone in the middle of a load: the workers are waited for, their
+        // fonts given back.
+        list.LoadFolder(folder);
+        EXPECT_TRUE(list.IsLoading());
     }
+    EXPECT_EQ(manager.Count(), 0u);
     // Every slot of the list and its frame went with them.
-    const QString folder = Folder("after");
     hub.FireFolderSelected(folder, nullptr);
     hub.FireFontsFolderShown(true);
     hub.FireFontListPreviewSizeChanged(30);
     EXPECT_EQ(hub.FireReleaseFont(nullptr), 0);
+    EXPECT_EQ(manager.Count(), 0u);
 }
 
-TEST(FontListTest, ProgressDialogPicture) {
-    CFontManager manager(nullptr, nullptr);
-    std::vector<std::filesystem::path> paths(1234, std::filesystem::path("/nowhere/x.ttf"));
-    CFolderLoad load(manager, paths);
-    CFolderLoadDialog dialog(load);
-    dialog.show();
-    EXPECT_EQ(dialog.windowTitle(), "Reading Font Information...");
-    EXPECT_EQ(CFolderLoadDialog::ProgressText(12, 1234), "Reading font 12 of 1234.");
-    EXPECT_TRUE(dialog.grab().toImage().save(QDir::tempPath() + "/quillmark-progress.png"));
+// ---------------------------------------------------------------- loads on the event loop
+
+TEST(FontListTest, RowsArriveWhileTheEventLoopRuns) {
+    const QString folder = FolderOf("paced", 3);
+    CListFixture fixture;
+    CGate gate;
+    fixture.list->SetLoadSetup([&](CFolderLoad& load) { gate.Install(load, fixture.manager); });
+    fixture.list->LoadFolder(folder);
+    // LoadFolder returned while no file has been read: nothing waits for the workers.
+    EXPECT_TRUE(fixture.list->IsLoading());
+    EXPECT_EQ(fixture.list->Model().rowCount(), 0);
+
+    // The event loop the program runs in delivers a timer while the load runs.
+    bool timerSawTheLoad = false;
+    QTimer::singleShot(0, [&] { timerSawTheLoad = fixture.list->IsLoading(); });
+    QTest::qWait(20);
+    EXPECT_TRUE(timerSawTheLoad);
+
+    gate.Allow(1);
+    ASSERT_TRUE(WaitUntil([&] { return fixture.list->Model().rowCount() == 1; }));
+    EXPECT_TRUE(fixture.list->IsLoading()) << "the first row is listed before the load ends";
+    EXPECT_EQ(fixture.loads, 0);
+
+    // The progress shows after a blink, modal for its window only.
+    CFolderLoadDialog* dialog = fixture.Dialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return dialog->isVisible(); }));
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(dialog->windowTitle(), "Reading Font Information...");
+    EXPECT_NE(dialog->findChild<QLabel*>(), nullptr);
+    EXPECT_EQ(dialog->findChild<QLabel*>()->text(), "Reading font 1 of 3.");
+
+    gate.Allow(2);
+    ASSERT_TRUE(fixture.WaitForLoads(1));
+    EXPECT_FALSE(fixture.list->IsLoading());
+    EXPECT_EQ(fixture.list->Model().rowCount(), 3);
+    EXPECT_EQ(fixture.status[0].left(18), "3 fonts read in 0.");
+    EXPECT_EQ(fixture.status[1], "3 fonts displayed");
+    EXPECT_EQ(fixture.Dialog(), nullptr) << "the dialog goes with its load";
+    EXPECT_EQ(fixture.options.GetLastFolder(), folder);
+}
+
+TEST(FontListTest, AnotherLocationDropsTheRunningLoad) {
+    const QString first = FolderOf("first", 4);
+    const QString second = FolderOf("second", 2);
+    CListFixture fixture;
+    CGate gate;
+    fixture.list->SetLoadSetup([&](CFolderLoad& load) { gate.Install(load, fixture.manager); });
+    fixture.hub.FireFolderSelected(first, nullptr);
+    gate.Allow(1);
+    ASSERT_TRUE(WaitUntil([&] { return fixture.list->Model().rowCount() == 1; }));
+
+    fixture.hub.FireFolderSelected(second, nullptr);
+    EXPECT_EQ(fixture.list->Model().rowCount(), 0) << "the first folder's rows are dropped";
+    gate.Allow(2);
+    ASSERT_TRUE(fixture.WaitForLoads(1));
+    QTest::qWait(50);
+    EXPECT_EQ(fixture.loads, 1) << "the dropped load does not end as a load";
+    EXPECT_EQ(fixture.list->Model().rowCount(), 2);
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_TRUE(fixture.list->Model()
+                        .index(row, 0)
+                        .data(CFontListModel::PathRole)
+                        .toString()
+                        .startsWith(second));
+    }
+    EXPECT_EQ(fixture.status[0].left(18), "2 fonts read in 0.");
+    EXPECT_EQ(fixture.options.GetLastFolder(), second);
+    // The first folder's fonts are given back once its worker has ended.
+    EXPECT_TRUE(WaitUntil([&] { return fixture.manager.Count() == 2; })) << fixture.manager.Count();
+}
+
+TEST(FontListTest, CancelKeepsWhatWasRead) {
+    const QString folder = FolderOf("cancelled", 6);
+    CListFixture fixture;
+    CGate gate;
+    fixture.list->SetLoadSetup([&](CFolderLoad& load) { gate.Install(load, fixture.manager); });
+    fixture.list->LoadFolder(folder);
+    gate.Allow(2);
+    ASSERT_TRUE(WaitUntil([&] { return fixture.list->Model().rowCount() == 2; }));
+    ASSERT_NE(fixture.Dialog(), nullptr);
+    // Escape, the close button and Cancel all come here.
+    fixture.Dialog()->reject();
+    ASSERT_TRUE(fixture.WaitForLoads(1));
+    // The worker finishes the file it was reading, then stops.
+    EXPECT_EQ(fixture.list->Model().rowCount(), 3);
+    EXPECT_EQ(fixture.status[0], "3 fonts read, font information scan was canceled");
+    EXPECT_EQ(fixture.status[1], "3 fonts displayed");
+    EXPECT_EQ(fixture.manager.Count(), 3u);
+}
+
+TEST(FontListTest, SignalsDuringALoadWaitForItsEnd) {
+    const QString folder = FolderOf("during", 3);
+    CListFixture fixture;
+    fixture.Load(folder);
+
+    CGate gate;
+    fixture.list->SetLoadSetup([&](CFolderLoad& load) { gate.Install(load, fixture.manager); });
+    fixture.hub.FireRefreshRequested();
+    ASSERT_TRUE(fixture.list->IsLoading());
+    // The same folder chosen again with a file: no second load, the file is
+    // selected when this one ends.
+    const QString file = "f2.ttf";
+    fixture.hub.FireFolderSelected(folder, &file);
+    fixture.hub.FireFontListPreviewSizeChanged(40);
+    // A font another window announces waits for its row.
+    CFontItem* announced = fixture.manager.Acquire(FilePath(folder + "/f1.ttf"));
+    fixture.hub.FireFontSelected(announced);
+    fixture.manager.Release(announced);
+    EXPECT_EQ(fixture.list->Model().rowCount(), 0);
+    gate.Allow(3);
+    ASSERT_TRUE(fixture.WaitForLoads(2));
+    QTest::qWait(50);
+    EXPECT_EQ(fixture.loads, 2);
+    ASSERT_EQ(fixture.list->Model().rowCount(), 3);
+    EXPECT_EQ(fixture.view->currentIndex().row(), fixture.list->Model().RowOfFileName(file));
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(fixture.list->Model().ItemAt(row)->GetUseCount(), 1)
+            << "the announced font's hold was given back";
+    }
+}
+
+TEST(FontListTest, AFontAnnouncedDuringTheLoadIsSelectedAtItsEnd) {
+    const QString folder = FolderOf("announced", 3);
+    CListFixture fixture;
+    CGate gate;
+    fixture.list->SetLoadSetup([&](CFolderLoad& load) { gate.Install(load, fixture.manager); });
+    std::vector<const CFontItem*> fired;
+    fixture.hub.ConnectFontSelected([&](const CFontItem* f) { fired.push_back(f); });
+    fixture.hub.FireFolderSelected(folder, nullptr);
+    ASSERT_EQ(fired, std::vector<const CFontItem*>{nullptr}) << "the list shows no font";
+    // As the start does for a font file on the command line: the font is
+    // read, announced and let go before the list has its row.
+    CFontItem* font = fixture.manager.Acquire(FilePath(folder + "/f1.ttf"));
+    fixture.hub.FireFontSelected(font);
+    fixture.manager.Release(font);
+    EXPECT_EQ(fixture.document.GetCurrentFont(), font) << "the list holds it meanwhile";
+    gate.Allow(3);
+    ASSERT_TRUE(fixture.WaitForLoads(1));
+    EXPECT_EQ(fixture.view->currentIndex().row(), fixture.list->Model().RowOf(font));
+    EXPECT_EQ(fired.size(), 2u) << "selecting it does not announce it again";
+    EXPECT_EQ(font->GetUseCount(), 1);
+    EXPECT_EQ(fixture.document.GetCurrentFont(), font);
+}
+
+TEST(FontListTest, PreviewSizeChangedDuringALoadReachesEveryRow) {
+    const QString folder = FolderOf("resized", 3);
+    CListFixture fixture;
+    fixture.list->LoadFolder(folder);
+    // Read with the old size; listed after the change, since no event is
+    // handled before it.
+    for (int waited = 0; fixture.manager.Count() < 3 && waited < 5000; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(fixture.list->Model().rowCount(), 0);
+    fixture.hub.FireFontListPreviewSizeChanged(64);
+    ASSERT_TRUE(fixture.WaitForLoads(1));
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(fixture.list->Model().ItemAt(row)->GetPreviewFont().height, 64) << row;
+    }
+}
+
+TEST(FontListTest, OutOfMemoryInAWorkerStopsTheLoadAndKeepsItsRows) {
+    const QString folder = FolderOf("memory", 5);
+    CListFixture fixture;
+    std::atomic<int> acquires{0};
+    fixture.list->SetLoadSetup([&](CFolderLoad& load) {
+        load.SetAcquirer([&](const std::filesystem::path& path) -> CFontItem* {
+            if (++acquires == 3) {
+                throw std::bad_alloc();
+            }
+            return fixture.manager.Acquire(path);
+        });
+    });
+    fixture.list->LoadFolder(folder);
+    ASSERT_TRUE(fixture.WaitForLoads(1));
+    EXPECT_EQ(fixture.list->Model().rowCount(), 2);
+    EXPECT_EQ(acquires.load(), 3) << "the load stopped at the failure";
+    EXPECT_EQ(fixture.status[1], "2 fonts displayed");
+    auto* message = fixture.frame->findChild<QMessageBox*>("OutOfMemoryMessage");
+    ASSERT_NE(message, nullptr);
+    EXPECT_TRUE(message->isVisible());
+    EXPECT_EQ(message->icon(), QMessageBox::Critical);
+    EXPECT_EQ(message->text(),
+              "An error occurred due to low memory.  Please close other applications or "
+              "documents and try again.");
+    message->accept();
+}
+
+TEST(FontListTest, EveryProjectLoadStoresTheProjectAsTheLastOne) {
+    const QString folder = FolderOf("projected", 1);
+    CListFixture fixture;
+    fixture.projects.AddProject("Empty");
+    fixture.projects.AddProject("Full");
+    fixture.projects.AddFont("Full", folder + "/f0.ttf");
+    fixture.hub.FireProjectSelected("Full");
+    ASSERT_TRUE(fixture.WaitForLoads(1));
+    EXPECT_EQ(fixture.options.GetLastProject(), "Full");
+    fixture.hub.FireProjectSelected("Empty");
+    ASSERT_TRUE(fixture.WaitForLoads(2));
+    EXPECT_EQ(fixture.status[0], "No fonts to display");
+    EXPECT_EQ(fixture.options.GetLastProject(), "Empty");
+}
+
+TEST(FontListTest, ClosingTheProgramCancelsTheLoad) {
+    const QString folder = FolderOf("closing", 4);
+    CListFixture fixture;
+    CGate gate;
+    fixture.list->SetLoadSetup([&](CFolderLoad& load) { gate.Install(load, fixture.manager); });
+    fixture.list->LoadFolder(folder);
+    gate.Allow(1);
+    ASSERT_TRUE(WaitUntil([&] { return fixture.list->Model().rowCount() == 1; }));
+    // Nothing more is allowed: only the cancel lets the worker go.
+    fixture.hub.FireApplicationClosing();
+    ASSERT_TRUE(fixture.WaitForLoads(1));
+    EXPECT_EQ(fixture.status[0], "2 fonts read, font information scan was canceled");
+    EXPECT_EQ(fixture.options.GetFontNameColumnWidth(),
+              static_cast<quint32>(fixture.view->header()->sectionSize(0)));
 }

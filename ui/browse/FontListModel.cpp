@@ -17,8 +17,6 @@ struct CFontListModel::CRow {
     QString sizeText;
 };
 
-namespace {}  // namespace
-
 QString CFontListModel::SimilarityWords(int distance) {
     if (distance == 0)
         return tr("Identical");
@@ -90,8 +88,6 @@ QVariant CFontListModel::data(const QModelIndex& index, int role) const {
             return ToolTip(index.row());
         case ItemRole:
             return QVariant::fromValue(static_cast<const void*>(row.item));
-        case StatusRole:
-            return row.item != nullptr ? row.item->GetStatus() : 0;
         case PathRole:
             return row.item != nullptr ? PathText(row.item->GetPath()) : QString();
         default:
@@ -233,12 +229,6 @@ QString CFontListModel::ToolTip(int row) const {
     return tr("Font Name: %1\nFile Name: %2\nLocation: %3\nSize: %4KB")
         .arg(name, file, location)
         .arg(kilobytes);
-}
-
-void CFontListModel::RefreshAll() {
-    if (!m_rows.empty()) {
-        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
-    }
 }
 
 }  // namespace Quillmark

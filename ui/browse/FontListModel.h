@@ -7,6 +7,8 @@
 #include <QString>
 #include <vector>
 
+#include "ui/common/FontListRoles.h"
+
 namespace Quillmark {
 
 class CFontItem;
@@ -16,11 +18,15 @@ class CFontListModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column { NameColumn = 0, FileColumn = 1, SizeColumn = 2, ColumnCount = 3 };
+    enum Column {
+        NameColumn = FontList::NameColumn,
+        FileColumn = FontList::FileColumn,
+        SizeColumn = FontList::SizeColumn,
+        ColumnCount = FontList::ColumnCount
+    };
     enum Role {
-        ItemRole = Qt::UserRole + 1,  // const CFontItem*
-        StatusRole,                   // the item's status
-        PathRole,                     // the file's full path
+        ItemRole = FontList::ItemRole,  // const CFontItem*
+        PathRole = FontList::PathRole,  // the file's full path
     };
     // What the list shows: a folder or project, or search results.
     enum Mode { MainList = 0, SimilarResults = 1, NameResults = 2, CharacterResults = 3 };
@@ -63,9 +69,6 @@ public:
     void Sort(int column, bool descending);
     // The row's tooltip text; empty for a font without a name.
     QString ToolTip(int row) const;
-
-    // Tells the views that every row's look changed (size or quality).
-    void RefreshAll();
 
 private:
     struct CRow;

@@ -1,0 +1,143 @@
+// Makes the pictures README.md shows, offscreen, in a home of its own:
+// the main window listing fonts of several scripts, the same at 48 pixels,
+// and the folder load's progress dialog.
+//
+//   screenshots [--fonts=FOLDER] [--out=FOLDER]
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "app/QuillmarkApp.h"
+#include "core/QuillmarkSignals.h"
+#include "fontdata/manager/FolderLoad.h"
+#include "fontdata/manager/FontManager.h"
+#include "tests/support/TemporaryHome.h"
+#include "ui/browse/FontListController.h"
+#include "ui/browse/FontListModel.h"
+#include "ui/browse/FontListView.h"
+#include "ui/browse/MainFrame.h"
+#include "ui/common/FolderLoadDialog.h"
+
+using namespace Quillmark;
+
+namespace {
+
+// Latin, CJK, Arabic, Devanagari and symbol fonts, where the machine has
+// them (Debian: fonts-dejavu, fonts-droid-fallback, fonts-lato,
+// fonts-liberation2, fonts-noto-core, tex-gyre), and a file that is no font.
+const char* const kCandidates[] = {
+    "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf",
+    "/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf",
+    "/usr/share/fonts/truetype/lato/Lato-Light.ttf",
+    "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf",
+    "/usr/share/fonts/truetype/noto/NotoNaskhArabic-Regular.ttf",
+    "/usr/share/fonts/truetype/noto/NotoSansDevanagari-Regular.ttf",
+    "/usr/share/texmf/fonts/opentype/public/tex-gyre/texgyrechorus-mediumitalic.otf",
+    QUILLMARK_TEST_DATA "/symbol.ttf",
+};
+
+QString Argument(const QStringList& arguments, const QString& name, const QString& fallback) {
+    for (const QString& argument : arguments) {
+        if (argument.startsWith(name + '=')) {
+            return argument.mid(name.size() + 1);
+        }
+    }
+    return fallback;
+}
+
+void RunUntil(const std::function<bool()>& done, int milliseconds = 30000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+}
+
+bool Save(const QImage& picture, const QString& path) {
+    const bool saved = picture.save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto& home = QuillmarkTest::TemporaryHome();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillmark"));
+    QApplication::setOrganizationName(QStringLiteral("Varnholt, Inc"));
+    const QStringList arguments = QApplication::arguments();
+    const QString out = Argument(arguments, "--out", QStringLiteral(QUILLMARK_SCREENSHOTS_DIR));
+    QString fonts = Argument(arguments, "--fonts", {});
+    if (fonts.isEmpty()) {
+        fonts = QString::fromStdString((home.Root() / "Fonts of many scripts").string());
+        QDir().mkpath(fonts);
+        for (const char* candidate : kCandidates) {
+            QFile::copy(candidate, fonts + '/' + QFileInfo(candidate).fileName());
+        }
+        QFile broken(fonts + "/Broken.ttf");
+        if (broken.open(QIODevice::WriteOnly)) {
+            broken.close();
+        }
+    }
+
+    bool saved = true;
+    {
+        CQuillmarkApp::Hooks hooks;
+        hooks.splash = false;
+        CQuillmarkApp app({"quillmark", fonts}, hooks);
+        if (app.InitInstance() != CQuillmarkApp::StartResult::Started) {
+            std::fprintf(stderr, "Quillmark did not start\n");
+            return 1;
+        }
+        CMainFrame* frame = app.MainFrame();
+        frame->resize(1100, 720);
+        auto* list = frame->findChild<CFontListController*>();
+        RunUntil([&] { return !list->IsLoading(); });
+        CFontListView* view = list->View();
+        if (list->Model().rowCount() > 1) {
+            view->selectionModel()->setCurrentIndex(
+                list->Model().index(1, 0),
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+        RunUntil([] { return false; }, 100);  // painted with the selection
+        saved &= Save(frame->grab().toImage(), out + "/main-window.png");
+        app.Hub().FireFontListPreviewSizeChanged(48);
+        RunUntil([] { return false; }, 100);
+        saved &= Save(frame->grab().toImage(), out + "/main-window-48px.png");
+    }
+
+    {
+        // A load held after its twelfth font, as a big folder is seen.
+        CFontManager manager(nullptr, nullptr);
+        std::vector<std::filesystem::path> paths;
+        for (int i = 0; i < 40; ++i) {
+            paths.push_back(std::filesystem::path(QUILLMARK_TEST_DATA) / "twin-a.ttf");
+        }
+        CFolderLoad load(manager, paths, nullptr, 1);
+        load.SetAcquirer([&](const std::filesystem::path& path) {
+            while (load.Done() >= 12 && !load.IsCanceled()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            return manager.Acquire(path);
+        });
+        load.Start();
+        RunUntil([&] { return load.Done() >= 12; });
+        CFolderLoadDialog dialog(load);
+        dialog.show();
+        dialog.Update();
+        RunUntil([] { return false; }, 100);
+        saved &= Save(dialog.grab().toImage(), out + "/progress-dialog.png");
+        load.Cancel();
+    }
+    return saved ? 0 : 1;
+}

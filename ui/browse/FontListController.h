@@ -1,0 +1,135 @@
+#pragma once
+
+// The main font list: the fonts of the current folder or font project. It
+// wires the list's model and view to the hub, loads a folder or project as
+// a job on the event loop while worker threads read the files, tells the
+// status bar, and follows the folder shown when its files change.
+//
+// A load never blocks the event loop: the workers hand their rows over in
+// batches through queued calls, and the progress dialog is modal for the
+// main window only. Choosing another location while a load runs drops that
+// load and starts the new one. Whatever else arrives during a load waits
+// for its end where it concerns the rows (a font announced, a change of the
+// folder, a new look for the previews).
+
+#include <QFont>
+#include <QObject>
+#include <QPointer>
+#include <boost/signals2/trackable.hpp>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace Quillmark {
+
+class CFolderLoad;
+class CFolderWatcher;
+class CFontItem;
+class CFontListModel;
+class CFontListView;
+class CFontManager;
+class CFontProjects;
+class CProgramOptions;
+class CQuillmarkDoc;
+class CQuillmarkSignals;
+
+class CFontListController : public QObject, public boost::signals2::trackable {
+    Q_OBJECT
+
+public:
+    CFontListController(CQuillmarkSignals& hub, CProgramOptions& options, CFontManager& manager,
+                        CFontProjects& projects, CQuillmarkDoc& document, QFont uiFont,
+                        QObject* parent = nullptr);
+    // Stops a running load, waiting for its workers to finish the files
+    // they read.
+    ~CFontListController() override;
+
+    // The view, made here; whoever places it in a window owns it.
+    CFontListView* View() const;
+    CFontListModel& Model() const { return *m_model; }
+
+    void SetStatusSink(std::function<void(int pane, const QString& text)> sink) {
+        m_status = std::move(sink);
+    }
+
+    // Starts loading a folder (empty: the current one again); `fileToSelect`
+    // is selected when the load ends.
+    void LoadFolder(const QString& folder, const QString& fileToSelect = {});
+    // Starts loading a project; false when there is no such project.
+    bool LoadProject(const QString& name);
+    // Acquires the file and adds its row.
+    void AddFile(const QString& path);
+    bool IsLoading() const { return m_job != nullptr; }
+
+    bool IsWatching() const;
+    // The rows' file list again against the folder (the watcher does this).
+    void Resynchronise();
+
+    // Called with every load before it starts: tests pace or fail its
+    // workers through it.
+    void SetLoadSetup(std::function<void(CFolderLoad&)> setup) { m_loadSetup = std::move(setup); }
+
+signals:
+    // A load has ended: read, cancelled or stopped short. A load that
+    // another one replaced does not end.
+    void FolderLoaded();
+
+private:
+    struct CJob;
+
+    void RunLoad(std::vector<std::filesystem::path> paths, const QString& fileToSelect,
+                 bool folder);
+    void DropLoad();
+    void OnRowsReady(quint64 id);
+    void AppendReadyRows(CJob& job);
+    void EndLoad();
+    void EndLocation(bool folder);
+    void ShowStatus(int pane, const QString& text);
+    void ShowOutOfMemory();
+    void Restyle();
+    void HoldAnnouncedFont(const CFontItem* font);
+    void DropAnnouncedFont();
+    void AnnounceSelection(const CFontItem* font);
+    void OnFolderChanged();
+
+    // Slots of the hub.
+    void OnFolderSelected(const QString& folder, const QString* fileToSelect);
+    void OnProjectSelected(const QString& name);
+    void OnFontSelected(const CFontItem* font);
+    void OnRefreshRequested();
+    void OnFontsAddedToProject(const QStringList& paths);
+    void OnPreviewSizeChanged(unsigned short pixels);
+    void OnShareFonts(bool share);
+    void OnApplicationClosing();
+    void OnOptionsChanged();
+    int OnReleaseFont(const CFontItem* font);
+    void OnFontRemoved(const CFontItem* font);
+
+    CQuillmarkSignals& m_hub;
+    CProgramOptions& m_options;
+    CFontManager& m_manager;
+    CFontProjects& m_projects;
+    CQuillmarkDoc& m_document;
+    CFontListModel* m_model;  // a child
+    QPointer<CFontListView> m_view;
+    CFolderWatcher* m_watcher;  // a child
+    std::function<void(int, const QString&)> m_status;
+    std::function<void(CFolderLoad&)> m_loadSetup;
+
+    QString m_folderPath;
+    bool m_projectShown = false;
+    bool m_fontsFolderShown = false;
+    bool m_firingSelection = false;
+
+    std::unique_ptr<CJob> m_job;  // the running load
+    // Loads replaced by another, kept until their workers have ended.
+    std::vector<std::pair<quint64, std::unique_ptr<CFolderLoad>>> m_dropped;
+    quint64 m_lastLoadId = 0;
+    // Noticed during a load, done at its end:
+    CFontItem* m_announcedFont = nullptr;  // a font announced, one use held
+    bool m_restyle = false;                // the previews' size or quality changed
+    bool m_folderChanged = false;          // the folder's files changed
+};
+
+}  // namespace Quillmark

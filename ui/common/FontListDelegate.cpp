@@ -1,0 +1,129 @@
+#include "ui/common/FontListDelegate.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
+
+#include "core/PathText.h"
+#include "core/ProgramOptions.h"
+#include "fontdata/item/FontItem.h"
+#include "render/ExactFont.h"
+#include "render/PreviewLine.h"
+#include "ui/common/FontListRoles.h"
+
+namespace Quillmark {
+
+namespace {
+constexpr int kMargin = 2;
+constexpr int kIconSize = 16;
+}  // namespace
+
+CFontListDelegate::CFontListDelegate(const CProgramOptions& options, QFont uiFont, QObject* parent)
+    : QStyledItemDelegate(parent), m_options(options), m_uiFont(std::move(uiFont)) {
+    const QStyle* style = QApplication::style();
+    m_fontIcon = QIcon::fromTheme(QStringLiteral("font-x-generic"),
+                                  style->standardIcon(QStyle::SP_FileIcon));
+    m_errorIcon = QIcon::fromTheme(QStringLiteral("dialog-error"),
+                                   style->standardIcon(QStyle::SP_MessageBoxCritical));
+    Refresh();
+}
+
+void CFontListDelegate::Refresh() {
+    m_textHeight = QFontMetrics(m_uiFont).height();
+    m_previewHeight = static_cast<int>(m_options.GetFontListCharSize());
+    m_previewText = m_options.GetFontListText();
+}
+
+int CFontListDelegate::FirstLineHeight() const {
+    return std::max(kIconSize, m_textHeight) + 4;
+}
+
+int CFontListDelegate::RowHeight() const {
+    return FirstLineHeight() + m_previewHeight + 4;
+}
+
+QSize CFontListDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
+    return {1, RowHeight()};
+}
+
+void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QModelIndex& index,
+                                 bool selected, const CColumns& columns,
+                                 const QPalette& palette) const {
+    const QColor background =
+        selected ? palette.color(QPalette::Highlight) : palette.color(QPalette::Base);
+    const QColor foreground =
+        selected ? palette.color(QPalette::HighlightedText) : palette.color(QPalette::Text);
+    painter->fillRect(row, background);
+    const auto* item =
+        static_cast<const CFontItem*>(index.data(FontList::ItemRole).value<const void*>());
+    if (item == nullptr) {
+        return;
+    }
+    const QAbstractItemModel* model = index.model();
+    const int status = item->GetStatus();
+    int left = row.left();
+
+    // Search by character: the character in a framed cell at the left.
+    if (m_searchCharacter != 0 && status == CFontItem::Loaded) {
+        const int side = row.height() - 4;
+        const QRect cell(left + kMargin, row.top() + kMargin, side, side);
+        painter->fillRect(cell, palette.color(QPalette::Window));
+        painter->setPen(Qt::black);
+        painter->drawRect(cell.adjusted(0, 0, -1, -1));
+        Platform::CTextLook look;
+        look.cellHeight = side;
+        look.quality = m_options.GetCharDetailRenderingOption();
+        look.symbolFont = item->GetData() != nullptr && item->GetData()->IsSymbolFont();
+        const QString path = PathText(item->GetPath());
+        const QString text{QChar(m_searchCharacter)};
+        auto& fonts = Platform::CExactFontCache::Instance();
+        const qreal width = fonts.Shape(path, look, text).width;
+        fonts.DrawLine(*painter,
+                       QRectF(cell.left() + (side - width) / 2, cell.top(), width + 1, side), path,
+                       look, text, palette.color(QPalette::WindowText));
+        left += side + kMargin;
+    }
+
+    const int iconOffset = m_textHeight > kIconSize ? (m_textHeight - kIconSize) / 2 : 0;
+    const int textOffset = m_textHeight <= kIconSize ? (kIconSize - m_textHeight) / 2 : 0;
+    const QIcon& icon = status == CFontItem::Loaded ? m_fontIcon : m_errorIcon;
+    const int iconWidth = std::min(kIconSize, columns.width[0] - kMargin);
+    if (iconWidth > 0) {
+        icon.paint(painter,
+                   QRect(left + kMargin, row.top() + kMargin + iconOffset, iconWidth, kIconSize));
+    }
+
+    painter->setFont(m_uiFont);
+    painter->setPen(foreground);
+    const QFontMetrics metrics(m_uiFont);
+    const int textTop = row.top() + kMargin + textOffset;
+    for (int column = 0; column < FontList::ColumnCount; ++column) {
+        if (columns.width[column] <= 0) {
+            continue;
+        }
+        int from = columns.left[column];
+        // A little room before the next column's text.
+        const int to = columns.left[column] + columns.width[column] - 6;
+        if (column == 0) {
+            from = left + kMargin + kIconSize + kMargin;
+        }
+        if (to - from <= 0) {
+            continue;
+        }
+        const QString text = model->index(index.row(), column).data(Qt::DisplayRole).toString();
+        painter->drawText(QRect(from, textTop, to - from, m_textHeight),
+                          Qt::AlignLeft | Qt::AlignVCenter,
+                          metrics.elidedText(text, Qt::ElideRight, to - from));
+    }
+
+    if (status == CFontItem::Loaded) {
+        const int top = row.top() + FirstLineHeight() + kMargin;
+        DrawPreviewLine(
+            *painter, QRectF(left + kMargin, top, row.right() - left - kMargin, row.bottom() - top),
+            *item, m_previewText, foreground);
+    }
+    painter->setPen(QColor(0x80, 0x80, 0x80));
+    painter->drawLine(row.left(), row.bottom(), row.right(), row.bottom());
+}
+
+}  // namespace Quillmark

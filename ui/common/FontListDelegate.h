@@ -1,0 +1,51 @@
+#pragma once
+
+// Draws whole rows of a font list: the icon and the three column texts in
+// the UI font, the preview line in the font's own design, and the grey line
+// at the bottom. Colours, metrics and icons are taken once and kept until
+// the options change.
+
+#include <QFont>
+#include <QIcon>
+#include <QStyledItemDelegate>
+
+namespace Quillmark {
+
+class CProgramOptions;
+
+class CFontListDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    CFontListDelegate(const CProgramOptions& options, QFont uiFont, QObject* parent = nullptr);
+
+    // First line: max(16, H) + 4, H the UI font's height; preview line:
+    // FontListCharSize + 4.
+    int FirstLineHeight() const;
+    int RowHeight() const;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    struct CColumns {
+        int left[3];
+        int width[3];  // 0 for a hidden column
+    };
+    void PaintRow(QPainter* painter, const QRect& row, const QModelIndex& index, bool selected,
+                  const CColumns& columns, const QPalette& palette) const;
+
+    // Search by character: the character drawn in a framed cell at the
+    // left of every row (0: none).
+    void SetSearchCharacter(char16_t c) { m_searchCharacter = c; }
+    void Refresh();  // the options changed
+
+private:
+    const CProgramOptions& m_options;
+    QFont m_uiFont;
+    int m_textHeight = 0;
+    int m_previewHeight = 24;
+    QString m_previewText;
+    QIcon m_fontIcon;
+    QIcon m_errorIcon;
+    char16_t m_searchCharacter = 0;
+};
+
+}  // namespace Quillmark
