@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
             while (load.Done() >= 12 && !load.IsCanceled()) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             }
-            return manager.Acquire(path);
+            return manager.Open(path);
         });
         load.Start();
         RunUntil([&] { return load.Done() >= 12; });

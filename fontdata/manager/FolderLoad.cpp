@@ -59,11 +59,9 @@ CFolderLoad::CFolderLoad(CFontManager& manager, std::vector<fs::path> paths,
 CFolderLoad::~CFolderLoad() {
     Cancel();
     Wait();
-    for (auto& chunk : m_results) {
-        for (const auto& row : chunk) {
-            m_manager.Release(row.item);
-        }
-    }
+    // Fonts unshared as the rows nobody took go reach other applications once.
+    Platform::CFontSystemBatch batch(m_system);
+    m_results.clear();
 }
 
 void CFolderLoad::Start() {
@@ -95,17 +93,12 @@ void CFolderLoad::Work(std::size_t chunk) {
     for (std::size_t i = first; i < last && !IsCanceled(); ++i) {
         bool report = false;
         try {
-            CFontItem* item = m_acquirer ? m_acquirer(m_paths[i]) : m_manager.Acquire(m_paths[i]);
-            try {
-                CFolderLoadRow row{item, item->GetDisplayName()};
-                std::lock_guard lock(m_rowsMutex);
-                m_results[chunk].push_back(std::move(row));
-                report = chunk == m_firstOpenChunk && !m_readyReported;
-                m_readyReported = m_readyReported || report;
-            } catch (...) {
-                m_manager.Release(item);
-                throw;
-            }
+            CFontHandle item = m_acquirer ? m_acquirer(m_paths[i]) : m_manager.Open(m_paths[i]);
+            CFolderLoadRow row{item, item->GetDisplayName()};
+            std::lock_guard lock(m_rowsMutex);
+            m_results[chunk].push_back(std::move(row));
+            report = chunk == m_firstOpenChunk && !m_readyReported;
+            m_readyReported = m_readyReported || report;
         } catch (const std::bad_alloc&) {
             // Out of memory ends this load, not the program: the rows read
             // so far stay, and the user is told.

@@ -21,10 +21,10 @@
 
 namespace Quillmark {
 
-// One prepared row: the item with one use that the taker owns, and the text
-// of the name column (the font's name, or its status message).
+// One prepared row: a handle on the item, which the taker owns, and the
+// text of the name column (the font's name, or its status message).
 struct CFolderLoadRow {
-    CFontItem* item = nullptr;
+    CFontHandle item;
     std::u16string displayName;
 };
 
@@ -46,7 +46,7 @@ public:
     CFolderLoad(CFontManager& manager, std::vector<std::filesystem::path> paths,
                 Platform::IFontSystem* system = nullptr,
                 unsigned processors = std::thread::hardware_concurrency());
-    // Cancels, waits, and gives back the uses of rows nobody took.
+    // Cancels, waits, and lets go of the rows nobody took.
     ~CFolderLoad();
     CFolderLoad(const CFolderLoad&) = delete;
     CFolderLoad& operator=(const CFolderLoad&) = delete;
@@ -56,10 +56,9 @@ public:
     // not called for rows again until TakeReadyRows has run, so that a
     // receiver that is busy gets one call for many rows. Set before Start.
     void SetReadyHandler(std::function<void()> handler) { m_ready = std::move(handler); }
-    // How a worker gets the item of a path, with one use for the load; the
-    // manager's Acquire unless replaced (tests pace or fail loads with it).
-    // Set before Start.
-    void SetAcquirer(std::function<CFontItem*(const std::filesystem::path&)> acquirer) {
+    // How a worker opens the item of a path; the manager's Open unless
+    // replaced (tests pace or fail loads with it). Set before Start.
+    void SetAcquirer(std::function<CFontHandle(const std::filesystem::path&)> acquirer) {
         m_acquirer = std::move(acquirer);
     }
 
@@ -104,7 +103,7 @@ private:
     const std::vector<std::filesystem::path> m_paths;
     const Plan m_plan;
     std::function<void()> m_ready;
-    std::function<CFontItem*(const std::filesystem::path&)> m_acquirer;
+    std::function<CFontHandle(const std::filesystem::path&)> m_acquirer;
     std::size_t m_chunkCount = 0;  // set before the workers start
     std::vector<std::thread> m_workers;
 

@@ -87,7 +87,7 @@ TEST_F(FolderLoadTest, RowsComeInPathOrderWithNamesOrStatusMessages) {
     load.Start();
     load.Wait();
     EXPECT_EQ(load.Done(), 121u);
-    const auto rows = load.TakeRows();
+    auto rows = load.TakeRows();
     ASSERT_EQ(rows.size(), 121u);
     for (std::size_t i = 1; i < rows.size(); ++i) {
         EXPECT_LT(rows[i - 1].item->GetPath(), rows[i].item->GetPath());
@@ -96,8 +96,8 @@ TEST_F(FolderLoadTest, RowsComeInPathOrderWithNamesOrStatusMessages) {
     EXPECT_EQ(rows.back().displayName, u"ERROR: Font file is corrupt");
     for (const auto& row : rows) {
         EXPECT_EQ(row.item->GetUseCount(), 1);
-        m_manager.Release(row.item);
     }
+    rows.clear();
     EXPECT_EQ(m_manager.Count(), 0u);
 }
 
@@ -111,10 +111,10 @@ TEST_F(FolderLoadTest, CancellingKeepsWhatWasReadAndLeavesNoUses) {
         load.Start();
         load.Wait();
         EXPECT_TRUE(load.IsCanceled());
-        const auto rows = load.TakeRows();
+        auto rows = load.TakeRows();
         EXPECT_EQ(rows.size(), load.Done());
         EXPECT_LT(rows.size(), 200u);
-        for (const auto& row : rows) m_manager.Release(row.item);
+        rows.clear();
     }
     {
         // Rows nobody took are given back when the load ends.
@@ -143,7 +143,7 @@ TEST_F(FolderLoadTest, ReadyRowsComeInChunkOrderWhileTheWorkersRun) {
             std::unique_lock lock(mutex);
             opened.wait(lock, [&] { return open; });
         }
-        return m_manager.Acquire(path);
+        return m_manager.Open(path);
     });
     std::atomic<int> calls{0};
     load.SetReadyHandler([&] { ++calls; });
@@ -169,7 +169,6 @@ TEST_F(FolderLoadTest, ReadyRowsComeInChunkOrderWhileTheWorkersRun) {
     ASSERT_EQ(rows.size(), 120u);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].item->GetPath(), paths[i]);
-        m_manager.Release(rows[i].item);
     }
     // Told of rows, and at the end; never once a file.
     EXPECT_GE(calls.load(), 1);
@@ -184,11 +183,11 @@ TEST_F(FolderLoadTest, OutOfMemoryInAWorkerStopsTheLoadAndKeepsItsRows) {
     std::atomic<int> acquires{0};
     {
         CFolderLoad load(m_manager, CFolderLoad::Enumerate(m_dir), nullptr, 1);
-        load.SetAcquirer([&](const fs::path& path) -> CFontItem* {
+        load.SetAcquirer([&](const fs::path& path) -> CFontHandle {
             if (++acquires == 31) {
                 throw std::bad_alloc();
             }
-            return m_manager.Acquire(path);
+            return m_manager.Open(path);
         });
         std::atomic<int> calls{0};
         load.SetReadyHandler([&] { ++calls; });
@@ -199,10 +198,10 @@ TEST_F(FolderLoadTest, OutOfMemoryInAWorkerStopsTheLoadAndKeepsItsRows) {
         EXPECT_EQ(load.Done(), 30u);
         EXPECT_EQ(acquires.load(), 31) << "no file is read after the failure";
         EXPECT_GE(calls.load(), 1) << "the end is told";
-        const auto rows = load.TakeRows();
+        auto rows = load.TakeRows();
         ASSERT_EQ(rows.size(), 30u);
         EXPECT_EQ(m_manager.Count(), 30u);
-        for (const auto& row : rows) m_manager.Release(row.item);
+        rows.clear();
     }
     EXPECT_EQ(m_manager.Count(), 0u);
 }

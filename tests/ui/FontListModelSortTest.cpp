@@ -51,7 +51,7 @@ TEST(FontListModelTest, UnreadableRowsGatherAtOneEndOfTheNameOrder) {
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     std::vector<CFontListModel::CNewRow> rows;
     for (const fs::path& path : paths) {
-        CFontItem* item = manager.Acquire(path);
+        CFontHandle item = manager.Open(path);
         rows.push_back({item, QString::fromStdU16String(item->GetDisplayName())});
     }
     model.AppendRows(std::move(rows));

@@ -44,7 +44,7 @@ TEST(FontListModelTest, SimilarResultsShowAndSortByLikeness) {
         const int distances[] = {20, 0, 40};
         const char* files[] = {"twin-a.ttf", "twin-b.ttf", "symbol.ttf"};
         for (int i = 0; i < 3; ++i) {
-            CFontItem* item = manager.Acquire(kData / files[i]);
+            CFontHandle item = manager.Open(kData / files[i]);
             item->SetSimilarity(source.toStdU16String(), distances[i]);
             rows.push_back({item, QString::fromStdU16String(item->GetDisplayName())});
         }
@@ -63,7 +63,7 @@ TEST(FontListDelegateTest, SearchedCharacterIsDrawnInAFramedCell) {
     CFontManager manager(nullptr, nullptr);
     CProgramOptions options;
     CFontListModel model(manager);
-    CFontItem* item = manager.Acquire(kData / "twin-a.ttf");
+    CFontHandle item = manager.Open(kData / "twin-a.ttf");
     model.AppendRows({{item, QString::fromStdU16String(item->GetDisplayName())}});
     CFontListDelegate delegate(options, QFont());
     const QRect row(0, 0, 600, delegate.RowHeight());

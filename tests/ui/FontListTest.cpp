@@ -97,7 +97,7 @@ public:
                 --m_allowed;
             }
             lock.unlock();
-            return manager.Acquire(path);
+            return manager.Open(path);
         });
     }
 
@@ -583,11 +583,11 @@ TEST(FontListTest, OutOfMemoryInAWorkerStopsTheLoadAndKeepsItsRows) {
     CListFixture fixture;
     std::atomic<int> acquires{0};
     fixture.list->SetLoadSetup([&](CFolderLoad& load) {
-        load.SetAcquirer([&](const std::filesystem::path& path) -> CFontItem* {
+        load.SetAcquirer([&](const std::filesystem::path& path) -> CFontHandle {
             if (++acquires == 3) {
                 throw std::bad_alloc();
             }
-            return fixture.manager.Acquire(path);
+            return fixture.manager.Open(path);
         });
     });
     fixture.list->LoadFolder(folder);

@@ -263,7 +263,7 @@ void CFontListController::EndLoad() {
     if (m_view && !job->fileToSelect.isEmpty()) {
         m_view->SelectFile(job->fileToSelect);
     } else if (m_view && m_announcedFont != nullptr) {
-        m_view->ShowFont(m_announcedFont);
+        m_view->ShowFont(m_announcedFont.get());
     }
     DropAnnouncedFont();
     if (job->load->IsOutOfMemory()) {
@@ -299,8 +299,9 @@ void CFontListController::ShowOutOfMemory() {
 }
 
 void CFontListController::AddFile(const QString& path) {
-    CFontItem* item = m_manager.Acquire(FilePath(path));
-    m_model->AppendRows({{item, QString::fromStdU16String(item->GetDisplayName())}});
+    CFontHandle item = m_manager.Open(FilePath(path));
+    const QString name = QString::fromStdU16String(item->GetDisplayName());
+    m_model->AppendRows({{std::move(item), name}});
     if (m_view) {
         m_model->Sort(m_view->SortColumn(), m_view->SortDescending());
     }
@@ -352,13 +353,12 @@ void CFontListController::AnnounceSelection(const CFontItem* font) {
 
 void CFontListController::HoldAnnouncedFont(const CFontItem* font) {
     DropAnnouncedFont();
-    m_announcedFont = font != nullptr ? m_manager.Retain(font) : nullptr;
+    m_announcedFont = font != nullptr ? m_manager.Hold(font) : nullptr;
 }
 
 void CFontListController::DropAnnouncedFont() {
     if (m_announcedFont != nullptr) {
-        m_manager.Release(m_announcedFont);
-        m_announcedFont = nullptr;
+        m_announcedFont.reset();
     }
 }
 
@@ -493,8 +493,8 @@ void CFontListController::OnOptionsChanged() {
 }
 
 int CFontListController::OnReleaseFont(const CFontItem* font) {
-    int released = m_model->RemoveItem(font, true);
-    if (font != nullptr && font == m_announcedFont) {
+    int released = m_model->RemoveItem(font);
+    if (font != nullptr && font == m_announcedFont.get()) {
         DropAnnouncedFont();
         ++released;
     }
@@ -502,9 +502,9 @@ int CFontListController::OnReleaseFont(const CFontItem* font) {
 }
 
 void CFontListController::OnFontRemoved(const CFontItem* font) {
-    m_model->RemoveItem(font, false);
-    if (font != nullptr && font == m_announcedFont) {
-        m_announcedFont = nullptr;  // the manager drops it whatever its uses
+    m_model->RemoveItem(font);
+    if (font != nullptr && font == m_announcedFont.get()) {
+        m_announcedFont.reset();  // the manager drops it whatever its uses
     }
 }
 

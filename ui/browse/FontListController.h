@@ -21,6 +21,8 @@
 #include <memory>
 #include <vector>
 
+#include "fontdata/manager/FontManager.h"
+
 namespace Quillmark {
 
 class CFolderLoad;
@@ -127,9 +129,9 @@ private:
     std::vector<std::pair<quint64, std::unique_ptr<CFolderLoad>>> m_dropped;
     quint64 m_lastLoadId = 0;
     // Noticed during a load, done at its end:
-    CFontItem* m_announcedFont = nullptr;  // a font announced, one use held
-    bool m_restyle = false;                // the previews' size or quality changed
-    bool m_folderChanged = false;          // the folder's files changed
+    CFontHandle m_announcedFont;   // a font announced during a load, held till its end
+    bool m_restyle = false;        // the previews' size or quality changed
+    bool m_folderChanged = false;  // the folder's files changed
 };
 
 }  // namespace Quillmark

@@ -11,7 +11,7 @@
 namespace Quillmark {
 
 struct CFontListModel::CRow {
-    CFontItem* item = nullptr;  // one use held while not null
+    CFontHandle item;  // holds the font while the row is listed
     QString displayName;
     QString fileName;
     QString sizeText;
@@ -33,10 +33,7 @@ CFontListModel::CFontListModel(CFontManager& manager, QObject* parent)
 CFontListModel::~CFontListModel() {
     // Fonts shared with other applications go in one refresh, not one each.
     Platform::CFontSystemBatch batch(m_manager.FontSystem());
-    for (const CRow& row : m_rows) {
-        if (row.item != nullptr)
-            m_manager.Release(row.item);
-    }
+    m_rows.clear();
 }
 
 int CFontListModel::rowCount(const QModelIndex& parent) const {
@@ -87,7 +84,7 @@ QVariant CFontListModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             return ToolTip(index.row());
         case ItemRole:
-            return QVariant::fromValue(static_cast<const void*>(row.item));
+            return QVariant::fromValue(static_cast<const void*>(row.item.get()));
         case PathRole:
             return row.item != nullptr ? PathText(row.item->GetPath()) : QString();
         default:
@@ -122,37 +119,32 @@ void CFontListModel::Clear() {
     rows.swap(m_rows);
     endResetModel();
     Platform::CFontSystemBatch batch(m_manager.FontSystem());
-    for (const CRow& row : rows) {
-        if (row.item != nullptr)
-            m_manager.Release(row.item);
-    }
+    rows.clear();
 }
 
-int CFontListModel::RemoveItem(const CFontItem* item, bool giveUseBack) {
+int CFontListModel::RemoveItem(const CFontItem* item) {
     int removed = 0;
     for (int i = rowCount() - 1; i >= 0; --i) {
-        if (m_rows[static_cast<std::size_t>(i)].item != item) {
+        if (m_rows[static_cast<std::size_t>(i)].item.get() != item) {
             continue;
         }
         beginRemoveRows({}, i, i);
-        CFontItem* held = m_rows[static_cast<std::size_t>(i)].item;
+        const CFontHandle held = std::move(m_rows[static_cast<std::size_t>(i)].item);
         m_rows.erase(m_rows.begin() + i);
         endRemoveRows();
-        if (giveUseBack) {
-            m_manager.Release(held);
-        }
         ++removed;
     }
     return removed;
 }
 
 const CFontItem* CFontListModel::ItemAt(int row) const {
-    return row >= 0 && row < rowCount() ? m_rows[static_cast<std::size_t>(row)].item : nullptr;
+    return row >= 0 && row < rowCount() ? m_rows[static_cast<std::size_t>(row)].item.get()
+                                        : nullptr;
 }
 
 int CFontListModel::RowOf(const CFontItem* item) const {
     for (int i = 0; i < rowCount(); ++i) {
-        if (m_rows[static_cast<std::size_t>(i)].item == item)
+        if (m_rows[static_cast<std::size_t>(i)].item.get() == item)
             return i;
     }
     return -1;
@@ -187,13 +179,13 @@ void CFontListModel::Sort(int column, bool descending) {
         }
         switch (column) {
             case FileColumn:
-                return CFontItem::CompareByFileName(a.item, b.item) > 0;
+                return CFontItem::CompareByFileName(a.item.get(), b.item.get()) > 0;
             case SizeColumn:
-                return CFontItem::CompareBySize(a.item, b.item) > 0;
+                return CFontItem::CompareBySize(a.item.get(), b.item.get()) > 0;
             default:
                 // Fonts that could not be read have no name: they gather
                 // at one end, whatever their messages say.
-                return CFontItem::CompareByName(a.item, b.item) > 0;
+                return CFontItem::CompareByName(a.item.get(), b.item.get()) > 0;
         }
     };
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);

@@ -7,6 +7,8 @@
 #include <QString>
 #include <vector>
 
+#include "fontdata/manager/FontManager.h"
+
 #include "ui/common/FontListRoles.h"
 
 namespace Quillmark {
@@ -49,16 +51,15 @@ public:
     void SetShowsLocation(bool showsLocation) { m_showsLocation = showsLocation; }
 
     struct CNewRow {
-        CFontItem* item = nullptr;  // carries one use, which the row takes over
+        CFontHandle item;  // the row holds the font while it is listed
         QString displayName;
     };
     // Appends rows in the given order, in one insertion.
     void AppendRows(std::vector<CNewRow> rows);
-    // Removes every row, giving their uses back.
+    // Removes every row, letting go of their fonts.
     void Clear();
-    // Removes the rows of `item`: giving its use back, or not when the
-    // manager has already dropped it. Returns how many rows went.
-    int RemoveItem(const CFontItem* item, bool giveUseBack);
+    // Removes the rows of `item`, letting go of it. Returns how many rows went.
+    int RemoveItem(const CFontItem* item);
 
     const CFontItem* ItemAt(int row) const;
     int RowOf(const CFontItem* item) const;
