@@ -1,26 +1,45 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test.
+# QUILLMARK_WERROR=ON (as CI sets it) makes every warning an error.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
 
 jobs=$(nproc)
+werror=${QUILLMARK_WERROR:-OFF}
+# A tree configured before keeps its cache: say every choice each time.
+configure() {
+    cmake -S . -B "$@" -G Ninja -DQUILLMARK_TESTS=ON -DQUILLMARK_WERROR="$werror" >/dev/null
+}
+# No tests found is a failure, never a pass. A tree whose tests fail does not
+# stop the others: every failure is shown, and the script fails at the end.
+failed=()
+run_tests() {
+    ctest --test-dir "$@" -j "$jobs" --output-on-failure --no-tests=error || failed+=("$1")
+}
+step() {
+    echo "== $* (${SECONDS} s)"
+}
 
-# The program and all its tests.
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+step "the program, its tests and benchmarks"
+configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_SANITIZE= -DQUILLMARK_CORE_ONLY=OFF
 cmake --build build -j "$jobs"
+run_tests build
 
-# The libraries without Qt again, under AddressSanitizer and
-# UndefinedBehaviorSanitizer: the reader tests and the fuzz replay set.
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_CORE_ONLY=ON \
-    -DQUILLMARK_BENCHMARKS=OFF -DQUILLMARK_SANITIZE=address,undefined >/dev/null
+step "everything again under AddressSanitizer and UndefinedBehaviorSanitizer"
+configure build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_CORE_ONLY=OFF -DQUILLMARK_BENCHMARKS=OFF \
+    -DQUILLMARK_SANITIZE=address,undefined
 cmake --build build-asan -j "$jobs"
+run_tests build-asan
 
-# The threaded parts again under ThreadSanitizer.
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_BENCHMARKS=OFF \
-    -DQUILLMARK_SANITIZE=thread >/dev/null
-cmake --build build-tsan -j "$jobs" --target fontmanager_test fontmanagerhub_test folderload_test
+step "the threaded tests again under ThreadSanitizer"
+configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_CORE_ONLY=OFF -DQUILLMARK_BENCHMARKS=OFF \
+    -DQUILLMARK_SANITIZE=thread
+cmake --build build-tsan -j "$jobs" --target threaded_tests
+run_tests build-tsan -L threads
 
-ctest --test-dir build-asan -j "$jobs" --output-on-failure
-ctest --test-dir build-tsan -j "$jobs" --output-on-failure -L threads
-ctest --test-dir build -j "$jobs" --output-on-failure
+if [ ${#failed[@]} -ne 0 ]; then
+    step "tests failed in: ${failed[*]}"
+    exit 1
+fi
+step "done"

@@ -12,7 +12,6 @@ void AppendEscape(std::string& out, unsigned value) {
     std::snprintf(buffer, sizeof buffer, "\\u%04x", value);
     out += buffer;
 }
-}  // namespace
 
 std::string EscapeJson(std::u16string_view text) {
     std::string out = "\"";
@@ -45,6 +44,8 @@ std::string EscapeJson(std::u16string_view text) {
     out += '"';
     return out;
 }
+
+}  // namespace
 
 void CJsonLine::Separate() {
     if (m_needComma) {

@@ -31,6 +31,4 @@ private:
     bool m_needComma = false;
 };
 
-std::string EscapeJson(std::u16string_view text);
-
 }  // namespace Quillmark::Cli

@@ -8,21 +8,32 @@ function(quillmark_warnings target)
     endif()
 endfunction()
 
-# quillmark_add_test(NAME SOURCES ... LIBS ... [NO_GTEST_MAIN] [LABELS label] [ENVIRONMENT var=value])
+# quillmark_add_test(NAME SOURCES ... LIBS ... [NO_GTEST_MAIN] [LABELS label])
+# Tests labelled "threads" are also built by the target threaded_tests.
 function(quillmark_add_test name)
-    cmake_parse_arguments(ARG "NO_GTEST_MAIN" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "NO_GTEST_MAIN" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest)
     if(NOT ARG_NO_GTEST_MAIN)
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()
     quillmark_warnings(${name})
-    # One label a test: discovered tests lose the separators of a list.
+    # One label a test, and no other list: discovered tests lose the
+    # separators of a list (what every test needs is set for all of them
+    # in cmake/TestEnvironment.cmake.in).
     set(properties LABELS "${ARG_LABELS}")
-    if(ARG_ENVIRONMENT)
-        list(APPEND properties ENVIRONMENT "${ARG_ENVIRONMENT}")
+    if(ARG_LABELS STREQUAL "threads")
+        set_property(GLOBAL APPEND PROPERTY QUILLMARK_THREADED_TESTS ${name})
     endif()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+    # Under a sanitizer the tests are listed when ctest starts, with the
+    # sanitizers' options set (cmake/TestEnvironment.cmake.in), not at build
+    # time without them.
+    if(QUILLMARK_SANITIZE)
+        set(discovery DISCOVERY_MODE PRE_TEST)
+    else()
+        set(discovery DISCOVERY_MODE POST_BUILD)
+    endif()
+    gtest_discover_tests(${name} ${discovery} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
 # quillmark_add_fuzzer(NAME SOURCES ... LIBS ... CORPUS dir)

@@ -1,9 +1,6 @@
 #include "collections/FavoriteFolders.h"
 
-#include <QDomDocument>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <stdexcept>
 
 namespace Quillmark {
@@ -33,14 +30,15 @@ struct CFolderOrder {
 
 struct CFavoriteFolders::Record {
     std::set<QString, CFolderOrder> folders;
-    mutable CXmlStoreFile file;
+    mutable CXmlStoreFile file{kRoot};
 };
 
 CFavoriteFolders::CFavoriteFolders() : m_d(std::make_shared<Record>()) {}
 
 void CFavoriteFolders::Load(const QString& path) {
     QDomDocument document;
-    const auto result = m_d->file.Load(path, document);
+    QDomElement root;
+    const auto result = m_d->file.Load(path, document, root);
     if (result == CXmlStoreFile::LoadResult::Missing) {
         return;
     }
@@ -48,12 +46,7 @@ void CFavoriteFolders::Load(const QString& path) {
     if (result == CXmlStoreFile::LoadResult::NotWellFormed) {
         return;
     }
-    if (result == CXmlStoreFile::LoadResult::Unreadable) {
-        throw CFavoriteFoldersException{1};
-    }
-    const QDomElement root = FindRoot(document, kRoot);
-    if (root.isNull()) {
-        m_d->file.MarkUnusable(path);
+    if (result != CXmlStoreFile::LoadResult::Parsed) {
         throw CFavoriteFoldersException{1};
     }
     for (QDomNode node = root.firstChild(); !node.isNull(); node = node.nextSibling()) {
@@ -64,13 +57,9 @@ void CFavoriteFolders::Load(const QString& path) {
     }
 }
 
-void CFavoriteFolders::Save(const QString& path) const {
-    Save(path, WriteAll);
-}
-
 void CFavoriteFolders::Save(const QString& path, const CFileWriter& writer) const {
     QDomDocument document;
-    QDomElement root = NewStoreDocument(document, kRoot);
+    QDomElement root = m_d->file.NewDocument(document);
     for (const QString& folder : m_d->folders) {
         if (!QFileInfo::exists(folder)) {
             continue;
@@ -116,10 +105,6 @@ void CFavoriteFolders::ForEach(const std::function<void(const QString&)>& callba
     }
 }
 
-QString CFavoriteFolders::KeptUnreadableCopy() const {
-    return m_d->file.KeptCopy();
-}
-
 QString CFavoriteFolders::ImportQuestion() {
     return QStringLiteral(
         "Favorites folders were found for both Quillmark and Quillmark Pro.  Would you like to "
@@ -127,25 +112,8 @@ QString CFavoriteFolders::ImportQuestion() {
 }
 
 void CFavoriteFolders::ImportEarlierEdition(const std::function<bool()>& importOverOurs) {
-    const QString earlier = EarlierEditionFilePath(QString::fromLatin1(kFileName));
-    if (!QFileInfo::exists(earlier)) {
-        return;
-    }
-    const QString ours = DataFilePath(QString::fromLatin1(kFileName), true);
-    if (!QFileInfo::exists(ours)) {
-        QFile::copy(earlier, ours);
-    } else if (importOverOurs && importOverOurs()) {
-        // Replace ours only once the whole copy is written.
-        QFile source(earlier);
-        QSaveFile target(ours);
-        if (source.open(QIODevice::ReadOnly) && target.open(QIODevice::WriteOnly)) {
-            const QByteArray bytes = source.readAll();
-            if (source.error() == QFileDevice::NoError && target.write(bytes) == bytes.size()) {
-                target.commit();
-            }
-        }
-    }
-    QFile::rename(earlier, earlier + QStringLiteral(".old"));
+    // Asked only when both editions have a file.
+    ImportEarlierEditionFile(QString::fromLatin1(kFileName), importOverOurs);
 }
 
 }  // namespace Quillmark

@@ -31,8 +31,7 @@ public:
     void Load(const QString& path);
     // Throws code 2 when the file cannot be written; the previous file
     // then stays as it was.
-    void Save(const QString& path) const;
-    void Save(const QString& path, const CFileWriter& writer) const;
+    void Save(const QString& path, const CFileWriter& writer = WriteAll) const;
 
     bool IsEmpty() const;
     std::size_t Count() const;
@@ -42,8 +41,6 @@ public:
     void Add(const QString& path);
     void Remove(const QString& path);
     void ForEach(const std::function<void(const QString&)>& callback) const;
-
-    QString KeptUnreadableCopy() const;
 
     // When the earlier edition has a favourites file: copied when this
     // edition has none; when both exist, copied over ours only if

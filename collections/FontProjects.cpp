@@ -1,9 +1,5 @@
 #include "collections/FontProjects.h"
 
-#include <QDomDocument>
-#include <QFile>
-#include <QFileInfo>
-
 namespace Quillmark {
 
 namespace {
@@ -15,24 +11,20 @@ const QString kFont = QStringLiteral("font");
 
 struct CFontProjects::Record {
     Map projects;
-    mutable CXmlStoreFile file;
+    mutable CXmlStoreFile file{kRoot};
 };
 
 CFontProjects::CFontProjects() : m_d(std::make_shared<Record>()) {}
 
 void CFontProjects::Load(const QString& path) {
     QDomDocument document;
-    const auto result = m_d->file.Load(path, document);
+    QDomElement root;
+    const auto result = m_d->file.Load(path, document, root);
     if (result == CXmlStoreFile::LoadResult::Missing) {
         return;
     }
     m_d->projects.clear();
     if (result != CXmlStoreFile::LoadResult::Parsed) {
-        return;
-    }
-    const QDomElement root = FindRoot(document, kRoot);
-    if (root.isNull()) {
-        m_d->file.MarkUnusable(path);
         return;
     }
     for (QDomNode node = root.firstChild(); !node.isNull(); node = node.nextSibling()) {
@@ -53,13 +45,9 @@ void CFontProjects::Load(const QString& path) {
     }
 }
 
-bool CFontProjects::Save(const QString& path) const {
-    return Save(path, WriteAll);
-}
-
 bool CFontProjects::Save(const QString& path, const CFileWriter& writer) const {
     QDomDocument document;
-    QDomElement root = NewStoreDocument(document, kRoot);
+    QDomElement root = m_d->file.NewDocument(document);
     for (const auto& [name, fonts] : m_d->projects) {
         QDomElement project = document.createElement(kProject);
         project.setAttribute(kName, name);
@@ -145,16 +133,7 @@ QString CFontProjects::KeptUnreadableCopy() const {
 }
 
 void CFontProjects::ImportEarlierEdition() {
-    const QString earlier = EarlierEditionFilePath(QString::fromLatin1(kFileName));
-    if (!QFileInfo::exists(earlier)) {
-        return;
-    }
-    const QString ours = DataFilePath(QString::fromLatin1(kFileName), true);
-    if (!QFileInfo::exists(ours)) {
-        QFile::copy(earlier, ours);
-    }
-    // QFile::rename never replaces an existing ".old" file.
-    QFile::rename(earlier, earlier + QStringLiteral(".old"));
+    ImportEarlierEditionFile(QString::fromLatin1(kFileName));
 }
 
 }  // namespace Quillmark

@@ -32,8 +32,7 @@ public:
     void Load(const QString& path);
     // Writes every project; returns whether the file was written (callers
     // may ignore it). A failure leaves the previous file as it was.
-    bool Save(const QString& path) const;
-    bool Save(const QString& path, const CFileWriter& writer) const;
+    bool Save(const QString& path, const CFileWriter& writer = WriteAll) const;
 
     void AddProject(const QString& name);
     void DeleteProject(const QString& name);

@@ -14,25 +14,37 @@ bool WriteAll(QIODevice& file, const QByteArray& bytes) {
     return file.write(bytes) == bytes.size();
 }
 
-CXmlStoreFile::LoadResult CXmlStoreFile::Load(const QString& path, QDomDocument& document) {
+CXmlStoreFile::CXmlStoreFile(QString rootName) : m_rootName(std::move(rootName)) {}
+
+CXmlStoreFile::LoadResult CXmlStoreFile::Load(const QString& path, QDomDocument& document,
+                                              QDomElement& root) {
     m_unusablePath.clear();
+    root = QDomElement();
     if (!QFileInfo::exists(path)) {
         return LoadResult::Missing;
     }
+    m_unusablePath = path;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_unusablePath = path;
         return LoadResult::Unreadable;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        m_unusablePath = path;
         return LoadResult::Unreadable;
     }
     if (!document.setContent(bytes)) {
-        m_unusablePath = path;
         return LoadResult::NotWellFormed;
     }
+    for (QDomNode node = document.firstChild(); !node.isNull(); node = node.nextSibling()) {
+        if (node.nodeName() == m_rootName) {
+            root = node.toElement();
+            break;
+        }
+    }
+    if (root.isNull()) {
+        return LoadResult::NoRoot;
+    }
+    m_unusablePath.clear();
     return LoadResult::Parsed;
 }
 
@@ -72,22 +84,13 @@ bool CXmlStoreFile::Save(const QString& path, const QDomDocument& document,
     return file.commit();
 }
 
-QDomElement NewStoreDocument(QDomDocument& document, const QString& rootName) {
+QDomElement CXmlStoreFile::NewDocument(QDomDocument& document) const {
     document = QDomDocument();
     document.appendChild(document.createProcessingInstruction(QStringLiteral("xml"),
                                                               QStringLiteral("version=\"1.0\"")));
-    QDomElement root = document.createElement(rootName);
+    QDomElement root = document.createElement(m_rootName);
     document.appendChild(root);
     return root;
-}
-
-QDomElement FindRoot(const QDomDocument& document, const QString& name) {
-    for (QDomNode node = document.firstChild(); !node.isNull(); node = node.nextSibling()) {
-        if (node.nodeName() == name) {
-            return node.toElement();
-        }
-    }
-    return {};
 }
 
 QString DataFilePath(const QString& fileName, bool forWriting) {
@@ -100,6 +103,38 @@ QString DataFilePath(const QString& fileName, bool forWriting) {
 
 QString EarlierEditionFilePath(const QString& fileName) {
     return PathText(Platform::EarlierEditionDataFolder()) + QLatin1Char('/') + fileName;
+}
+
+namespace {
+
+// Copies `source` to `target` through a file beside it that replaces
+// `target` only once it is written whole.
+bool CopyWhole(const QString& source, const QString& target) {
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError) {
+        return false;
+    }
+    QSaveFile out(target);
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
+}
+
+}  // namespace
+
+void ImportEarlierEditionFile(const QString& fileName, const std::function<bool()>& replaceOurs) {
+    const QString earlier = EarlierEditionFilePath(fileName);
+    if (!QFileInfo::exists(earlier)) {
+        return;
+    }
+    const QString ours = DataFilePath(fileName, true);
+    if (!QFileInfo::exists(ours) || (replaceOurs && replaceOurs())) {
+        CopyWhole(earlier, ours);
+    }
+    // QFile::rename never replaces an existing ".old" file.
+    QFile::rename(earlier, earlier + QStringLiteral(".old"));
 }
 
 }  // namespace Quillmark

@@ -1,10 +1,11 @@
 #pragma once
 
-// Reading and writing the small XML files of the stores, so that nothing a
-// user gathered is lost: a save is written beside the old file and moved
-// over it (a crash, a full disk or a failing write leaves the old file
-// whole), and a file that could not be read is kept under another name
-// before the first save replaces it.
+// The file of a store kept as a small XML file in Quillmark's data folder
+// (font projects, favourites), so that each store only reads and builds its
+// elements. Nothing a user gathered is lost: a save is written beside the old
+// file and moved over it (a crash, a full disk or a failing write leaves the
+// old file whole), and a file that could not be read is kept under another
+// name before the first save replaces it.
 
 #include <QByteArray>
 #include <QDomDocument>
@@ -24,22 +25,27 @@ public:
         Missing,        // no file: nothing to read
         Unreadable,     // the file exists but cannot be opened or read
         NotWellFormed,  // the parser refused it
+        NoRoot,         // well-formed, without the store's root element
         Parsed,
     };
 
-    // Reads and parses `path` into `document`.
-    LoadResult Load(const QString& path, QDomDocument& document);
+    // A store whose document element is named `rootName`, exactly.
+    explicit CXmlStoreFile(QString rootName);
 
-    // Marks the file just loaded as one whose content the store could not
-    // take (for example: its root element is missing).
-    void MarkUnusable(const QString& path) { m_unusablePath = path; }
+    // Reads and parses `path`; when Parsed, `root` is the first child node of
+    // the document named exactly as the root. A file that exists and is not
+    // Parsed is kept by the next Save to the same path.
+    LoadResult Load(const QString& path, QDomDocument& document, QDomElement& root);
 
-    // Writes `document` to `path`: the XML declaration with version="1.0"
-    // only, then the elements without whitespace, as UTF-8. A file at
-    // `path` that could not be used is first copied to
-    // "<path>.unreadable" (or .unreadable-2, -3, ...: an earlier copy is
-    // never replaced); when that copy fails, nothing is written. Returns
-    // whether the new file is in place.
+    // Makes `document` a new one holding the declaration <?xml version="1.0"?>
+    // and an empty root element; returns the root.
+    QDomElement NewDocument(QDomDocument& document) const;
+
+    // Writes `document` to `path`: the declaration, then the elements without
+    // whitespace, as UTF-8. A file at `path` that the last Load could not use
+    // is first copied to "<path>.unreadable" (or .unreadable-2, -3, ...: an
+    // earlier copy is never replaced); when that copy fails, nothing is
+    // written. Returns whether the new file is in place.
     bool Save(const QString& path, const QDomDocument& document,
               const CFileWriter& writer = WriteAll);
 
@@ -49,22 +55,23 @@ public:
 private:
     bool KeepUnusableFile(const QString& path);
 
+    QString m_rootName;
     QString m_unusablePath;
     QString m_keptCopy;
 };
-
-// A new document with the declaration <?xml version="1.0"?> and an empty
-// root element of this name; returns the root.
-QDomElement NewStoreDocument(QDomDocument& document, const QString& rootName);
-
-// The first child node of the document whose node name is exactly `name`,
-// or a null element.
-QDomElement FindRoot(const QDomDocument& document, const QString& name);
 
 // Builds the path of a data file in Quillmark's data folder; with
 // `forWriting` the folder is created with its parents.
 QString DataFilePath(const QString& fileName, bool forWriting);
 // The same file in the earlier edition's data folder (never created).
 QString EarlierEditionFilePath(const QString& fileName);
+
+// Brings the earlier edition's `fileName` over, once: when it exists, it is
+// copied to this edition's data folder if this edition has no such file, or
+// over ours if `replaceOurs` is given and answers true (ours is replaced only
+// by a whole copy); then, in every case, the earlier file is renamed with
+// ".old" appended (an existing ".old" file is never replaced).
+void ImportEarlierEditionFile(const QString& fileName,
+                              const std::function<bool()>& replaceOurs = {});
 
 }  // namespace Quillmark

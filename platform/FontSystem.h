@@ -51,12 +51,4 @@ private:
     IFontSystem* m_system;
 };
 
-// A font system that registers nothing: for tools that only read fonts.
-class CNoFontSystem final : public IFontSystem {
-public:
-    bool IsInstalledFolder(const std::filesystem::path&) override { return false; }
-    void Register(const std::filesystem::path&, std::uint32_t) override {}
-    void Unregister(const std::filesystem::path&, std::uint32_t) override {}
-};
-
 }  // namespace Quillmark::Platform
