@@ -211,10 +211,13 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
 }
 
 void CQuillmarkApp::ShowSplash() {
-    m_splash = new QSplashScreen(SplashPicture(ProgramVersionText()), Qt::WindowStaysOnTopHint);
-    m_splash->setAttribute(Qt::WA_DeleteOnClose);
-    m_splash->show();
+    auto* splash = new QSplashScreen(SplashPicture(ProgramVersionText()), Qt::WindowStaysOnTopHint);
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->show();
+    m_splash = splash;
     qApp->installEventFilter(this);
+    // Every event of the program passes the filter: only while the splash is there.
+    connect(splash, &QObject::destroyed, this, [this] { qApp->removeEventFilter(this); });
     QTimer::singleShot(kSplashMilliseconds, m_splash, &QWidget::close);
 }
 

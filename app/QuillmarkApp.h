@@ -13,7 +13,7 @@
 #include <memory>
 
 class QSocketNotifier;
-class QSplashScreen;
+class QWidget;
 
 namespace Quillmark {
 
@@ -104,7 +104,9 @@ private:
 
     std::unique_ptr<CQuillmarkDoc> m_document;
     QPointer<CMainFrame> m_mainFrame;
-    QPointer<QSplashScreen> m_splash;
+    // A QWidget pointer: events still pass the filter while the splash is
+    // being destroyed, when it is no longer a QSplashScreen.
+    QPointer<QWidget> m_splash;
     QSocketNotifier* m_signalNotifier = nullptr;
 };
 
