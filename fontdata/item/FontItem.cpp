@@ -128,6 +128,8 @@ void CFontItem::SetShared(bool share) {
     if (m_status != Loaded || IsInstalled()) {
         return;
     }
+    // The desktop hears of the change when the batch ends, after the lock.
+    Platform::CFontSystemBatch batch(m_system);
     std::lock_guard lock(m_mutex);
     const std::uint32_t wanted = share ? Platform::kSharedFont : Platform::kPrivateFont;
     if (m_registered && m_resourceFlags == wanted) {

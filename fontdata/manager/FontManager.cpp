@@ -48,11 +48,6 @@ void CFontManager::SetItemSettings(const CFontItemSettings& settings) {
     m_settings = settings;
 }
 
-CFontItemSettings CFontManager::GetItemSettings() const {
-    std::lock_guard lock(m_lock);
-    return m_settings;
-}
-
 std::shared_ptr<CFontItem> CFontManager::AcquireRecord(const std::filesystem::path& path) {
     std::unique_lock lock(m_lock);
     for (;;) {

@@ -44,7 +44,6 @@ public:
 
     // The settings new items are made with.
     void SetItemSettings(const CFontItemSettings& settings);
-    CFontItemSettings GetItemSettings() const;
 
     // A handle on the item of `path`, read now when nobody holds it.
     CFontHandle Open(const std::filesystem::path& path);

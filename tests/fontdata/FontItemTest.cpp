@@ -9,6 +9,7 @@
 
 #include "fontdata/item/FontItem.h"
 #include "tests/support/FontBuilder.h"
+#include "tests/support/OtherThread.h"
 
 using namespace Quillmark;
 using namespace QuillmarkTest;
@@ -176,4 +177,56 @@ TEST_F(FontItemTest, OrderingsCompareTheSecondWithTheFirst) {
     EXPECT_EQ(CFontItem::CompareBySize(&ecole, &apex), 1);
     EXPECT_EQ(CFontItem::CompareBySize(&apex, &ecole), -1);
     EXPECT_EQ(CFontItem::CompareBySize(&apex, &apex), -1);
+}
+
+// A font system that, like fontconfig, refreshes the desktop's cache when a
+// change is made outside a batch or a batch ends, and checks at each refresh
+// that the item's lock is free: a refresh takes seconds.
+class CRefreshingFontSystem final : public Platform::IFontSystem {
+public:
+    const CFontItem* item = nullptr;
+    int refreshes = 0;
+    int refreshesUnderLock = 0;
+    bool IsInstalledFolder(const fs::path&) override { return false; }
+    void Register(const fs::path&, std::uint32_t) override { Changed(); }
+    void Unregister(const fs::path&, std::uint32_t) override { Changed(); }
+    void BeginBatch() override { ++m_depth; }
+    void EndBatch() override {
+        if (--m_depth == 0 && m_dirty) {
+            Refresh();
+        }
+    }
+
+private:
+    void Changed() {
+        m_dirty = true;
+        if (m_depth == 0) {
+            Refresh();
+        }
+    }
+    void Refresh() {
+        m_dirty = false;
+        ++refreshes;
+        if (item == nullptr) {
+            return;
+        }
+        const CFontItem* asked = item;
+        if (!EndsOnAnotherThread([asked] { asked->GetResourceFlags(); })) {
+            ++refreshesUnderLock;
+        }
+    }
+    int m_depth = 0;
+    bool m_dirty = false;
+};
+
+TEST_F(FontItemTest, SharingRefreshesTheDesktopOnlyWithTheItemsLockFree) {
+    CRefreshingFontSystem system;
+    CFontItem item(Write("refresh.ttf", NamedFont(kFullAndFamily)), m_settings, &system);
+    system.item = &item;
+    item.SetShared(true);
+    item.MakeTemporarilyPrivate();
+    item.RestoreSharing();
+    item.SetShared(false);
+    EXPECT_EQ(system.refreshes, 4);
+    EXPECT_EQ(system.refreshesUnderLock, 0);
 }

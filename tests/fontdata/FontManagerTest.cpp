@@ -15,6 +15,7 @@
 
 #include "fontdata/manager/FontManager.h"
 #include "tests/support/FontBuilder.h"
+#include "tests/support/OtherThread.h"
 
 using namespace Quillmark;
 using namespace QuillmarkTest;
@@ -57,11 +58,8 @@ public:
     std::vector<const CFontItem*> removed;
 };
 
-// Whether `call` can take the manager's lock from another thread now: it
-// cannot while this thread holds it.
-bool LockIsFree(const std::function<void()>& call) {
-    auto done = std::async(std::launch::async, call);
-    return done.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+bool LockIsFree(std::function<void()> call) {
+    return EndsOnAnotherThread(std::move(call));
 }
 
 class FontManagerTest : public ::testing::Test {
