@@ -39,7 +39,12 @@ CFontListView::CFontListView(CFontListModel& model, const CProgramOptions& optio
                           m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
-CFontListView::~CFontListView() = default;
+CFontListView::~CFontListView() {
+    // The fitter watches the viewport: it goes before the view's bases do,
+    // while the viewport's last events would still reach it.
+    delete m_columns;
+    m_columns = nullptr;
+}
 
 void CFontListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const {

@@ -21,11 +21,12 @@ CColumnFitter::CColumnFitter(QTreeView& view, const QFont& uiFont) : QObject(&vi
     connect(bar, &QHeaderView::sectionHandleDoubleClicked, this,
             &CColumnFitter::OnHandleDoubleClicked);
     // The width the columns fill is the viewport's.
-    view.viewport()->installEventFilter(this);
+    m_viewport = view.viewport();
+    m_viewport->installEventFilter(this);
 }
 
 bool CColumnFitter::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_view.viewport() && event->type() == QEvent::Resize) {
+    if (watched == m_viewport && event->type() == QEvent::Resize) {
         Fill(-1);
     }
     return QObject::eventFilter(watched, event);

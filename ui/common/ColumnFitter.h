@@ -37,6 +37,7 @@ private:
     void OnHandleDoubleClicked(int section);
 
     QTreeView& m_view;
+    QObject* m_viewport = nullptr;  // compared only, never called
     int m_minimumWidths[3] = {0, 0, 0};
     bool m_resizing = false;  // the fitter itself changes widths
 };
