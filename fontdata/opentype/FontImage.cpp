@@ -18,6 +18,9 @@ namespace {
 // directory, or a table's records, come in one call.
 constexpr std::uint64_t kMinimumRead = 1024;
 
+// Where an empty range points: never read, but not null.
+constexpr std::uint8_t kEmpty = 0;
+
 std::uint32_t ClampSize(off_t size) {
     if (size <= 0) {
         return 0;
@@ -75,8 +78,7 @@ const std::uint8_t* CMemoryImage::Bytes(std::uint64_t offset, std::uint64_t leng
     if (!Inside(offset, length)) {
         return nullptr;
     }
-    static const std::uint8_t kEmpty = 0;
-    return m_bytes.empty() ? &kEmpty : m_bytes.data() + offset;
+    return length == 0 ? &kEmpty : m_bytes.data() + offset;
 }
 
 CFileImage::CFileImage(std::uint32_t size) : CFontImage(size) {}
@@ -123,14 +125,13 @@ const std::uint8_t* CFileImage::Bytes(std::uint64_t offset, std::uint64_t length
     if (!Inside(offset, length)) {
         return nullptr;
     }
+    if (length == 0) {
+        return &kEmpty;
+    }
     for (const auto& segment : m_segments) {
         if (offset >= segment.start && offset + length <= segment.start + segment.size) {
             return segment.buffer.bytes.get() + (offset - segment.start);
         }
-    }
-    if (length == 0) {
-        static const std::uint8_t kEmpty = 0;
-        return &kEmpty;
     }
     const std::uint64_t want =
         std::min<std::uint64_t>(std::max(length, kMinimumRead), Size() - offset);

@@ -36,8 +36,9 @@ public:
 protected:
     explicit CFontImage(std::uint32_t size) : m_size(size) {}
     void Resize(std::uint32_t size) { m_size = size; }
+    // An empty range reads nothing, so it is inside wherever it starts.
     bool Inside(std::uint64_t offset, std::uint64_t length) const {
-        return offset <= m_size && length <= m_size - offset;
+        return length == 0 || (offset <= m_size && length <= m_size - offset);
     }
 
 private:

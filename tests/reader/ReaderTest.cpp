@@ -173,6 +173,35 @@ TEST_F(ReaderTest, WindowsNameStringsMustLieInsideTheFile) {
     EXPECT_EQ(Load(Bytes(font.begin(), font.end() - 1)), 4);
 }
 
+// An empty range reads nothing, so it may begin anywhere, even past the end
+// of the file; one byte there is corrupt. The reference reader agrees.
+TEST_F(ReaderTest, EmptyRangesMayBeginPastTheEndOfTheFile) {
+    // A Windows name of length 0 whose string offset points past the end.
+    std::vector<CNameEntry> entries(1);
+    entries[0] = {3, 1, 0x0409, 4, u""};
+    Bytes font = BuildFont({{"name", NameTable(entries)}});
+    font[12 + 16 + 6 + 10] = 0x10;  // record's string offset, high byte: 0x1000
+    COpenTypeData data;
+    ASSERT_EQ(Load(font, data), 1);
+    ASSERT_NE(data.GetName(4), nullptr);
+    EXPECT_TRUE(data.GetName(4)->empty());
+    entries[0] = {3, 1, 0x0409, 4, u"", {'A'}, true};  // one byte of text
+    font = BuildFont({{"name", NameTable(entries)}});
+    font[12 + 16 + 6 + 10] = 0x10;
+    EXPECT_EQ(Load(font), 4);
+
+    // A format 4 subtable without segments whose file ends with its 14-byte
+    // header: the empty startCode array would begin two bytes past the end.
+    const Bytes map = CmapTable({{3, 1, Format4({})}});
+    font = BuildFont({{"cmap", map}});
+    COpenTypeData cut;
+    ASSERT_EQ(Load(Bytes(font.begin(), font.end() - 2), cut), 1);
+    ASSERT_EQ(cut.GetCharacterMap().subtables.size(), 1u);
+    EXPECT_EQ(cut.GetCharacterMap().subtables[0].count, 0);
+    // One byte less and the header itself is cut: corrupt.
+    EXPECT_EQ(Load(Bytes(font.begin(), font.end() - 3)), 4);
+}
+
 TEST_F(ReaderTest, SecondNameOrCmapTableIsCorruptSecondOS2IsReadOverTheFirst) {
     const Bytes names = EmptyNames(0);
     EXPECT_EQ(Load(Layout({{"name", 0}, {"name", 0}}, {names}, 0)), 4);
