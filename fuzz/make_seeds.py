@@ -74,6 +74,13 @@ def main(folder):
     far_name = struct.pack(">HHH", 0, 1, 18) + struct.pack(">6H", 3, 1, 0x409, 4, 0, 0x1000)
     seeds["empty-name-past-end"] = font([(b"name", far_name)])
     seeds["format4-header-at-end"] = font([(b"cmap", cmap([(3, 1, format4([]))]))])[:-2]
+    # 16,000 Windows names whose texts overlap: record i reads 65,534 bytes
+    # at string offset 4 * i, the storage beginning at the first record (as
+    # tests/support/FontBuilder's OverlappingNameTable). 1 GB of text in a
+    # file of 257 KB.
+    overlapping = struct.pack(">HHH", 0, 16000, 6)
+    overlapping += b"".join(struct.pack(">6H", 3, 1, 0x409, 4, 65534, 4 * i) for i in range(16000))
+    seeds["overlapping-names"] = font([(b"name", overlapping + b"\0" * 65534)])
     for name, data in seeds.items():
         with open(os.path.join(folder, "seed-" + name), "wb") as f:
             f.write(data)

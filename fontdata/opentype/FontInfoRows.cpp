@@ -40,7 +40,7 @@ std::vector<CFontInfoRow> FontInfoRows(const std::u16string& fileName, const COp
     for (const auto& record : data.GetNameRecords()) {
         const auto& r = record.GetRecord();
         if (const char* name = NameIDRowName(r.nameID)) {
-            rows.push_back({FromUtf8(name), r.text});
+            rows.push_back({FromUtf8(name), std::u16string(r.text)});
         }
     }
     rows.push_back({u"Panose Number", PanoseNumber(data.GetOS2())});

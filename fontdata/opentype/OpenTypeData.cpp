@@ -115,7 +115,7 @@ void COpenTypeData::Parse(CFontImage& image) {
     }
 }
 
-const std::u16string* COpenTypeData::GetName(std::uint16_t nameID) const {
+const std::u16string_view* COpenTypeData::GetName(std::uint16_t nameID) const {
     for (const CNameRecord& record : GetNameRecords()) {
         const auto& r = record.GetRecord();
         if (r.nameID == nameID && r.languageID == kEnglishUS &&

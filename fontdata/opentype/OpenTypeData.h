@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fontdata/opentype/CmapTable.h"
@@ -51,8 +52,9 @@ public:
     int Load(std::span<const std::uint8_t> bytes);
 
     // The text of the first record, in file order, with this name ID in
-    // English (United States); null when there is none.
-    const std::u16string* GetName(std::uint16_t nameID) const;
+    // English (United States); null when there is none. It views the
+    // naming table's strings and lives as long as this object.
+    const std::u16string_view* GetName(std::uint16_t nameID) const;
     // Every Windows record, every language, in file order.
     const std::vector<OpenTypeFontData::CNameRecord>& GetNameRecords() const;
     // The Windows format 4 subtables and the symbol flag.

@@ -157,6 +157,38 @@ TEST_F(ReaderTest, NameTextOfOddLengthDropsTheFinalByteAndEmptyTextIsKept) {
     EXPECT_TRUE(data.GetName(1)->empty());
 }
 
+// Texts are decoded once for the table; each record views its part, from
+// an even or an odd byte, however the records overlap.
+TEST_F(ReaderTest, NamesThatShareTheirBytesEachReadTheirOwnText) {
+    CByteWriter w;
+    w.U16(0).U16(3).U16(6 + 3 * 12);                   // format, count, stringOffset
+    w.U16(3).U16(1).U16(0x0409).U16(4).U16(4).U16(0);  // 4 bytes at 0: "AB"
+    w.U16(3).U16(1).U16(0x0409).U16(1).U16(4).U16(1);  // 4 bytes at 1: 0x4100 0x4200
+    w.U16(3).U16(1).U16(0x0409).U16(2).U16(3).U16(2);  // 3 bytes at 2: "B", last byte dropped
+    w.U16(u'A').U16(u'B').U16(u'C');                   // storage
+    COpenTypeData data;
+    ASSERT_EQ(Load(BuildFont({{"name", w.Take()}}), data), 1);
+    const auto& records = data.GetNameRecords();
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].GetRecord().text, u"AB");
+    EXPECT_EQ(records[1].GetRecord().text, u"\u4100\u4200");
+    EXPECT_EQ(records[2].GetRecord().text, u"B");
+
+    // Record i reads 40 bytes at 4 × i, over the records themselves.
+    const Bytes font = BuildFont({{"name", OverlappingNameTable(100, 40)}});
+    COpenTypeData overlapping;
+    ASSERT_EQ(Load(font, overlapping), 1);
+    ASSERT_EQ(overlapping.GetNameRecords().size(), 100u);
+    const std::size_t storage = 12 + 16 + 6;
+    for (std::size_t i = 0; i < 100; ++i) {
+        std::u16string expected;
+        for (std::size_t at = storage + 4 * i; at < storage + 4 * i + 40; at += 2) {
+            expected += static_cast<char16_t>((font[at] << 8) | font[at + 1]);
+        }
+        EXPECT_EQ(overlapping.GetNameRecords()[i].GetRecord().text, expected) << i;
+    }
+}
+
 TEST_F(ReaderTest, WindowsNameStringsMustLieInsideTheFile) {
     std::vector<CNameEntry> entries(1);
     entries[0] = {3, 1, 0x0409, 4, u"Full"};
