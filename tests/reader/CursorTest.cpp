@@ -100,6 +100,25 @@ TEST(CursorTest, ByteArraysAreTakenAsTheyAre) {
     EXPECT_FALSE(c.Read(more));
 }
 
+TEST(CursorTest, ArraysAreReadWholeOrNotAtAll) {
+    CCursor c(kBytes);
+    ASSERT_TRUE(c.Skip(1));
+    std::array<char16_t, 4> units{};
+    ASSERT_TRUE(c.ReadArray(std::span<char16_t>(units)));  // 8 bytes: all that is left
+    EXPECT_EQ(units, (std::array<char16_t, 4>{0x3456, 0xFFFE, 0xDEAD, 0xBEEF}));
+    EXPECT_TRUE(c.ReadArray(std::span<char16_t>()));
+
+    CCursor odd(kBytes);  // 9 bytes: four units fit, five do not
+    std::array<std::uint16_t, 5> five{1, 1, 1, 1, 1};
+    EXPECT_FALSE(odd.ReadArray(std::span<std::uint16_t>(five)));
+    EXPECT_EQ(five[0], 1);
+    EXPECT_EQ(odd.Position(), 0u);
+    std::array<std::uint32_t, 2> words{};
+    ASSERT_TRUE(odd.ReadArray(std::span<std::uint32_t>(words)));
+    EXPECT_EQ(words[0], 0x123456FFu);
+    EXPECT_EQ(odd.Left(), 1u);
+}
+
 TEST(CursorTest, SubRangesLieInsideTheirRange) {
     const CCursor c(kBytes);
     auto inner = c.Sub(5, 4);
