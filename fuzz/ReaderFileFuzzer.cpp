@@ -55,9 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
     Varnholt::COpenTypeData fromMemory;
     Varnholt::COpenTypeData fromFile;
-    const int memoryStatus = fromMemory.Load(std::span<const std::uint8_t>(data, size));
-    const int fileStatus = fromFile.Load(path, static_cast<std::uint32_t>(size));
-    if (memoryStatus != fileStatus || (memoryStatus == 1 && !SameData(fromMemory, fromFile))) {
+    const Varnholt::FontStatus memoryStatus =
+        fromMemory.Load(std::span<const std::uint8_t>(data, size));
+    const Varnholt::FontStatus fileStatus = fromFile.Load(path, static_cast<std::uint32_t>(size));
+    if (memoryStatus != fileStatus ||
+        (memoryStatus == Varnholt::FontStatus::Loaded && !SameData(fromMemory, fromFile))) {
         std::abort();
     }
     return 0;

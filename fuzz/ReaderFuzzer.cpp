@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Varnholt::COpenTypeData font;
-    if (font.Load(std::span<const std::uint8_t>(data, size)) != 1) {
+    if (font.Load(std::span<const std::uint8_t>(data, size)) != Varnholt::FontStatus::Loaded) {
         return 0;
     }
     // Each row's first units go through the UTF-8 conversion: a longer text

@@ -113,7 +113,7 @@ CFileImage::Buffer CFileImage::ReadInto(std::uint64_t offset, std::uint64_t leng
             // The file is shorter than its measured size, or failed: the
             // whole-file read would have come short.
             GiveBack(std::move(buffer));
-            throw COpenTypeException(COpenTypeException::CouldNotRead);
+            throw COpenTypeException(FontStatus::CouldNotRead);
         }
         done += static_cast<std::uint64_t>(n);
     }

@@ -35,7 +35,7 @@ public:
 
     std::uint32_t Size() const { return m_size; }
 
-    // May throw COpenTypeException(CouldNotRead) when the file fails.
+    // May throw COpenTypeException(FontStatus::CouldNotRead) when the file fails.
     virtual const std::uint8_t* Bytes(std::uint64_t offset, std::uint64_t length) = 0;
 
     // A hint that the range is about to be read; clamped to the image.

@@ -4,17 +4,19 @@
 
 namespace Varnholt {
 
-const char* StatusMessage(int status) {
+const char* StatusMessage(FontStatus status) {
     switch (status) {
-        case COpenTypeData::Loaded:
+        case FontStatus::Loaded:
             return nullptr;
-        case COpenTypeData::CouldNotOpen:
+        case FontStatus::CouldNotOpen:
             return "ERROR: Could not open file";
-        case COpenTypeData::CouldNotRead:
+        case FontStatus::CouldNotRead:
             return "ERROR: Could not read file";
-        default:
-            return "ERROR: Font file is corrupt";
+        case FontStatus::Corrupt:
+        case FontStatus::TooLarge:
+            break;
     }
+    return "ERROR: Font file is corrupt";
 }
 
 const char* NameIDRowName(std::uint16_t nameID) {

@@ -25,6 +25,7 @@
 
 using namespace QuillmarkTest;
 using Varnholt::COpenTypeData;
+using Varnholt::FontStatus;
 using Varnholt::OpenTypeFontData::CFileImage;
 
 // Every allocation of this test program goes through these; a thread that
@@ -105,13 +106,13 @@ TEST_F(ReaderMemoryTest, OverlappingNamesCostAFewTimesTheFileNotACopyEach) {
     const std::int64_t fromFile = PeakBytes([&] {
         COpenTypeData data;
         std::uint32_t size = 0;
-        ASSERT_EQ(data.LoadFile(m_path, size), 1);
+        ASSERT_EQ(data.LoadFile(m_path, size), FontStatus::Loaded);
         EXPECT_EQ(data.GetNameRecords().size(), kRecords);
     });
     EXPECT_LE(fromFile, 4 * FileSize() + kFixed);
     const std::int64_t fromMemory = PeakBytes([&] {
         COpenTypeData data;
-        ASSERT_EQ(data.Load(m_font), 1);
+        ASSERT_EQ(data.Load(m_font), FontStatus::Loaded);
         EXPECT_EQ(data.GetNameRecords().size(), kRecords);
     });
     EXPECT_LE(fromMemory, 4 * FileSize() + kFixed);

@@ -15,6 +15,11 @@ namespace {
 
 constexpr std::uint32_t kTrueType = 0x00010000;
 
+// A status as the number the specification gives for it.
+int Number(Varnholt::FontStatus status) {
+    return static_cast<int>(status);
+}
+
 std::uint32_t TagOf(const char* t) {
     return (std::uint32_t(std::uint8_t(t[0])) << 24) | (std::uint32_t(std::uint8_t(t[1])) << 16) |
            (std::uint32_t(std::uint8_t(t[2])) << 8) | std::uint32_t(std::uint8_t(t[3]));
@@ -30,15 +35,16 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
 
-    // Loads from memory and from a file; both must agree.
+    // Loads from memory and from a file; both must agree. Returns the
+    // status's number, as the specification gives it.
     int Load(const Bytes& bytes, COpenTypeData& data) {
-        const int status = data.Load(bytes);
+        const int status = Number(data.Load(bytes));
         const auto path = WriteFile((m_dir / "font.ttf").string(), bytes);
         COpenTypeData fromFile;
-        EXPECT_EQ(fromFile.Load(path, static_cast<std::uint32_t>(bytes.size())), status);
+        EXPECT_EQ(Number(fromFile.Load(path, static_cast<std::uint32_t>(bytes.size()))), status);
         std::uint32_t measured = 0;
         COpenTypeData measuredFile;
-        EXPECT_EQ(measuredFile.LoadFile(path, measured), status);
+        EXPECT_EQ(Number(measuredFile.LoadFile(path, measured)), status);
         EXPECT_EQ(measured, bytes.size());
         return status;
     }
@@ -400,25 +406,25 @@ TEST_F(ReaderTest, FilesOfFiftyMebibytesAreRefusedUnopened) {
     WriteFile(path.string(), {});
     std::filesystem::resize_file(path, COpenTypeData::kMaxFileSize);
     COpenTypeData data;
-    EXPECT_EQ(data.Load(path, COpenTypeData::kMaxFileSize), 5);
+    EXPECT_EQ(Number(data.Load(path, COpenTypeData::kMaxFileSize)), 5);
     std::uint32_t size = 0;
-    EXPECT_EQ(data.LoadFile(path, size), 5);
+    EXPECT_EQ(Number(data.LoadFile(path, size)), 5);
     EXPECT_EQ(size, COpenTypeData::kMaxFileSize);
     // One byte less is read (and, all zeros, is corrupt). A file that
     // cannot be opened is not measured, so an unreadable large file is 2.
     std::filesystem::resize_file(path, COpenTypeData::kMaxFileSize - 1);
-    EXPECT_EQ(COpenTypeData().Load(path, COpenTypeData::kMaxFileSize - 1), 4);
-    EXPECT_EQ(COpenTypeData().Load(m_dir / "missing.ttf", COpenTypeData::kMaxFileSize), 5);
+    EXPECT_EQ(Number(COpenTypeData().Load(path, COpenTypeData::kMaxFileSize - 1)), 4);
+    EXPECT_EQ(Number(COpenTypeData().Load(m_dir / "missing.ttf", COpenTypeData::kMaxFileSize)), 5);
 }
 
 TEST_F(ReaderTest, FilesThatCannotBeOpenedOrReadWhole) {
     COpenTypeData data;
-    EXPECT_EQ(data.Load(m_dir / "missing.ttf", 0), 2);
-    EXPECT_EQ(data.Load(m_dir, 4096), 2) << "a folder is not a font file";
+    EXPECT_EQ(Number(data.Load(m_dir / "missing.ttf", 0)), 2);
+    EXPECT_EQ(Number(data.Load(m_dir, 4096)), 2) << "a folder is not a font file";
     const auto path = WriteFile((m_dir / "short.ttf").string(), BuildFont({}));
-    EXPECT_EQ(data.Load(path, 13), 3) << "the file is shorter than measured";
-    EXPECT_EQ(COpenTypeData().Load(path, 12), 1);
+    EXPECT_EQ(Number(data.Load(path, 13)), 3) << "the file is shorter than measured";
+    EXPECT_EQ(Number(COpenTypeData().Load(path, 12)), 1);
     const auto fifo = m_dir / "fifo.ttf";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(COpenTypeData().Load(fifo, 0), 2) << "a FIFO must not block the reader";
+    EXPECT_EQ(Number(COpenTypeData().Load(fifo, 0)), 2) << "a FIFO must not block the reader";
 }

@@ -31,6 +31,7 @@
 #include "fontdata/opentype/OpenTypeData.h"
 
 using Varnholt::COpenTypeData;
+using Varnholt::FontStatus;
 
 namespace {
 
@@ -201,13 +202,13 @@ TEST(RealFontsTest, PackagedFontsReadAsHarfBuzzReadsThem) {
         SCOPED_TRACE(path.string());
         COpenTypeData data;
         std::uint32_t size = 0;
-        const int status = data.LoadFile(path, size);
+        const FontStatus status = data.LoadFile(path, size);
         ASSERT_EQ(size, std::filesystem::file_size(path));
         if (!HasOutlinesWeRead(path)) {
-            EXPECT_EQ(status, 4) << "a collection or an Apple `true` font";
+            EXPECT_EQ(status, FontStatus::Corrupt) << "a collection or an Apple `true` font";
             continue;
         }
-        ASSERT_EQ(status, 1);
+        ASSERT_EQ(status, FontStatus::Loaded);
 
         CHbFace hb(path);
         std::vector<CWindowsName> ours;

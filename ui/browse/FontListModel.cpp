@@ -91,7 +91,7 @@ QVariant CFontListModel::data(const QModelIndex& index, int role) const {
         case ItemRole:
             return QVariant::fromValue(static_cast<const void*>(row.item));
         case StatusRole:
-            return row.item != nullptr ? row.item->GetStatus() : 0;
+            return row.item != nullptr ? static_cast<int>(row.item->GetStatus()) : 0;
         case PathRole:
             return row.item != nullptr ? PathText(row.item->GetPath()) : QString();
         default:
