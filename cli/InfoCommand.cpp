@@ -18,11 +18,16 @@ namespace Quillmark::Cli {
 namespace {
 
 using Varnholt::COpenTypeData;
+using Varnholt::FontStatus;
 
-std::string JsonReport(const std::string& path, int status, const COpenTypeData& data) {
+std::string JsonReport(const std::string& path, FontStatus status, const COpenTypeData& data) {
     CJsonLine json;
-    json.Begin().Key("path").String(std::string_view(path)).Key("status").Number(status);
-    if (status == COpenTypeData::Loaded) {
+    json.Begin()
+        .Key("path")
+        .String(std::string_view(path))
+        .Key("status")
+        .Number(static_cast<int>(status));
+    if (status == FontStatus::Loaded) {
         const auto nameOrNull = [&](const char* key, std::uint16_t id) {
             json.Key(key);
             if (const auto* name = data.GetName(id)) {
@@ -72,14 +77,14 @@ std::string JsonReport(const std::string& path, int status, const COpenTypeData&
     return json.Text();
 }
 
-std::string TextReport(const std::string& path, int status, const COpenTypeData& data) {
+std::string TextReport(const std::string& path, FontStatus status, const COpenTypeData& data) {
     std::string out = path + "\n";
-    out += "  Status: " + std::to_string(status);
+    out += "  Status: " + std::to_string(static_cast<int>(status));
     if (const char* message = Varnholt::StatusMessage(status)) {
         out += std::string(" ") + message;
     }
     out += "\n";
-    if (status == COpenTypeData::Loaded) {
+    if (status == FontStatus::Loaded) {
         const auto fileName = std::filesystem::path(path).filename().string();
         for (const auto& row : Varnholt::FontInfoRows(Varnholt::FromUtf8(fileName), data)) {
             out += "  " + Varnholt::ToUtf8(row.name) + ": " + Varnholt::ToUtf8(row.value) + "\n";
@@ -110,7 +115,8 @@ int RunInfo(const Arguments& args) {
     }
     for (const auto& file : files) {
         COpenTypeData data;
-        const int status = data.Load(file, Varnholt::OpenTypeFontData::MeasureFileSize(file));
+        const FontStatus status =
+            data.Load(file, Varnholt::OpenTypeFontData::MeasureFileSize(file));
         std::cout << (json ? JsonReport(file, status, data) + "\n"
                            : TextReport(file, status, data));
     }

@@ -119,7 +119,7 @@ int RunScan(const Arguments& args) {
                 .Key("fileName")
                 .String(std::string_view(item.GetFileName().string()))
                 .Key("status")
-                .Number(item.GetStatus())
+                .Number(static_cast<int>(item.GetStatus()))
                 .Key("displayName")
                 .String(std::u16string_view(row.displayName))
                 .Key("sizeText")

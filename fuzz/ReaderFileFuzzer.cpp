@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 #include <string>
 
@@ -20,7 +21,12 @@ bool SameData(const Varnholt::COpenTypeData& a, const Varnholt::COpenTypeData& b
         return false;
     }
     for (std::size_t i = 0; i < a.GetNameRecords().size(); ++i) {
-        if (a.GetNameRecords()[i].GetRecord().text != b.GetNameRecords()[i].GetRecord().text)
+        // Compared as bytes: memcmp stays fast in a sanitizer build, where
+        // comparing unit by unit took seconds for a font of 1 GB of names.
+        const auto x = a.GetNameRecords()[i].GetRecord().text;
+        const auto y = b.GetNameRecords()[i].GetRecord().text;
+        if (x.size() != y.size() ||
+            (!x.empty() && std::memcmp(x.data(), y.data(), x.size() * sizeof(char16_t)) != 0))
             return false;
     }
     const auto& x = a.GetCharacterMap().subtables;
@@ -49,9 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
     Varnholt::COpenTypeData fromMemory;
     Varnholt::COpenTypeData fromFile;
-    const int memoryStatus = fromMemory.Load(std::span<const std::uint8_t>(data, size));
-    const int fileStatus = fromFile.Load(path, static_cast<std::uint32_t>(size));
-    if (memoryStatus != fileStatus || (memoryStatus == 1 && !SameData(fromMemory, fromFile))) {
+    const Varnholt::FontStatus memoryStatus =
+        fromMemory.Load(std::span<const std::uint8_t>(data, size));
+    const Varnholt::FontStatus fileStatus = fromFile.Load(path, static_cast<std::uint32_t>(size));
+    if (memoryStatus != fileStatus ||
+        (memoryStatus == Varnholt::FontStatus::Loaded && !SameData(fromMemory, fromFile))) {
         std::abort();
     }
     return 0;

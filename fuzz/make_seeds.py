@@ -68,6 +68,19 @@ def main(folder):
                        (b"head", b"\0" * 54),
                        (b"name", names([(3, 1, 0x409, 4, "Whole \U0001F600")]))], pad=64),
     }
+    # Empty ranges that begin past the end of the file: a Windows name of
+    # length 0 at string offset 0x1000, and a format 4 subtable of no
+    # segments cut after its 14-byte header.
+    far_name = struct.pack(">HHH", 0, 1, 18) + struct.pack(">6H", 3, 1, 0x409, 4, 0, 0x1000)
+    seeds["empty-name-past-end"] = font([(b"name", far_name)])
+    seeds["format4-header-at-end"] = font([(b"cmap", cmap([(3, 1, format4([]))]))])[:-2]
+    # 16,000 Windows names whose texts overlap: record i reads 65,534 bytes
+    # at string offset 4 * i, the storage beginning at the first record (as
+    # tests/support/FontBuilder's OverlappingNameTable). 1 GB of text in a
+    # file of 257 KB.
+    overlapping = struct.pack(">HHH", 0, 16000, 6)
+    overlapping += b"".join(struct.pack(">6H", 3, 1, 0x409, 4, 65534, 4 * i) for i in range(16000))
+    seeds["overlapping-names"] = font([(b"name", overlapping + b"\0" * 65534)])
     for name, data in seeds.items():
         with open(os.path.join(folder, "seed-" + name), "wb") as f:
             f.write(data)

@@ -37,14 +37,7 @@ struct CPreviewFont {
 
 class CFontItem {
 public:
-    enum Status : int {
-        NotLoaded = 0,
-        Loaded = 1,
-        CouldNotOpen = 2,
-        CouldNotRead = 3,
-        Corrupt = 4,
-        TooLarge = 5,
-    };
+    using enum Varnholt::FontStatus;
     static constexpr std::size_t kMaxFaceName = 31;
 
     // Reads the file. Never throws for a bad font file: see GetStatus().
@@ -56,7 +49,7 @@ public:
     CFontItem& operator=(const CFontItem&) = delete;
 
     std::shared_ptr<const Varnholt::COpenTypeData> GetData() const { return m_data; }
-    int GetStatus() const { return m_status; }
+    Varnholt::FontStatus GetStatus() const { return m_status; }
     const std::filesystem::path& GetPath() const { return m_path; }
     const std::filesystem::path& GetFileName() const { return m_fileName; }
     const std::string& GetSizeText() const { return m_sizeText; }
@@ -118,7 +111,7 @@ private:
     std::shared_ptr<const Varnholt::COpenTypeData> m_data;
     std::uint32_t m_fileSize = 0;
     std::string m_sizeText;
-    int m_status = NotLoaded;
+    Varnholt::FontStatus m_status{};  // 0 until the constructor has read the file
     std::u16string m_name;
     std::atomic<int> m_useCount{1};
     mutable std::atomic<int> m_installed{-1};  // -1 not yet asked, then 0 or 1

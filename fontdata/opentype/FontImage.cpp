@@ -18,6 +18,9 @@ namespace {
 // directory, or a table's records, come in one call.
 constexpr std::uint64_t kMinimumRead = 1024;
 
+// Where an empty range points: never read, but not null.
+constexpr std::uint8_t kEmpty = 0;
+
 std::uint32_t ClampSize(off_t size) {
     if (size <= 0) {
         return 0;
@@ -75,8 +78,7 @@ const std::uint8_t* CMemoryImage::Bytes(std::uint64_t offset, std::uint64_t leng
     if (!Inside(offset, length)) {
         return nullptr;
     }
-    static const std::uint8_t kEmpty = 0;
-    return m_bytes.empty() ? &kEmpty : m_bytes.data() + offset;
+    return length == 0 ? &kEmpty : m_bytes.data() + offset;
 }
 
 CFileImage::CFileImage(std::uint32_t size) : CFontImage(size) {}
@@ -88,6 +90,9 @@ CFileImage::~CFileImage() {
     for (auto& segment : m_segments) {
         GiveBack(std::move(segment.buffer));
     }
+    if (m_whole.bytes) {
+        GiveBack(std::move(m_whole));
+    }
 }
 
 bool CFileImage::Open(const std::filesystem::path& path) {
@@ -95,14 +100,11 @@ bool CFileImage::Open(const std::filesystem::path& path) {
     return m_fd >= 0;
 }
 
-const CFileImage::Segment& CFileImage::Read(std::uint64_t offset, std::uint64_t length) {
-    Segment segment;
-    segment.start = offset;
-    segment.size = length;
-    segment.buffer = TakeBuffer(length);
+CFileImage::Buffer CFileImage::ReadInto(std::uint64_t offset, std::uint64_t length) {
+    Buffer buffer = TakeBuffer(length);
     std::uint64_t done = 0;
     while (done < length) {
-        const ssize_t n = ::pread(m_fd, segment.buffer.bytes.get() + done, length - done,
+        const ssize_t n = ::pread(m_fd, buffer.bytes.get() + done, length - done,
                                   static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) {
             continue;
@@ -110,30 +112,61 @@ const CFileImage::Segment& CFileImage::Read(std::uint64_t offset, std::uint64_t 
         if (n <= 0) {
             // The file is shorter than its measured size, or failed: the
             // whole-file read would have come short.
-            GiveBack(std::move(segment.buffer));
-            throw COpenTypeException(COpenTypeException::CouldNotRead);
+            GiveBack(std::move(buffer));
+            throw COpenTypeException(FontStatus::CouldNotRead);
         }
         done += static_cast<std::uint64_t>(n);
     }
+    return buffer;
+}
+
+const CFileImage::Segment& CFileImage::Read(std::uint64_t offset, std::uint64_t length) {
+    Segment segment;
+    segment.start = offset;
+    segment.size = length;
+    segment.buffer = ReadInto(offset, length);
+    m_segmentBytes += length;
     m_segments.push_back(std::move(segment));
     return m_segments.back();
 }
 
-const std::uint8_t* CFileImage::Bytes(std::uint64_t offset, std::uint64_t length) {
-    if (!Inside(offset, length)) {
-        return nullptr;
+const std::uint8_t* CFileImage::ReadWhole() {
+    // The segments stay: what was handed out of them may still be in use.
+    m_whole = ReadInto(0, Size());
+    return m_whole.bytes.get();
+}
+
+const std::uint8_t* CFileImage::Held(std::uint64_t offset, std::uint64_t length) const {
+    if (m_whole.bytes) {
+        return m_whole.bytes.get() + offset;
     }
     for (const auto& segment : m_segments) {
         if (offset >= segment.start && offset + length <= segment.start + segment.size) {
             return segment.buffer.bytes.get() + (offset - segment.start);
         }
     }
+    return nullptr;
+}
+
+bool CFileImage::Affordable(std::uint64_t length) const {
+    return m_segments.size() < kMaxSegments && length <= Size() - m_segmentBytes;
+}
+
+const std::uint8_t* CFileImage::Bytes(std::uint64_t offset, std::uint64_t length) {
+    if (!Inside(offset, length)) {
+        return nullptr;
+    }
     if (length == 0) {
-        static const std::uint8_t kEmpty = 0;
         return &kEmpty;
+    }
+    if (const std::uint8_t* held = Held(offset, length)) {
+        return held;
     }
     const std::uint64_t want =
         std::min<std::uint64_t>(std::max(length, kMinimumRead), Size() - offset);
+    if (!Affordable(want)) {
+        return ReadWhole() + offset;
+    }
     return Read(offset, want).buffer.bytes.get();
 }
 
@@ -142,15 +175,23 @@ void CFileImage::Prefetch(std::uint64_t offset, std::uint64_t length) {
         return;
     }
     length = std::min<std::uint64_t>(length, Size() - offset);
-    if (length == 0) {
+    if (length == 0 || Held(offset, length) != nullptr) {
         return;
     }
-    for (const auto& segment : m_segments) {
-        if (offset >= segment.start && offset + length <= segment.start + segment.size) {
-            return;
-        }
+    const std::uint64_t want =
+        std::max(length, std::min<std::uint64_t>(kMinimumRead, Size() - offset));
+    // Only a hint: one that does not fit is dropped.
+    if (Affordable(want)) {
+        Read(offset, want);
     }
-    Read(offset, std::max(length, std::min<std::uint64_t>(kMinimumRead, Size() - offset)));
+}
+
+std::uint64_t CFileImage::BytesHeld() const {
+    std::uint64_t held = m_whole.capacity;
+    for (const auto& segment : m_segments) {
+        held += segment.buffer.capacity;
+    }
+    return held;
 }
 
 std::uint32_t MeasureFileSize(const std::filesystem::path& path) {

@@ -12,6 +12,14 @@
 // parse that touches three small tables of a 20 MB font reads kilobytes.
 // Results are those of reading the whole file first: the image is exactly
 // `size` bytes long, and a file shorter than `size` is a read failure.
+//
+// What a CFileImage holds is bounded by the file, not by what it is asked:
+// the ranges it keeps add up to at most the file's size and are at most
+// kMaxSegments; a range that would pass either bound makes it read the
+// whole file once, and every later range comes from that. So it holds at
+// most twice the file (plus the spare buffers of its thread), and finding a
+// range costs at most kMaxSegments comparisons, however many overlapping
+// ranges a crafted file makes the parse ask for.
 
 #include <cstdint>
 #include <filesystem>
@@ -27,17 +35,22 @@ public:
 
     std::uint32_t Size() const { return m_size; }
 
-    // May throw COpenTypeException(CouldNotRead) when the file fails.
+    // May throw COpenTypeException(FontStatus::CouldNotRead) when the file fails.
     virtual const std::uint8_t* Bytes(std::uint64_t offset, std::uint64_t length) = 0;
 
     // A hint that the range is about to be read; clamped to the image.
     virtual void Prefetch(std::uint64_t /*offset*/, std::uint64_t /*length*/) {}
 
+    // Bytes of memory the image holds for what it has read (0 for an image
+    // over bytes that someone else holds).
+    virtual std::uint64_t BytesHeld() const { return 0; }
+
 protected:
     explicit CFontImage(std::uint32_t size) : m_size(size) {}
     void Resize(std::uint32_t size) { m_size = size; }
+    // An empty range reads nothing, so it is inside wherever it starts.
     bool Inside(std::uint64_t offset, std::uint64_t length) const {
-        return offset <= m_size && length <= m_size - offset;
+        return length == 0 || (offset <= m_size && length <= m_size - offset);
     }
 
 private:
@@ -74,6 +87,7 @@ public:
 
     const std::uint8_t* Bytes(std::uint64_t offset, std::uint64_t length) override;
     void Prefetch(std::uint64_t offset, std::uint64_t length) override;
+    std::uint64_t BytesHeld() const override;
 
     // Bytes read from the file. Buffers are handed back to a small pool of
     // the thread when the image ends, since a folder load reads thousands
@@ -83,17 +97,27 @@ public:
         std::uint64_t capacity = 0;
     };
 
+    static constexpr std::size_t kMaxSegments = 64;
+
 private:
     struct Segment {
         std::uint64_t start = 0;
         std::uint64_t size = 0;
         Buffer buffer;  // never moves its bytes, so pointers into it stay valid
     };
+    // The range from what was read before, or nullptr.
+    const std::uint8_t* Held(std::uint64_t offset, std::uint64_t length) const;
+    // Whether a segment of `length` more bytes stays within the bounds.
+    bool Affordable(std::uint64_t length) const;
     const Segment& Read(std::uint64_t offset, std::uint64_t length);
+    const std::uint8_t* ReadWhole();
+    Buffer ReadInto(std::uint64_t offset, std::uint64_t length);
 
     int m_fd = -1;
     std::uint32_t m_fileSize = 0;
     std::vector<Segment> m_segments;
+    std::uint64_t m_segmentBytes = 0;  // bytes read into m_segments
+    Buffer m_whole;                    // the whole file, once a range did not fit
 };
 
 // The size of a file as the font item measures it: opened for reading, its

@@ -4,17 +4,19 @@
 
 namespace Varnholt {
 
-const char* StatusMessage(int status) {
+const char* StatusMessage(FontStatus status) {
     switch (status) {
-        case COpenTypeData::Loaded:
+        case FontStatus::Loaded:
             return nullptr;
-        case COpenTypeData::CouldNotOpen:
+        case FontStatus::CouldNotOpen:
             return "ERROR: Could not open file";
-        case COpenTypeData::CouldNotRead:
+        case FontStatus::CouldNotRead:
             return "ERROR: Could not read file";
-        default:
-            return "ERROR: Font file is corrupt";
+        case FontStatus::Corrupt:
+        case FontStatus::TooLarge:
+            break;
     }
+    return "ERROR: Font file is corrupt";
 }
 
 const char* NameIDRowName(std::uint16_t nameID) {
@@ -40,7 +42,7 @@ std::vector<CFontInfoRow> FontInfoRows(const std::u16string& fileName, const COp
     for (const auto& record : data.GetNameRecords()) {
         const auto& r = record.GetRecord();
         if (const char* name = NameIDRowName(r.nameID)) {
-            rows.push_back({FromUtf8(name), r.text});
+            rows.push_back({FromUtf8(name), std::u16string(r.text)});
         }
     }
     rows.push_back({u"Panose Number", PanoseNumber(data.GetOS2())});

@@ -16,9 +16,9 @@ struct CFontInfoRow {
 };
 
 // The text shown for a font that could not be used: "ERROR: Could not open
-// file" (2), "ERROR: Could not read file" (3), "ERROR: Font file is corrupt"
-// (any other failing status); nullptr for a readable font (1).
-const char* StatusMessage(int status);
+// file", "ERROR: Could not read file", "ERROR: Font file is corrupt" (any
+// other failing status); nullptr for a readable font.
+const char* StatusMessage(FontStatus status);
 
 // The row name for a name ID, or nullptr for IDs without a row (15 to 18,
 // and above 19).

@@ -2,7 +2,7 @@
 
 #include <memory>
 #include <optional>
-#include <string>
+#include <string_view>
 #include <vector>
 
 #include "fontdata/opentype/internal/DataStructure.h"
@@ -10,7 +10,7 @@
 namespace Varnholt::OpenTypeFontData {
 
 // One record of the naming table. Only Windows-platform (3) records keep a
-// record and their text; any other record is read for its size and dropped.
+// record; any other record is read for its size and dropped.
 class CNameRecord : public IDataStructure {
 public:
     struct Record {
@@ -20,21 +20,24 @@ public:
         std::uint16_t nameID = 0;
         std::uint16_t length = 0;
         std::uint16_t offset = 0;
-        std::u16string text;  // UTF-16 code units as stored, in host order
+        // UTF-16 code units as stored, in host order. It views the naming
+        // table's strings, decoded once for all records, and is valid as
+        // long as the table is.
+        std::u16string_view text;
     };
     static constexpr std::uint32_t kSize = 12;
     static constexpr std::uint16_t kWindowsPlatform = 3;
 
-    // `stringStorage`: image offset where the table's string storage begins.
-    explicit CNameRecord(std::uint64_t stringStorage) : m_stringStorage(stringStorage) {}
-
+    // Reads the six fields. The text of a Windows record is the naming
+    // table's to give (CNamingTable::Parse), as records may share it.
     std::uint32_t Parse(CFontImage& image, std::uint64_t offset, std::uint32_t available) override;
 
     bool HasRecord() const { return m_record.has_value(); }
     const Record& GetRecord() const { return *m_record; }
 
 private:
-    std::uint64_t m_stringStorage;
+    friend class CNamingTable;
+
     bool m_parsed = false;
     std::optional<Record> m_record;
 };
@@ -47,16 +50,27 @@ public:
         std::uint16_t count = 0;
         std::uint16_t stringOffset = 0;
         std::vector<CNameRecord> records;
+        // The storage bytes the Windows records read, decoded as UTF-16BE
+        // from the first of them and, when a record starts an odd number of
+        // bytes after that, from the next byte too. Records' texts view these.
+        std::vector<char16_t> units[2];
+
+        Data() = default;
+        Data(const Data&) = delete;  // the records' texts point into it
+        Data& operator=(const Data&) = delete;
     };
     static constexpr std::uint32_t kHeaderSize = 6;
 
     // Returns the header's size, 6, however many records were read; 0 when
-    // the table was parsed before or any record fails.
+    // the table was parsed before, any record fails, or a Windows record's
+    // text does not lie inside the image.
     std::uint32_t Parse(CFontImage& image, std::uint64_t offset, std::uint32_t available) override;
 
     const Data* GetData() const { return m_data.get(); }
 
 private:
+    static bool ReadTexts(CFontImage& image, std::uint64_t storage, Data& data);
+
     std::shared_ptr<Data> m_data;
 };
 

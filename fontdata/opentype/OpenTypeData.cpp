@@ -16,53 +16,53 @@ constexpr std::uint32_t kReadWholeBelow = 16 * 1024;
 // naming table's records); the rest is read as its structures ask for it.
 constexpr std::uint32_t kLargestPrefetch = 16 * 1024;
 
-[[noreturn]] void Fail(int code) {
-    throw COpenTypeException(code);
+[[noreturn]] void Fail(FontStatus status) {
+    throw COpenTypeException(status);
 }
 }  // namespace
 
-int COpenTypeData::Load(const std::filesystem::path& path, std::uint32_t fileSize) {
+FontStatus COpenTypeData::Load(const std::filesystem::path& path, std::uint32_t fileSize) {
     if (fileSize >= kMaxFileSize) {
-        return TooLarge;
+        return FontStatus::TooLarge;
     }
     CFileImage image(fileSize);
     if (!image.Open(path)) {
-        return CouldNotOpen;
+        return FontStatus::CouldNotOpen;
     }
     if (image.FileSize() < fileSize) {
-        return CouldNotRead;
+        return FontStatus::CouldNotRead;
     }
     return Load(image);
 }
 
-int COpenTypeData::LoadFile(const std::filesystem::path& path, std::uint32_t& measuredSize) {
+FontStatus COpenTypeData::LoadFile(const std::filesystem::path& path, std::uint32_t& measuredSize) {
     CFileImage image(0);
     if (!image.Open(path)) {
         measuredSize = 0;
-        return CouldNotOpen;
+        return FontStatus::CouldNotOpen;
     }
     measuredSize = image.FileSize();
     if (measuredSize >= kMaxFileSize) {
-        return TooLarge;
+        return FontStatus::TooLarge;
     }
     image.SetSize(measuredSize);
     return Load(image);
 }
 
-int COpenTypeData::Load(std::span<const std::uint8_t> bytes) {
+FontStatus COpenTypeData::Load(std::span<const std::uint8_t> bytes) {
     if (bytes.size() >= kMaxFileSize) {
-        return TooLarge;
+        return FontStatus::TooLarge;
     }
     CMemoryImage image(bytes);
     return Load(image);
 }
 
-int COpenTypeData::Load(CFontImage& image) {
+FontStatus COpenTypeData::Load(CFontImage& image) {
     try {
         Parse(image);
-        return Loaded;
+        return FontStatus::Loaded;
     } catch (const COpenTypeException& e) {
-        return e.code();
+        return e.status();
     }
 }
 
@@ -72,7 +72,7 @@ void COpenTypeData::Parse(CFontImage& image) {
         image.Prefetch(0, fileSize);
     }
     if (m_header.Parse(image, 0, fileSize) == 0) {
-        Fail(COpenTypeException::Corrupt);
+        Fail(FontStatus::Corrupt);
     }
     const std::uint16_t numTables = m_header.GetData()->numTables;
     image.Prefetch(CHeader::kSize, std::uint64_t{CTableDirectory::kSize} * numTables);
@@ -86,7 +86,7 @@ void COpenTypeData::Parse(CFontImage& image) {
         CTableDirectory directory;
         if (directory.Parse(image, position, remaining) == 0 ||
             directory.GetData()->offset >= fileSize) {
-            Fail(COpenTypeException::Corrupt);
+            Fail(FontStatus::Corrupt);
         }
         remaining -= CTableDirectory::kSize;
         position += CTableDirectory::kSize;
@@ -109,13 +109,13 @@ void COpenTypeData::Parse(CFontImage& image) {
         image.Prefetch(record.offset, std::min(record.length, kLargestPrefetch));
         const std::uint32_t consumed = table->Parse(image, record.offset, remaining);
         if (consumed == 0) {
-            Fail(COpenTypeException::Corrupt);
+            Fail(FontStatus::Corrupt);
         }
         remaining -= consumed;
     }
 }
 
-const std::u16string* COpenTypeData::GetName(std::uint16_t nameID) const {
+const std::u16string_view* COpenTypeData::GetName(std::uint16_t nameID) const {
     for (const CNameRecord& record : GetNameRecords()) {
         const auto& r = record.GetRecord();
         if (r.nameID == nameID && r.languageID == kEnglishUS &&

@@ -13,9 +13,11 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fontdata/opentype/CmapTable.h"
+#include "fontdata/opentype/FontStatus.h"
 #include "fontdata/opentype/Header.h"
 #include "fontdata/opentype/NamingTable.h"
 #include "fontdata/opentype/OS2Table.h"
@@ -25,34 +27,27 @@ namespace Varnholt {
 
 class COpenTypeData {
 public:
-    // Load's results.
-    enum Status : int {
-        Loaded = 1,
-        CouldNotOpen = COpenTypeException::CouldNotOpen,
-        CouldNotRead = COpenTypeException::CouldNotRead,
-        Corrupt = COpenTypeException::Corrupt,
-        TooLarge = COpenTypeException::TooLarge,
-    };
     // Files of this size or larger are refused without being opened.
     static constexpr std::uint32_t kMaxFileSize = 50u * 1024 * 1024;
     static constexpr std::uint16_t kEnglishUS = 0x0409;
 
     // Reads `path` as a file of `fileSize` bytes (the size the caller
-    // measured). Returns 1, or 2 could not open, 3 could not read (the file
-    // is shorter than `fileSize`), 4 corrupt, 5 too large.
-    int Load(const std::filesystem::path& path, std::uint32_t fileSize);
+    // measured): Loaded, or CouldNotOpen, CouldNotRead (the file is shorter
+    // than `fileSize`), Corrupt, TooLarge.
+    FontStatus Load(const std::filesystem::path& path, std::uint32_t fileSize);
 
     // Measures the file through the same open handle and loads it; the
     // result is that of Load(path, MeasureFileSize(path)) for a file that
     // does not change meanwhile.
-    int LoadFile(const std::filesystem::path& path, std::uint32_t& measuredSize);
+    FontStatus LoadFile(const std::filesystem::path& path, std::uint32_t& measuredSize);
 
     // Loads a file image held in memory.
-    int Load(std::span<const std::uint8_t> bytes);
+    FontStatus Load(std::span<const std::uint8_t> bytes);
 
     // The text of the first record, in file order, with this name ID in
-    // English (United States); null when there is none.
-    const std::u16string* GetName(std::uint16_t nameID) const;
+    // English (United States); null when there is none. It views the
+    // naming table's strings and lives as long as this object.
+    const std::u16string_view* GetName(std::uint16_t nameID) const;
     // Every Windows record, every language, in file order.
     const std::vector<OpenTypeFontData::CNameRecord>& GetNameRecords() const;
     // The Windows format 4 subtables and the symbol flag.
@@ -61,7 +56,7 @@ public:
     bool IsSymbolFont() const { return GetCharacterMap().symbol; }
 
 private:
-    int Load(OpenTypeFontData::CFontImage& image);
+    FontStatus Load(OpenTypeFontData::CFontImage& image);
     void Parse(OpenTypeFontData::CFontImage& image);
 
     OpenTypeFontData::CHeader m_header;

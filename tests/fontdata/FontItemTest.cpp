@@ -61,7 +61,7 @@ TEST_F(FontItemTest, ReadableFontHasItsNameSizeAndPreview) {
     const fs::path path =
         Write("good.ttf", BuildFont({{"name", NameTable(kFullAndFamily)}}, 0x00010000, 3000));
     CFontItem item(path, m_settings, &m_system);
-    EXPECT_EQ(item.GetStatus(), 1);
+    EXPECT_EQ(item.GetStatus(), CFontItem::Loaded);
     EXPECT_EQ(item.GetName(), u"Family Full");
     EXPECT_EQ(item.GetDisplayName(), u"Family Full");
     EXPECT_EQ(item.GetFileSize(), 3000u);
@@ -79,20 +79,20 @@ TEST_F(FontItemTest, ReadableFontHasItsNameSizeAndPreview) {
 TEST_F(FontItemTest, NameFallsBackToTheFamilyThenTheFontIsCorrupt) {
     CFontItem family(Write("family.ttf", NamedFont({{3, 1, 0x0409, 1, u"Only Family"}})),
                      m_settings, &m_system);
-    EXPECT_EQ(family.GetStatus(), 1);
+    EXPECT_EQ(family.GetStatus(), CFontItem::Loaded);
     EXPECT_EQ(family.GetName(), u"Only Family");
     EXPECT_EQ(family.GetPreviewFont().faceName, u"Only Family");
 
     CFontItem german(Write("german.ttf", NamedFont({{3, 1, 0x0407, 4, u"Deutsch"}})), m_settings,
                      &m_system);
-    EXPECT_EQ(german.GetStatus(), 4);
+    EXPECT_EQ(german.GetStatus(), CFontItem::Corrupt);
     EXPECT_EQ(german.GetDisplayName(), u"ERROR: Font file is corrupt");
     EXPECT_FALSE(german.GetPreviewFont().IsValid());
 
     CFontItem empty(Write("empty.ttf", {}), m_settings, &m_system);
-    EXPECT_EQ(empty.GetStatus(), 4);
+    EXPECT_EQ(empty.GetStatus(), CFontItem::Corrupt);
     CFontItem missing(m_dir / "missing.ttf", m_settings, &m_system);
-    EXPECT_EQ(missing.GetStatus(), 2);
+    EXPECT_EQ(missing.GetStatus(), CFontItem::CouldNotOpen);
     EXPECT_EQ(missing.GetSizeText(), "0k");
     EXPECT_EQ(missing.GetDisplayName(), u"ERROR: Could not open file");
 }

@@ -334,7 +334,7 @@ TEST_F(FontManagerTest, ManyThreadsGetOneItemPerPath) {
     for (int i = 0; i < kFiles; ++i) {
         CFontItem* item = m_manager.Acquire(paths[i]);
         EXPECT_EQ(item->GetUseCount(), 2 * kThreads + 1);
-        EXPECT_EQ(item->GetStatus(), 1);
+        EXPECT_EQ(item->GetStatus(), CFontItem::Loaded);
         m_manager.Release(item);
     }
     // Release from many threads at once; every item goes exactly once.

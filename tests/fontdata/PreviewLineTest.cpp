@@ -63,8 +63,8 @@ CFontItem Item(const char* name, int height = 24, int quality = 0) {
 TEST(PreviewLineTest, TwoFilesOfOneNameAreEachDrawnInTheirOwnDesign) {
     const CFontItem a = Item("twin-a.ttf");
     const CFontItem b = Item("twin-b.ttf");
-    ASSERT_EQ(a.GetStatus(), 1);
-    ASSERT_EQ(b.GetStatus(), 1);
+    ASSERT_EQ(a.GetStatus(), CFontItem::Loaded);
+    ASSERT_EQ(b.GetStatus(), CFontItem::Loaded);
     ASSERT_EQ(a.GetName(), b.GetName());
     const QImage pa = Draw(a);
     const QImage pb = Draw(b);

@@ -60,7 +60,7 @@ TEST_F(FontSharingTest, SharedFontIsListedAtOnceAndGoneWithItsItem) {
     Platform::CFontconfigFontSystem system;
     {
         CFontItem item(m_fonts / "twin-a.ttf", m_settings, &system);
-        ASSERT_EQ(item.GetStatus(), 1);
+        ASSERT_EQ(item.GetStatus(), CFontItem::Loaded);
         EXPECT_TRUE(fs::exists(Platform::CFontconfigFontSystem::DefaultPlaces().includeFile));
         const std::string listed = FcList();
         EXPECT_NE(listed.find("Quillmark Twin"), std::string::npos) << listed;

@@ -15,6 +15,11 @@ namespace {
 
 constexpr std::uint32_t kTrueType = 0x00010000;
 
+// A status as the number the specification gives for it.
+int Number(Varnholt::FontStatus status) {
+    return static_cast<int>(status);
+}
+
 std::uint32_t TagOf(const char* t) {
     return (std::uint32_t(std::uint8_t(t[0])) << 24) | (std::uint32_t(std::uint8_t(t[1])) << 16) |
            (std::uint32_t(std::uint8_t(t[2])) << 8) | std::uint32_t(std::uint8_t(t[3]));
@@ -30,15 +35,16 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
 
-    // Loads from memory and from a file; both must agree.
+    // Loads from memory and from a file; both must agree. Returns the
+    // status's number, as the specification gives it.
     int Load(const Bytes& bytes, COpenTypeData& data) {
-        const int status = data.Load(bytes);
+        const int status = Number(data.Load(bytes));
         const auto path = WriteFile((m_dir / "font.ttf").string(), bytes);
         COpenTypeData fromFile;
-        EXPECT_EQ(fromFile.Load(path, static_cast<std::uint32_t>(bytes.size())), status);
+        EXPECT_EQ(Number(fromFile.Load(path, static_cast<std::uint32_t>(bytes.size()))), status);
         std::uint32_t measured = 0;
         COpenTypeData measuredFile;
-        EXPECT_EQ(measuredFile.LoadFile(path, measured), status);
+        EXPECT_EQ(Number(measuredFile.LoadFile(path, measured)), status);
         EXPECT_EQ(measured, bytes.size());
         return status;
     }
@@ -157,6 +163,38 @@ TEST_F(ReaderTest, NameTextOfOddLengthDropsTheFinalByteAndEmptyTextIsKept) {
     EXPECT_TRUE(data.GetName(1)->empty());
 }
 
+// Texts are decoded once for the table; each record views its part, from
+// an even or an odd byte, however the records overlap.
+TEST_F(ReaderTest, NamesThatShareTheirBytesEachReadTheirOwnText) {
+    CByteWriter w;
+    w.U16(0).U16(3).U16(6 + 3 * 12);                   // format, count, stringOffset
+    w.U16(3).U16(1).U16(0x0409).U16(4).U16(4).U16(0);  // 4 bytes at 0: "AB"
+    w.U16(3).U16(1).U16(0x0409).U16(1).U16(4).U16(1);  // 4 bytes at 1: 0x4100 0x4200
+    w.U16(3).U16(1).U16(0x0409).U16(2).U16(3).U16(2);  // 3 bytes at 2: "B", last byte dropped
+    w.U16(u'A').U16(u'B').U16(u'C');                   // storage
+    COpenTypeData data;
+    ASSERT_EQ(Load(BuildFont({{"name", w.Take()}}), data), 1);
+    const auto& records = data.GetNameRecords();
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].GetRecord().text, u"AB");
+    EXPECT_EQ(records[1].GetRecord().text, u"\u4100\u4200");
+    EXPECT_EQ(records[2].GetRecord().text, u"B");
+
+    // Record i reads 40 bytes at 4 × i, over the records themselves.
+    const Bytes font = BuildFont({{"name", OverlappingNameTable(100, 40)}});
+    COpenTypeData overlapping;
+    ASSERT_EQ(Load(font, overlapping), 1);
+    ASSERT_EQ(overlapping.GetNameRecords().size(), 100u);
+    const std::size_t storage = 12 + 16 + 6;
+    for (std::size_t i = 0; i < 100; ++i) {
+        std::u16string expected;
+        for (std::size_t at = storage + 4 * i; at < storage + 4 * i + 40; at += 2) {
+            expected += static_cast<char16_t>((font[at] << 8) | font[at + 1]);
+        }
+        EXPECT_EQ(overlapping.GetNameRecords()[i].GetRecord().text, expected) << i;
+    }
+}
+
 TEST_F(ReaderTest, WindowsNameStringsMustLieInsideTheFile) {
     std::vector<CNameEntry> entries(1);
     entries[0] = {3, 1, 0x0409, 4, u"Full"};
@@ -171,6 +209,35 @@ TEST_F(ReaderTest, WindowsNameStringsMustLieInsideTheFile) {
     // A record that does not fit the file is corrupt.
     font = BuildFont({{"name", EmptyNames(2)}});
     EXPECT_EQ(Load(Bytes(font.begin(), font.end() - 1)), 4);
+}
+
+// An empty range reads nothing, so it may begin anywhere, even past the end
+// of the file; one byte there is corrupt. The reference reader agrees.
+TEST_F(ReaderTest, EmptyRangesMayBeginPastTheEndOfTheFile) {
+    // A Windows name of length 0 whose string offset points past the end.
+    std::vector<CNameEntry> entries(1);
+    entries[0] = {3, 1, 0x0409, 4, u""};
+    Bytes font = BuildFont({{"name", NameTable(entries)}});
+    font[12 + 16 + 6 + 10] = 0x10;  // record's string offset, high byte: 0x1000
+    COpenTypeData data;
+    ASSERT_EQ(Load(font, data), 1);
+    ASSERT_NE(data.GetName(4), nullptr);
+    EXPECT_TRUE(data.GetName(4)->empty());
+    entries[0] = {3, 1, 0x0409, 4, u"", {'A'}, true};  // one byte of text
+    font = BuildFont({{"name", NameTable(entries)}});
+    font[12 + 16 + 6 + 10] = 0x10;
+    EXPECT_EQ(Load(font), 4);
+
+    // A format 4 subtable without segments whose file ends with its 14-byte
+    // header: the empty startCode array would begin two bytes past the end.
+    const Bytes map = CmapTable({{3, 1, Format4({})}});
+    font = BuildFont({{"cmap", map}});
+    COpenTypeData cut;
+    ASSERT_EQ(Load(Bytes(font.begin(), font.end() - 2), cut), 1);
+    ASSERT_EQ(cut.GetCharacterMap().subtables.size(), 1u);
+    EXPECT_EQ(cut.GetCharacterMap().subtables[0].count, 0);
+    // One byte less and the header itself is cut: corrupt.
+    EXPECT_EQ(Load(Bytes(font.begin(), font.end() - 3)), 4);
 }
 
 TEST_F(ReaderTest, SecondNameOrCmapTableIsCorruptSecondOS2IsReadOverTheFirst) {
@@ -339,25 +406,25 @@ TEST_F(ReaderTest, FilesOfFiftyMebibytesAreRefusedUnopened) {
     WriteFile(path.string(), {});
     std::filesystem::resize_file(path, COpenTypeData::kMaxFileSize);
     COpenTypeData data;
-    EXPECT_EQ(data.Load(path, COpenTypeData::kMaxFileSize), 5);
+    EXPECT_EQ(Number(data.Load(path, COpenTypeData::kMaxFileSize)), 5);
     std::uint32_t size = 0;
-    EXPECT_EQ(data.LoadFile(path, size), 5);
+    EXPECT_EQ(Number(data.LoadFile(path, size)), 5);
     EXPECT_EQ(size, COpenTypeData::kMaxFileSize);
     // One byte less is read (and, all zeros, is corrupt). A file that
     // cannot be opened is not measured, so an unreadable large file is 2.
     std::filesystem::resize_file(path, COpenTypeData::kMaxFileSize - 1);
-    EXPECT_EQ(COpenTypeData().Load(path, COpenTypeData::kMaxFileSize - 1), 4);
-    EXPECT_EQ(COpenTypeData().Load(m_dir / "missing.ttf", COpenTypeData::kMaxFileSize), 5);
+    EXPECT_EQ(Number(COpenTypeData().Load(path, COpenTypeData::kMaxFileSize - 1)), 4);
+    EXPECT_EQ(Number(COpenTypeData().Load(m_dir / "missing.ttf", COpenTypeData::kMaxFileSize)), 5);
 }
 
 TEST_F(ReaderTest, FilesThatCannotBeOpenedOrReadWhole) {
     COpenTypeData data;
-    EXPECT_EQ(data.Load(m_dir / "missing.ttf", 0), 2);
-    EXPECT_EQ(data.Load(m_dir, 4096), 2) << "a folder is not a font file";
+    EXPECT_EQ(Number(data.Load(m_dir / "missing.ttf", 0)), 2);
+    EXPECT_EQ(Number(data.Load(m_dir, 4096)), 2) << "a folder is not a font file";
     const auto path = WriteFile((m_dir / "short.ttf").string(), BuildFont({}));
-    EXPECT_EQ(data.Load(path, 13), 3) << "the file is shorter than measured";
-    EXPECT_EQ(COpenTypeData().Load(path, 12), 1);
+    EXPECT_EQ(Number(data.Load(path, 13)), 3) << "the file is shorter than measured";
+    EXPECT_EQ(Number(COpenTypeData().Load(path, 12)), 1);
     const auto fifo = m_dir / "fifo.ttf";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(COpenTypeData().Load(fifo, 0), 2) << "a FIFO must not block the reader";
+    EXPECT_EQ(Number(COpenTypeData().Load(fifo, 0)), 2) << "a FIFO must not block the reader";
 }

@@ -59,6 +59,23 @@ Bytes NameTable(const std::vector<CNameEntry>& entries) {
     return w.Take();
 }
 
+Bytes OverlappingNameTable(std::uint16_t count, std::uint16_t length) {
+    CByteWriter w;
+    w.U16(0)         // format
+        .U16(count)  // count
+        .U16(6);     // stringOffset: the storage begins at the first record
+    for (std::uint32_t i = 0; i < count; ++i) {
+        w.U16(3)                                      // platformID: Windows
+            .U16(1)                                   // encodingID: Unicode BMP
+            .U16(0x0409)                              // languageID: English (United States)
+            .U16(4)                                   // nameID: full name
+            .U16(length)                              // length in bytes
+            .U16(static_cast<std::uint16_t>(4 * i));  // offset into storage
+    }
+    w.Zeros(length);  // the texts that run past the records read zeros
+    return w.Take();
+}
+
 Bytes Format4(const std::vector<CSegment>& segments) {
     const auto segCount = static_cast<std::uint16_t>(segments.size());
     CByteWriter w;

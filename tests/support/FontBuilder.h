@@ -63,6 +63,14 @@ struct CNameEntry {
 // A format 0 naming table: header, records, then the strings in order.
 Bytes NameTable(const std::vector<CNameEntry>& entries);
 
+// A format 0 naming table of `count` Windows English (United States) full
+// names whose texts overlap: record i reads `length` bytes at string offset
+// 4 × i. The string storage begins right after the header, so the texts are
+// the records' own bytes and the `length` zeros after the records. With
+// 16,000 records of 65,534 bytes it makes a font of 257 KB whose texts add
+// up to 1 GB.
+Bytes OverlappingNameTable(std::uint16_t count, std::uint16_t length);
+
 struct CSegment {
     std::uint16_t start;
     std::uint16_t end;

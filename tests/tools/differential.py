@@ -3,7 +3,11 @@
 the name, cmap and OS/2 tables), and compares `quillmark-cli info --json`
 with reference_reader.py on every mutant.
 
-usage: differential.py CLI COUNT SEED_FONT...
+usage: differential.py CLI COUNT SEED...
+A SEED is a font file, compared as it is and mutated, or a folder (the fuzz
+corpus) whose files are compared as they are, those up to 64 KiB: a larger
+one is there for the replays' memory bounds (a 257 KB font whose names add
+up to 1 GB) and would print gigabytes here.
 Exits 1 on the first disagreement, leaving the file behind.
 """
 import json
@@ -16,6 +20,9 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import reference_reader  # noqa: E402
+
+
+SMALL = 64 * 1024
 
 
 def interesting_ranges(buf):
@@ -51,10 +58,34 @@ def mutate(buf, rng):
     return bytes(buf)
 
 
+def compare(cli, paths):
+    """The first path on which the CLI and the reference disagree, or None."""
+    out = subprocess.run([cli, "info", "--json"] + paths, capture_output=True, check=True).stdout
+    lines = out.decode("utf-8").split("\n")[:-1]
+    assert len(lines) == len(paths)
+    for p, line in zip(paths, lines):
+        ours = json.loads(line)
+        theirs = reference_reader.report(p)
+        if ours != theirs:
+            print("disagreement on", p)
+            for k in theirs:
+                if ours.get(k) != theirs.get(k):
+                    print(" ", k, "ours:", str(ours.get(k))[:200], "reference:", str(theirs.get(k))[:200])
+            return p
+    return None
+
+
 def main():
-    cli, count, seeds = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+    cli, count, args = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
     rng = random.Random(int(os.environ.get("SEED", "1")))
-    seeds = [s for s in seeds if os.path.exists(s)]
+    seeds = [s for s in args if os.path.isfile(s)]
+    as_they_are = list(seeds)
+    for folder in (a for a in args if os.path.isdir(a)):
+        files = sorted(os.path.join(folder, n) for n in os.listdir(folder))
+        as_they_are += [f for f in files if os.path.getsize(f) <= SMALL]
+    for i in range(0, len(as_they_are), 200):
+        if compare(cli, as_they_are[i:i + 200]) is not None:
+            return 1
     if not seeds:
         print("no seed fonts (./test.sh installs the font packages)")
         return 77
@@ -69,22 +100,14 @@ def main():
             with open(p, "wb") as f:
                 f.write(mutate(rng.choice(contents), rng))
             paths.append(p)
-        out = subprocess.run([cli, "info", "--json"] + paths, capture_output=True, check=True).stdout
-        lines = out.decode("utf-8").split("\n")[:-1]
-        assert len(lines) == len(paths)
-        for p, line in zip(paths, lines):
-            ours = json.loads(line)
-            theirs = reference_reader.report(p)
-            if ours != theirs:
-                keep = os.path.join(work, "disagree.ttf")
-                os.rename(p, keep)
-                print("disagreement on", keep)
-                for k in theirs:
-                    if ours.get(k) != theirs.get(k):
-                        print(" ", k, "ours:", str(ours.get(k))[:200], "reference:", str(theirs.get(k))[:200])
-                return 1
+        bad = compare(cli, paths)
+        if bad is not None:
+            keep = os.path.join(work, "disagree.ttf")
+            os.rename(bad, keep)
+            print("kept as", keep)
+            return 1
         done += len(paths)
-    print("%d mutants agree" % done)
+    print("%d files as they are and %d mutants agree" % (len(as_they_are), done))
     return 0
 
 

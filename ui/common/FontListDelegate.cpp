@@ -60,7 +60,7 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
         return;
     }
     const QAbstractItemModel* model = index.model();
-    const int status = item->GetStatus();
+    const Varnholt::FontStatus status = item->GetStatus();
     int left = row.left();
 
     // Search by character: the character in a framed cell at the left.

@@ -18,24 +18,6 @@ public:
     virtual ~IDataStructure() = default;
 };
 
-// Big-endian fields of a range that the image has already checked.
-class CBigEndian {
-public:
-    explicit CBigEndian(const std::uint8_t* bytes) : m_bytes(bytes) {}
-    std::uint8_t U8(std::uint32_t at) const { return m_bytes[at]; }
-    std::uint16_t U16(std::uint32_t at) const {
-        return static_cast<std::uint16_t>((m_bytes[at] << 8) | m_bytes[at + 1]);
-    }
-    std::int16_t I16(std::uint32_t at) const { return static_cast<std::int16_t>(U16(at)); }
-    std::uint32_t U32(std::uint32_t at) const {
-        return (std::uint32_t{m_bytes[at]} << 24) | (std::uint32_t{m_bytes[at + 1]} << 16) |
-               (std::uint32_t{m_bytes[at + 2]} << 8) | std::uint32_t{m_bytes[at + 3]};
-    }
-
-private:
-    const std::uint8_t* m_bytes;
-};
-
 constexpr std::uint32_t MakeTag(char a, char b, char c, char d) {
     return (std::uint32_t(std::uint8_t(a)) << 24) | (std::uint32_t(std::uint8_t(b)) << 16) |
            (std::uint32_t(std::uint8_t(c)) << 8) | std::uint32_t(std::uint8_t(d));

@@ -1,18 +1,20 @@
 #include "fontdata/opentype/internal/TableDirectory.h"
 
+#include "fontdata/opentype/internal/Cursor.h"
+
 namespace Varnholt::OpenTypeFontData {
 
 std::uint32_t CTableDirectory::Parse(CFontImage& image, std::uint64_t offset,
                                      std::uint32_t available) {
-    if (m_data || available < kSize) {
+    if (m_data) {
         return 0;
     }
-    const std::uint8_t* bytes = image.Bytes(offset, kSize);
-    if (bytes == nullptr) {
+    auto cursor = BeginParse(image, offset, available, kSize, kSize);
+    Data data;
+    if (!cursor || !cursor->Read(data.tag, data.checkSum, data.offset, data.length)) {
         return 0;
     }
-    const CBigEndian be(bytes);
-    m_data = std::make_unique<Data>(Data{be.U32(0), be.U32(4), be.U32(8), be.U32(12)});
+    m_data = std::make_unique<Data>(data);
     return kSize;
 }
 

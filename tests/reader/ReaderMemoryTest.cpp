@@ -1,0 +1,145 @@
+// What reading a font holds in memory, counted by the allocator and by the
+// file image, never timed.
+//
+// The font: 16,000 Windows names whose texts overlap (record i reads 65,534
+// bytes at string offset 4 × i), 257 KB in all. Each text is 64 KB, so a
+// reader that copies every text, or keeps every range it reads, holds 1 GB
+// for it. One font's memory may be at most 4 × its file size plus a fixed
+// amount.
+
+#include <gtest/gtest.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+#include <thread>
+
+#include "fontdata/opentype/FontImage.h"
+#include "fontdata/opentype/OpenTypeData.h"
+#include "tests/support/FontBuilder.h"
+
+using namespace QuillmarkTest;
+using Varnholt::COpenTypeData;
+using Varnholt::FontStatus;
+using Varnholt::OpenTypeFontData::CFileImage;
+
+// Every allocation of this test program goes through these; a thread that
+// counts adds up what it holds and the most it held.
+namespace {
+thread_local bool t_counting = false;
+thread_local std::int64_t t_held = 0;
+thread_local std::int64_t t_peak = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) {
+        throw std::bad_alloc();
+    }
+    if (t_counting) {
+        t_held += static_cast<std::int64_t>(malloc_usable_size(p));
+        t_peak = std::max(t_peak, t_held);
+    }
+    return p;
+}
+
+void operator delete(void* p) noexcept {
+    if (p != nullptr && t_counting) {
+        t_held -= static_cast<std::int64_t>(malloc_usable_size(p));
+    }
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+
+namespace {
+
+constexpr std::uint16_t kRecords = 16000;
+constexpr std::uint16_t kTextBytes = 65534;
+// Beside 4 × the file: the name records kept (at most 65,535, about 56 bytes
+// each) and their texts decoded once (at most 2 × 128 KB however they
+// overlap).
+constexpr std::int64_t kFixed = 4 << 20;
+
+// The most memory `work` held at once, run on a thread of its own so that no
+// buffer kept from earlier work is reused.
+template <typename Work>
+std::int64_t PeakBytes(Work work) {
+    std::int64_t peak = 0;
+    std::thread([&] {
+        t_held = 0;
+        t_peak = 0;
+        t_counting = true;
+        work();
+        t_counting = false;
+        peak = t_peak;
+    }).join();
+    return peak;
+}
+
+class ReaderMemoryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_font = BuildFont({{"name", OverlappingNameTable(kRecords, kTextBytes)}});
+        m_path = std::filesystem::temp_directory_path() /
+                 ("quillmark-memory-" + std::to_string(::getpid()) + ".ttf");
+        WriteFile(m_path.string(), m_font);
+    }
+    void TearDown() override { std::filesystem::remove(m_path); }
+    std::int64_t FileSize() const { return static_cast<std::int64_t>(m_font.size()); }
+
+    Bytes m_font;
+    std::filesystem::path m_path;
+};
+
+}  // namespace
+
+TEST_F(ReaderMemoryTest, OverlappingNamesCostAFewTimesTheFileNotACopyEach) {
+    ASSERT_EQ(m_font.size(), 257568u);
+    const std::int64_t fromFile = PeakBytes([&] {
+        COpenTypeData data;
+        std::uint32_t size = 0;
+        ASSERT_EQ(data.LoadFile(m_path, size), FontStatus::Loaded);
+        EXPECT_EQ(data.GetNameRecords().size(), kRecords);
+    });
+    EXPECT_LE(fromFile, 4 * FileSize() + kFixed);
+    const std::int64_t fromMemory = PeakBytes([&] {
+        COpenTypeData data;
+        ASSERT_EQ(data.Load(m_font), FontStatus::Loaded);
+        EXPECT_EQ(data.GetNameRecords().size(), kRecords);
+    });
+    EXPECT_LE(fromMemory, 4 * FileSize() + kFixed);
+    std::printf("a file of %lld bytes: at most %lld bytes held reading it, %lld from memory\n",
+                static_cast<long long>(FileSize()), static_cast<long long>(fromFile),
+                static_cast<long long>(fromMemory));
+}
+
+// The ranges the naming table once asked for, one pair a record, each
+// overlapping the last: the image holds at most twice the file.
+TEST_F(ReaderMemoryTest, FileImageHoldsAtMostTwiceTheFileWhateverItIsAskedFor) {
+    std::uint64_t held = 0;
+    std::thread([&] {
+        CFileImage image(static_cast<std::uint32_t>(m_font.size()));
+        ASSERT_TRUE(image.Open(m_path));
+        const std::uint64_t storage = 12 + 16 + 6;
+        for (std::uint64_t i = 0; i < kRecords; ++i) {
+            const std::uint64_t record = storage + 12 * i;
+            const std::uint8_t* fields = image.Bytes(record, 12);
+            ASSERT_NE(fields, nullptr);
+            ASSERT_TRUE(std::equal(fields, fields + 12, m_font.begin() + record));
+            const std::uint8_t* text = image.Bytes(storage + 4 * i, kTextBytes);
+            ASSERT_NE(text, nullptr);
+            const std::uint64_t checked = i % 1000 == 0 ? kTextBytes : 16;  // all of some
+            ASSERT_TRUE(std::equal(text, text + checked, m_font.begin() + storage + 4 * i));
+        }
+        held = image.BytesHeld();
+    }).join();
+    EXPECT_LE(held, 2 * m_font.size());
+}
