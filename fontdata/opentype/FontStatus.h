@@ -4,7 +4,7 @@ namespace Varnholt {
 
 // What reading a font file came to: the result of COpenTypeData's Load, the
 // code of a COpenTypeException (never Loaded) and a font item's status. The
-// numbers are the ones the specification gives and quillmark-cli prints.
+// numbers are the ones quillmark-cli prints and the item keeps.
 enum class FontStatus : int {
     Loaded = 1,
     CouldNotOpen = 2,

@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::uint32_t kTrueType = 0x00010000;
 
-// A status as the number the specification gives for it.
+// A status as the number quillmark-cli prints for it.
 int Number(Varnholt::FontStatus status) {
     return static_cast<int>(status);
 }
@@ -36,7 +36,7 @@ protected:
     void TearDown() override { std::filesystem::remove_all(m_dir); }
 
     // Loads from memory and from a file; both must agree. Returns the
-    // status's number, as the specification gives it.
+    // status as a number.
     int Load(const Bytes& bytes, COpenTypeData& data) {
         const int status = Number(data.Load(bytes));
         const auto path = WriteFile((m_dir / "font.ttf").string(), bytes);
