@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 
@@ -22,8 +23,27 @@ namespace {
 
 constexpr const char* kLockName = ".lock";
 
-// A stable name for a file's link: its path's hash, then its name, so that
-// two files of one name from different folders do not collide.
+// The longest file name the file systems we link in take.
+constexpr std::size_t kMaxNameBytes = 255;
+// A link name's share for the start of its file's name; the rest is room for
+// the digest, and the extension is kept whole when it is this short or less.
+constexpr std::size_t kMaxNameStartBytes = 200;
+constexpr std::size_t kMaxKeptExtensionBytes = 16;
+
+// The first `count` bytes of a name, never cutting a UTF-8 sequence.
+std::string NameStart(const std::string& name, std::size_t count) {
+    if (count >= name.size()) {
+        return name;
+    }
+    while (count > 0 && (static_cast<unsigned char>(name[count]) & 0xC0) == 0x80) {
+        --count;
+    }
+    return name.substr(0, count);
+}
+
+// A stable name for a file's link: a digest of its path, then its name, so
+// that two files of one name from different folders do not collide. A long
+// name is cut (the digest keeps it apart) so that every file can be linked.
 std::string LinkName(const fs::path& file) {
     std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
     for (const char c : file.native()) {
@@ -31,7 +51,53 @@ std::string LinkName(const fs::path& file) {
     }
     char prefix[17];
     std::snprintf(prefix, sizeof prefix, "%016llx", static_cast<unsigned long long>(hash));
-    return std::string(prefix) + "-" + file.filename().string();
+    const std::string name = file.filename().native();
+    std::string shortened = name;
+    if (name.size() > kMaxNameStartBytes) {
+        std::string extension = file.extension().native();
+        if (extension.size() > kMaxKeptExtensionBytes) {
+            extension.clear();
+        }
+        shortened = NameStart(name.substr(0, name.size() - extension.size()),
+                              kMaxNameStartBytes - extension.size()) +
+                    extension;
+    }
+    static_assert(sizeof prefix + kMaxNameStartBytes <= kMaxNameBytes);
+    return std::string(prefix) + "-" + shortened;
+}
+
+// A name of digits only, as a process id is written.
+bool IsProcessName(const std::string& name) {
+    return !name.empty() && name.size() <= 10 &&
+           std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whether a path is a symbolic link itself (its folders may be links).
+bool IsLink(const fs::path& path) {
+    std::error_code ec;
+    return fs::symlink_status(path, ec).type() == fs::file_type::symlink;
+}
+
+// Removes a process's folder of links: each link and the lock one by one,
+// then the folder, which is left as it is when it holds anything else.
+bool RemoveLinkFolder(const fs::path& folder) {
+    std::error_code ec;
+    std::vector<fs::path> removable;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        const fs::file_type type = entry.symlink_status(ec).type();
+        const bool isLock = entry.path().filename() == kLockName && type == fs::file_type::regular;
+        if (!isLock && type != fs::file_type::symlink) {
+            return false;  // not ours
+        }
+        removable.push_back(entry.path());
+    }
+    if (ec) {
+        return false;
+    }
+    for (const auto& path : removable) {
+        fs::remove(path, ec);  // a link, never what it points at
+    }
+    return fs::remove(folder, ec);  // only when empty
 }
 
 bool IsUnderOrEqual(const fs::path& path, const fs::path& folder) {
@@ -105,7 +171,7 @@ CFontconfigFontSystem::~CFontconfigFontSystem() {
     }
     m_links.clear();
     if (m_lockFd >= 0) {
-        fs::remove_all(ProcessFolder(), ec);
+        RemoveLinkFolder(ProcessFolder());
         ::close(m_lockFd);
         m_lockFd = -1;
         m_dirty = true;
@@ -118,19 +184,24 @@ CFontconfigFontSystem::~CFontconfigFontSystem() {
 }
 
 void CFontconfigFontSystem::RemoveStaleFolders() {
+    // A root that is a link leads into a folder that is not ours (the
+    // user's own fonts, say): nothing there is touched.
+    if (IsLink(m_places.sharedRoot)) {
+        return;
+    }
     std::error_code ec;
     bool removed = false;
     for (const auto& entry : fs::directory_iterator(m_places.sharedRoot, ec)) {
-        if (!entry.is_directory(ec)) {
+        if (entry.symlink_status(ec).type() != fs::file_type::directory ||
+            !IsProcessName(entry.path().filename().native())) {
             continue;
         }
-        const int fd = ::open((entry.path() / kLockName).c_str(), O_RDWR | O_CLOEXEC);
+        const int fd = ::open((entry.path() / kLockName).c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
         if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             ::close(fd);  // its process is alive
             continue;
         }
-        fs::remove_all(entry.path(), ec);
-        removed = true;
+        removed = RemoveLinkFolder(entry.path()) || removed;
         if (fd >= 0) {
             ::close(fd);
         }
@@ -150,6 +221,9 @@ fs::path CFontconfigFontSystem::ProcessFolder() const {
 bool CFontconfigFontSystem::EnsureProcessFolder() {
     if (m_lockFd >= 0) {
         return true;
+    }
+    if (IsLink(m_places.sharedRoot)) {
+        return false;  // not ours to write into
     }
     std::error_code ec;
     const fs::path folder = ProcessFolder();

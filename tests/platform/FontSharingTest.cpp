@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -112,4 +113,98 @@ TEST_F(FontSharingTest, ABatchRefreshesTheCacheOnce) {
     }
     EXPECT_EQ(system.CacheRuns(), before + 2);
     EXPECT_FALSE(Listed("Quillmark Twin"));
+}
+
+TEST_F(FontSharingTest, AFontWithTheLongestFileNameIsShared) {
+    // 255 bytes is the longest name a Linux file system takes.
+    const std::string name = std::string(251, 'n') + ".ttf";
+    fs::copy_file(m_fonts / "twin-b.ttf", m_fonts / name, fs::copy_options::overwrite_existing);
+    Platform::CFontconfigFontSystem system;
+    CFontItem item(m_fonts / name, m_settings, &system);
+    ASSERT_EQ(item.GetStatus(), CFontItem::Loaded);
+    int links = 0;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(system.ProcessFolder(), ec)) {
+        if (entry.is_symlink()) {
+            ++links;
+            EXPECT_LE(entry.path().filename().native().size(), 255u);
+            EXPECT_EQ(fs::read_symlink(entry.path()), m_fonts / name);
+        }
+    }
+    EXPECT_EQ(links, 1);
+    EXPECT_TRUE(Listed("Quillmark Twin"));
+}
+
+// The start-up clean-up of folders left by crashed processes, in a root of
+// its own.
+class StaleFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_base = kHome.Root() /
+                 ("stale-" +
+                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::create_directories(m_base);
+        m_places.sharedRoot = m_base / "shared-fonts";
+        m_places.includeFile = m_base / "include.conf";
+        m_places.userFontsFolder = m_base / "fonts";
+    }
+
+    // A folder as a crashed process leaves it: a lock nobody holds and links.
+    static void LeaveCrashedFolder(const fs::path& folder) {
+        fs::create_directories(folder);
+        std::ofstream(folder / ".lock").put('\0');
+        fs::create_symlink(fs::path(QUILLMARK_TEST_DATA) / "twin-a.ttf", folder / "0-twin-a.ttf");
+    }
+
+    fs::path m_base;
+    Platform::CFontconfigFontSystem::Places m_places;
+};
+
+TEST_F(StaleFolderTest, ARootThatIsALinkIsNeverCleanedOrSharedInto) {
+    // shared-fonts linked to the user's own fonts, whose folders hold no lock.
+    const fs::path target = m_base / "user fonts";
+    fs::create_directories(target / "Family");
+    std::ofstream(target / "Family" / "font.ttf") << "font";
+    LeaveCrashedFolder(target / "4000000");
+    fs::create_directory_symlink(target, m_places.sharedRoot);
+    {
+        Platform::CFontconfigFontSystem system(m_places);
+        CFontItemSettings settings;
+        settings.autoInstall = true;
+        fs::copy_file(fs::path(QUILLMARK_TEST_DATA) / "twin-a.ttf", m_base / "twin-a.ttf");
+        CFontItem item(m_base / "twin-a.ttf", settings, &system);
+        EXPECT_FALSE(fs::exists(target / std::to_string(::getpid())));
+    }
+    EXPECT_TRUE(fs::exists(target / "Family" / "font.ttf"));
+    EXPECT_TRUE(fs::exists(target / "4000000" / ".lock"));
+    EXPECT_TRUE(fs::is_symlink(target / "4000000" / "0-twin-a.ttf"));
+    EXPECT_TRUE(fs::is_symlink(m_places.sharedRoot));
+}
+
+TEST_F(StaleFolderTest, OnlyFoldersOfLocksAndLinksNamedByAProcessAreRemoved) {
+    const fs::path& root = m_places.sharedRoot;
+    LeaveCrashedFolder(root / "4000001");
+    // The links' targets stay: only the links go.
+    const fs::path target = m_base / "target.ttf";
+    std::ofstream(target) << "font";
+    fs::create_symlink(target, root / "4000001" / "1-target.ttf");
+    // A real file makes a folder not ours to remove.
+    LeaveCrashedFolder(root / "4000002");
+    std::ofstream(root / "4000002" / "kept.ttf") << "font";
+    fs::create_directories(root / "4000003" / "sub");
+    // Not named by a process id.
+    fs::create_directories(root / "fonts");
+    std::ofstream(root / "fonts" / "kept.ttf") << "font";
+    // A folder of the right name that is a link to one.
+    fs::create_directories(m_base / "elsewhere");
+    std::ofstream(m_base / "elsewhere" / ".lock") << "";
+    fs::create_directory_symlink(m_base / "elsewhere", root / "4000004");
+
+    Platform::CFontconfigFontSystem system(m_places);
+    EXPECT_FALSE(fs::exists(root / "4000001"));
+    EXPECT_TRUE(fs::exists(target));
+    EXPECT_TRUE(fs::exists(root / "4000002" / "kept.ttf"));
+    EXPECT_TRUE(fs::exists(root / "4000003" / "sub"));
+    EXPECT_TRUE(fs::exists(root / "fonts" / "kept.ttf"));
+    EXPECT_TRUE(fs::exists(m_base / "elsewhere" / ".lock"));
 }
