@@ -17,6 +17,8 @@
 #include <QSvgRenderer>
 #include <QTimer>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <new>
 
 #include "app/SingleInstance.h"
@@ -236,6 +238,32 @@ bool CQuillmarkApp::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+namespace {
+
+// The bytes of a command-line argument as given: Qt's arguments replace
+// what is not UTF-8, so a file name that is not is read from the kernel's
+// copy of the command line. The argument as Qt has it when none matches.
+std::filesystem::path ArgumentPath(const QString& argument) {
+    if (argument.contains(QChar::ReplacementCharacter)) {
+        std::ifstream in("/proc/self/cmdline", std::ios::binary);
+        std::string raw;
+        while (std::getline(in, raw, '\0')) {
+            if (QString::fromLocal8Bit(raw) == argument) {
+                return raw;
+            }
+        }
+    }
+    return FilePath(argument);
+}
+
+// A path without "." and "..", and without a trailing separator.
+std::filesystem::path Cleaned(const std::filesystem::path& path) {
+    const std::filesystem::path normal = path.lexically_normal();
+    return normal.has_filename() || normal == normal.root_path() ? normal : normal.parent_path();
+}
+
+}  // namespace
+
 void CQuillmarkApp::ChooseFirstLocation() {
     QString argument;
     for (const QString& arg : m_arguments.mid(1)) {
@@ -244,17 +272,21 @@ void CQuillmarkApp::ChooseFirstLocation() {
             break;
         }
     }
-    const QFileInfo given(argument);
-    if (!argument.isEmpty() && given.exists()) {
-        if (given.isDir()) {
-            m_hub->FireFolderSelected(given.absoluteFilePath(), nullptr);
+    std::error_code ec;
+    const std::filesystem::path given =
+        argument.isEmpty() ? std::filesystem::path()
+                           : Cleaned(std::filesystem::absolute(ArgumentPath(argument), ec));
+    if (!given.empty() && std::filesystem::exists(given, ec)) {
+        // Opened by its own bytes, which need not be UTF-8.
+        if (std::filesystem::is_directory(given, ec)) {
+            m_hub->FireFolderSelected(PathText(given), nullptr);
             return;
         }
-        const QString folder = given.absolutePath();
-        if (QFileInfo(folder).isDir()) {
-            m_hub->FireFolderSelected(folder, nullptr);
+        const std::filesystem::path folder = given.parent_path();
+        if (std::filesystem::is_directory(folder, ec)) {
+            m_hub->FireFolderSelected(PathText(folder), nullptr);
         }
-        CFontItem* item = m_fontManager->Acquire(FilePath(given.absoluteFilePath()));
+        CFontItem* item = m_fontManager->Acquire(given);
         if (item->GetStatus() == CFontItem::Loaded) {
             m_hub->FireFontSelected(item);
         }

@@ -12,6 +12,7 @@
 #include "fontdata/opentype/FontImage.h"
 #include "fontdata/opentype/FontInfoRows.h"
 #include "fontdata/opentype/OpenTypeData.h"
+#include "platform/PathBytes.h"
 
 namespace Quillmark::Cli {
 
@@ -22,11 +23,7 @@ using Varnholt::FontStatus;
 
 std::string JsonReport(const std::string& path, FontStatus status, const COpenTypeData& data) {
     CJsonLine json;
-    json.Begin()
-        .Key("path")
-        .String(std::string_view(path))
-        .Key("status")
-        .Number(static_cast<int>(status));
+    json.Begin().Key("path").Path(path).Key("status").Number(static_cast<int>(status));
     if (status == FontStatus::Loaded) {
         const auto nameOrNull = [&](const char* key, std::uint16_t id) {
             json.Key(key);
@@ -78,16 +75,18 @@ std::string JsonReport(const std::string& path, FontStatus status, const COpenTy
 }
 
 std::string TextReport(const std::string& path, FontStatus status, const COpenTypeData& data) {
-    std::string out = path + "\n";
+    std::string out = Platform::TerminalText(path) + "\n";
     out += "  Status: " + std::to_string(static_cast<int>(status));
     if (const char* message = Varnholt::StatusMessage(status)) {
         out += std::string(" ") + message;
     }
     out += "\n";
     if (status == FontStatus::Loaded) {
-        const auto fileName = std::filesystem::path(path).filename().string();
-        for (const auto& row : Varnholt::FontInfoRows(Varnholt::FromUtf8(fileName), data)) {
-            out += "  " + Varnholt::ToUtf8(row.name) + ": " + Varnholt::ToUtf8(row.value) + "\n";
+        const auto fileName = std::filesystem::path(path).filename().native();
+        const auto shownName = Varnholt::FromUtf8(Platform::PathDisplayText(fileName));
+        for (const auto& row : Varnholt::FontInfoRows(shownName, data)) {
+            out += "  " + Platform::TerminalText(Varnholt::ToUtf8(row.name)) + ": " +
+                   Platform::TerminalText(Varnholt::ToUtf8(row.value)) + "\n";
         }
     }
     return out;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "fontdata/opentype/FontInfoRows.h"
+#include "platform/PathBytes.h"
 
 namespace Quillmark::Cli {
 
@@ -100,6 +101,10 @@ CJsonLine& CJsonLine::String(std::u16string_view text) {
 
 CJsonLine& CJsonLine::String(std::string_view utf8) {
     return String(Varnholt::FromUtf8(utf8));
+}
+
+CJsonLine& CJsonLine::Path(std::string_view bytes) {
+    return String(std::u16string_view(Platform::PathBytesToText(bytes)));
 }
 
 CJsonLine& CJsonLine::Number(std::int64_t value) {

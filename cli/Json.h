@@ -18,6 +18,9 @@ public:
     CJsonLine& Key(std::string_view key);
     CJsonLine& String(std::u16string_view text);
     CJsonLine& String(std::string_view utf8);
+    // A file's path as the file system holds it: a byte that is not UTF-8
+    // is written as \udcXX (Python's "surrogateescape" reads it back).
+    CJsonLine& Path(std::string_view bytes);
     CJsonLine& Number(std::int64_t value);
     CJsonLine& Bool(bool value);
     CJsonLine& Null();

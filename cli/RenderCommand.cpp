@@ -5,12 +5,14 @@
 
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -19,6 +21,7 @@
 #include "core/ProgramOptions.h"
 #include "fontdata/item/FontItem.h"
 #include "fontdata/opentype/FontInfoRows.h"
+#include "platform/PathBytes.h"
 #include "render/PreviewLine.h"
 
 namespace Quillmark::Cli {
@@ -101,11 +104,14 @@ int RunRender(const Arguments& args) {
     const CFontItemSettings settings{false, size, quality};
     std::vector<std::unique_ptr<CFontItem>> items;
     qreal width = 1;
+    bool allDrawn = true;
     for (const auto& file : files) {
         items.push_back(std::make_unique<CFontItem>(file, settings, nullptr));
         const auto& item = *items.back();
         if (item.GetStatus() != CFontItem::Loaded) {
-            std::cerr << file << ": " << Varnholt::StatusMessage(item.GetStatus()) << "\n";
+            std::cerr << Platform::TerminalText(file) << ": "
+                      << Varnholt::StatusMessage(item.GetStatus()) << "\n";
+            allDrawn = false;
         }
         width = std::max(width, PreviewLineWidth(item, text));
     }
@@ -118,14 +124,27 @@ int RunRender(const Arguments& args) {
     for (std::size_t i = 0; i < items.size(); ++i) {
         const QRectF rect(kMargin, static_cast<qreal>(i) * lineHeight + kMargin,
                           image.width() - kMargin, lineHeight - kMargin);
-        DrawPreviewLine(painter, rect, *items[i], text, Qt::black);
+        if (!DrawPreviewLine(painter, rect, *items[i], text, Qt::black) &&
+            items[i]->GetStatus() == CFontItem::Loaded) {
+            std::cerr << Platform::TerminalText(files[i]) << ": cannot be drawn\n";
+            allDrawn = false;
+        }
     }
     painter.end();
-    if (!image.save(QString::fromStdString(output), "PNG")) {
-        std::cerr << "quillmark-cli render: cannot write " << output << "\n";
+    // Written through the name's own bytes, which need not be UTF-8.
+    QByteArray png;
+    QBuffer buffer(&png);
+    const bool encoded = buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG");
+    std::ofstream out(output, std::ios::binary | std::ios::trunc);
+    out.write(png.constData(), png.size());
+    out.close();
+    if (!encoded || !out) {
+        std::cerr << "quillmark-cli render: cannot write " << Platform::TerminalText(output)
+                  << "\n";
         return 1;
     }
-    return 0;
+    // A line left blank is a failure, not a picture.
+    return allDrawn ? 0 : 1;
 }
 
 }  // namespace Quillmark::Cli

@@ -18,6 +18,7 @@
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
 #include "fontdata/opentype/FontInfoRows.h"
+#include "platform/PathBytes.h"
 
 namespace Quillmark::Cli {
 
@@ -73,7 +74,8 @@ int RunScan(const Arguments& args) {
     std::error_code ec;
     if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
         std::cerr << "quillmark-cli scan: "
-                  << (folder.empty() ? "no folder given" : folder + " is not a folder")
+                  << (folder.empty() ? "no folder given"
+                                     : Platform::TerminalText(folder) + " is not a folder")
                   << "\nusage: quillmark-cli scan [--json] DIR\n";
         return 2;
     }
@@ -115,9 +117,9 @@ int RunScan(const Arguments& args) {
             CJsonLine line;
             line.Begin()
                 .Key("path")
-                .String(std::string_view(item.GetPath().string()))
+                .Path(item.GetPath().native())
                 .Key("fileName")
-                .String(std::string_view(item.GetFileName().string()))
+                .Path(item.GetFileName().native())
                 .Key("status")
                 .Number(static_cast<int>(item.GetStatus()))
                 .Key("displayName")
@@ -127,8 +129,9 @@ int RunScan(const Arguments& args) {
                 .End();
             out += line.Text();
         } else {
-            out += Varnholt::ToUtf8(row.displayName) + "\t" + item.GetFileName().string() + "\t" +
-                   item.GetSizeText();
+            // Names from files and fonts never reach the terminal raw.
+            out += Platform::TerminalText(Varnholt::ToUtf8(row.displayName)) + "\t" +
+                   Platform::TerminalText(item.GetFileName().native()) + "\t" + item.GetSizeText();
         }
         out += '\n';
     }

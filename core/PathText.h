@@ -1,23 +1,35 @@
 #pragma once
 
 // The one crossing between the engine's paths (std::filesystem, bytes as the
-// file system holds them) and the windows' text (QString). File names that
-// are not valid in the locale's encoding survive the round trip.
+// file system holds them) and the windows' text (QString). A file name that
+// is not valid UTF-8 survives the round trip: each byte that does not decode
+// is kept as a lone surrogate (U+DC80..U+DCFF), so such text is for opening
+// the file again, never for showing; ShownPath is for showing.
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
 #include <filesystem>
+#include <string_view>
+
+#include "platform/PathBytes.h"
 
 namespace Quillmark {
 
 inline QString PathText(const std::filesystem::path& path) {
-    return QFile::decodeName(path.c_str());
+    const std::u16string text = Platform::PathBytesToText(path.native());
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 inline std::filesystem::path FilePath(const QString& text) {
-    return std::filesystem::path(QFile::encodeName(text).toStdString());
+    return std::filesystem::path(Platform::PathTextToBytes(std::u16string_view(
+        reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()))));
+}
+
+// A path for showing: each byte that does not decode as U+FFFD.
+inline QString ShownPath(const std::filesystem::path& path) {
+    return QString::fromStdString(Platform::PathDisplayText(path.native()));
 }
 
 // Whether two paths name one folder, as the file system resolves them (a

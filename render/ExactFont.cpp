@@ -3,8 +3,12 @@
 #include <hb-ot.h>
 #include <hb.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QColor>
-#include <QFileInfo>
+#include <QFile>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
@@ -14,6 +18,7 @@
 #include <mutex>
 #include <span>
 
+#include "core/PathText.h"
 #include "fontdata/opentype/FontImage.h"
 #include "fontdata/opentype/OS2Table.h"
 
@@ -80,6 +85,25 @@ OpenTypeFontData::COS2Table ReadOS2(const QRawFont& raw) {
     return os2;
 }
 
+// The whole file, opened by its own bytes: a name that is not UTF-8 reaches
+// the file system as it is.
+QByteArray ReadFile(const std::filesystem::path& path) {
+    QByteArray bytes;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return bytes;
+    }
+    QFile file;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        bytes = file.readAll();
+        return bytes;
+    }
+    ::close(fd);
+    return bytes;
+}
+
 QString Key(const QString& path, int cellHeight) {
     return path + QLatin1Char('\n') + QString::number(cellHeight);
 }
@@ -133,7 +157,8 @@ std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& p
     }
 
     auto face = std::make_shared<Face>();
-    face->raw.loadFromFile(path, cellHeight, QFont::PreferDefaultHinting);
+    const QByteArray file = ReadFile(FilePath(path));
+    face->raw.loadFromData(file, cellHeight, QFont::PreferDefaultHinting);
     if (!face->raw.isValid()) {
         return nullptr;
     }
@@ -165,7 +190,7 @@ std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& p
     const int scale = static_cast<int>(em * 64);
     hb_font_set_scale(face->font, scale, scale);
 
-    face->bytes = QFileInfo(path).size();
+    face->bytes = file.size();
     std::lock_guard lock(m_cache->mutex);
     m_cache->faces.emplace_front(key, face);
     m_cache->index.insert(key, m_cache->faces.begin());

@@ -152,3 +152,70 @@ TEST_F(ScanCommandTest, StoreCommandShowsWhatTheStoresRead) {
     EXPECT_EQ(favorites.out, "{\"error\":1,\"folders\":[]}\n");
     EXPECT_EQ(RunCli({"store", "nothing", "x"}, m_work).exitCode, 2);
 }
+
+namespace {
+
+// File names as Linux allows them: any bytes but '/' and NUL.
+class FileNamesTest : public ScanCommandTest {
+protected:
+    fs::path CopyFont(const std::string& name) {
+        const fs::path path = m_work / "fonts" / name;
+        fs::copy_file(fs::path(QUILLMARK_TEST_DATA) / "twin-a.ttf", path);
+        return path;
+    }
+};
+
+}  // namespace
+
+TEST_F(FileNamesTest, JsonWritesANameThatIsNotUtf8SoThatItOpensAgain) {
+    CopyFont("caf\xe9.ttf");
+    const std::string folder = (m_work / "fonts").string();
+    const CRun scan = RunCli({"scan", "--json", folder}, m_work);
+    EXPECT_EQ(scan.exitCode, 0) << scan.err;
+    EXPECT_NE(scan.out.find("\"path\":\"" + folder + "/caf\\udce9.ttf\""), std::string::npos)
+        << scan.out;
+    EXPECT_NE(scan.out.find("\"fileName\":\"caf\\udce9.ttf\""), std::string::npos);
+    EXPECT_NE(scan.out.find("\"status\":1"), std::string::npos);  // loaded
+
+    const CRun info = RunCli({"info", "--json", folder + "/caf\xe9.ttf"}, m_work);
+    EXPECT_EQ(info.exitCode, 0);
+    EXPECT_EQ(info.out.rfind("{\"path\":\"" + folder + "/caf\\udce9.ttf\",\"status\":1", 0), 0u)
+        << info.out;
+}
+
+TEST_F(FileNamesTest, TextModeShowsControlCharactersInsteadOfSendingThem) {
+    CopyFont("red\x1b[31m.ttf");
+    const CRun scan = RunCli({"scan", (m_work / "fonts").string()}, m_work);
+    EXPECT_EQ(scan.exitCode, 0);
+    EXPECT_EQ(scan.out.find('\x1b'), std::string::npos) << scan.out;
+    EXPECT_NE(scan.out.find("\tred\\x1b[31m.ttf\t"), std::string::npos) << scan.out;
+
+    const CRun info = RunCli({"info", (m_work / "fonts" / "red\x1b[31m.ttf").string()}, m_work);
+    EXPECT_EQ(info.out.find('\x1b'), std::string::npos) << info.out;
+}
+
+TEST_F(FileNamesTest, RenderDrawsAFontWhoseNameIsNotUtf8AsAnyOther) {
+    const fs::path plain = CopyFont("plain.ttf");
+    const fs::path foreign = CopyFont("caf\xe9.ttf");
+    const CRun a =
+        RunCli({"render", "-o", (m_work / "plain.png").string(), plain.string()}, m_work);
+    ASSERT_EQ(a.exitCode, 0) << a.err;
+    // The picture's own name need not be UTF-8 either.
+    const fs::path picture = m_work / "caf\xe9.png";
+    const CRun b = RunCli({"render", "-o", picture.string(), foreign.string()}, m_work);
+    ASSERT_EQ(b.exitCode, 0) << b.err;
+    ASSERT_TRUE(fs::exists(picture));
+    const std::string drawn = Slurp(m_work / "plain.png");
+    EXPECT_GT(drawn.size(), 100u);
+    EXPECT_EQ(Slurp(picture), drawn) << "the same font draws the same picture";
+}
+
+TEST_F(FileNamesTest, RenderOfWhatCannotBeDrawnFails) {
+    const fs::path good = CopyFont("good.ttf");
+    const fs::path bad = m_work / "fonts" / "bad.ttf";
+    WriteFile(bad.string(), {0, 1, 0, 0, 0, 1});
+    const CRun run = RunCli(
+        {"render", "-o", (m_work / "out.png").string(), good.string(), bad.string()}, m_work);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.err.find("bad.ttf"), std::string::npos) << run.err;
+}
