@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QSplashScreen>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTimer>
 #include <csignal>
@@ -121,13 +122,32 @@ QString CQuillmarkApp::ProgramVersionText() {
         .arg(QUILLMARK_VERSION_TWEAK);
 }
 
+QString CQuillmarkApp::UpdaterFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/Varnholt/Quillmark");
+}
+
+bool CQuillmarkApp::IsOwnUpdater(const QString& path) {
+    const QFileInfo file(path);
+    if (!file.isAbsolute() || file.fileName() != QLatin1String(kUpdaterFileName) || file.isDir()) {
+        return false;
+    }
+    // The folder compared with links resolved; the file itself is not
+    // followed (a link of that name is removed, not what it points at).
+    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
+    return !folder.isEmpty() && folder == QFileInfo(UpdaterFolder()).canonicalFilePath();
+}
+
 bool CQuillmarkApp::CreateServices() {
     try {
         m_options = std::make_unique<CProgramOptions>();
         m_options->Load();
         if (const QString updater = m_options->GetUpdaterLocation(); !updater.isEmpty()) {
-            // The updater started at the last exit has done its work.
-            QFile::remove(updater);
+            // The updater started at the last exit has done its work. Only
+            // our own download goes: the setting may name any file.
+            if (IsOwnUpdater(updater)) {
+                QFile::remove(updater);
+            }
             m_options->SetUpdaterLocation(QString());
         }
 

@@ -76,6 +76,13 @@ public:
     // "%d.%d.%d.%d" of the program's version.
     static QString ProgramVersionText();
 
+    // Where a downloaded updater is kept, and its file name there: the only
+    // file that the start deletes on the word of UpdaterLocation.
+    static QString UpdaterFolder();
+    static constexpr const char* kUpdaterFileName = "quillmark_update";
+    // True for the updater that Quillmark downloaded itself.
+    static bool IsOwnUpdater(const QString& path);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
