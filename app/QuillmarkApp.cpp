@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QSplashScreen>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTimer>
 #include <csignal>
@@ -25,6 +27,7 @@
 #include "collections/FavoriteFolders.h"
 #include "collections/FontProjects.h"
 #include "core/FontManagerHub.h"
+#include "core/Key.h"
 #include "core/PathText.h"
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
@@ -123,13 +126,32 @@ QString CQuillmarkApp::ProgramVersionText() {
         .arg(QUILLMARK_VERSION_TWEAK);
 }
 
+QString CQuillmarkApp::UpdaterFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/Varnholt/Quillmark");
+}
+
+bool CQuillmarkApp::IsOwnUpdater(const QString& path) {
+    const QFileInfo file(path);
+    if (!file.isAbsolute() || file.fileName() != QLatin1String(kUpdaterFileName) || file.isDir()) {
+        return false;
+    }
+    // The folder compared with links resolved; the file itself is not
+    // followed (a link of that name is removed, not what it points at).
+    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
+    return !folder.isEmpty() && folder == QFileInfo(UpdaterFolder()).canonicalFilePath();
+}
+
 bool CQuillmarkApp::CreateServices() {
     try {
         m_options = std::make_unique<CProgramOptions>();
         m_options->Load();
         if (const QString updater = m_options->GetUpdaterLocation(); !updater.isEmpty()) {
-            // The updater started at the last exit has done its work.
-            QFile::remove(updater);
+            // The updater started at the last exit has done its work. Only
+            // our own download goes: the setting may name any file.
+            if (IsOwnUpdater(updater)) {
+                QFile::remove(updater);
+            }
             m_options->SetUpdaterLocation(QString());
         }
 
@@ -143,6 +165,9 @@ bool CQuillmarkApp::CreateServices() {
 
         CFavoriteFolders::ImportEarlierEdition(
             [this] { return m_hooks.ask(CFavoriteFolders::ImportQuestion()); });
+        if (TerminationRequested()) {
+            return false;
+        }
         m_favorites = std::make_unique<CFavoriteFolders>();
         m_favorites->Load(DataFilePath(QString::fromLatin1(CFavoriteFolders::kFileName), false));
 
@@ -169,18 +194,29 @@ bool CQuillmarkApp::CreateServices() {
 
 CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     m_singleInstance = std::make_unique<CSingleInstance>();
-    if (!m_singleInstance->Claim([this] {
-            if (m_mainFrame)
-                m_mainFrame->BringForward();
-        })) {
-        return StartResult::OtherCopyRuns;
+    switch (m_singleInstance->Claim([this] {
+        if (m_mainFrame)
+            m_mainFrame->BringForward();
+    })) {
+        case CSingleInstance::Claimed::Alone:
+            break;
+        case CSingleInstance::Claimed::OtherCopyRuns:
+            return StartResult::OtherCopyRuns;
+        case CSingleInstance::Claimed::OtherCopySilent:
+            qWarning(
+                "Quillmark: another copy is running but does not answer; this copy ends "
+                "without starting.");
+            return StartResult::OtherCopyRuns;
+    }
+    if (TerminationRequested()) {
+        return StartResult::Ended;
     }
 
     m_regularFont = QApplication::font();
     m_fontsFolder = PathText(Platform::UserFontsFolder());
 
     if (!CreateServices()) {
-        return StartResult::Failed;
+        return TerminationRequested() ? StartResult::Ended : StartResult::Failed;
     }
 
     if (m_hooks.splash) {
@@ -202,6 +238,9 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list->View()));
     if (m_hooks.addPanes) {
         m_hooks.addPanes(*this);
+    }
+    if (TerminationRequested()) {
+        return StartResult::Ended;
     }
     m_mainFrame->show();
     if (m_splash) {
@@ -328,7 +367,8 @@ void CQuillmarkApp::ChooseFirstLocation() {
     }
 }
 
-void CQuillmarkApp::ExitInstance() {
+bool CQuillmarkApp::ExitInstance() {
+    bool saved = true;
     if (m_favorites) {
         try {
             m_favorites->Save(DataFilePath(QString::fromLatin1(CFavoriteFolders::kFileName), true));
@@ -343,8 +383,13 @@ void CQuillmarkApp::ExitInstance() {
         qWarning("Quillmark: the font projects could not be saved");
     }
     if (m_options && !m_options->Save()) {
-        qWarning("Quillmark: the settings could not be saved");
+        qWarning(
+            "Quillmark: the settings could not be saved to %s; the file there is kept as it "
+            "was.",
+            qUtf8Printable(CKey::FileName()));
+        saved = false;
     }
+    return saved;
 }
 
 void CQuillmarkApp::HandleTerminationSignals() {
@@ -363,13 +408,33 @@ void CQuillmarkApp::HandleTerminationSignals() {
     }
 }
 
+bool CQuillmarkApp::TerminationRequested() {
+    char byte = 0;
+    if (!m_terminationRequested && g_signalPipe[0] >= 0 &&
+        ::recv(g_signalPipe[0], &byte, 1, MSG_DONTWAIT) == 1) {
+        m_terminationRequested = true;
+    }
+    return m_terminationRequested;
+}
+
 void CQuillmarkApp::OnTerminationSignal() {
     char byte = 0;
-    [[maybe_unused]] const ssize_t got = ::read(g_signalPipe[0], &byte, 1);
-    // The same path as closing the window: modal loops end, the window
-    // stores its layout, the event loop returns and ExitInstance saves.
+    if (::recv(g_signalPipe[0], &byte, 1, MSG_DONTWAIT) == 1) {
+        m_terminationRequested = true;
+    }
+    if (!m_terminationRequested) {
+        return;
+    }
+    // The same path as closing the window: modal loops end (a question
+    // counts as unanswered), the window stores its layout, the event loop
+    // returns and ExitInstance saves. During the start, the start stops at
+    // its next step.
     if (QWidget* modal = QApplication::activeModalWidget()) {
-        modal->close();
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
     }
     if (m_mainFrame) {
         m_mainFrame->close();

@@ -34,7 +34,9 @@ class CQuillmarkApp : public QObject {
     Q_OBJECT
 
 public:
-    enum class StartResult { Started, OtherCopyRuns, Failed };
+    // Ended: a termination signal came during the start, which stopped
+    // there; ExitInstance saves what was loaded.
+    enum class StartResult { Started, OtherCopyRuns, Failed, Ended };
 
     // How the start talks to the user; tests replace these.
     struct Hooks {
@@ -52,10 +54,16 @@ public:
 
     StartResult InitInstance();
     // Saves favourites, then projects, then the options. Runs whatever
-    // InitInstance returned.
-    void ExitInstance();
-    // SIGTERM, SIGINT and SIGHUP close the main window the orderly way.
+    // InitInstance returned. False when something could not be saved (it
+    // says so on stderr; the earlier file stays).
+    bool ExitInstance();
+    // SIGTERM, SIGINT and SIGHUP close the main window the orderly way; one
+    // that comes during the start ends the start at its next step, also
+    // while a question is shown.
     void HandleTerminationSignals();
+    // A termination signal has come (also one the event loop has not yet
+    // seen).
+    bool TerminationRequested();
 
     CProgramOptions& Options() { return *m_options; }
     CQuillmarkSignals& Hub() { return *m_hub; }
@@ -76,6 +84,13 @@ public:
     // "%d.%d.%d.%d" of the program's version.
     static QString ProgramVersionText();
 
+    // Where a downloaded updater is kept, and its file name there: the only
+    // file that the start deletes on the word of UpdaterLocation.
+    static QString UpdaterFolder();
+    static constexpr const char* kUpdaterFileName = "quillmark_update";
+    // True for the updater that Quillmark downloaded itself.
+    static bool IsOwnUpdater(const QString& path);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -90,6 +105,7 @@ private:
     QString m_fontsFolder;
     bool m_started = false;
     bool m_closed = false;
+    bool m_terminationRequested = false;
     std::unique_ptr<CSingleInstance> m_singleInstance;
     QFont m_regularFont;
 

@@ -4,14 +4,32 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QLocalServer>
 #include <QLocalSocket>
 
 namespace Quillmark {
 
 namespace {
 constexpr const char* kInstanceText = "QUILLMARKPRO-MUTEX-BE4DD254-09FB-4501-9038-10296DCCEF30";
-constexpr int kAnswerMilliseconds = 200;
+// The other copy answers from its own thread: this is plenty even on a
+// machine under load.
+constexpr int kAnswerMilliseconds = 5000;
+// Between a copy that has just ended and one that takes the name.
+constexpr int kClaimAttempts = 5;
 }  // namespace
+
+CSingleInstance::CSingleInstance() {
+    m_thread.setObjectName(QStringLiteral("single-instance"));
+}
+
+CSingleInstance::~CSingleInstance() {
+    if (m_server != nullptr) {
+        QMetaObject::invokeMethod(
+            m_server, [server = m_server] { delete server; }, Qt::BlockingQueuedConnection);
+    }
+    m_thread.quit();
+    m_thread.wait();
+}
 
 QString CSingleInstance::ServerName() {
     const QByteArray home =
@@ -24,41 +42,84 @@ QString CSingleInstance::ServerName() {
         .arg(QLatin1String(home));
 }
 
-bool CSingleInstance::Claim(std::function<void()> onActivate) {
-    m_onActivate = std::move(onActivate);
-    m_server.setSocketOptions(QLocalServer::AbstractNamespaceOption);
-    if (m_server.listen(ServerName())) {
-        connect(&m_server, &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-                connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                    if (!socket->canReadLine())
-                        return;
-                    if (socket->readLine().trimmed() == "activate") {
-                        if (m_onActivate)
-                            m_onActivate();
-                        socket->write("ok\n");
-                        socket->flush();
-                    }
-                });
+bool CSingleInstance::Listen(bool& nameTaken) {
+    if (!m_thread.isRunning()) {
+        m_thread.start();
+    }
+    bool listening = false;
+    auto* server = new QLocalServer;
+    server->moveToThread(&m_thread);
+    QMetaObject::invokeMethod(
+        server,
+        [this, server, &listening, &nameTaken] {
+            server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
+            listening = server->listen(ServerName());
+            if (!listening) {
+                nameTaken = server->serverError() == QAbstractSocket::AddressInUseError;
+                return;
             }
-        });
-        return true;
+            connect(server, &QLocalServer::newConnection, server, [this, server] {
+                while (QLocalSocket* socket = server->nextPendingConnection()) {
+                    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+                    connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
+                        if (!socket->canReadLine())
+                            return;
+                        if (socket->readLine().trimmed() == "activate") {
+                            // The answer first: the window comes forward
+                            // when the user-interface thread gets to it.
+                            socket->write("ok\n");
+                            socket->flush();
+                            QMetaObject::invokeMethod(
+                                this,
+                                [this] {
+                                    if (m_onActivate)
+                                        m_onActivate();
+                                },
+                                Qt::QueuedConnection);
+                        }
+                    });
+                }
+            });
+        },
+        Qt::BlockingQueuedConnection);
+    if (listening) {
+        m_server = server;
+    } else {
+        QMetaObject::invokeMethod(
+            server, [server] { delete server; }, Qt::BlockingQueuedConnection);
     }
-    // Another copy holds the name: ask it to come forward.
-    QLocalSocket socket;
-    socket.setServerName(ServerName());
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer();
-    if (!socket.waitForConnected(kAnswerMilliseconds)) {
-        return true;  // nobody answered: go on as if no other copy ran
+    return listening;
+}
+
+CSingleInstance::Claimed CSingleInstance::Claim(std::function<void()> onActivate) {
+    m_onActivate = std::move(onActivate);
+    for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
+        bool nameTaken = false;
+        if (Listen(nameTaken)) {
+            return Claimed::Alone;
+        }
+        if (!nameTaken) {
+            // No socket to be had at all: run, as a copy that cannot check.
+            return Claimed::Alone;
+        }
+        // Another copy holds the name: ask it to come forward.
+        QLocalSocket socket;
+        socket.setServerName(ServerName());
+        socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+        socket.connectToServer();
+        if (!socket.waitForConnected(kAnswerMilliseconds)) {
+            continue;  // it has just ended: try to take the name again
+        }
+        socket.write("activate\n");
+        socket.flush();
+        if (socket.waitForReadyRead(kAnswerMilliseconds) && socket.canReadLine() &&
+            socket.readLine().trimmed() == "ok") {
+            return Claimed::OtherCopyRuns;
+        }
+        return Claimed::OtherCopySilent;
     }
-    socket.write("activate\n");
-    socket.flush();
-    if (socket.waitForReadyRead(kAnswerMilliseconds) && socket.readLine().trimmed() == "ok") {
-        return false;
-    }
-    return true;
+    // The name can be neither taken nor reached: no second set of saves.
+    return Claimed::OtherCopySilent;
 }
 
 }  // namespace Quillmark

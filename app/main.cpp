@@ -15,9 +15,13 @@ int main(int argc, char** argv) {
     app.HandleTerminationSignals();
     const auto result = app.InitInstance();
     int code = result == Quillmark::CQuillmarkApp::StartResult::Failed ? 1 : 0;
-    if (result == Quillmark::CQuillmarkApp::StartResult::Started && !app.IsClosed()) {
+    if (result == Quillmark::CQuillmarkApp::StartResult::Started && !app.IsClosed() &&
+        !app.TerminationRequested()) {
         code = QApplication::exec();
     }
-    app.ExitInstance();
+    // Something not saved is a failure of the run, whatever came before.
+    if (!app.ExitInstance()) {
+        code = 1;
+    }
     return code;
 }

@@ -48,7 +48,9 @@ public:
     bool WriteDWORD(const QString& name, quint32 value);
     bool WriteBinary(const QString& name, const QByteArray& data);
 
-    // Writes pending values to the store now.
+    // Writes pending values to the store now. False when the file could
+    // not be written whole (a full disk): the earlier file then stays as it
+    // was.
     bool Flush();
 
     // The settings file of this store (for messages and tests).

@@ -9,8 +9,10 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QSplashScreen>
 #include <QSplitter>
+#include <climits>
 #include <filesystem>
 
 #include "app/QuillmarkApp.h"
@@ -97,6 +99,55 @@ TEST(QuillmarkAppTest, FirstStartTakesTheMiddleThreeQuartersOfTheWorkArea) {
     EXPECT_EQ(CMainFrame::DefaultPaneSizes(QSize(1200, 676)), (CSplitterSizes{200, 338, 405}));
     EXPECT_EQ(CMainFrame::KeptInside(QRect(1500, -20, 300, 200), QRect(0, 0, 1600, 900)),
               QRect(1300, 0, 300, 200));
+}
+
+TEST(QuillmarkAppTest, StoredPlacementsThatCannotBeRightFitTheWorkArea) {
+    const QRect work(0, 0, 1600, 900);
+    const QRect first = CMainFrame::FirstPlacement(work);
+    // Sizes that cannot be right give the first start's placement.
+    for (const CPlacementRect& stored :
+         {CPlacementRect{10, 10, -200, -300}, CPlacementRect{10, 10, 0, 500},
+          CPlacementRect{10, 10, 500, -1}, CPlacementRect{-5, -5, -1, -1}}) {
+        EXPECT_EQ(CMainFrame::PlacementOn(stored, work), first)
+            << stored.left << "," << stored.top << " " << stored.width << "x" << stored.height;
+    }
+    // Too large: no larger than the work area, and inside it, also with
+    // corners at the ends of the range.
+    EXPECT_EQ(CMainFrame::PlacementOn({0, 0, 40000, 40000}, work), work);
+    EXPECT_EQ(CMainFrame::PlacementOn({INT_MAX, INT_MIN, INT_MAX, 300}, work),
+              QRect(0, 0, 1600, 300));
+    EXPECT_EQ(CMainFrame::PlacementOn({1500, 850, 400, 200}, work), QRect(1200, 700, 400, 200));
+    EXPECT_EQ(CMainFrame::PlacementOn({100, 120, 640, 480}, work), QRect(100, 120, 640, 480));
+    EXPECT_EQ(CMainFrame::PlacementOn({100, 120, 640, 480}, QRect(1600, 0, 1280, 1024)),
+              QRect(1600, 120, 640, 480));
+
+    // Started with such values, the window fits the screen and that is what
+    // is saved back.
+    for (const CPlacementRect& stored :
+         {CPlacementRect{0, 0, 40000, 40000}, CPlacementRect{0, 0, -40, -400}}) {
+        SaveOptions([&](CProgramOptions& o) {
+            o.SetWindowMetrics({stored, {}});
+            o.SetMainWindowMaximized(ShowCommand::Normal);
+        });
+        const auto started = Start({});
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        // The desktop may add its frame around the stored inside.
+        const auto fits = [&](const QRect& rect) {
+            return rect.width() <= screen.width() && rect.height() <= screen.height() &&
+                   screen.intersects(rect);
+        };
+        const QRect placed = started->app->MainFrame()->geometry();
+        EXPECT_TRUE(fits(placed)) << placed.x() << "," << placed.y() << " " << placed.width() << "x"
+                                  << placed.height();
+        if (stored.width < 0) {
+            EXPECT_EQ(placed.size(), CMainFrame::FirstPlacement(screen).size());
+        }
+        started->app->MainFrame()->close();
+        started->app->ExitInstance();
+        CProgramOptions saved;
+        saved.Load();
+        EXPECT_TRUE(fits(saved.GetWindowMetrics().placement.ToRect()));
+    }
 }
 
 TEST(QuillmarkAppTest, AFontFileOnTheCommandLineOpensItsFolderAndAnnouncesTheFont) {
@@ -197,15 +248,41 @@ TEST(QuillmarkAppTest, EarlierFavouritesAreImportedOnYesAndNotOnNo) {
     EXPECT_TRUE(QFileInfo::exists(earlier + ".old"));
 }
 
-TEST(QuillmarkAppTest, AWaitingUpdaterFileIsDeletedAtStart) {
-    const QString updater = Home("updater.bin");
-    QFile file(updater);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    SaveOptions([&](CProgramOptions& o) { o.SetUpdaterLocation(updater); });
-    const auto started = Start({});
-    EXPECT_FALSE(QFileInfo::exists(updater));
-    EXPECT_TRUE(started->app->Options().GetUpdaterLocation().isEmpty());
+TEST(QuillmarkAppTest, OnlyOurOwnWaitingUpdaterIsDeletedAtStart) {
+    const auto makeFile = [](const QString& path) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("user data");
+    };
+    const auto startWith = [](const QString& updater) {
+        SaveOptions([&](CProgramOptions& o) { o.SetUpdaterLocation(updater); });
+        const auto started = Start({});
+        EXPECT_TRUE(started->app->Options().GetUpdaterLocation().isEmpty());
+    };
+
+    const QString ours = CQuillmarkApp::UpdaterFolder() + QLatin1Char('/') +
+                         QLatin1String(CQuillmarkApp::kUpdaterFileName);
+    makeFile(ours);
+    startWith(ours);
+    EXPECT_FALSE(QFileInfo::exists(ours));
+
+    // Any other file the setting names is the user's: a file elsewhere, one
+    // of our updater's name outside our folder, another name in our folder,
+    // and a relative path.
+    const QString elsewhere = Home("Documents/thesis.odt");
+    const QString sameName = Home("Documents/") + QLatin1String(CQuillmarkApp::kUpdaterFileName);
+    const QString otherName = CQuillmarkApp::UpdaterFolder() + QStringLiteral("/notes.txt");
+    const QString relative = QStringLiteral("quillmark_update");
+    for (const QString& path : {elsewhere, sameName, otherName}) {
+        makeFile(path);
+        startWith(path);
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+    }
+    makeFile(QDir::current().filePath(relative));
+    startWith(relative);
+    EXPECT_TRUE(QFileInfo::exists(QDir::current().filePath(relative)));
+    QFile::remove(QDir::current().filePath(relative));
 }
 
 TEST(QuillmarkAppTest, AFavouritesFileWithoutItsRootEndsTheStartButIsKept) {
@@ -315,12 +392,12 @@ void Close(CQuillmarkApp& app) {
 TEST(QuillmarkAppTest, SplitterSizesAreAppliedToThePanesAndStoredBack) {
     // A first start: the sizes that belong to the window's size.
     SaveOptions([](CProgramOptions& o) {
-        o.SetWindowMetrics({{50, 60, 1200, 780}, {}});
+        o.SetWindowMetrics({{50, 60, 700, 500}, {}});
         o.SetMainWindowMaximized(ShowCommand::Normal);
     });
     {
         const auto app = StartWithAllPanes();
-        const CSplitterSizes defaults = CMainFrame::DefaultPaneSizes(QSize(1200, 780));
+        const CSplitterSizes defaults = CMainFrame::DefaultPaneSizes(QSize(700, 500));
         EXPECT_EQ(SplitterSizes(app->MainFrame(), "Columns").value(0), defaults.leftColumn);
         EXPECT_EQ(SplitterSizes(app->MainFrame(), "LeftColumn").value(0), defaults.folderTree);
         EXPECT_EQ(SplitterSizes(app->MainFrame(), "RightColumn").value(0), defaults.fontList);
@@ -329,7 +406,7 @@ TEST(QuillmarkAppTest, SplitterSizesAreAppliedToThePanesAndStoredBack) {
     // Stored sizes come back as they were left, also when the window starts
     // maximised.
     SaveOptions([](CProgramOptions& o) {
-        o.SetWindowMetrics({{50, 60, 1200, 780}, {260, 310, 280}});
+        o.SetWindowMetrics({{50, 60, 700, 500}, {260, 310, 280}});
         o.SetMainWindowMaximized(ShowCommand::Maximized);
     });
     {

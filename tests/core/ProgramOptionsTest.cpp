@@ -1,10 +1,15 @@
 // Options saved to and read from the settings store in a temporary home.
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QtEndian>
+#include <algorithm>
+#include <filesystem>
 #include <type_traits>
 
 #include "core/Key.h"
@@ -198,4 +203,79 @@ TEST_F(ProgramOptionsTest, RebarLayoutLivesOutsideLoadAndSave) {
     CProgramOptions options;
     ASSERT_TRUE(options.Save());
     EXPECT_EQ(CProgramOptions::GetMainRebarLayout(), layout) << "Save leaves it alone";
+}
+
+namespace {
+
+// A 64 KB tmpfs over the settings folder for the life of the object; only
+// root may mount one.
+class CSmallDisk {
+public:
+    CSmallDisk() : m_folder(QFileInfo(CKey::FileName()).absolutePath().toStdString()) {
+        std::filesystem::create_directories(m_folder);
+        m_mounted =
+            ::geteuid() == 0 && ::mount("tmpfs", m_folder.c_str(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~CSmallDisk() {
+        if (m_mounted) {
+            ::umount2(m_folder.c_str(), MNT_DETACH);
+        }
+    }
+    bool Mounted() const { return m_mounted; }
+    // Fills the disk to the last byte.
+    void Fill() {
+        QFile filler(QString::fromStdString(m_folder + "/filler"));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(512, 'f');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    void Empty() { std::filesystem::remove(m_folder + "/filler"); }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::string m_folder;
+    bool m_mounted = false;
+};
+
+QByteArray FileBytes() {
+    QFile file(CKey::FileName());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+TEST_F(ProgramOptionsTest, AFullDiskKeepsTheEarlierSettingsAndSaysSo) {
+    CSmallDisk disk;
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << "a small tmpfs needs root; the full-disk case is not tried";
+    }
+    CProgramOptions options;
+    options.SetFontListText(QStringLiteral("kept"));
+    ASSERT_TRUE(options.Save());
+    const QByteArray before = FileBytes();
+    ASSERT_FALSE(before.isEmpty());
+
+    disk.Fill();
+    options.SetFontListText(QString(2000, QLatin1Char('n')));
+    EXPECT_FALSE(options.Save()) << "a failed write must be reported";
+    EXPECT_FALSE(CProgramOptions::SetMainRebarLayout(QByteArray(4000, 'r')));
+    EXPECT_EQ(FileBytes(), before) << "the earlier file must stay whole";
+    EXPECT_EQ(disk.Files(), (std::vector<std::string>{"Quillmark.conf", "filler"}))
+        << "no temporary file is left behind";
+
+    // With room again the next save goes through.
+    disk.Empty();
+    EXPECT_TRUE(options.Save());
+    CProgramOptions again;
+    again.Load();
+    EXPECT_EQ(again.GetFontListText(), QString(2000, QLatin1Char('n')));
+    QFile::remove(CKey::FileName());
 }

@@ -8,7 +8,9 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QWindow>
+#include <algorithm>
 #include <boost/bind/bind.hpp>
+#include <climits>
 
 #include "collections/HistoryList.h"
 #include "core/ProgramOptions.h"
@@ -129,19 +131,35 @@ QRect CMainFrame::KeptInside(const QRect& rect, const QRect& workArea) {
     return kept;
 }
 
+QRect CMainFrame::PlacementOn(const CPlacementRect& stored, const QRect& workArea) {
+    if (!stored.IsSet() || stored.width <= 0 || stored.height <= 0) {
+        return FirstPlacement(workArea);
+    }
+    const int width = std::min(stored.width, workArea.width());
+    const int height = std::min(stored.height, workArea.height());
+    // In 64 bits: a stored corner near the ends of the range must not wrap.
+    const auto inside = [](qint64 at, int size, int low, int high) {
+        return static_cast<int>(std::clamp(at, qint64{low}, qint64{high} + 1 - size));
+    };
+    return {inside(stored.left, width, workArea.left(), workArea.right()),
+            inside(stored.top, height, workArea.top(), workArea.bottom()), width, height};
+}
+
 void CMainFrame::ApplyPlacement() {
     QScreen* screen = QGuiApplication::primaryScreen();
     const QRect workArea = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     CWindowMetrics metrics = m_options.GetWindowMetrics();
-    QRect rect;
-    if (!metrics.placement.IsSet()) {
-        rect = FirstPlacement(workArea);
-        metrics.placement = CPlacementRect::FromRect(rect);
-    } else {
-        rect = metrics.placement.ToRect();
-        QScreen* at = QGuiApplication::screenAt(rect.center());
-        rect = KeptInside(rect, at != nullptr ? at->availableGeometry() : workArea);
-    }
+    // The screen under the stored rectangle's middle, worked out in 64
+    // bits; the primary screen when none is there.
+    const CPlacementRect& stored = metrics.placement;
+    const auto middle = [](qint32 at, qint32 size) {
+        return static_cast<int>(
+            std::clamp(qint64{at} + size / 2, qint64{INT_MIN}, qint64{INT_MAX}));
+    };
+    QScreen* at = QGuiApplication::screenAt(
+        QPoint(middle(stored.left, stored.width), middle(stored.top, stored.height)));
+    const QRect rect = PlacementOn(stored, at != nullptr ? at->availableGeometry() : workArea);
+    metrics.placement = CPlacementRect::FromRect(rect);
     // The stored rectangle is the window's inside, as normalGeometry() gives
     // it back at closing: the frame is the desktop's to add.
     setGeometry(rect);

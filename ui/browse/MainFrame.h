@@ -44,6 +44,10 @@ public:
     static CSplitterSizes DefaultPaneSizes(const QSize& window);
     // `rect` moved back inside `workArea` where it extends past an edge.
     static QRect KeptInside(const QRect& rect, const QRect& workArea);
+    // The window's rectangle on `workArea` for a stored placement: the
+    // first start's when none is stored or its size cannot be right (zero
+    // or negative); else no larger than the work area and inside it.
+    static QRect PlacementOn(const CPlacementRect& stored, const QRect& workArea);
 
     // Puts a pane's widget in its place; the frame owns it.
     void SetPane(Pane pane, QWidget* widget);
