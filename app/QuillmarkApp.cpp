@@ -110,6 +110,11 @@ CQuillmarkApp::CQuillmarkApp(QStringList arguments, Hooks hooks)
                                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
         };
     }
+    if (!m_hooks.tell) {
+        m_hooks.tell = [](const QString& message) {
+            QMessageBox::warning(nullptr, QStringLiteral("Quillmark"), message);
+        };
+    }
 }
 
 CQuillmarkApp::~CQuillmarkApp() {
@@ -169,7 +174,18 @@ bool CQuillmarkApp::CreateServices() {
             return false;
         }
         m_favorites = std::make_unique<CFavoriteFolders>();
-        m_favorites->Load(DataFilePath(QString::fromLatin1(CFavoriteFolders::kFileName), false));
+        try {
+            m_favorites->Load(
+                DataFilePath(QString::fromLatin1(CFavoriteFolders::kFileName), false));
+        } catch (const CFavoriteFoldersException&) {
+            // No favourites; the file was set aside and the user is told.
+        }
+        for (const QString& notice :
+             {m_projects->TakeKeptFileNotice(), m_favorites->TakeKeptFileNotice()}) {
+            if (!notice.isEmpty()) {
+                m_hooks.tell(notice);
+            }
+        }
 
         m_fontSystem = std::make_unique<Platform::CFontconfigFontSystem>();
         m_managerHub = std::make_unique<CFontManagerHub>(*m_hub);

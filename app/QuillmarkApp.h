@@ -42,6 +42,8 @@ public:
     struct Hooks {
         // A Yes/No question; true for Yes.
         std::function<bool(const QString& question)> ask;
+        // A message for the user to read (a store file kept aside).
+        std::function<void(const QString& message)> tell;
         bool splash = true;
         // Made after the main window, before the first location is chosen:
         // the place to add panes.

@@ -2,7 +2,9 @@
 //
 // Reads a font projects or favourites file as Quillmark does at start and
 // prints what the store then holds, as one JSON object; with --save, writes
-// the store back as Quillmark does at exit.
+// the store back as Quillmark does at exit. Reading changes nothing: a file
+// that cannot be used is set aside ("kept") only before a save replaces it.
+// Exits with 1 when the store could not be saved (the reason on stderr).
 
 #include <QCoreApplication>
 #include <QFile>
@@ -48,11 +50,15 @@ int RunStore(const Arguments& args) {
         return 2;
     }
     const QString path = PathText(file);
+    constexpr auto keep = CXmlStoreFile::Keep::BeforeReplacing;
+    bool saved = true;
+    QString saveError;
+    QString kept;
     CJsonLine json;
     json.Begin();
     if (kind == "projects") {
         CFontProjects projects;
-        projects.Load(path);
+        projects.Load(path, keep);
         json.BeginArray("projects");
         for (const auto& [name, fonts] : projects) {
             json.Begin().Key("name").String(std::u16string_view(Text(name)));
@@ -64,13 +70,16 @@ int RunStore(const Arguments& args) {
         }
         json.EndArray();
         if (!save.empty()) {
-            json.Key("saved").Bool(projects.Save(PathText(save)));
+            saved = projects.Save(PathText(save));
+            saveError = projects.SaveError();
+            json.Key("saved").Bool(saved);
         }
+        kept = projects.KeptUnreadableCopy();
     } else {
         CFavoriteFolders favorites;
         int code = 0;
         try {
-            favorites.Load(path);
+            favorites.Load(path, keep);
         } catch (const CFavoriteFoldersException& e) {
             code = e.code;
         }
@@ -80,17 +89,25 @@ int RunStore(const Arguments& args) {
             [&](const QString& folder) { json.String(std::u16string_view(Text(folder))); });
         json.EndArray();
         if (!save.empty()) {
-            bool saved = true;
             try {
                 favorites.Save(PathText(save));
             } catch (const CFavoriteFoldersException&) {
                 saved = false;
+                saveError = favorites.SaveError();
             }
             json.Key("saved").Bool(saved);
         }
+        kept = favorites.KeptUnreadableCopy();
+    }
+    if (!kept.isEmpty()) {
+        json.Key("kept").String(std::u16string_view(Text(kept)));
     }
     json.End();
     std::cout << json.Text() << "\n";
+    if (!saved) {
+        std::cerr << "quillmark-cli: the store was not saved: " << saveError.toStdString() << "\n";
+        return 1;
+    }
     return 0;
 }
 

@@ -1,6 +1,13 @@
 #include "collections/FavoriteFolders.h"
 
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 
 namespace Quillmark {
@@ -10,67 +17,106 @@ namespace {
 const QString kRoot = QStringLiteral("favorites");
 const QString kFolder = QStringLiteral("folder");
 
-QString LowerCase(const QString& path) {
-    QString lower = path;
-    for (QChar& c : lower) {
-        c = c.toLower();
+// The lower-cased forms compared code unit by code unit (each lower-cased
+// on its own), without making them.
+int CompareLowerCase(const QString& a, const QString& b) {
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        if (a[i] == b[i]) {
+            continue;
+        }
+        const char16_t x = a[i].toLower().unicode();
+        const char16_t y = b[i].toLower().unicode();
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
     }
-    return lower;
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 // Ordered by the lower-cased form, then by the path itself.
 struct CFolderOrder {
     bool operator()(const QString& a, const QString& b) const {
-        const int byLower = LowerCase(a).compare(LowerCase(b));
+        const int byLower = CompareLowerCase(a, b);
         return byLower != 0 ? byLower < 0 : a < b;
     }
 };
+
+// Folders in which drives are mounted each in a folder of its own that goes
+// when the drive is unmounted (/media/USER/LABEL, /run/media/USER/LABEL, a
+// network share under gvfs).
+bool HoldsMountPoints(const QString& folder) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^(/media(/[^/]+)?|/run/media/[^/]+|/mnt|/run/user/[0-9]+/gvfs)$"));
+    return pattern.match(folder).hasMatch();
+}
+
+// Whether a favourite is surely gone: it does not exist and its parent
+// folder does. A folder that cannot be looked at, or whose parent is missing
+// or is where drives are mounted, may be on a drive that is not mounted now.
+bool SurelyGone(const QString& folder) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) == 0 || errno != ENOENT) {
+        return false;
+    }
+    const QString cleaned = QDir::cleanPath(folder);
+    const QString parent = QFileInfo(cleaned).path();
+    if (parent == cleaned || HoldsMountPoints(parent)) {
+        return false;
+    }
+    return ::stat(QFile::encodeName(parent).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
 
 }  // namespace
 
 struct CFavoriteFolders::Record {
     std::set<QString, CFolderOrder> folders;
-    mutable CXmlStoreFile file{kRoot};
+    mutable CXmlStoreFile file{kRoot, {kFolder}};
 };
 
 CFavoriteFolders::CFavoriteFolders() : m_d(std::make_shared<Record>()) {}
 
-void CFavoriteFolders::Load(const QString& path) {
-    QDomDocument document;
-    QDomElement root;
-    const auto result = m_d->file.Load(path, document, root);
+void CFavoriteFolders::Load(const QString& path, CXmlStoreFile::Keep keep) {
+    CStoreElement root;
+    const auto result = m_d->file.Load(path, root, keep);
     if (result == CXmlStoreFile::LoadResult::Missing) {
         return;
     }
     m_d->folders.clear();
-    if (result == CXmlStoreFile::LoadResult::NotWellFormed) {
+    if (result == CXmlStoreFile::LoadResult::NotWellFormed ||
+        result == CXmlStoreFile::LoadResult::TooDeep) {
         return;
     }
     if (result != CXmlStoreFile::LoadResult::Parsed) {
         throw CFavoriteFoldersException{1};
     }
-    for (QDomNode node = root.firstChild(); !node.isNull(); node = node.nextSibling()) {
-        const QDomElement folder = node.toElement();
-        if (!folder.isNull() && folder.tagName() == kFolder) {
-            m_d->folders.insert(folder.text());
-        }
+    for (const CStoreElement& folder : root.children) {
+        m_d->folders.insert(folder.text);
     }
 }
 
 void CFavoriteFolders::Save(const QString& path, const CFileWriter& writer) const {
-    QDomDocument document;
-    QDomElement root = m_d->file.NewDocument(document);
+    CStoreElement root = m_d->file.NewRoot();
     for (const QString& folder : m_d->folders) {
-        if (!QFileInfo::exists(folder)) {
-            continue;
+        if (!SurelyGone(folder)) {
+            root.AddChild(kFolder).text = folder;
         }
-        QDomElement element = document.createElement(kFolder);
-        element.appendChild(document.createTextNode(folder));
-        root.appendChild(element);
     }
-    if (!m_d->file.Save(path, document, writer)) {
+    if (!m_d->file.Save(path, root, writer)) {
         throw CFavoriteFoldersException{2};
     }
+}
+
+QString CFavoriteFolders::SaveError() const {
+    return m_d->file.SaveError();
+}
+
+QString CFavoriteFolders::KeptUnreadableCopy() const {
+    return m_d->file.KeptCopy();
+}
+
+QString CFavoriteFolders::TakeKeptFileNotice() {
+    return m_d->file.TakeNotice(QStringLiteral("favourite folders"));
 }
 
 bool CFavoriteFolders::IsEmpty() const {

@@ -3,7 +3,9 @@
 // Folders the user wants to reach quickly, kept in favorites.xml. Two paths
 // are one favourite when they are the same path (file names differ by case
 // on this system); the order is that of the lower-cased forms. Folders that
-// do not exist stay while the program runs and are dropped when written.
+// do not exist stay while the program runs; when written, a folder that is
+// surely gone (its parent folder is there and it is not) is dropped, and one
+// that may be on a drive that is not mounted is kept.
 
 #include <QString>
 #include <functional>
@@ -25,13 +27,24 @@ public:
 
     CFavoriteFolders();
 
-    // A missing file changes nothing; a file that is not well-formed leaves
-    // no favourites and reports nothing; an unreadable file or a file
-    // without its root throws code 1.
-    void Load(const QString& path);
+    // A missing file changes nothing; a file that is not well-formed (or
+    // nested too deep) leaves no favourites and throws nothing; an
+    // unreadable file (one that is not a regular file or is too large
+    // included) or a file without its root leaves no favourites and throws
+    // code 1. A file that cannot be used is set aside as `keep` says
+    // (CXmlStoreFile::Load); TakeKeptFileNotice() then says so.
+    void Load(const QString& path, CXmlStoreFile::Keep keep = CXmlStoreFile::Keep::AtOnce);
     // Throws code 2 when the file cannot be written; the previous file
-    // then stays as it was.
+    // then stays as it was, and SaveError() says why.
     void Save(const QString& path, const CFileWriter& writer = WriteAll) const;
+    QString SaveError() const;
+
+    // The copy kept of a file that could not be read, if a load or a save
+    // made one.
+    QString KeptUnreadableCopy() const;
+    // The message for the user about a file the last Load could not use,
+    // naming the copy it was kept as; once, then empty.
+    QString TakeKeptFileNotice();
 
     bool IsEmpty() const;
     std::size_t Count() const;

@@ -11,54 +11,49 @@ const QString kFont = QStringLiteral("font");
 
 struct CFontProjects::Record {
     Map projects;
-    mutable CXmlStoreFile file{kRoot};
+    mutable CXmlStoreFile file{kRoot, {kProject, kFont}};
 };
 
 CFontProjects::CFontProjects() : m_d(std::make_shared<Record>()) {}
 
-void CFontProjects::Load(const QString& path) {
-    QDomDocument document;
-    QDomElement root;
-    const auto result = m_d->file.Load(path, document, root);
+void CFontProjects::Load(const QString& path, CXmlStoreFile::Keep keep) {
+    CStoreElement root;
+    const auto result = m_d->file.Load(path, root, keep);
     if (result == CXmlStoreFile::LoadResult::Missing) {
         return;
     }
     m_d->projects.clear();
-    if (result != CXmlStoreFile::LoadResult::Parsed) {
-        return;
-    }
-    for (QDomNode node = root.firstChild(); !node.isNull(); node = node.nextSibling()) {
-        const QDomElement project = node.toElement();
-        if (project.isNull() || project.tagName() != kProject || !project.hasAttribute(kName)) {
+    for (const CStoreElement& project : root.children) {
+        const QString* name = project.Attribute(kName);
+        if (!name) {
             continue;
         }
-        auto& fonts = m_d->projects[project.attribute(kName)];
+        auto& fonts = m_d->projects[*name];
         if (!fonts) {
             fonts = std::make_shared<FontSet>();
         }
-        for (QDomNode child = project.firstChild(); !child.isNull(); child = child.nextSibling()) {
-            const QDomElement font = child.toElement();
-            if (!font.isNull() && font.tagName() == kFont) {
-                fonts->insert(font.text());
-            }
+        for (const CStoreElement& font : project.children) {
+            fonts->insert(font.text);
         }
     }
 }
 
 bool CFontProjects::Save(const QString& path, const CFileWriter& writer) const {
-    QDomDocument document;
-    QDomElement root = m_d->file.NewDocument(document);
+    CStoreElement root = m_d->file.NewRoot();
+    root.children.reserve(m_d->projects.size());
     for (const auto& [name, fonts] : m_d->projects) {
-        QDomElement project = document.createElement(kProject);
-        project.setAttribute(kName, name);
-        root.appendChild(project);
+        CStoreElement& project = root.AddChild(kProject);
+        project.attributes.emplace_back(kName, name);
+        project.children.reserve(fonts->size());
         for (const QString& font : *fonts) {
-            QDomElement element = document.createElement(kFont);
-            element.appendChild(document.createTextNode(font));
-            project.appendChild(element);
+            project.AddChild(kFont).text = font;
         }
     }
-    return m_d->file.Save(path, document, writer);
+    return m_d->file.Save(path, root, writer);
+}
+
+QString CFontProjects::SaveError() const {
+    return m_d->file.SaveError();
 }
 
 void CFontProjects::AddProject(const QString& name) {
@@ -130,6 +125,10 @@ std::weak_ptr<CFontProjects::FontSet> CFontProjects::GetProjectFonts(const QStri
 
 QString CFontProjects::KeptUnreadableCopy() const {
     return m_d->file.KeptCopy();
+}
+
+QString CFontProjects::TakeKeptFileNotice() {
+    return m_d->file.TakeNotice(QStringLiteral("font projects"));
 }
 
 void CFontProjects::ImportEarlierEdition() {

@@ -28,11 +28,14 @@ public:
     CFontProjects();
 
     // Replaces the content with the file's; a missing file changes nothing.
-    // Nothing is reported: what could be read stays.
-    void Load(const QString& path);
+    // A file that cannot be used leaves the store empty and is set aside as
+    // `keep` says (CXmlStoreFile::Load); TakeKeptFileNotice() then says so.
+    void Load(const QString& path, CXmlStoreFile::Keep keep = CXmlStoreFile::Keep::AtOnce);
     // Writes every project; returns whether the file was written (callers
-    // may ignore it). A failure leaves the previous file as it was.
+    // may ignore it). A failure leaves the previous file as it was, and
+    // SaveError() says why.
     bool Save(const QString& path, const CFileWriter& writer = WriteAll) const;
+    QString SaveError() const;
 
     void AddProject(const QString& name);
     void DeleteProject(const QString& name);
@@ -51,8 +54,12 @@ public:
     // Expires when the project is deleted; follows it when renamed.
     std::weak_ptr<FontSet> GetProjectFonts(const QString& project) const;
 
-    // The copy kept of a file that could not be read, if a save made one.
+    // The copy kept of a file that could not be read, if a load or a save
+    // made one.
     QString KeptUnreadableCopy() const;
+    // The message for the user about a file the last Load could not use,
+    // naming the copy it was kept as; once, then empty.
+    QString TakeKeptFileNotice();
 
     // Brings the earlier edition's file over once: copied when this edition
     // has none (an existing file is never replaced), then the earlier file

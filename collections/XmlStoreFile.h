@@ -2,62 +2,126 @@
 
 // The file of a store kept as a small XML file in Quillmark's data folder
 // (font projects, favourites), so that each store only reads and builds its
-// elements. Nothing a user gathered is lost: a save is written beside the old
-// file and moved over it (a crash, a full disk or a failing write leaves the
-// old file whole), and a file that could not be read is kept under another
-// name before the first save replaces it.
+// elements. Nothing a user gathered is lost:
+// - a save is written beside the old file and moved over it only once it is
+//   whole: the bytes are flushed, synced and read back from the disk first,
+//   so a crash, a full disk or a failing write leaves the old file whole;
+// - a document that would not read back as what was meant is never written;
+// - a file that could not be used (not a regular file, larger than 64 MB,
+//   unopenable, not well-formed, nested too deep, without the root) is set
+//   aside under another name, and the store can tell the user where.
+//
+// The file is read with a stream reader that keeps only the elements on the
+// store's path (the root, then one element name for each level below it) and
+// stops at a nesting depth of kMaxDepth, so that any file reads in linear
+// time. Characters XML 1.0 cannot hold (U+0000-U+001F other than tab, LF and
+// CR, U+FFFE, U+FFFF, unpaired surrogates) are written encoded: such an
+// element carries encoded="1", and in its attribute values and text "%" and
+// each of those characters are written as "%" and four hexadecimal digits of
+// the UTF-16 code unit. Files without the mark read as before.
 
 #include <QByteArray>
-#include <QDomDocument>
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <utility>
+#include <vector>
+
+class QIODevice;
 
 namespace Quillmark {
 
 // Writes `bytes` to an open file; returns false on failure. Tests pass one
 // that fails or stops half-way.
-using CFileWriter = std::function<bool(class QIODevice& file, const QByteArray& bytes)>;
+using CFileWriter = std::function<bool(QIODevice& file, const QByteArray& bytes)>;
 bool WriteAll(QIODevice& file, const QByteArray& bytes);
+
+// An element of a store's file: its name, its attributes in document order,
+// its text (every character inside it, at the deepest level of the store's
+// path only) and the children on the store's path.
+struct CStoreElement {
+    QString name;
+    std::vector<std::pair<QString, QString>> attributes;
+    QString text;
+    std::vector<CStoreElement> children;
+
+    // Null when the element has no such attribute.
+    const QString* Attribute(const QString& attributeName) const;
+    CStoreElement& AddChild(const QString& childName);
+    bool operator==(const CStoreElement&) const = default;
+};
 
 class CXmlStoreFile {
 public:
     enum class LoadResult {
         Missing,        // no file: nothing to read
         Unreadable,     // the file exists but cannot be opened or read
+        NotAFile,       // a folder, a FIFO, a device...: never opened
+        TooLarge,       // larger than kMaxBytes: never read
         NotWellFormed,  // the parser refused it
+        TooDeep,        // elements nested deeper than kMaxDepth
         NoRoot,         // well-formed, without the store's root element
         Parsed,
     };
+    // When a file that exists and cannot be used is set aside.
+    enum class Keep {
+        AtOnce,           // by Load (the application's start)
+        BeforeReplacing,  // by the first Save to the same path (a reading tool)
+    };
+    static constexpr qint64 kMaxBytes = 64 * 1024 * 1024;
+    static constexpr int kMaxDepth = 256;
 
-    // A store whose document element is named `rootName`, exactly.
-    explicit CXmlStoreFile(QString rootName);
+    // A store whose document element is named `rootName`, exactly, with
+    // `levels` the names of the elements it uses below the root, one for
+    // each level (for example "project", then "font").
+    CXmlStoreFile(QString rootName, QStringList levels);
 
-    // Reads and parses `path`; when Parsed, `root` is the first child node of
-    // the document named exactly as the root. A file that exists and is not
-    // Parsed is kept by the next Save to the same path.
-    LoadResult Load(const QString& path, QDomDocument& document, QDomElement& root);
+    // Reads `path` into `root`; with Keep::AtOnce it first removes what a
+    // save killed half-way left (RemoveLeftovers). A file that exists and is
+    // not Parsed leaves
+    // `root` empty and is set aside as "<path>.unreadable" (or .unreadable-2,
+    // -3, ...: an earlier copy is never replaced), at once or before the
+    // first save to `path`, as `keep` says; a file that cannot be set aside
+    // is never replaced.
+    LoadResult Load(const QString& path, CStoreElement& root, Keep keep = Keep::AtOnce);
+    LoadResult LastLoad() const { return m_lastLoad; }
 
-    // Makes `document` a new one holding the declaration <?xml version="1.0"?>
-    // and an empty root element; returns the root.
-    QDomElement NewDocument(QDomDocument& document) const;
+    // An empty root element.
+    CStoreElement NewRoot() const;
 
-    // Writes `document` to `path`: the declaration, then the elements without
-    // whitespace, as UTF-8. A file at `path` that the last Load could not use
-    // is first copied to "<path>.unreadable" (or .unreadable-2, -3, ...: an
-    // earlier copy is never replaced); when that copy fails, nothing is
-    // written. Returns whether the new file is in place.
-    bool Save(const QString& path, const QDomDocument& document,
-              const CFileWriter& writer = WriteAll);
+    // Writes `root` to `path`: the declaration <?xml version="1.0"?>, a line
+    // break, then the elements without whitespace, as UTF-8. Returns whether
+    // the new file is in place; when not, the file at `path` is as it was
+    // (or set aside, see Load) and SaveError() says why.
+    bool Save(const QString& path, const CStoreElement& root, const CFileWriter& writer = WriteAll);
+    const QString& SaveError() const { return m_saveError; }
 
-    // The name the unusable file was kept under by the last save, if any.
+    // The name the unusable file was kept under, if any.
     const QString& KeptCopy() const { return m_keptCopy; }
+    // What the user is told about the file of the last Load when it could
+    // not be used, naming the file it was kept as, once: empty when there
+    // is nothing to tell or it was taken before. `contents` names what the
+    // store held ("font projects").
+    QString TakeNotice(const QString& contents);
+
+    // The bytes Save writes for `root` (no check that they read back).
+    QByteArray Serialize(const CStoreElement& root) const;
+    // Reads a document as Load does; `why` gets the parser's message.
+    LoadResult Parse(const QByteArray& bytes, CStoreElement& root, QString* why = nullptr) const;
 
 private:
     bool KeepUnusableFile(const QString& path);
 
     QString m_rootName;
+    QStringList m_levels;
+    LoadResult m_lastLoad = LoadResult::Missing;
+    QString m_loadedPath;
+    QString m_loadProblem;  // why the file could not be used
     QString m_unusablePath;
     QString m_keptCopy;
+    QString m_saveError;
+    bool m_noticeTaken = false;
+    bool m_keepAtOnce = true;
 };
 
 // Builds the path of a data file in Quillmark's data folder; with
@@ -65,6 +129,23 @@ private:
 QString DataFilePath(const QString& fileName, bool forWriting);
 // The same file in the earlier edition's data folder (never created).
 QString EarlierEditionFilePath(const QString& fileName);
+
+// Reads a store's file as Load does: only a regular file, opened without
+// blocking, of at most CXmlStoreFile::kMaxBytes. Returns Parsed when `bytes`
+// holds the whole file (nothing is parsed), otherwise Missing, Unreadable,
+// NotAFile or TooLarge; `why` gets the reason of a failure.
+CXmlStoreFile::LoadResult ReadStoreBytes(const QString& path, QByteArray& bytes,
+                                         QString* why = nullptr);
+// Writes `bytes` to `path` through a file beside it that replaces `path` only
+// once it is written, flushed, synced and read back whole. `why` gets the
+// reason of a failure. A kill at any moment leaves `path` old or new, and at
+// most the file PendingFilePath(path), which RemoveLeftovers removes (as
+// every save and the application's load do).
+bool WriteWholeFile(const QString& path, const QByteArray& bytes,
+                    const CFileWriter& writer = WriteAll, QString* why = nullptr);
+// "<path>.quillmark-new", beside the file a link at `path` leads to.
+QString PendingFilePath(const QString& path);
+void RemoveLeftovers(const QString& path);
 
 // Brings the earlier edition's `fileName` over, once: when it exists, it is
 // copied to this edition's data folder if this edition has no such file, or

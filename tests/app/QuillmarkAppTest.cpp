@@ -285,18 +285,6 @@ TEST(QuillmarkAppTest, OnlyOurOwnWaitingUpdaterIsDeletedAtStart) {
     QFile::remove(QDir::current().filePath(relative));
 }
 
-TEST(QuillmarkAppTest, AFavouritesFileWithoutItsRootEndsTheStartButIsKept) {
-    const QString ours = DataFilePath("favorites.xml", true);
-    QFile file(ours);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("<favourites><folder>/mine</folder></favourites>");
-    file.close();
-    const auto started = Start({});
-    EXPECT_EQ(started->result, CQuillmarkApp::StartResult::Failed);
-    started->app->ExitInstance();
-    EXPECT_TRUE(QFileInfo::exists(ours + ".unreadable"));
-}
-
 TEST(QuillmarkAppTest, ClosingStoresPlacementAndWritesEverything) {
     SaveOptions([](CProgramOptions& o) { o.SetStartupOption(StartupLocation::DefaultFolder); });
     const auto started = Start({});

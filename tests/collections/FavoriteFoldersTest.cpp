@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include "collections/FavoriteFolders.h"
 #include "tests/collections/StoreTestSupport.h"
@@ -66,10 +67,119 @@ TEST(FavoriteFoldersTest, VanishedFoldersStayWhileRunningAndAreDroppedWhenWritte
     EXPECT_EQ(store.Count(), 2u);
     EXPECT_EQ(ReadBytes(folder + "/favorites.xml"),
               "<?xml version=\"1.0\"?>\n<favorites><folder>" +
-                  (folder + "/kept &amp; &lt;mine>").toUtf8() + "</folder></favorites>");
+                  (folder + "/kept &amp; &lt;mine&gt;").toUtf8() + "</folder></favorites>");
     CFavoriteFolders back;
     back.Load(folder + "/favorites.xml");
     EXPECT_EQ(All(back), std::vector<QString>{folder + "/kept & <mine>"});
+}
+
+// A favourite on a drive that is not mounted at exit (its folder and its
+// parent are both missing, or its parent is where drives are mounted) stays;
+// one whose parent is there and it is not is gone.
+TEST(FavoriteFoldersTest, FavouritesOnADriveThatIsNotMountedAreKept) {
+    const QString folder = TestFolder("unmounted");
+    QDir().mkpath(folder + "/deleted");
+    CFavoriteFolders store;
+    const QString onDrive = folder + "/drive/fonts";  // "drive" is not there
+    const QString deleted = folder + "/deleted";
+    const QString mountPoint = "/media/quillmark-test-no-such-drive";
+    const QString underMnt = "/mnt/quillmark-test-no-such-drive";
+    for (const QString& path : {onDrive, deleted, mountPoint, underMnt}) {
+        store.Add(path);
+    }
+    QDir(deleted).removeRecursively();
+    store.Save(folder + "/favorites.xml");
+    CFavoriteFolders back;
+    back.Load(folder + "/favorites.xml");
+    EXPECT_TRUE(back.Contains(onDrive));
+    EXPECT_TRUE(back.Contains(mountPoint));
+    EXPECT_TRUE(back.Contains(underMnt));
+    EXPECT_FALSE(back.Contains(deleted));
+    EXPECT_EQ(back.Count(), 3u);
+}
+
+TEST(FavoriteFoldersTest, ControlCharactersInAFolderNameRoundTrip) {
+    const QString folder = TestFolder("control");
+    const QString odd = folder + "/odd \x01\x02\x1b[0m\x7f name\r";
+    ASSERT_TRUE(QDir().mkpath(odd));
+    CFavoriteFolders store;
+    store.Add(odd);
+    store.Add(folder);
+    store.Save(folder + "/favorites.xml");
+    CFavoriteFolders back;
+    back.Load(folder + "/favorites.xml");
+    EXPECT_EQ(All(back), All(store));
+}
+
+TEST(FavoriteFoldersTest, AnUnusableFileLeavesNoFavouritesIsKeptAndIsToldOnce) {
+    // A folder that another user may reach and change.
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
+    const QString folder = scratch.path();
+    QFile::setPermissions(folder, QFileDevice::Permissions(0x7777));
+    const QString path = folder + "/favorites.xml";
+
+    // Mode 000, for a normal user.
+    WriteBytes(path, "<favorites><folder>/mine</folder></favorites>");
+    QFile::setPermissions(path, QFileDevice::Permissions());
+    EXPECT_EQ(
+        InChild([&] {
+            BecomeNobody();
+            CFavoriteFolders store;
+            store.Add("/before");
+            if (LoadCode(store, path) != 1 || !store.IsEmpty()) {
+                return 1;
+            }
+            const QString notice = store.TakeKeptFileNotice();
+            if (!notice.contains(path + ".unreadable") || !notice.contains("favourite folders")) {
+                return 2;
+            }
+            return store.TakeKeptFileNotice().isEmpty() ? 0 : 3;
+        }),
+        0);
+    QFile::setPermissions(path + ".unreadable", QFileDevice::ReadOwner);
+    EXPECT_EQ(ReadBytes(path + ".unreadable"), "<favorites><folder>/mine</folder></favorites>");
+    EXPECT_FALSE(QFileInfo::exists(path));
+
+    // A folder.
+    QDir().mkpath(path);
+    CFavoriteFolders store;
+    EXPECT_EQ(LoadCode(store, path), 1);
+    EXPECT_TRUE(QFileInfo(path + ".unreadable-2").isDir());
+    EXPECT_TRUE(store.TakeKeptFileNotice().contains(path + ".unreadable-2"));
+
+    // The wrong root.
+    WriteBytes(path, "<favourites><folder>/typo</folder></favourites>");
+    EXPECT_EQ(LoadCode(store, path), 1);
+    EXPECT_EQ(ReadBytes(path + ".unreadable-3"), "<favourites><folder>/typo</folder></favourites>");
+    EXPECT_TRUE(store.TakeKeptFileNotice().contains(path + ".unreadable-3"));
+    EXPECT_EQ(store.KeptUnreadableCopy(), path + ".unreadable-3");
+}
+
+TEST(FavoriteFoldersTest, AFullDiskThrowsAndLeavesTheFileAsItWas) {
+    const QString folder = TestFolder("full");
+    CSmallDisk disk(folder, "64k");
+    if (!disk.Skipped().empty()) {
+        GTEST_SKIP() << disk.Skipped();
+    }
+    const QString path = folder + "/favorites.xml";
+    CFavoriteFolders store;
+    store.Add(folder);
+    store.Save(path);
+    const QByteArray before = ReadBytes(path);
+    disk.Fill();
+    CFavoriteFolders again;
+    again.Load(path);
+    EXPECT_EQ(again.Count(), 1u);
+    try {
+        again.Save(path);
+        ADD_FAILURE() << "no exception";
+    } catch (const CFavoriteFoldersException& e) {
+        EXPECT_EQ(e.code, 2);
+    }
+    EXPECT_FALSE(again.SaveError().isEmpty());
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(Entries(folder), (QStringList{"favorites.xml", "filler"}));
 }
 
 TEST(FavoriteFoldersTest, LoadCodes) {

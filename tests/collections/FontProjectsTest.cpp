@@ -156,13 +156,19 @@ TEST(FontProjectsTest, ReadsAnyEncodingTheParserAccepts) {
     EXPECT_TRUE(latin.ProjectExists(QString::fromUtf8("\u00c9t\u00e9")));
 }
 
-TEST(FontProjectsTest, AFileThatCouldNotBeReadIsKeptBeforeTheFirstSave) {
+TEST(FontProjectsTest, AFileThatCouldNotBeReadIsKeptWhenLoadedAndTheUserIsToldOnce) {
     const QString folder = TestFolder("unreadable");
     const QString path = folder + "/fontprojects.xml";
     const QByteArray broken = "<fontprojects><project name=\"Years of work\"><font>/f/a.ttf</font>";
     WriteBytes(path, broken);
     CFontProjects store;
     store.Load(path);
+    EXPECT_EQ(store.Count(), 0u);
+    EXPECT_FALSE(QFileInfo::exists(path)) << "set aside at once";
+    const QString notice = store.TakeKeptFileNotice();
+    EXPECT_TRUE(notice.contains("font projects")) << notice.toStdString();
+    EXPECT_TRUE(notice.contains(path + ".unreadable")) << notice.toStdString();
+    EXPECT_TRUE(store.TakeKeptFileNotice().isEmpty());
     store.AddProject("New");
     ASSERT_TRUE(store.Save(path));
     EXPECT_EQ(ReadBytes(path + ".unreadable"), broken);
@@ -171,9 +177,11 @@ TEST(FontProjectsTest, AFileThatCouldNotBeReadIsKeptBeforeTheFirstSave) {
     EXPECT_FALSE(QFileInfo::exists(path + ".unreadable-2")) << "kept once, before the first save";
 
     // A well-formed file without the root is kept too; an earlier copy stays.
+    // A reading tool keeps it only before the save replaces it.
     WriteBytes(path, "<projects/>");
     CFontProjects other;
-    other.Load(path);
+    other.Load(path, CXmlStoreFile::Keep::BeforeReplacing);
+    EXPECT_EQ(ReadBytes(path), "<projects/>");
     ASSERT_TRUE(other.Save(path));
     EXPECT_EQ(ReadBytes(path + ".unreadable"), broken);
     EXPECT_EQ(ReadBytes(path + ".unreadable-2"), "<projects/>");
@@ -218,6 +226,17 @@ TEST(FontProjectsTest, AFailedOrInterruptedSaveLeavesThePreviousFileWhole) {
               0);
     EXPECT_EQ(ReadBytes(path), before);
 
+    // The disk is full and the store small: every byte waits in the
+    // writer's buffer until the flush, which fails.
+    CFontProjects small;
+    small.AddProject("Small");
+    EXPECT_EQ(InChild([&] {
+                  LimitFileSize(0);
+                  return small.Save(path) ? 1 : 0;
+              }),
+              0);
+    EXPECT_EQ(ReadBytes(path), before);
+
     // The folder cannot be written.
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                       QFileDevice::ReadOther | QFileDevice::ExeOther);
@@ -234,6 +253,56 @@ TEST(FontProjectsTest, AFailedOrInterruptedSaveLeavesThePreviousFileWhole) {
     CFontProjects back;
     back.Load(path);
     EXPECT_EQ(back.FindProject("Before")->second->size(), 2000u);
+}
+
+// Linux file names may hold any byte but "/" and NUL: a name or a path with
+// a control character must not make the whole file unreadable next time.
+TEST(FontProjectsTest, ControlCharactersInNamesAndPathsRoundTrip) {
+    const QString folder = TestFolder("control");
+    const QString path = folder + "/fontprojects.xml";
+    QString name = "Posters \x01\x1b[31m red\t";
+    name += QChar(0xFFFE);
+    CFontProjects store;
+    store.AddProject("Plain");
+    store.AddFont("Plain", "/fonts/plain.ttf");
+    store.AddProject(name);
+    store.AddFont(name, "/fonts/bell\x07\x1f.ttf");
+    store.AddFont(name, "/fonts/line\r\nbreak 100%.ttf");
+    ASSERT_TRUE(store.Save(path)) << store.SaveError().toStdString();
+
+    CFontProjects back;
+    back.Load(path);
+    EXPECT_EQ(Names(back), Names(store));
+    EXPECT_EQ(Fonts(back, name), Fonts(store, name));
+    EXPECT_EQ(Fonts(back, "Plain"), std::vector<QString>{"/fonts/plain.ttf"});
+    EXPECT_TRUE(back.TakeKeptFileNotice().isEmpty());
+    EXPECT_EQ(Entries(folder), QStringList{"fontprojects.xml"});
+}
+
+TEST(FontProjectsTest, AFullDiskLeavesTheFileAsItWasAndSaysSo) {
+    const QString folder = TestFolder("full");
+    CSmallDisk disk(folder, "64k");
+    if (!disk.Skipped().empty()) {
+        GTEST_SKIP() << disk.Skipped();
+    }
+    const QString path = folder + "/fontprojects.xml";
+    {
+        CFontProjects store;
+        store.AddProject("Mine");
+        for (int i = 0; i < 100; ++i) {
+            store.AddFont("Mine", QString("/fonts/font-%1.ttf").arg(i));
+        }
+        ASSERT_TRUE(store.Save(path));
+    }
+    const QByteArray before = ReadBytes(path);
+    disk.Fill();
+    // A start and an exit with no change.
+    CFontProjects store;
+    store.Load(path);
+    EXPECT_FALSE(store.Save(path));
+    EXPECT_FALSE(store.SaveError().isEmpty());
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(Entries(folder), (QStringList{"filler", "fontprojects.xml"}));
 }
 
 TEST(FontProjectsTest, ImportsTheEarlierEditionsFileOnce) {

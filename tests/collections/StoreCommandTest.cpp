@@ -1,0 +1,98 @@
+// quillmark-cli store: reading changes nothing, and a save that fails says
+// "saved":false and exits non-zero (on a real full disk too).
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFileInfo>
+#include <string>
+#include <vector>
+
+#include "tests/collections/StoreTestSupport.h"
+
+using namespace QuillmarkTest;
+
+namespace {
+
+const auto& kHome = TemporaryHome();
+
+struct CRun {
+    int exitCode = -1;
+    QByteArray out;
+};
+
+CRun RunStore(const QString& folder, const std::vector<QString>& args) {
+    const QString outFile = folder + "/../store-out.txt";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::freopen(QFile::encodeName(outFile).constData(), "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        std::vector<std::string> bytes{QUILLMARK_CLI, "store"};
+        for (const QString& arg : args) {
+            bytes.push_back(QFile::encodeName(arg).toStdString());
+        }
+        std::vector<char*> argv;
+        for (auto& arg : bytes) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        ::execv(QUILLMARK_CLI, argv.data());
+        ::_exit(127);
+    }
+    CRun run;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadBytes(outFile);
+    return run;
+}
+
+}  // namespace
+
+TEST(StoreCommandTest, ASaveOnAFullDiskSaysSoAndLeavesTheFile) {
+    const QString folder = TestFolder("cli-full");
+    CSmallDisk disk(folder, "64k");
+    if (!disk.Skipped().empty()) {
+        GTEST_SKIP() << disk.Skipped();
+    }
+    const QString projects = folder + "/fontprojects.xml";
+    const QString favourites = folder + "/favorites.xml";
+    const QByteArray projectsText =
+        "<?xml version=\"1.0\"?>\n<fontprojects><project name=\"A\"><font>/a.ttf</font>"
+        "</project></fontprojects>";
+    const QByteArray favouritesText =
+        "<?xml version=\"1.0\"?>\n<favorites><folder>" + folder.toUtf8() + "</folder></favorites>";
+    WriteBytes(projects, projectsText);
+    WriteBytes(favourites, favouritesText);
+    disk.Fill();
+
+    const CRun saveProjects = RunStore(folder, {"projects", "--save", projects, projects});
+    EXPECT_EQ(saveProjects.exitCode, 1);
+    EXPECT_TRUE(saveProjects.out.contains("\"saved\":false")) << saveProjects.out.toStdString();
+    EXPECT_EQ(ReadBytes(projects), projectsText);
+
+    const CRun saveFavourites = RunStore(folder, {"favorites", "--save", favourites, favourites});
+    EXPECT_EQ(saveFavourites.exitCode, 1);
+    EXPECT_TRUE(saveFavourites.out.contains("\"saved\":false")) << saveFavourites.out.toStdString();
+    EXPECT_EQ(ReadBytes(favourites), favouritesText);
+    EXPECT_EQ(Entries(folder), (QStringList{"favorites.xml", "filler", "fontprojects.xml"}));
+}
+
+TEST(StoreCommandTest, ReadingChangesNothingAndASaveKeepsTheUnusableFileFirst) {
+    const QString folder = TestFolder("cli-keep");
+    const QString path = folder + "/fontprojects.xml";
+    WriteBytes(path, "<fontprojects><project name=\"A\">");
+    const CRun read = RunStore(folder, {"projects", path});
+    EXPECT_EQ(read.exitCode, 0);
+    EXPECT_EQ(ReadBytes(path), "<fontprojects><project name=\"A\">");
+    EXPECT_FALSE(read.out.contains("kept")) << read.out.toStdString();
+
+    const CRun save = RunStore(folder, {"projects", "--save", path, path});
+    EXPECT_EQ(save.exitCode, 0);
+    EXPECT_TRUE(save.out.contains("\"saved\":true")) << save.out.toStdString();
+    EXPECT_TRUE(save.out.contains("\"kept\":\"" + (path + ".unreadable").toUtf8() + "\""))
+        << save.out.toStdString();
+    EXPECT_EQ(ReadBytes(path + ".unreadable"), "<fontprojects><project name=\"A\">");
+    EXPECT_EQ(ReadBytes(path), "<?xml version=\"1.0\"?>\n<fontprojects/>");
+}
