@@ -391,12 +391,18 @@ bool CQuillmarkApp::ExitInstance() {
         } catch (const CFavoriteFoldersException&) {
             // The previous file stays whole; the projects and options are
             // still saved.
-            qWarning("Quillmark: the favourite folders could not be saved");
+            qWarning(
+                "Quillmark: the favourite folders could not be saved; the file there is kept "
+                "as it was.");
+            saved = false;
         }
     }
     if (m_projects &&
         !m_projects->Save(DataFilePath(QString::fromLatin1(CFontProjects::kFileName), true))) {
-        qWarning("Quillmark: the font projects could not be saved");
+        qWarning(
+            "Quillmark: the font projects could not be saved; the file there is kept as it "
+            "was.");
+        saved = false;
     }
     if (m_options && !m_options->Save()) {
         qWarning(
