@@ -383,6 +383,20 @@ void CQuillmarkApp::ChooseFirstLocation() {
     }
 }
 
+int CQuillmarkApp::Run() {
+    HandleTerminationSignals();
+    const StartResult result = InitInstance();
+    int code = result == StartResult::Failed ? 1 : 0;
+    if (result == StartResult::Started && !IsClosed() && !TerminationRequested()) {
+        code = QApplication::exec();
+    }
+    // Something not saved is a failure of the run, whatever came before.
+    if (!ExitInstance()) {
+        code = 1;
+    }
+    return code;
+}
+
 bool CQuillmarkApp::ExitInstance() {
     bool saved = true;
     if (m_favorites) {

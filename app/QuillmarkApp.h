@@ -55,6 +55,10 @@ public:
     ~CQuillmarkApp() override;
 
     StartResult InitInstance();
+    // The whole run: start, the event loop while the window is open, exit.
+    // Returns the program's exit status: 1 when the start failed or
+    // something could not be saved.
+    int Run();
     // Saves favourites, then projects, then the options. Runs whatever
     // InitInstance returned. False when something could not be saved (it
     // says so on stderr; the earlier file stays).

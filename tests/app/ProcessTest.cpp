@@ -64,17 +64,7 @@ pid_t LaunchHeldInStart(int release) {
             [[maybe_unused]] const ssize_t got = ::read(release, &byte, 1);
         };
         Quillmark::CQuillmarkApp app({QStringLiteral("quillmark")}, hooks);
-        app.HandleTerminationSignals();
-        const auto result = app.InitInstance();
-        int code = result == Quillmark::CQuillmarkApp::StartResult::Failed ? 1 : 0;
-        if (result == Quillmark::CQuillmarkApp::StartResult::Started && !app.IsClosed() &&
-            !app.TerminationRequested()) {
-            code = QApplication::exec();
-        }
-        if (!app.ExitInstance()) {
-            code = 1;
-        }
-        ::_exit(code);
+        ::_exit(app.Run());
     }
     return pid;
 }
