@@ -1,0 +1,28 @@
+#pragma once
+
+// The desktop's trash (the freedesktop.org trash specification, through Qt).
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace Quillmark::Platform {
+
+struct TrashOutcome {
+    QString path;
+    bool trashed = false;
+    QString failure;  // why not, in words for the user, when !trashed
+};
+
+// Moves each path (file or folder) to the trash: the home trash under
+// $XDG_DATA_HOME/Trash for the home file system, the volume's own trash
+// folder elsewhere. Each entry gets its .trashinfo file naming the original
+// path. Every path is tried; the outcomes come back in the same order.
+std::vector<TrashOutcome> MoveToTrash(const QStringList& paths);
+
+// Deletes a file, or a folder with everything in it, for good. Used only
+// after the user agreed, when the trash was not available.
+bool DeletePermanently(const QString& path, QString* failure);
+
+}  // namespace Quillmark::Platform
