@@ -294,13 +294,41 @@ bool CExactFontCache::DrawLine(QPainter& painter, const QRectF& rect, const QStr
 
     const QPointF origin(rect.left(),
                          rect.top() + (rect.height() - look.cellHeight) / 2 + line.ascent);
+    Paint(painter, rect, origin, line.run, look, color);
+    return true;
+}
+
+bool CExactFontCache::DrawCentred(QPainter& painter, const QRectF& rect, const QString& path,
+                                  const CTextLook& look, const QString& text, const QColor& color) {
+    const CShapedLine line = Shape(path, look, text);
+    if (!line.IsValid()) {
+        return false;
+    }
+    const QPointF origin(rect.left() + (rect.width() - line.width) / 2,
+                         rect.top() + (rect.height() - look.cellHeight) / 2 + line.ascent);
+    Paint(painter, rect, origin, line.run, look, color);
+    return true;
+}
+
+CExactFontCache::CMetrics CExactFontCache::Metrics(const QString& path, const CTextLook& look) {
+    CMetrics metrics;
+    if (const auto face = FaceFor(path, look)) {
+        metrics.ascent = face->ascent;
+        metrics.descent = face->descent;
+        metrics.maxCharWidth = face->raw.maxCharWidth();
+    }
+    return metrics;
+}
+
+void CExactFontCache::Paint(QPainter& painter, const QRectF& clip, const QPointF& origin,
+                            const QGlyphRun& run, const CTextLook& look, const QColor& color) {
     painter.save();
-    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.setClipRect(clip, Qt::IntersectClip);
     painter.setPen(color);
     if (look.quality == Rendering::Antialiased) {
         // Grey-scale antialiasing: glyphs drawn on a transparent layer never
         // get subpixel coverage.
-        const QRect area = rect.toAlignedRect();
+        const QRect area = clip.toAlignedRect();
         QImage layer(area.size() * painter.device()->devicePixelRatio(),
                      QImage::Format_ARGB32_Premultiplied);
         layer.setDevicePixelRatio(painter.device()->devicePixelRatio());
@@ -308,15 +336,14 @@ bool CExactFontCache::DrawLine(QPainter& painter, const QRectF& rect, const QStr
         QPainter layerPainter(&layer);
         layerPainter.setRenderHint(QPainter::TextAntialiasing, true);
         layerPainter.setPen(color);
-        layerPainter.drawGlyphRun(origin - area.topLeft(), line.run);
+        layerPainter.drawGlyphRun(origin - area.topLeft(), run);
         layerPainter.end();
         painter.drawImage(area.topLeft(), layer);
     } else {
         painter.setRenderHint(QPainter::TextAntialiasing, true);
-        painter.drawGlyphRun(origin, line.run);
+        painter.drawGlyphRun(origin, run);
     }
     painter.restore();
-    return true;
 }
 
 }  // namespace Quillmark::Platform

@@ -59,6 +59,22 @@ public:
     bool DrawLine(QPainter& painter, const QRectF& rect, const QString& path, const CTextLook& look,
                   const QString& text, const QColor& color);
 
+    // Draws one line centred in `rect`, both ways, without cutting it (the
+    // clip is the rectangle). Returns false when the font cannot be drawn.
+    bool DrawCentred(QPainter& painter, const QRectF& rect, const QString& path,
+                     const CTextLook& look, const QString& text, const QColor& color);
+
+    // The font's cell at `look`: ascent, descent and the widest advance of
+    // any glyph (the font's own figure), in pixels; all 0 when the font
+    // cannot be opened.
+    struct CMetrics {
+        qreal ascent = 0;
+        qreal descent = 0;
+        qreal maxCharWidth = 0;
+        bool IsValid() const { return ascent + descent > 0; }
+    };
+    CMetrics Metrics(const QString& path, const CTextLook& look);
+
     // The share of the text's visible characters that the font maps, as
     // Shape maps them (1 for a text without any); 0 when the font cannot be
     // opened.
@@ -68,6 +84,9 @@ public:
     void Clear();
 
 private:
+    static void Paint(QPainter& painter, const QRectF& clip, const QPointF& origin,
+                      const QGlyphRun& run, const CTextLook& look, const QColor& color);
+
     struct Face;
     std::shared_ptr<Face> FaceFor(const QString& path, const CTextLook& look);
 
