@@ -294,7 +294,7 @@ bool CExactFontCache::DrawLine(QPainter& painter, const QRectF& rect, const QStr
 
     const QPointF origin(rect.left(),
                          rect.top() + (rect.height() - look.cellHeight) / 2 + line.ascent);
-    Paint(painter, rect, origin, line.run, look, color);
+    DrawRun(painter, rect, origin, line.run, look, color);
     return true;
 }
 
@@ -306,8 +306,39 @@ bool CExactFontCache::DrawCentred(QPainter& painter, const QRectF& rect, const Q
     }
     const QPointF origin(rect.left() + (rect.width() - line.width) / 2,
                          rect.top() + (rect.height() - look.cellHeight) / 2 + line.ascent);
-    Paint(painter, rect, origin, line.run, look, color);
+    DrawRun(painter, rect, origin, line.run, look, color);
     return true;
+}
+
+bool CExactFontCache::ShapeEach(const QString& path, const CTextLook& look, const char16_t* codes,
+                                std::size_t count, CGlyph* glyphs) {
+    const auto face = FaceFor(path, look);
+    if (face == nullptr) {
+        return false;
+    }
+    hb_buffer_t* buffer = hb_buffer_create();
+    for (std::size_t i = 0; i < count; ++i) {
+        QString text(QChar(codes[i]));
+        if (look.symbolFont) {
+            text = SymbolText(text);
+        }
+        hb_buffer_clear_contents(buffer);
+        hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(text.utf16()), 1, 0, 1);
+        hb_buffer_guess_segment_properties(buffer);
+        hb_shape(face->font, buffer, nullptr, 0);
+        unsigned int shaped = 0;
+        const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &shaped);
+        const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &shaped);
+        glyphs[i] =
+            shaped > 0 ? CGlyph{infos[0].codepoint, positions[0].x_advance / 64.0} : CGlyph{};
+    }
+    hb_buffer_destroy(buffer);
+    return true;
+}
+
+QRawFont CExactFontCache::RawFont(const QString& path, const CTextLook& look) {
+    const auto face = FaceFor(path, look);
+    return face != nullptr ? face->raw : QRawFont();
 }
 
 CExactFontCache::CMetrics CExactFontCache::Metrics(const QString& path, const CTextLook& look) {
@@ -320,8 +351,8 @@ CExactFontCache::CMetrics CExactFontCache::Metrics(const QString& path, const CT
     return metrics;
 }
 
-void CExactFontCache::Paint(QPainter& painter, const QRectF& clip, const QPointF& origin,
-                            const QGlyphRun& run, const CTextLook& look, const QColor& color) {
+void CExactFontCache::DrawRun(QPainter& painter, const QRectF& clip, const QPointF& origin,
+                              const QGlyphRun& run, const CTextLook& look, const QColor& color) {
     painter.save();
     painter.setClipRect(clip, Qt::IntersectClip);
     painter.setPen(color);

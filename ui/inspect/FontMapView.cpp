@@ -80,6 +80,8 @@ void CFontMapView::SetFont(const QString& path,
     } else {
         m_model.SetCodes(subtables.front().codes, subtables.front().count);
     }
+    m_glyphs.clear();
+    m_shaped.clear();
     UpdateCellMetrics();
     Relayout();
     viewport()->update();
@@ -95,6 +97,8 @@ void CFontMapView::ClearFont() {
 
 void CFontMapView::SetFontSize(int fontSize) {
     m_look.cellHeight = fontSize;
+    m_glyphs.clear();
+    m_shaped.clear();
     if (m_model.HasFont()) {
         UpdateCellMetrics();
     }
@@ -292,6 +296,32 @@ void CFontMapView::keyPressEvent(QKeyEvent* event) {
     }
 }
 
+void CFontMapView::EnsureShaped(int first, int end) {
+    if (static_cast<int>(m_glyphs.size()) != m_model.Count()) {
+        m_glyphs.assign(static_cast<std::size_t>(m_model.Count()), {});
+        m_shaped.assign(static_cast<std::size_t>(m_model.Count()), false);
+    }
+    // The cells not shaped yet, in runs, each run shaped at once.
+    auto& fonts = Platform::CExactFontCache::Instance();
+    std::vector<char16_t> codes;
+    for (int index = first; index < end;) {
+        if (m_shaped[static_cast<std::size_t>(index)]) {
+            ++index;
+            continue;
+        }
+        int stop = index;
+        codes.clear();
+        while (stop < end && !m_shaped[static_cast<std::size_t>(stop)]) {
+            codes.push_back(m_model.Code(stop));
+            m_shaped[static_cast<std::size_t>(stop)] = true;
+            ++stop;
+        }
+        fonts.ShapeEach(m_path, m_look, codes.data(), codes.size(),
+                        m_glyphs.data() + static_cast<std::size_t>(index));
+        index = stop;
+    }
+}
+
 void CFontMapView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QRect dirty = event->rect();
@@ -307,31 +337,61 @@ void CFontMapView::paintEvent(QPaintEvent* event) {
     }
     const int top = verticalScrollBar()->value();
     const auto [first, end] = m_model.VisibleCells(top + dirty.top(), dirty.height());
-    for (int index = first; index < end; ++index) {
-        const QRect cell = m_model.CellRect(index).translated(0, -top);
-        if (cell.intersects(dirty)) {
-            PaintCell(painter, index, cell);
-        }
+    if (first >= end) {
+        return;
     }
-}
+    const auto cellAt = [&](int index) { return m_model.CellRect(index).translated(0, -top); };
 
-void CFontMapView::PaintCell(QPainter& painter, int index, const QRect& rect) {
-    QColor fill = m_backColor;
-    if (index == m_model.hover) {
-        fill = QColor::fromRgb(m_model.mouseDown ? CFontMapModel::kPressedFill
-                                                 : CFontMapModel::kHoverFill);
+    // The hovered cell's fill, under its edges.
+    if (m_model.hover >= first && m_model.hover < end) {
+        painter.fillRect(cellAt(m_model.hover),
+                         QColor::fromRgb(m_model.mouseDown ? CFontMapModel::kPressedFill
+                                                           : CFontMapModel::kHoverFill));
     }
-    painter.fillRect(rect, fill);
+
+    // Each cell's right and bottom edges, drawn together.
+    QList<QLine> edges;
+    edges.reserve((end - first) * 2);
+    for (int index = first; index < end; ++index) {
+        const QRect cell = cellAt(index);
+        edges.append(QLine(cell.topRight(), cell.bottomRight()));
+        edges.append(QLine(cell.bottomLeft(), cell.bottomRight()));
+    }
     painter.setPen(QColor::fromRgb(CFontMapModel::kEdgeColor));
-    painter.drawLine(rect.topRight(), rect.bottomRight());
-    painter.drawLine(rect.bottomLeft(), rect.bottomRight());
-    if (index == m_model.selected) {
+    painter.drawLines(edges);
+    if (m_model.selected >= first && m_model.selected < end) {
+        const QRect cell = cellAt(m_model.selected);
         painter.setPen(Qt::black);
-        painter.drawRect(rect.left(), rect.top(), rect.width() - 2, rect.height() - 2);
+        painter.drawRect(cell.left(), cell.top(), cell.width() - 2, cell.height() - 2);
     }
-    const char16_t code = m_model.Code(index);
-    Platform::CExactFontCache::Instance().DrawCentred(painter, QRectF(rect), m_path, m_look,
-                                                      QString(QChar(code)), m_textColor);
+
+    // Every character in one run, each centred in its cell on the line of
+    // the font's cell height.
+    EnsureShaped(first, end);
+    auto& fonts = Platform::CExactFontCache::Instance();
+    const QRawFont raw = fonts.RawFont(m_path, m_look);
+    if (!raw.isValid()) {
+        return;
+    }
+    const auto metrics = fonts.Metrics(m_path, m_look);
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    glyphs.reserve(end - first);
+    positions.reserve(end - first);
+    for (int index = first; index < end; ++index) {
+        const auto& glyph = m_glyphs[static_cast<std::size_t>(index)];
+        const QRect cell = cellAt(index);
+        glyphs.append(glyph.index);
+        positions.append(
+            QPointF(cell.left() + (cell.width() - glyph.advance) / 2,
+                    cell.top() + (cell.height() - m_look.cellHeight) / 2.0 + metrics.ascent));
+    }
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    Platform::CExactFontCache::DrawRun(painter, QRectF(dirty), QPointF(0, 0), run, m_look,
+                                       m_textColor);
 }
 
 }  // namespace Quillmark

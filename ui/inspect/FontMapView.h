@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QPointer>
 #include <functional>
+#include <vector>
 
 #include "render/ExactFont.h"
 #include "ui/inspect/FontMapModel.h"
@@ -76,7 +77,8 @@ private:
     void ScrollIntoView(int index);
     void ChangeSelection(int index);
     int IndexAt(QPoint viewportPoint) const;
-    void PaintCell(QPainter& painter, int index, const QRect& rect);
+    // Shapes the cells from `first` to before `end` that are not yet.
+    void EnsureShaped(int first, int end);
 
     CFontMapModel m_model;
     QString m_path;
@@ -87,6 +89,9 @@ private:
     int m_scrollBarWidth = 0;
     QMenu* m_menu = nullptr;
     bool m_menuOpen = false;
+    // Each cell's glyph, shaped the first time the cell is painted.
+    std::vector<Platform::CExactFontCache::CGlyph> m_glyphs;
+    std::vector<bool> m_shaped;
 };
 
 }  // namespace Quillmark
