@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
         } maps[] = {
             {"/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf", "/font-map-latin.png", 33},
             {"/usr/share/fonts/truetype/noto/NotoSansSymbols2-Regular.ttf", "/font-map-symbol.png",
-             40},
+             560},
             {"/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf", "/font-map-cjk.png", 0},
         };
         for (const auto& shown : maps) {
