@@ -1,19 +1,52 @@
 #!/usr/bin/env python3
-"""quillmark-cli chars --json against Python's own Unicode database.
+"""quillmark-cli chars against Python's own Unicode database.
 
     chars_against_python.py QUILLMARK_CLI FONT...
 
 Every character of each font's map must carry the name Python's unicodedata
 gives it (for the characters Python's database version knows), a
 surrogate or private-use code point none, and a control character a name
-of its own. Exits 77 (skipped) when no font is there.
+of its own; the text form says the same. The table is also found where
+`cmake --install` puts it. Exits 77 (skipped) when no font is there.
 """
 
 import json
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import unicodedata
+
+
+def installed_layout(cli, font):
+    """The table is found as installed (PREFIX/share/quillmark beside
+    PREFIX/bin); without it the command says which file is missing."""
+    errors = []
+    with tempfile.TemporaryDirectory() as prefix:
+        os.makedirs(os.path.join(prefix, "bin"))
+        os.makedirs(os.path.join(prefix, "share", "quillmark"))
+        copied = os.path.join(prefix, "bin", "quillmark-cli")
+        shutil.copy(cli, copied)
+        table = os.path.join(os.path.dirname(cli), "UnicodeData.bin")
+        result = subprocess.run([copied, "chars", font], capture_output=True, text=True)
+        missing = os.path.join(prefix, "bin", "UnicodeData.bin")
+        if result.returncode != 1 or ("The file %s could not be found." % missing) not in result.stderr:
+            errors.append("without a table: %d %r" % (result.returncode, result.stderr))
+        shutil.copy(table, os.path.join(prefix, "share", "quillmark", "UnicodeData.bin"))
+        result = subprocess.run([copied, "chars", font], capture_output=True, text=True)
+        if result.returncode != 0 or not result.stdout.startswith("U+"):
+            errors.append("installed: %d %r" % (result.returncode, result.stderr))
+        # A truncated table is refused, naming it, never read past its end.
+        with open(table, "rb") as f:
+            data = f.read()
+        cut = os.path.join(prefix, "share", "quillmark", "UnicodeData.bin")
+        with open(cut, "wb") as f:
+            f.write(data[: len(data) // 2])
+        result = subprocess.run([copied, "chars", font], capture_output=True, text=True)
+        if result.returncode != 1 or ("The file %s could not be found." % cut) not in result.stderr:
+            errors.append("truncated table: %d %r" % (result.returncode, result.stderr))
+    return errors
 
 
 def main(argv):
@@ -46,6 +79,18 @@ def main(argv):
             kind = ("algorithmic" if expected.startswith(("CJK UNIFIED", "HANGUL SYLLABLE"))
                     else "named")
             checked[kind] += 1
+    # The text form: the same characters, "U+XXXX NAME" a line.
+    text = subprocess.run([cli, "chars", fonts[0]], check=True, capture_output=True,
+                          text=True).stdout.splitlines()
+    first = [json.loads(line) for line in out.splitlines() if json.loads(line)["path"] == fonts[0]]
+    if len(text) != len(first):
+        errors.append("text form: %d lines, JSON form %d" % (len(text), len(first)))
+    for line, row in zip(text, first):
+        expected = "U+%04X" % row["code"] + ("" if row["name"] is None else " " + row["name"])
+        if line != expected:
+            errors.append("text form: %r, expected %r" % (line, expected))
+            break
+    errors += installed_layout(cli, fonts[0])
     for error in errors[:20]:
         print(error)
     print("checked:", checked, "errors:", len(errors))
