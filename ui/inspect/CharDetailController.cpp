@@ -18,7 +18,7 @@ using namespace boost::placeholders;
 CCharDetailController::CCharDetailController(CQuillmarkSignals& hub, CProgramOptions& options,
                                              CFontManager& manager, CQuillmarkDoc& document,
                                              QWidget* parent)
-    : QObject(parent), m_hub(hub), m_options(options), m_manager(manager) {
+    : m_hub(hub), m_options(options), m_manager(manager) {
     m_window = new CCharDetailWnd(parent);
     m_error = [this](const QString& text) {
         QMessageBox::critical(m_window, QStringLiteral("Quillmark"), text);

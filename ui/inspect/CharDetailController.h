@@ -23,7 +23,9 @@ class CCharDetailController : public QObject, public boost::signals2::trackable 
 
 public:
     // Makes the window, hidden, at its stored place (120 × 120 in the
-    // middle of the screen the first time), showing the current font.
+    // middle of the screen the first time), showing the current font. The
+    // window is a child of `parent`; the controller is its owner's to
+    // delete, and deletes the window with it.
     CCharDetailController(CQuillmarkSignals& hub, CProgramOptions& options, CFontManager& manager,
                           CQuillmarkDoc& document, QWidget* parent);
     ~CCharDetailController() override;
