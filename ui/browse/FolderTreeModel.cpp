@@ -33,7 +33,8 @@ struct CFolderTreeModel::CNode {
     Platform::VolumeKind volumeKind = Platform::VolumeKind::Fixed;
     bool loaded = false;         // the children are listed
     bool hasSubfolders = false;  // before they are listed
-    bool watched = false;        // counted in m_watchUses
+    bool watched = false;        // counted in m_watches
+    std::pair<quint64, quint64> key{};  // the folder's device and inode, while watched
 };
 
 namespace {
@@ -84,6 +85,11 @@ CFolderTreeModel::CFolderTreeModel(QObject* parent) : CFolderTreeModel(UserPlace
 
 CFolderTreeModel::CFolderTreeModel(CPlaces places, QObject* parent)
     : QAbstractItemModel(parent), m_places(std::move(places)), m_watcher(this), m_settle(this) {
+    // The C locale's collation is the code points' order, which knows
+    // neither letter case nor numbers: names are then sorted as in English.
+    if (QLocale().language() == QLocale::C) {
+        m_collator.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
     m_collator.setNumericMode(true);
 
@@ -403,7 +409,10 @@ bool CFolderTreeModel::LessName(const QString& a, const QString& b) const {
 
 bool CFolderTreeModel::Less(const CNode& a, const CNode& b) const {
     if (a.kind == Kind::Volume && b.kind == Kind::Volume) {
-        return a.path < b.path;  // "/" first, then by mount point
+        // The root first, then by mount point.
+        const bool aRoot = a.fsPath == m_places.root;
+        const bool bRoot = b.fsPath == m_places.root;
+        return aRoot != bRoot ? aRoot : a.path < b.path;
     }
     return LessName(a.name, b.name);
 }
@@ -426,8 +435,9 @@ std::unique_ptr<CFolderTreeModel::CNode> CFolderTreeModel::MakeVolumeNode(
     node->parent = parent;
     node->fsPath = Clean(volume.mountPoint);
     node->path = node->fsPath;
-    node->name = node->fsPath == QLatin1String("/") ? node->fsPath
-                                                   : QFileInfo(node->fsPath).fileName();
+    node->name = node->fsPath == m_places.root || node->fsPath == QLatin1String("/")
+                     ? QStringLiteral("/")
+                     : QFileInfo(node->fsPath).fileName();
     node->volumeKind = volume.kind;
     node->hasSubfolders = HasSubfolders(node->fsPath);
     return node;
@@ -435,11 +445,11 @@ std::unique_ptr<CFolderTreeModel::CNode> CFolderTreeModel::MakeVolumeNode(
 
 namespace {
 
-// "/" first, then the user's volumes, each mount point once.
-std::vector<Platform::Volume> ComputerVolumes() {
+// The root first, then the user's volumes, each mount point once.
+std::vector<Platform::Volume> ComputerVolumes(const QString& rootFolder) {
     std::vector<Platform::Volume> volumes;
     Platform::Volume root;
-    root.mountPoint = QStringLiteral("/");
+    root.mountPoint = rootFolder;
     volumes.push_back(root);
     for (const Platform::Volume& volume : Platform::UserVolumes()) {
         if (QDir::cleanPath(volume.mountPoint) != QLatin1String("/")) {
@@ -459,7 +469,7 @@ void CFolderTreeModel::Load(CNode* node) {
     }
     std::vector<std::unique_ptr<CNode>> children;
     if (node->kind == Kind::Computer) {
-        for (const Platform::Volume& volume : ComputerVolumes()) {
+        for (const Platform::Volume& volume : ComputerVolumes(m_places.root)) {
             children.push_back(MakeVolumeNode(node, volume));
         }
     } else {
@@ -513,17 +523,13 @@ void CFolderTreeModel::Load(CNode* node) {
     }
     // One call for the folder and its children that need watching.
     QStringList watch;
-    const auto want = [&](CNode* n) {
-        if (!n->watched && WantsWatch(n)) {
-            n->watched = true;
-            if (++m_watchUses[n->fsPath] == 1) {
-                watch.append(n->fsPath);
-            }
-        }
-    };
-    want(node);
+    if (!node->watched && WantsWatch(node)) {
+        AddUse(node, watch);
+    }
     for (const auto& child : node->children) {
-        want(child.get());
+        if (!child->watched && WantsWatch(child.get())) {
+            AddUse(child.get(), watch);
+        }
     }
     if (!watch.isEmpty()) {
         m_watcher.addPaths(watch);
@@ -635,7 +641,7 @@ void CFolderTreeModel::SyncVolumes() {
     if (m_computer == nullptr || !m_computer->loaded) {
         return;
     }
-    const std::vector<Platform::Volume> volumes = ComputerVolumes();
+    const std::vector<Platform::Volume> volumes = ComputerVolumes(m_places.root);
     for (int row = static_cast<int>(m_computer->children.size()) - 1; row >= 0; --row) {
         const CNode& node = *m_computer->children[static_cast<std::size_t>(row)];
         const bool mounted = std::any_of(volumes.begin(), volumes.end(), [&](const auto& v) {
@@ -796,18 +802,11 @@ bool CFolderTreeModel::RenameFolder(const QModelIndex& index, const QString& new
 }
 
 void CFolderTreeModel::Repath(CNode* node, const QString& oldPrefix, const QString& newPrefix) {
-    if (node->watched) {
-        node->watched = false;
-        if (--m_watchUses[node->fsPath] == 0) {
-            m_watchUses.remove(node->fsPath);
-            m_watcher.removePath(node->fsPath);
-        }
-    }
+    // The watch stays: it follows the folder, not its name.
     node->fsPath = newPrefix + node->fsPath.mid(oldPrefix.size());
     if (node->kind == Kind::Folder) {
         node->path = node->fsPath;
     }
-    Watch(node);
     for (const auto& child : node->children) {
         Repath(child.get(), oldPrefix, newPrefix);
     }
@@ -846,59 +845,107 @@ bool CFolderTreeModel::WantsWatch(const CNode* node) const {
            (!node->hasSubfolders && node->parent != nullptr && node->parent->loaded);
 }
 
+bool CFolderTreeModel::AddUse(CNode* node, QStringList& toAdd) {
+    struct stat info{};
+    if (::stat(FilePath(node->fsPath).c_str(), &info) != 0) {
+        return false;
+    }
+    const CFileKey key{static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino)};
+    CWatch& watch = m_watches[key];
+    if (watch.uses++ == 0) {
+        watch.path = node->fsPath;
+        m_watchedPaths.insert(watch.path, key);
+        toAdd.append(watch.path);
+    }
+    node->key = key;
+    node->watched = true;
+    return true;
+}
+
+void CFolderTreeModel::DropUse(CNode* node, QStringList& toRemove) {
+    node->watched = false;
+    const auto found = m_watches.find(node->key);
+    if (found != m_watches.end() && --found->uses == 0) {
+        toRemove.append(found->path);
+        m_watchedPaths.remove(found->path);
+        m_watches.erase(found);
+    }
+}
+
+bool CFolderTreeModel::IsWatched(const QModelIndex& index) const {
+    const CNode* node = NodeOf(index);
+    return node != nullptr && node->watched && m_watches.contains(node->key);
+}
+
 void CFolderTreeModel::Watch(CNode* node) {
-    if (!node->watched && WantsWatch(node)) {
-        node->watched = true;
-        if (++m_watchUses[node->fsPath] == 1) {
-            m_watcher.addPath(node->fsPath);
-        }
+    QStringList add;
+    if (!node->watched && WantsWatch(node) && AddUse(node, add) && !add.isEmpty()) {
+        m_watcher.addPaths(add);
     }
 }
 
 void CFolderTreeModel::Unwatch(CNode* node) {
     if (node->watched && !WantsWatch(node)) {
-        node->watched = false;
-        if (--m_watchUses[node->fsPath] == 0) {
-            m_watchUses.remove(node->fsPath);
-            m_watcher.removePath(node->fsPath);
+        QStringList remove;
+        DropUse(node, remove);
+        if (!remove.isEmpty()) {
+            m_watcher.removePaths(remove);
         }
     }
 }
 
 void CFolderTreeModel::UnwatchTree(CNode* node) {
-    QStringList unwatch;
+    QStringList remove;
     std::vector<CNode*> pending{node};
     while (!pending.empty()) {
         CNode* n = pending.back();
         pending.pop_back();
         if (n->watched) {
-            n->watched = false;
-            if (--m_watchUses[n->fsPath] == 0) {
-                m_watchUses.remove(n->fsPath);
-                unwatch.append(n->fsPath);
-            }
+            DropUse(n, remove);
         }
         for (const auto& child : n->children) {
             pending.push_back(child.get());
         }
     }
-    if (!unwatch.isEmpty()) {
-        m_watcher.removePaths(unwatch);
+    if (!remove.isEmpty()) {
+        m_watcher.removePaths(remove);
     }
 }
 
 void CFolderTreeModel::OnDirectoryChanged(const QString& path) {
-    m_changed.insert(Clean(path));
+    m_changed.insert(path);
     m_settle.start();
 }
 
 void CFolderTreeModel::OnSettled() {
     const QSet<QString> changed = std::exchange(m_changed, {});
-    for (const QString& folder : changed) {
-        if (folder == m_mountTable) {
+    for (const QString& path : changed) {
+        if (path == m_mountTable) {
             SyncVolumes();
-        } else {
-            SyncFolder(folder);
+            continue;
+        }
+        const auto key = m_watchedPaths.constFind(path);
+        if (key == m_watchedPaths.cend()) {
+            SyncFolder(path);
+            continue;
+        }
+        // Every item of that folder, whatever path it is shown under; found
+        // anew for each folder, as reading one may remove items of another.
+        const CFileKey file = *key;
+        std::vector<CNode*> found;
+        std::vector<CNode*> pending{m_root.get()};
+        while (!pending.empty()) {
+            CNode* node = pending.back();
+            pending.pop_back();
+            if (node->watched && node->key == file) {
+                found.push_back(node);
+            }
+            for (const auto& child : node->children) {
+                pending.push_back(child.get());
+            }
+        }
+        for (CNode* node : found) {
+            Sync(node, false);
         }
     }
 }

@@ -61,6 +61,7 @@ public:
     struct CPlaces {
         QString desktop;  // the desktop folder; the home folder where there is none
         QString home;
+        QString root = QStringLiteral("/");  // what the item "/" shows (tests: a folder of theirs)
     };
     // The user's places, from QStandardPaths.
     static CPlaces UserPlaces();
@@ -122,8 +123,9 @@ public:
     // already in it.
     bool CanDropOn(const QModelIndex& target, const QList<QUrl>& urls) const;
 
-    // The folders followed for changes (for tests and measurements).
-    QStringList WatchedFolders() const { return m_watcher.directories(); }
+    // The folders followed for changes, each once (for tests and measurements).
+    int WatchCount() const { return static_cast<int>(m_watches.size()); }
+    bool IsWatched(const QModelIndex& index) const;
     // How long a burst of changes must settle before it is read.
     void SetSettleMilliseconds(int milliseconds) { m_settle.setInterval(milliseconds); }
 
@@ -170,9 +172,21 @@ private:
     QHash<QString, QIcon> m_specialIcons;  // user folders with icons of their own
     QIcon m_folderIcon;
 
+    // One watch a folder, however many items show it and under whatever
+    // path: a folder is known by its device and inode, so that one renamed,
+    // or reached through a link, is still heard and still the same.
+    using CFileKey = std::pair<quint64, quint64>;
+    struct CWatch {
+        QString path;  // as given to the watcher, which reports changes by it
+        int uses = 0;  // items that want it watched
+    };
+    bool AddUse(CNode* node, QStringList& toAdd);
+    void DropUse(CNode* node, QStringList& toRemove);
+
     QFileSystemWatcher m_watcher;
-    QHash<QString, int> m_watchUses;  // folder -> nodes that want it watched
-    QSet<QString> m_changed;          // heard, not yet read
+    QHash<CFileKey, CWatch> m_watches;
+    QHash<QString, CFileKey> m_watchedPaths;
+    QSet<QString> m_changed;  // heard, not yet read
     QTimer m_settle;
 
     QFileSystemWatcher m_mountWatcher;  // a mount table given as a file
