@@ -8,6 +8,8 @@ set -euo pipefail
 run_packages=(
     cmake ninja-build pkg-config g++
     qt6-base-dev qt6-svg-dev libboost-dev libharfbuzz-dev libfontconfig-dev fontconfig fonts-dejavu-core
+    # Icons of folders, places and drives for the folder tree where the desktop names no theme.
+    adwaita-icon-theme
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev python3 clang-format

@@ -1,6 +1,7 @@
 // Makes the pictures README.md shows, offscreen, in a home of its own:
 // the main window listing fonts of several scripts, the same at 48 pixels,
-// and the folder load's progress dialog.
+// the folder load's progress dialog, and the main window started on
+// /usr/share/fonts/truetype with a subfolder opened in the folder tree.
 //
 //   screenshots [--fonts=FOLDER] [--out=FOLDER]
 
@@ -10,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QMouseEvent>
+#include <QSplitter>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -20,6 +23,9 @@
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
 #include "tests/support/TemporaryHome.h"
+#include "ui/browse/FolderTreeController.h"
+#include "ui/browse/FolderTreeModel.h"
+#include "ui/browse/FolderTreeView.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListModel.h"
 #include "ui/browse/FontListView.h"
@@ -67,6 +73,13 @@ bool Save(const QImage& picture, const QString& path) {
     return saved;
 }
 
+// The offscreen screen is small: the folder tree gets what a desktop gives it.
+void WidenLeftColumn(CMainFrame* frame) {
+    if (auto* columns = frame->findChild<QSplitter*>(QStringLiteral("Columns"))) {
+        columns->setSizes({260, frame->width() - 260});
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,6 +114,7 @@ int main(int argc, char** argv) {
         }
         CMainFrame* frame = app.MainFrame();
         frame->resize(1100, 720);
+        WidenLeftColumn(frame);
         auto* list = frame->findChild<CFontListController*>();
         RunUntil([&] { return !list->IsLoading(); });
         CFontListView* view = list->View();
@@ -114,6 +128,42 @@ int main(int argc, char** argv) {
         app.Hub().FireFontListPreviewSizeChanged(48);
         RunUntil([] { return false; }, 100);
         saved &= Save(frame->grab().toImage(), out + "/main-window-48px.png");
+    }
+
+    {
+        // A new user's start on a folder whose fonts lie in its subfolders:
+        // the tree leads to them.
+        const QString start = QStringLiteral("/usr/share/fonts/truetype");
+        const QString subfolder = start + QStringLiteral("/dejavu");
+        CQuillmarkApp::Hooks hooks;
+        hooks.splash = false;
+        CQuillmarkApp app({"quillmark", start}, hooks);
+        if (QFileInfo(subfolder).isDir() &&
+            app.InitInstance() == CQuillmarkApp::StartResult::Started) {
+            CMainFrame* frame = app.MainFrame();
+            frame->resize(1100, 720);
+            WidenLeftColumn(frame);
+            auto* list = frame->findChild<CFontListController*>();
+            auto* tree = frame->findChild<CFolderTreeController*>();
+            RunUntil([&] { return !list->IsLoading(); });
+            CFolderTreeView* view = tree->View();
+            const QModelIndex index = tree->Model().IndexForPath(subfolder);
+            view->scrollTo(index);
+            RunUntil([] { return false; }, 100);
+            // Chosen as a user does, with a click.
+            QMouseEvent press(QEvent::MouseButtonPress, view->visualRect(index).center(),
+                              view->viewport()->mapToGlobal(view->visualRect(index).center()),
+                              Qt::LeftButton, Qt::LeftButton, {});
+            QApplication::sendEvent(view->viewport(), &press);
+            view->expand(index);
+            RunUntil([&] { return !list->IsLoading(); });
+            // The way down from /usr/share/fonts in sight.
+            view->scrollTo(index.parent().parent(), QAbstractItemView::PositionAtTop);
+            RunUntil([] { return false; }, 200);
+            saved &= Save(frame->grab().toImage(), out + "/folder-tree.png");
+        } else {
+            std::fprintf(stderr, "no %s: the folder tree is not pictured\n", qPrintable(subfolder));
+        }
     }
 
     {

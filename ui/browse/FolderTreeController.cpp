@@ -1,9 +1,11 @@
 #include "ui/browse/FolderTreeController.h"
 
 #include <QFileInfo>
+#include <QIcon>
 #include <QItemSelectionModel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <boost/bind/bind.hpp>
 
 #include "core/PathText.h"
@@ -76,6 +78,29 @@ Platform::ConflictChoice AskConflict(QWidget* parent, const QString& source,
     return Platform::ConflictChoice::Cancel;
 }
 
+// Folder and drive icons come from the desktop's icon theme. Where the
+// platform names none, or none that has them (a bare X session, the
+// offscreen platform), the system's icon folders are searched, with Adwaita
+// as the theme, as GTK programs do.
+CFolderTreeModel* ModelWithIcons(QObject* parent) {
+    const QString folder = QStringLiteral("folder");
+    if (QIcon::fromTheme(folder).isNull()) {
+        QStringList paths = QIcon::themeSearchPaths();
+        for (const QString& icons : QStandardPaths::locateAll(
+                 QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                 QStandardPaths::LocateDirectory)) {
+            if (!paths.contains(icons)) {
+                paths.append(icons);
+            }
+        }
+        QIcon::setThemeSearchPaths(paths);
+        if (QIcon::fromTheme(folder).isNull()) {
+            QIcon::setThemeName(QStringLiteral("Adwaita"));
+        }
+    }
+    return new CFolderTreeModel(parent);
+}
+
 }  // namespace
 
 CFolderTreeController::CFolderTreeController(CQuillmarkSignals& hub, CQuillmarkDoc& document,
@@ -85,7 +110,7 @@ CFolderTreeController::CFolderTreeController(CQuillmarkSignals& hub, CQuillmarkD
       m_hub(hub),
       m_document(document),
       m_manager(manager),
-      m_model(model != nullptr ? model : new CFolderTreeModel(this)) {
+      m_model(model != nullptr ? model : ModelWithIcons(this)) {
     setObjectName(QStringLiteral("FolderTreeController"));
     m_model->setParent(this);
     m_view = new CFolderTreeView(*m_model);

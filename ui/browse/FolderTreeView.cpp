@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QDragEnterEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -80,6 +81,9 @@ CFolderTreeView::CFolderTreeView(CFolderTreeModel& model, QWidget* parent)
     setModel(&model);
     setItemDelegate(m_delegate);
     setHeaderHidden(true);
+    // As wide as the widest name shown: a long one scrolls, never cut short.
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
     setUniformRowHeights(true);
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
