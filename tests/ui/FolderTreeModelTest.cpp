@@ -59,9 +59,9 @@ class FolderTreeModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
-        for (const char* folder : {"home/Desktop/b", "home/Desktop/A", "home/Desktop/folder10/x",
-                                   "home/Desktop/folder9", "home/Desktop/.hidden/y",
-                                   "home/Music", "root/usr/share/fonts"}) {
+        for (const char* folder :
+             {"home/Desktop/b", "home/Desktop/A", "home/Desktop/folder10/x", "home/Desktop/folder9",
+              "home/Desktop/.hidden/y", "home/Music", "root/usr/share/fonts"}) {
             ASSERT_TRUE(QDir().mkpath(Path(folder)));
         }
         QFile file(Path("home/Desktop/a file.txt"));
@@ -200,12 +200,22 @@ TEST_F(FolderTreeModelTest, FollowsFoldersMadeRemovedAndRenamedElsewhereWithinAS
     ASSERT_TRUE(QDir().rmdir(Path("home/Desktop/zed")));
     ASSERT_TRUE(WaitUntil([&] { return !Child(Desktop(), "zed").isValid(); }));
 
-    // Under a folder never listed: it gains an expand button.
+    // Under a folder never listed that a view shows: it gains an expand
+    // button. One out of sight is looked at again when it comes into view.
     MakeModel(false);
     const QModelIndex folder9 = Child(Desktop(), "folder9");
+    const QModelIndex b = Child(Desktop(), "b");
+    m_model->SetShown({folder9});
     ASSERT_FALSE(m_model->hasChildren(folder9));
+    EXPECT_TRUE(m_model->IsWatched(folder9));
+    EXPECT_FALSE(m_model->IsWatched(b));
     ASSERT_TRUE(QDir().mkdir(Path("home/Desktop/folder9/inner")));
+    ASSERT_TRUE(QDir().mkdir(Path("home/Desktop/b/inner")));
     ASSERT_TRUE(WaitUntil([&] { return m_model->hasChildren(folder9); }));
+    EXPECT_FALSE(m_model->IsWatched(folder9)) << "has its button: nothing more to hear";
+    EXPECT_FALSE(m_model->hasChildren(b));
+    m_model->SetShown({folder9, b});
+    EXPECT_TRUE(m_model->hasChildren(b));
     EXPECT_FALSE(m_model->IsLoaded(folder9));
     m_model->fetchMore(folder9);
     EXPECT_EQ(Names(*m_model, folder9), QStringList({"inner"}));

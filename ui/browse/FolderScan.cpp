@@ -25,7 +25,7 @@ bool IsFolderEntry(int dir, const dirent* entry) {
     if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) {
         return false;
     }
-    struct stat info{};
+    struct stat info {};
     return ::fstatat(dir, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -77,7 +77,7 @@ bool HasSubfolders(const QString& folder) {
 }
 
 bool PathExists(const QString& path) {
-    struct stat info{};
+    struct stat info {};
     return ::lstat(FilePath(path).c_str(), &info) == 0;
 }
 

@@ -44,11 +44,11 @@ QString ShownName(const QString& path) {
 // folder cannot be replaced by the one dropped).
 Platform::ConflictChoice AskConflict(QWidget* parent, const QString& source,
                                      const QString& existing) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Quillmark"),
-                    CFolderTreeController::tr("“%1” is already in “%2”.")
-                        .arg(ShownName(existing), ShownPath(FilePath(
-                                                      QFileInfo(existing).absolutePath()))),
-                    QMessageBox::NoButton, parent);
+    QMessageBox box(
+        QMessageBox::Question, QStringLiteral("Quillmark"),
+        CFolderTreeController::tr("“%1” is already in “%2”.")
+            .arg(ShownName(existing), ShownPath(FilePath(QFileInfo(existing).absolutePath()))),
+        QMessageBox::NoButton, parent);
     box.setInformativeText(
         CFolderTreeController::tr("Replace it with the one dropped, keep both, or skip it?"));
     const auto add = [&box](const QString& text, QMessageBox::ButtonRole role) {
@@ -86,9 +86,9 @@ CFolderTreeModel* ModelWithIcons(QObject* parent) {
     const QString folder = QStringLiteral("folder");
     if (QIcon::fromTheme(folder).isNull()) {
         QStringList paths = QIcon::themeSearchPaths();
-        for (const QString& icons : QStandardPaths::locateAll(
-                 QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
-                 QStandardPaths::LocateDirectory)) {
+        for (const QString& icons :
+             QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                       QStandardPaths::LocateDirectory)) {
             if (!paths.contains(icons)) {
                 paths.append(icons);
             }
@@ -327,13 +327,12 @@ void CFolderTreeController::Delete(const QModelIndex& index) {
     // With the separator: "/a/Fonts 2" is not under "/a/Fonts".
     const std::string under = FilePath(path).native() + '/';
     if (m_manager.HasFontsUnder(under)) {
-        if (!m_hooks.ask(
-                tr("You are attempting to delete a folder that contains one or more fonts "
-                   "currently in use by Quillmark.  Are you sure you want to do this?"))) {
+        if (!m_hooks.ask(tr("You are attempting to delete a folder that contains one or more fonts "
+                            "currently in use by Quillmark.  Are you sure you want to do this?"))) {
             return;
         }
-    } else if (!m_hooks.ask(tr("Move the folder “%1” and everything in it to the Trash?")
-                                .arg(name))) {
+    } else if (!m_hooks.ask(
+                   tr("Move the folder “%1” and everything in it to the Trash?").arg(name))) {
         return;
     }
     m_manager.ReleaseFontsUnder(under);

@@ -88,9 +88,9 @@ private:
     std::function<void(int, const QString&)> m_status;
     std::function<bool()> m_started = [] { return true; };
 
-    bool m_emitting = false;      // FolderSelected is being fired from here
-    bool m_selecting = false;     // the tree follows someone else's FolderSelected
-    bool m_modelChanging = false; // rows go: the selection moves without the user
+    bool m_emitting = false;       // FolderSelected is being fired from here
+    bool m_selecting = false;      // the tree follows someone else's FolderSelected
+    bool m_modelChanging = false;  // rows go: the selection moves without the user
 };
 
 }  // namespace Quillmark

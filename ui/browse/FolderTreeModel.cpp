@@ -31,9 +31,10 @@ struct CFolderTreeModel::CNode {
     QString fsPath;  // the folder on disk; empty for Computer
     QString name;    // the folder's own name (a volume: its mount point's)
     Platform::VolumeKind volumeKind = Platform::VolumeKind::Fixed;
-    bool loaded = false;         // the children are listed
-    bool hasSubfolders = false;  // before they are listed
-    bool watched = false;        // counted in m_watches
+    bool loaded = false;                // the children are listed
+    bool hasSubfolders = false;         // before they are listed
+    bool watched = false;               // counted in m_watches
+    bool shown = false;                 // in m_shown
     std::pair<quint64, quint64> key{};  // the folder's device and inode, while watched
 };
 
@@ -63,7 +64,7 @@ QString ErrorText(int error) {
 }
 
 bool IsFolder(const QString& path) {
-    struct stat info{};
+    struct stat info {};
     return ::stat(FilePath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -345,9 +346,8 @@ QModelIndex CFolderTreeModel::IndexForPath(const QString& path) {
     }
     const QString clean = Clean(path);
     const auto holds = [&clean](const QString& anchor) {
-        return !anchor.isEmpty() &&
-               (clean == anchor || anchor == QLatin1String("/") ||
-                clean.startsWith(anchor + QLatin1Char('/')));
+        return !anchor.isEmpty() && (clean == anchor || anchor == QLatin1String("/") ||
+                                     clean.startsWith(anchor + QLatin1Char('/')));
     };
     // The deepest place that holds the path: Home before the desktop
     // when they are one folder, a volume before the root.
@@ -521,29 +521,16 @@ void CFolderTreeModel::Load(CNode* node) {
     if (!node->children.empty()) {
         endInsertRows();
     }
-    // One call for the folder and its children that need watching.
-    QStringList watch;
-    if (!node->watched && WantsWatch(node)) {
-        AddUse(node, watch);
-    }
-    for (const auto& child : node->children) {
-        if (!child->watched && WantsWatch(child.get())) {
-            AddUse(child.get(), watch);
-        }
-    }
-    if (!watch.isEmpty()) {
-        m_watcher.addPaths(watch);
-    }
+    Watch(node);
 }
 
 void CFolderTreeModel::InsertSorted(CNode* parent, std::vector<std::unique_ptr<CNode>> nodes) {
     const QModelIndex parentIndex = IndexOf(parent);
     for (auto& node : nodes) {
         const auto first = parent->children.begin() + FixedChildren(*parent);
-        const auto at = std::upper_bound(first, parent->children.end(), node,
-                                         [this](const auto& a, const auto& b) {
-                                             return Less(*a, *b);
-                                         });
+        const auto at =
+            std::upper_bound(first, parent->children.end(), node,
+                             [this](const auto& a, const auto& b) { return Less(*a, *b); });
         const int row = static_cast<int>(at - parent->children.begin());
         beginInsertRows(parentIndex, row, row);
         CNode* added = node.get();
@@ -767,9 +754,10 @@ bool CFolderTreeModel::RenameFolder(const QModelIndex& index, const QString& new
         }
     }
     if (result != 0) {
-        m_failure = errno == EEXIST || errno == ENOTEMPTY
-                        ? tr("There is already a file or folder named “%1” here.").arg(Shown(newName))
-                        : tr("“%1” could not be renamed: %2").arg(Shown(node->name), ErrorText(errno));
+        m_failure =
+            errno == EEXIST || errno == ENOTEMPTY
+                ? tr("There is already a file or folder named “%1” here.").arg(Shown(newName))
+                : tr("“%1” could not be renamed: %2").arg(Shown(node->name), ErrorText(errno));
         return false;
     }
     Repath(node, oldPath, newPath);
@@ -787,7 +775,8 @@ bool CFolderTreeModel::RenameFolder(const QModelIndex& index, const QString& new
         const QModelIndex parentIndex = IndexOf(parent);
         beginMoveRows(parentIndex, fromRow, fromRow, parentIndex,
                       toRow > fromRow ? toRow + 1 : toRow);
-        std::unique_ptr<CNode> self = std::move(parent->children[static_cast<std::size_t>(fromRow)]);
+        std::unique_ptr<CNode> self =
+            std::move(parent->children[static_cast<std::size_t>(fromRow)]);
         parent->children.erase(parent->children.begin() + fromRow);
         parent->children.insert(parent->children.begin() + toRow, std::move(self));
         for (std::size_t i = 0; i < parent->children.size(); ++i) {
@@ -841,12 +830,11 @@ bool CFolderTreeModel::WantsWatch(const CNode* node) const {
     }
     // A folder listed, or one shown without an expand button: a subfolder
     // made in it must give it one.
-    return node->loaded ||
-           (!node->hasSubfolders && node->parent != nullptr && node->parent->loaded);
+    return node->loaded || (node->shown && !node->hasSubfolders);
 }
 
 bool CFolderTreeModel::AddUse(CNode* node, QStringList& toAdd) {
-    struct stat info{};
+    struct stat info {};
     if (::stat(FilePath(node->fsPath).c_str(), &info) != 0) {
         return false;
     }
@@ -880,7 +868,7 @@ bool CFolderTreeModel::IsWatched(const QModelIndex& index) const {
 void CFolderTreeModel::Watch(CNode* node) {
     QStringList add;
     if (!node->watched && WantsWatch(node) && AddUse(node, add) && !add.isEmpty()) {
-        m_watcher.addPaths(add);
+        m_refusedWatches += static_cast<int>(m_watcher.addPaths(add).size());
     }
 }
 
@@ -903,12 +891,45 @@ void CFolderTreeModel::UnwatchTree(CNode* node) {
         if (n->watched) {
             DropUse(n, remove);
         }
+        if (n->shown) {
+            m_shown.erase(std::find(m_shown.begin(), m_shown.end(), n));
+        }
         for (const auto& child : n->children) {
             pending.push_back(child.get());
         }
     }
     if (!remove.isEmpty()) {
         m_watcher.removePaths(remove);
+    }
+}
+
+void CFolderTreeModel::SetShown(const QModelIndexList& shown) {
+    std::vector<CNode*> now;
+    now.reserve(static_cast<std::size_t>(shown.size()));
+    for (const QModelIndex& index : shown) {
+        if (CNode* node = NodeOf(index); node != nullptr && !node->shown) {
+            node->shown = true;
+            now.push_back(node);
+        }
+    }
+    // Out of sight: no longer watched unless listed.
+    for (CNode* node : m_shown) {
+        if (!shown.contains(IndexOf(node))) {
+            node->shown = false;
+            Unwatch(node);
+        } else {
+            now.push_back(node);
+        }
+    }
+    const std::vector<CNode*> before = std::exchange(m_shown, now);
+    for (CNode* node : m_shown) {
+        if (std::find(before.begin(), before.end(), node) != before.end() || node->loaded ||
+            node->fsPath.isEmpty()) {
+            continue;
+        }
+        // Not heard of while out of sight: looked at again.
+        SetHasSubfolders(node, HasSubfolders(node->fsPath));
+        Watch(node);
     }
 }
 

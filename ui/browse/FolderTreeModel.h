@@ -16,11 +16,12 @@
 // "::computer"); every other item's parsing name is its absolute path.
 //
 // The tree keeps itself in step with the disk: one file-system watcher
-// follows every folder whose subfolders are listed, and every listed folder
-// without subfolders (so that one made in it gives it an expand button);
-// a burst of changes is read once it settles, by listing the folder again
-// and comparing names, so that a change the tree made itself is never
-// added twice. The mount table is watched for volumes that come and go.
+// follows every folder whose subfolders are listed, and every folder without
+// subfolders that a view shows (so that one made in it gives it an expand
+// button; a folder of many thousand would need as many watches, and a
+// folder scrolled into view is looked at again instead); a burst of changes is read once it
+// settles, by listing the folder again and comparing names, so that a change the tree made itself
+// is never added twice. The mount table is watched for volumes that come and go.
 //
 // No widgets: the view and the commands around it are the window's.
 
@@ -100,6 +101,10 @@ public:
     // folder the tree does not show (a hidden one).
     QModelIndex IndexForPath(const QString& path);
 
+    // The items a view shows now (and a margin around them): those without
+    // subfolders are looked at again and watched while shown.
+    void SetShown(const QModelIndexList& shown);
+
     // Lists every folder whose subfolders are listed again, keeping what is
     // listed listed; reads the mount table again.
     void Refresh();
@@ -125,6 +130,9 @@ public:
 
     // The folders followed for changes, each once (for tests and measurements).
     int WatchCount() const { return static_cast<int>(m_watches.size()); }
+    // Folders the system refused to watch (its limit of watches reached, or
+    // a folder it cannot watch): they are then followed only by a refresh.
+    int RefusedWatchCount() const { return m_refusedWatches; }
     bool IsWatched(const QModelIndex& index) const;
     // How long a burst of changes must settle before it is read.
     void SetSettleMilliseconds(int milliseconds) { m_settle.setInterval(milliseconds); }
@@ -187,9 +195,11 @@ private:
     QHash<CFileKey, CWatch> m_watches;
     QHash<QString, CFileKey> m_watchedPaths;
     QSet<QString> m_changed;  // heard, not yet read
+    int m_refusedWatches = 0;
+    std::vector<CNode*> m_shown;  // items a view shows (their `shown` flag set)
     QTimer m_settle;
 
-    QFileSystemWatcher m_mountWatcher;  // a mount table given as a file
+    QFileSystemWatcher m_mountWatcher;           // a mount table given as a file
     QSocketNotifier* m_mountNotifier = nullptr;  // /proc/self/mounts: readiness on a change
     int m_mountFd = -1;
     QString m_mountTable;

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -9,8 +11,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -93,6 +96,20 @@ CFolderTreeView::CFolderTreeView(CFolderTreeModel& model, QWidget* parent)
     setDragDropMode(QAbstractItemView::DragDrop);
     setDropIndicatorShown(false);
     setAutoExpandDelay(700);
+
+    // Once the view has settled after what moves its rows.
+    m_shownLater = new QTimer(this);
+    m_shownLater->setSingleShot(true);
+    m_shownLater->setInterval(0);
+    connect(m_shownLater, &QTimer::timeout, this, &CFolderTreeView::UpdateShown);
+    const auto later = [this] { m_shownLater->start(); };
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, later);
+    connect(this, &QTreeView::expanded, this, later);
+    connect(this, &QTreeView::collapsed, this, later);
+    connect(&model, &QAbstractItemModel::rowsInserted, this, later);
+    connect(&model, &QAbstractItemModel::rowsRemoved, this, later);
+    connect(&model, &QAbstractItemModel::rowsMoved, this, later);
+    connect(&model, &QAbstractItemModel::layoutChanged, this, later);
 
     m_menu->setObjectName(QStringLiteral("FolderMenu"));
     m_toggle = AddAction(tr("Exp&and"));
@@ -246,12 +263,12 @@ Qt::DropAction CFolderTreeView::ChooseDropAction(const QStringList& sources, con
     if (modifiers & Qt::ControlModifier) {
         wanted = Qt::CopyAction;
     } else if (!(modifiers & Qt::ShiftModifier)) {
-        struct stat to{};
+        struct stat to {};
         if (::stat(FilePath(target).c_str(), &to) != 0) {
             wanted = Qt::CopyAction;
         }
         for (const QString& source : sources) {
-            struct stat from{};
+            struct stat from {};
             if (::lstat(FilePath(source).c_str(), &from) != 0 || from.st_dev != to.st_dev) {
                 wanted = Qt::CopyAction;
             }
@@ -290,8 +307,8 @@ void CFolderTreeView::dragMoveEvent(QDragMoveEvent* event) {
     const QMimeData* mime = event->mimeData();
     if (mime->hasUrls() && m_model.CanDropOn(index, mime->urls())) {
         const Qt::DropAction action =
-            ChooseDropAction(LocalPaths(mime), m_model.FileSystemPathOf(index),
-                             event->modifiers(), event->possibleActions());
+            ChooseDropAction(LocalPaths(mime), m_model.FileSystemPathOf(index), event->modifiers(),
+                             event->possibleActions());
         if (action != Qt::IgnoreAction) {
             event->setDropAction(action);
             event->accept();
@@ -332,9 +349,30 @@ void CFolderTreeView::dropEvent(QDropEvent* event) {
     // After the drag has ended: the transfer may ask questions.
     const auto mode =
         action == Qt::MoveAction ? Platform::TransferMode::Move : Platform::TransferMode::Copy;
-    QTimer::singleShot(0, this, [this, sources, target, mode] {
-        emit FilesDropped(sources, target, mode);
-    });
+    QTimer::singleShot(0, this,
+                       [this, sources, target, mode] { emit FilesDropped(sources, target, mode); });
+}
+
+void CFolderTreeView::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    m_shownLater->start();
+}
+
+void CFolderTreeView::UpdateShown() {
+    QModelIndexList shown;
+    const QModelIndex top = indexAt(QPoint(1, 1));
+    if (top.isValid()) {
+        const int page = viewport()->height() / std::max(1, rowHeight(top)) + 1;
+        QModelIndex index = top;
+        for (int i = 0; i < page && indexAbove(index).isValid(); ++i) {
+            index = indexAbove(index);
+        }
+        for (int i = 0; i < 3 * page && index.isValid(); ++i) {
+            shown.append(index);
+            index = indexBelow(index);
+        }
+    }
+    m_model.SetShown(shown);
 }
 
 void CFolderTreeView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,

@@ -13,6 +13,7 @@
 
 class QAction;
 class QMenu;
+class QTimer;
 
 namespace Quillmark {
 
@@ -64,11 +65,14 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     class CNameDelegate;
     QAction* AddAction(const QString& text, const QKeySequence& shortcut = {});
     void SetDropTarget(const QModelIndex& index);
+    // Tells the model which items are in sight, a page around them included.
+    void UpdateShown();
 
     CFolderTreeModel& m_model;
     CNameDelegate* m_delegate;
@@ -82,6 +86,7 @@ private:
     QAction* m_properties;
     QPersistentModelIndex m_menuTarget;
     QPersistentModelIndex m_dropTarget;
+    QTimer* m_shownLater;
 };
 
 }  // namespace Quillmark
