@@ -277,6 +277,14 @@ TEST_F(FolderTreeModelTest, RenameNeverReplacesWhatIsThereAndKeepsWhatIsListedBe
     EXPECT_TRUE(m_model->IsWatched(kept));
     ASSERT_TRUE(QDir().mkdir(Path("home/Desktop/Aardvark/y")));
     ASSERT_TRUE(WaitUntil([&] { return m_model->rowCount(kept) == 2; }));
+    // A new folder under the old name is a folder of its own, heard as well.
+    ASSERT_TRUE(QDir().mkdir(Path("home/Desktop/folder10")));
+    ASSERT_TRUE(WaitUntil([&] { return Child(Desktop(), "folder10").isValid(); }));
+    const QModelIndex again = Child(Desktop(), "folder10");
+    m_model->fetchMore(again);
+    ASSERT_TRUE(QDir().mkdir(Path("home/Desktop/folder10/q")));
+    EXPECT_TRUE(WaitUntil([&] { return m_model->rowCount(again) == 1; }));
+    EXPECT_EQ(m_model->RefusedWatchCount(), 0);
     QTest::qWait(300);
     EXPECT_EQ(Names(*m_model, Desktop()).count("Aardvark"), 1);
 }

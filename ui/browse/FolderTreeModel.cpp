@@ -791,8 +791,22 @@ bool CFolderTreeModel::RenameFolder(const QModelIndex& index, const QString& new
 }
 
 void CFolderTreeModel::Repath(CNode* node, const QString& oldPrefix, const QString& newPrefix) {
-    // The watch stays: it follows the folder, not its name.
+    const QString oldPath = node->fsPath;
     node->fsPath = newPrefix + node->fsPath.mid(oldPrefix.size());
+    // The watch follows the folder, not its name; it is told under the new
+    // one, so that a folder made later under the old name is a new watch.
+    if (node->watched) {
+        const auto watch = m_watches.find(node->key);
+        if (watch != m_watches.end() && watch->path == oldPath) {
+            m_watcher.removePath(oldPath);
+            m_watchedPaths.remove(oldPath);
+            watch->path = node->fsPath;
+            m_watchedPaths.insert(node->fsPath, node->key);
+            if (!m_watcher.addPath(node->fsPath)) {
+                ++m_refusedWatches;
+            }
+        }
+    }
     if (node->kind == Kind::Folder) {
         node->path = node->fsPath;
     }
