@@ -793,8 +793,8 @@ bool CFolderTreeModel::RenameFolder(const QModelIndex& index, const QString& new
 void CFolderTreeModel::Repath(CNode* node, const QString& oldPrefix, const QString& newPrefix) {
     const QString oldPath = node->fsPath;
     node->fsPath = newPrefix + node->fsPath.mid(oldPrefix.size());
-    // The watch follows the folder, not its name; it is told under the new
-    // one, so that a folder made later under the old name is a new watch.
+    // The system ends a watch whose folder moves: watched again under the
+    // new name.
     if (node->watched) {
         const auto watch = m_watches.find(node->key);
         if (watch != m_watches.end() && watch->path == oldPath) {

@@ -181,8 +181,8 @@ private:
     QIcon m_folderIcon;
 
     // One watch a folder, however many items show it and under whatever
-    // path: a folder is known by its device and inode, so that one renamed,
-    // or reached through a link, is still heard and still the same.
+    // path: a folder is known by its device and inode, so that one reached
+    // through a link as well is watched once and every item of it hears.
     using CFileKey = std::pair<quint64, quint64>;
     struct CWatch {
         QString path;  // as given to the watcher, which reports changes by it
