@@ -35,6 +35,7 @@
 #include "fontdata/manager/FontManager.h"
 #include "platform/FontconfigFontSystem.h"
 #include "platform/Paths.h"
+#include "ui/browse/FontListCommands.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/MainFrame.h"
@@ -252,6 +253,9 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
             frame->SetStatusText(pane, text);
     });
     m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list->View()));
+    auto* commands = new CFontListCommands(*list->View(), *m_hub, *m_fontManager, *m_document,
+                                           *m_options, true, {}, list);
+    m_mainFrame->AddFileActions(commands->PrintActions());
     if (m_hooks.addPanes) {
         m_hooks.addPanes(*this);
     }

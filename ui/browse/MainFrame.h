@@ -59,6 +59,10 @@ public:
     // Brings the window to the front, restoring it when minimised.
     void BringForward();
 
+    // Puts commands into the File menu, above Exit (the font list's print
+    // commands).
+    void AddFileActions(const QList<QAction*>& actions);
+
 signals:
     // The window has closed for good (the document closed with it).
     void Closed();
@@ -84,6 +88,8 @@ private:
     CProgramOptions& m_options;
     CQuillmarkDoc& m_document;
     const QString m_versionText;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_exitAction = nullptr;
     QSplitter* m_columns = nullptr;
     QSplitter* m_left = nullptr;
     QSplitter* m_right = nullptr;
