@@ -148,7 +148,7 @@ int RunPrint(const Arguments& args) {
             std::cerr << Platform::TerminalText(item->GetPath().native()) << ": "
                       << Varnholt::StatusMessage(item->GetStatus()) << "\n";
         }
-        fonts.push_back(FontBookEntryOf(*item));
+        fonts.push_back(FontBookEntryOf(*item, text));
     }
 
     // Written through the name's own bytes, which need not be UTF-8.

@@ -10,6 +10,7 @@
 #include "core/PathText.h"
 #include "fontdata/item/FontItem.h"
 #include "render/ExactFont.h"
+#include "render/PreviewLine.h"
 
 namespace Quillmark {
 
@@ -49,13 +50,24 @@ int CFontBookLayout::CountOnPage(int page, int fonts) const {
     return std::clamp(fonts - first, 0, m_blocksPerPage);
 }
 
-CFontBookEntry FontBookEntryOf(const CFontItem& item) {
+CFontBookEntry FontBookEntryOf(const CFontItem& item, const CFontBookText& text) {
     CFontBookEntry entry;
     entry.path = PathText(item.GetPath());
     entry.fileName = ShownPath(item.GetFileName());
     entry.readable = item.GetStatus() == CFontItem::Loaded;
     entry.name = QString::fromStdU16String(entry.readable ? item.GetName() : item.GetDisplayName());
     entry.data = item.GetData();
+    if (entry.readable) {
+        const QString line1 = PreviewTextFor(item, text.line1);
+        const QString line2 = PreviewTextFor(item, text.line2);
+        if (line1 != text.line1 || line2 != text.line2) {
+            entry.lines = {line1};
+            // The same substitute twice says nothing more.
+            if (line2 != line1) {
+                entry.lines.append(line2);
+            }
+        }
+    }
     return entry;
 }
 
@@ -125,7 +137,9 @@ int PaintFontBook(QPainter& painter, QPagedPaintDevice& device,
             look.data = entry.data;
             look.symbolFont = entry.data != nullptr && entry.data->IsSymbolFont();
             int lineTop = top + layout.TitleHeight();
-            for (const QString& line : {text.line1, text.line2}) {
+            const QStringList lines =
+                entry.lines.isEmpty() ? QStringList{text.line1, text.line2} : entry.lines;
+            for (const QString& line : lines) {
                 const QRectF rect(layout.LeftMargin(), lineTop, layout.PrintableWidth(),
                                   layout.SampleHeight());
                 cache.DrawLine(painter, rect, entry.path, look, line, Qt::black);

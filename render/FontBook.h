@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -27,16 +28,22 @@ struct CFontBookEntry {
     QString fileName;  // without its folder
     bool readable = false;
     std::shared_ptr<const Varnholt::COpenTypeData> data;  // for a readable font
+    // The sample lines for this font when it cannot show the book's own
+    // (a font of another script): empty to print the book's lines.
+    QStringList lines;
 };
-
-// The entry of a font item: its full name, or its status text when unreadable.
-CFontBookEntry FontBookEntryOf(const CFontItem& item);
 
 struct CFontBookText {
     int pointSize = 20;  // PrintCharSize: the sample lines' size
     QString line1;       // PrintSampleTextLine1
     QString line2;       // PrintSampleTextLine2
 };
+
+// The entry of a font item: its full name, or its status text when
+// unreadable. A font that does not map the book's lines gets the lines the
+// font list would show it with instead (a line of its own script), so
+// that its sample shows its design rather than empty boxes.
+CFontBookEntry FontBookEntryOf(const CFontItem& item, const CFontBookText& text);
 
 // The page layout, in device pixels: half-inch margins on every side, the
 // title line about 10 points high, each sample line `pointSize` points.

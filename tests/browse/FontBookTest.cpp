@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "core/PathText.h"
 #include "render/FontBook.h"
@@ -153,4 +154,24 @@ TEST(FontBookTest, CommandLinePrintsAFolderAsAPdf) {
     RunTool(QStringLiteral(QUILLMARK_CLI), {"print", "-o", pdf, HomePath("no-such-folder")},
             &status);
     EXPECT_EQ(status, 1);
+}
+
+TEST(FontBookTest, PrintPreviewRaisesTheFlagWhileItIsOpen) {
+    CCommandsFixture fixture;
+    fixture.Load(FontFolder("print-preview", 2));
+    EXPECT_FALSE(CFontListCommands::InPrintPreview());
+    bool flagWhileOpen = false;
+    bool previewSeen = false;
+    QTimer::singleShot(100, [&] {
+        QWidget* preview = QApplication::activeModalWidget();
+        previewSeen = preview != nullptr && preview->inherits("QPrintPreviewDialog");
+        flagWhileOpen = CFontListCommands::InPrintPreview();
+        if (preview != nullptr) {
+            preview->close();
+        }
+    });
+    fixture.commands->PrintPreview();
+    EXPECT_TRUE(previewSeen);
+    EXPECT_TRUE(flagWhileOpen);
+    EXPECT_FALSE(CFontListCommands::InPrintPreview()) << "lowered when the preview closes";
 }

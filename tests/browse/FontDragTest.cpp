@@ -77,8 +77,8 @@ TEST(FontDragTest, MoveLeavesFontsPrivateCopyRestoresTheirSharing) {
         CFontListCommands::Hooks hooks;
         return hooks;
     }());
-    fixture.manager.ShareAll(true);
     fixture.Load(folder);
+    fixture.manager.ShareAll(true);
     ASSERT_EQ(fixture.Model().rowCount(), 3);
     for (int row = 0; row < 3; ++row) {
         ASSERT_EQ(ItemOf(fixture, row)->GetResourceFlags(), Platform::kSharedFont);

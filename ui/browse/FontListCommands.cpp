@@ -10,6 +10,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -166,6 +167,7 @@ CFontListCommands::CFontListCommands(CFontListView& view, CQuillmarkSignals& hub
     m_view.setDragDropMode(QAbstractItemView::DragDrop);
     m_view.setDropIndicatorShown(false);
     m_view.SetDragStarter([this] { StartDrag(); });
+    m_view.installEventFilter(this);
     if (m_mainList) {
         m_view.setAcceptDrops(true);
         m_view.viewport()->installEventFilter(this);
@@ -177,6 +179,7 @@ CFontListCommands::CFontListCommands(CFontListView& view, CQuillmarkSignals& hub
 
 CFontListCommands::~CFontListCommands() {
     if (m_viewAlive) {
+        m_view.removeEventFilter(this);
         m_view.viewport()->removeEventFilter(this);
         m_view.SetDragStarter({});
     }
@@ -205,25 +208,6 @@ void CFontListCommands::MakeActions() {
     MakeAction(FontListCommand::Properties, tr("Properties"));
     MakeAction(FontListCommand::WhatsWrong, tr("&What's wrong with this font file?"));
 
-    // The keys act on the list itself: Delete on the selected rows, Enter on
-    // the current one.
-    m_deleteKey = new QAction(tr("Delete"), this);
-    m_deleteKey->setObjectName(QStringLiteral("DeleteKey"));
-    m_deleteKey->setShortcut(QKeySequence::Delete);
-    m_deleteKey->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(m_deleteKey, &QAction::triggered, this, [this] {
-        if (!SelectedRows().empty()) {
-            Delete();
-        }
-    });
-    m_openKey = new QAction(tr("Open"), this);
-    m_openKey->setObjectName(QStringLiteral("OpenKey"));
-    m_openKey->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    m_openKey->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(m_openKey, &QAction::triggered, this, [this] { Open(m_view.currentIndex().row()); });
-    m_view.addAction(m_deleteKey);
-    m_view.addAction(m_openKey);
-
     m_print = new QAction(tr("&Print..."), this);
     m_print->setObjectName(QStringLiteral("Print"));
     m_print->setShortcut(QKeySequence::Print);
@@ -231,7 +215,7 @@ void CFontListCommands::MakeActions() {
     m_printPreview = new QAction(tr("Print Pre&view"), this);
     m_printPreview->setObjectName(QStringLiteral("PrintPreview"));
     connect(m_printPreview, &QAction::triggered, this, &CFontListCommands::PrintPreview);
-    for (QAction* action : {m_deleteKey, m_openKey, m_print, m_printPreview}) {
+    for (QAction* action : {m_print, m_printPreview}) {
         action->setProperty("accessibleName", Accessible(action->text()));
     }
 }
@@ -591,21 +575,27 @@ bool CFontListCommands::InPrintPreview() {
     return qApp != nullptr && qApp->property(kPrintPreviewProperty).toBool();
 }
 
+CFontBookText CFontListCommands::BookText() const {
+    CFontBookText text;
+    text.pointSize = static_cast<int>(m_options.GetPrintCharSize());
+    text.line1 = m_options.GetPrintSampleTextLine1();
+    text.line2 = m_options.GetPrintSampleTextLine2();
+    return text;
+}
+
 std::vector<CFontBookEntry> CFontListCommands::BookEntries() const {
+    const CFontBookText text = BookText();
     std::vector<CFontBookEntry> entries;
     for (int row = 0; row < m_model.rowCount(); ++row) {
         if (const CFontItem* item = m_model.ItemAt(row)) {
-            entries.push_back(FontBookEntryOf(*item));
+            entries.push_back(FontBookEntryOf(*item, text));
         }
     }
     return entries;
 }
 
 int CFontListCommands::PrintTo(QPagedPaintDevice& device) {
-    CFontBookText text;
-    text.pointSize = static_cast<int>(m_options.GetPrintCharSize());
-    text.line1 = m_options.GetPrintSampleTextLine1();
-    text.line2 = m_options.GetPrintSampleTextLine2();
+    const CFontBookText text = BookText();
     QPainter painter(&device);
     if (!painter.isActive()) {
         return 0;
@@ -712,7 +702,30 @@ void CFontListCommands::CarryOut(const CDropPlan& plan, Qt::DropAction action) {
     }
 }
 
+bool CFontListCommands::HandleKey(QKeyEvent& key) {
+    if (key.modifiers() != Qt::NoModifier && key.modifiers() != Qt::KeypadModifier) {
+        return false;
+    }
+    switch (key.key()) {
+        case Qt::Key_Delete:
+            // Consumed even when nothing is selected.
+            if (!SelectedRows().empty()) {
+                Delete();
+            }
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            Open(m_view.currentIndex().row());
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool CFontListCommands::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &m_view && event->type() == QEvent::KeyPress) {
+        return HandleKey(*static_cast<QKeyEvent*>(event));
+    }
     if (watched != m_view.viewport()) {
         return false;
     }

@@ -30,6 +30,7 @@
 #include "ui/browse/FontListMenu.h"
 
 class QAction;
+class QKeyEvent;
 class QMenu;
 class QPagedPaintDevice;
 class QPrinter;
@@ -102,6 +103,8 @@ public:
     // The list's pages on a device whose paint area is the whole sheet.
     int PrintTo(QPagedPaintDevice& device);
     std::vector<CFontBookEntry> BookEntries() const;
+    // The size and sample lines of the options.
+    CFontBookText BookText() const;
     // True while a print preview is open.
     static bool InPrintPreview();
 
@@ -126,6 +129,8 @@ protected:
 
 private:
     void MakeActions();
+    // Delete and Enter on the list; true when the key was the list's.
+    bool HandleKey(QKeyEvent& key);
     QAction* MakeAction(FontListCommand command, const QString& text);
     void Run(FontListCommand command);
     std::vector<int> SelectedRows() const;
@@ -150,8 +155,6 @@ private:
     int m_hotRow = -1;  // the row the menu was opened for
     std::map<FontListCommand, QAction*> m_actions;
     std::map<FontListCommand, std::function<void(int)>> m_added;
-    QAction* m_deleteKey = nullptr;
-    QAction* m_openKey = nullptr;
     QAction* m_print = nullptr;
     QAction* m_printPreview = nullptr;
     CDropPlan m_dragPlan;  // for the drag over the list now
