@@ -140,6 +140,36 @@ TEST(FontDragTest, MoveLeavesFontsPrivateCopyRestoresTheirSharing) {
               folder + "/f1.ttf");
 }
 
+TEST(FontDragTest, DraggingSelectedRowsWithTheMouseStartsTheDrag) {
+    const QString folder = FontFolder("drag-mouse", 2);
+    CCommandsFixture fixture;
+    QList<QUrl> urls;
+    bool pictured = false;
+    CFontListCommands::Hooks hooks = fixture.Hooks({});
+    hooks.runDrag = [&](QDrag& drag, Qt::DropActions) {
+        urls = drag.mimeData()->urls();
+        pictured = !drag.pixmap().isNull();
+        return Qt::CopyAction;
+    };
+    delete fixture.commands;
+    fixture.commands =
+        new CFontListCommands(*fixture.view, fixture.hub, fixture.manager, fixture.document,
+                              fixture.options, true, hooks, fixture.list.get());
+    fixture.Load(folder);
+    ASSERT_EQ(fixture.Model().rowCount(), 2);
+    fixture.SelectRows({1});
+    QWidget* viewport = fixture.view->viewport();
+    const QPoint from = fixture.view->visualRect(fixture.Model().index(1, 0)).center();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    for (int step = 1; step <= 4; ++step) {
+        QTest::mouseMove(viewport, from + QPoint(10 * step, 10 * step));
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, from + QPoint(40, 40));
+    EXPECT_EQ(urls, QList<QUrl>{QUrl::fromLocalFile(
+                        fixture.Model().index(1, 0).data(CFontListModel::PathRole).toString())});
+    EXPECT_TRUE(pictured) << "the drag shows the dragged rows";
+}
+
 TEST(FontDragTest, ProjectRowsGoOnlyAsTheFileListBlock) {
     const QString folder = FontFolder("drag-project", 2);
     CCommandsFixture fixture;
