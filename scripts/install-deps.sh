@@ -8,6 +8,8 @@ set -euo pipefail
 run_packages=(
     cmake ninja-build pkg-config g++
     qt6-base-dev qt6-svg-dev libboost-dev libharfbuzz-dev libfontconfig-dev fontconfig fonts-dejavu-core
+    # The character names are made at build time from the Unicode database.
+    python3 unicode-data
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev python3 clang-format
@@ -16,6 +18,8 @@ test_packages=(
     fonts-lato fonts-open-sans fonts-roboto
     # pdfinfo and pdftotext read printed pages back.
     poppler-utils
+    # CJK and symbol fonts of the font map's benchmark and pictures.
+    fonts-droid-fallback fonts-symbola fonts-unifont
 )
 
 wanted=("${run_packages[@]}")

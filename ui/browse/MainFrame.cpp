@@ -82,6 +82,7 @@ void CMainFrame::CreateMenus() {
     m_exitAction = exit;
     exit->setShortcut(QKeySequence::Quit);
     exit->setMenuRole(QAction::QuitRole);
+    m_viewMenu = menuBar()->addMenu(tr("&View"));
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     QAction* about = help->addAction(tr("&About Quillmark"), this, &CMainFrame::ShowAbout);
     about->setMenuRole(QAction::AboutRole);

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPointer>
 #include <QRect>
 #include <QSplitter>
@@ -62,6 +63,8 @@ public:
     // Puts commands into the File menu, above Exit (the font list's print
     // commands).
     void AddFileActions(const QList<QAction*>& actions);
+    // The View menu, where the windows above this layer add their commands.
+    QMenu* ViewMenu() const { return m_viewMenu; }
 
 signals:
     // The window has closed for good (the document closed with it).
@@ -90,6 +93,7 @@ private:
     const QString m_versionText;
     QMenu* m_fileMenu = nullptr;
     QAction* m_exitAction = nullptr;
+    QMenu* m_viewMenu = nullptr;
     QSplitter* m_columns = nullptr;
     QSplitter* m_left = nullptr;
     QSplitter* m_right = nullptr;
