@@ -36,6 +36,7 @@
 #include "platform/FontconfigFontSystem.h"
 #include "platform/Paths.h"
 #include "ui/browse/FolderTreeController.h"
+#include "ui/browse/FontListCommands.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/MainFrame.h"
@@ -254,6 +255,9 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
             frame->SetStatusText(pane, text);
     });
     m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list->View()));
+    auto* commands = new CFontListCommands(*list->View(), *m_hub, *m_fontManager, *m_document,
+                                           *m_options, true, {}, list);
+    m_mainFrame->AddFileActions(commands->PrintActions());
     AddFontMapCommand();
     auto* tree = new CFolderTreeController(*m_hub, *m_document, *m_fontManager, m_mainFrame);
     tree->SetStatusSink([frame = m_mainFrame](int pane, const QString& text) {

@@ -16,5 +16,6 @@ int RunRender(const Arguments& args);
 int ExecQtTool(int argc, char** argv);
 int RunScan(const Arguments& args);
 int RunStore(const Arguments& args);
+int RunPrint(const Arguments& args);
 
 }  // namespace Quillmark::Cli

@@ -12,6 +12,9 @@ int main(int argc, char** argv) {
     if (command == "render") {
         return Quillmark::Cli::RunRender(args);
     }
+    if (command == "print") {
+        return Quillmark::Cli::RunPrint(args);
+    }
     if (command == "store") {
         return Quillmark::Cli::RunStore(args);
     }

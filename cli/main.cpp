@@ -16,6 +16,8 @@ constexpr const char* kUsage =
     "  scan [--json] DIR       read the fonts of a folder as the font list does\n"
     "  render [--text T] [--size PX] [--quality 0|1|2] -o OUT.png FILE...\n"
     "                          each file's preview line, as the font list draws it\n"
+    "  print [--size PT] [--page a4|letter] -o OUT.pdf DIR|FILE...\n"
+    "                          the pages Quillmark prints for a font list, as a PDF\n"
     "  store projects|favorites [--save OUT] FILE\n"
     "                          what the font projects or favourites store reads from FILE\n";
 
@@ -38,7 +40,7 @@ int main(int argc, char** argv) {
     if (command == "scan") {
         return Quillmark::Cli::RunScan(args);
     }
-    if (command == "render" || command == "store") {
+    if (command == "render" || command == "store" || command == "print") {
         return Quillmark::Cli::ExecQtTool(argc, argv);
     }
     if (command == "--help" || command == "-h" || command == "help") {

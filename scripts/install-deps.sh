@@ -18,6 +18,8 @@ test_packages=(
     # The fonts the tests and benchmarks read.
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-noto-core fonts-texgyre
     fonts-lato fonts-open-sans fonts-roboto
+    # pdfinfo and pdftotext read printed pages back.
+    poppler-utils
     # CJK and symbol fonts of the font map's benchmark and pictures.
     fonts-droid-fallback fonts-symbola fonts-unifont
 )

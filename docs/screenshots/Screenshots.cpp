@@ -1,8 +1,11 @@
 // Makes the pictures README.md shows, offscreen, in a home of its own:
 // the main window listing fonts of several scripts, the same at 48 pixels,
 // the font map of a Latin, a symbol and a CJK font, the character detail
-// window, the folder load's progress dialog, and the main window started on
-// /usr/share/fonts/truetype with a subfolder opened in the folder tree.
+// window, the folder load's progress dialog, the main window started on
+// /usr/share/fonts/truetype with a subfolder opened in the folder tree, the
+// font list's two row menus,
+// the delete confirmation, and a printed page (the list printed to a PDF,
+// the page rendered from it by pdftoppm).
 //
 //   screenshots [--fonts=FOLDER] [--out=FOLDER]
 
@@ -14,6 +17,12 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QSplitter>
+#include <QMenu>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -27,6 +36,8 @@
 #include "ui/browse/FolderTreeController.h"
 #include "ui/browse/FolderTreeModel.h"
 #include "ui/browse/FolderTreeView.h"
+#include "ui/browse/ConfirmDeleteDialog.h"
+#include "ui/browse/FontListCommands.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListModel.h"
 #include "ui/browse/FontListView.h"
@@ -69,6 +80,22 @@ void RunUntil(const std::function<bool()>& done, int milliseconds = 30000) {
     while (!done() && timer.elapsed() < milliseconds) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
+}
+
+// The window with a row's menu open over it, as the user sees it.
+QImage WindowWithMenu(CMainFrame& frame, CFontListCommands& commands, CFontListView& view,
+                      int row) {
+    std::unique_ptr<QMenu> menu = commands.MenuFor(row);
+    const QRect rect = view.visualRect(view.model()->index(row, 0));
+    const QPoint at = view.viewport()->mapToGlobal(QPoint(rect.left() + 120, rect.center().y()));
+    menu->popup(at);
+    QApplication::processEvents();
+    QImage picture = frame.grab().toImage();
+    QPainter painter(&picture);
+    painter.drawPixmap(frame.mapFromGlobal(menu->pos()), menu->grab());
+    painter.end();
+    menu->hide();
+    return picture;
 }
 
 bool Save(const QImage& picture, const QString& path) {
@@ -129,6 +156,48 @@ int main(int argc, char** argv) {
         }
         RunUntil([] { return false; }, 100);  // painted with the selection
         saved &= Save(frame->grab().toImage(), out + "/main-window.png");
+        auto* commands = list->findChild<CFontListCommands*>();
+        saved &= Save(WindowWithMenu(*frame, *commands, *view, 1), out + "/font-menu.png");
+        const int broken = list->Model().RowOfFileName(QStringLiteral("Broken.ttf"));
+        if (broken >= 0) {
+            view->selectionModel()->setCurrentIndex(
+                list->Model().index(broken, 0),
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            RunUntil([] { return false; }, 100);
+            saved &= Save(WindowWithMenu(*frame, *commands, *view, broken),
+                          out + "/unreadable-font-menu.png");
+        }
+        {
+            CConfirmDeleteDialog confirm(3, frame);
+            confirm.show();
+            RunUntil([] { return false; }, 100);
+            saved &= Save(confirm.grab().toImage(), out + "/confirm-delete.png");
+        }
+        {
+            // The list printed to a PDF, its first page rendered by pdftoppm.
+            const QString pdf = QString::fromStdString((home.Root() / "printed.pdf").string());
+            {
+                QPdfWriter writer(pdf);
+                writer.setResolution(300);
+                writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                                 QMarginsF(0, 0, 0, 0)));
+                commands->PrintTo(writer);
+            }
+            const QString prefix = QString::fromStdString((home.Root() / "printed").string());
+            const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+            if (pdftoppm.isEmpty()) {
+                std::fprintf(stderr, "pdftoppm is missing (Debian: poppler-utils)\n");
+                saved = false;
+            } else {
+                QProcess::execute(
+                    pdftoppm, {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"),
+                               QStringLiteral("-singlefile"), pdf, prefix});
+                saved &= Save(QImage(prefix + QStringLiteral(".png")), out + "/printed-page.png");
+            }
+        }
+        view->selectionModel()->setCurrentIndex(
+            list->Model().index(1, 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         app.Hub().FireFontListPreviewSizeChanged(48);
         RunUntil([] { return false; }, 100);
         saved &= Save(frame->grab().toImage(), out + "/main-window-48px.png");

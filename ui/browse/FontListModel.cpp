@@ -223,4 +223,12 @@ QString CFontListModel::ToolTip(int row) const {
         .arg(kilobytes);
 }
 
+Qt::ItemFlags CFontListModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid()) {
+        flags |= Qt::ItemIsDragEnabled;
+    }
+    return flags;
+}
+
 }  // namespace Quillmark

@@ -42,6 +42,8 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Rows can be dragged (their files go with them).
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     void SetMode(Mode mode) { m_mode = mode; }
     Mode GetMode() const { return m_mode; }

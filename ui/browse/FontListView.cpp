@@ -120,4 +120,10 @@ void CFontListView::selectionChanged(const QItemSelection& selected,
     emit FontChosen(item != nullptr && item->GetStatus() == CFontItem::Loaded ? item : nullptr);
 }
 
+void CFontListView::startDrag(Qt::DropActions) {
+    if (m_dragStarter) {
+        m_dragStarter();
+    }
+}
+
 }  // namespace Quillmark

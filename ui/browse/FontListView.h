@@ -8,6 +8,7 @@
 
 #include <QFont>
 #include <QTreeView>
+#include <functional>
 
 namespace Quillmark {
 
@@ -41,6 +42,10 @@ public:
     // reporting it.
     void ShowFont(const CFontItem* item);
 
+    // Runs a drag of the selected rows when the user starts one (the
+    // list's commands do); without it no drag starts.
+    void SetDragStarter(std::function<void()> starter) { m_dragStarter = std::move(starter); }
+
 signals:
     // A row became selected: its font, or null when the font is unreadable.
     void FontChosen(const CFontItem* font);
@@ -52,6 +57,7 @@ protected:
                  const QModelIndex& index) const override;
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     void OnHeaderClicked(int section);
@@ -62,6 +68,7 @@ private:
     int m_sortColumn = 0;
     bool m_sortDescending = false;
     bool m_reporting = true;  // false while ShowFont selects
+    std::function<void()> m_dragStarter;
 };
 
 }  // namespace Quillmark

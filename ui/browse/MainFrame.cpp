@@ -77,13 +77,21 @@ CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::CreateMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    m_fileMenu = file;
     QAction* exit = file->addAction(tr("E&xit"), this, &QWidget::close);
+    m_exitAction = exit;
     exit->setShortcut(QKeySequence::Quit);
     exit->setMenuRole(QAction::QuitRole);
     m_viewMenu = menuBar()->addMenu(tr("&View"));
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     QAction* about = help->addAction(tr("&About Quillmark"), this, &CMainFrame::ShowAbout);
     about->setMenuRole(QAction::AboutRole);
+}
+
+void CMainFrame::AddFileActions(const QList<QAction*>& actions) {
+    m_fileMenu->insertActions(m_exitAction, actions);
+    m_fileMenu->insertSeparator(m_exitAction);
+    addActions(actions);  // their shortcuts work wherever the focus is
 }
 
 void CMainFrame::OnFolderSelected(const QString& path) {

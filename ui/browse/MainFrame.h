@@ -60,6 +60,9 @@ public:
     // Brings the window to the front, restoring it when minimised.
     void BringForward();
 
+    // Puts commands into the File menu, above Exit (the font list's print
+    // commands).
+    void AddFileActions(const QList<QAction*>& actions);
     // The View menu, where the windows above this layer add their commands.
     QMenu* ViewMenu() const { return m_viewMenu; }
 
@@ -88,6 +91,8 @@ private:
     CProgramOptions& m_options;
     CQuillmarkDoc& m_document;
     const QString m_versionText;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_exitAction = nullptr;
     QMenu* m_viewMenu = nullptr;
     QSplitter* m_columns = nullptr;
     QSplitter* m_left = nullptr;

@@ -1,0 +1,352 @@
+// The font list's commands: the row menus and their rules, the keys,
+// deleting to the Trash, installing, removing from a project.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDirIterator>
+#include <QMenu>
+#include <QSettings>
+#include <QTest>
+
+#include "core/PathText.h"
+#include "fontdata/item/FontItem.h"
+#include "tests/browse/ListCommandsSupport.h"
+#include "ui/browse/FontListMenu.h"
+
+using namespace Quillmark;
+using namespace QuillmarkTest;
+
+namespace {
+
+std::vector<FontListCommand> Commands(const CFontListMenuContext& context) {
+    std::vector<FontListCommand> commands;
+    for (const CFontListMenuEntry& entry : FontListMenuEntries(context)) {
+        commands.push_back(entry.command);
+    }
+    return commands;
+}
+
+QStringList MenuTexts(QMenu& menu) {
+    QStringList texts;
+    for (QAction* action : menu.actions()) {
+        texts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    return texts;
+}
+
+// A copy of a test font whose PANOSE family kind is `family`.
+QString FontWithPanoseFamily(const QString& folder, const QString& name, std::uint8_t family) {
+    QFile source(QStringLiteral(QUILLMARK_TEST_DATA "/twin-a.ttf"));
+    EXPECT_TRUE(source.open(QIODevice::ReadOnly));
+    QByteArray bytes = source.readAll();
+    const auto u16 = [&](int at) {
+        return (static_cast<quint8>(bytes[at]) << 8) | static_cast<quint8>(bytes[at + 1]);
+    };
+    const auto u32 = [&](int at) { return (u16(at) << 16) | u16(at + 2); };
+    const int tables = u16(4);
+    for (int i = 0; i < tables; ++i) {
+        const int record = 12 + 16 * i;
+        if (bytes.mid(record, 4) == "OS/2") {
+            bytes[u32(record + 8) + 32] = static_cast<char>(family);  // panose[0]
+        }
+    }
+    const QString path = folder + '/' + name;
+    QFile out(path);
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bytes);
+    return path;
+}
+
+// The files in the test home's trash and the original paths their
+// .trashinfo files give.
+QStringList TrashedOriginals() {
+    QStringList originals;
+    QDirIterator infos(HomePath(".local/share/Trash/info"), {QStringLiteral("*.trashinfo")},
+                       QDir::Files);
+    while (infos.hasNext()) {
+        QSettings info(infos.next(), QSettings::IniFormat);
+        originals.append(
+            QUrl::fromPercentEncoding(info.value("Trash Info/Path").toString().toUtf8()));
+    }
+    originals.sort();
+    return originals;
+}
+
+void EmptyTrash() {
+    QDir(HomePath(".local/share/Trash")).removeRecursively();
+}
+
+}  // namespace
+
+TEST(FontListMenuTest, OffersWhatTheRowAndTheListAllow) {
+    using enum FontListCommand;
+    CFontListMenuContext folder;
+    folder.panoseFamily = 2;
+    EXPECT_EQ(Commands(folder),
+              (std::vector{Open, OpenInFileManager, FindSimilar, Separator, Install, Delete,
+                           Separator, FontInformation, Properties}));
+    EXPECT_TRUE(FontListMenuEntries(folder)[0].isDefault);
+
+    // Search results and projects go to the file's folder, above Delete.
+    for (bool search : {true, false}) {
+        CFontListMenuContext context = folder;
+        context.searchResults = search;
+        context.projectMode = !search;
+        EXPECT_EQ(Commands(context), (std::vector{Open, OpenInFileManager, FindSimilar, Separator,
+                                                  GoToContainingFolder, Separator, Install, Delete,
+                                                  Separator, FontInformation, Properties}));
+    }
+
+    // Installed fonts are neither installed again nor deleted from here,
+    // and no two separators meet where they were.
+    CFontListMenuContext fonts = folder;
+    fonts.fontsFolderShown = true;
+    EXPECT_EQ(Commands(fonts), (std::vector{Open, OpenInFileManager, FindSimilar, Separator,
+                                            FontInformation, Properties}));
+
+    CFontListMenuContext unreadable;
+    unreadable.readable = false;
+    EXPECT_EQ(Commands(unreadable),
+              (std::vector{WhatsWrong, Separator, Delete, Separator, Properties}));
+    EXPECT_TRUE(FontListMenuEntries(unreadable)[0].isDefault);
+    unreadable.fontsFolderShown = true;
+    EXPECT_EQ(Commands(unreadable), (std::vector{WhatsWrong, Separator, Properties}));
+
+    // PANOSE kinds 0 (any) and 1 (no fit) have nothing to be similar to.
+    for (int family : {0, 1, 2, 5}) {
+        CFontListMenuContext context = folder;
+        context.panoseFamily = static_cast<std::uint8_t>(family);
+        EXPECT_EQ(FontListMenuEntries(context)[2].enabled, family > 1) << family;
+    }
+}
+
+TEST(FontListCommandsTest, RowMenusFollowTheRowAndTheList) {
+    const QString folder = FreshFolder("menus");
+    FontWithPanoseFamily(folder, "any.ttf", 0);
+    FontWithPanoseFamily(folder, "nofit.ttf", 1);
+    FontWithPanoseFamily(folder, "text.ttf", 2);
+    QFile(folder + "/broken.ttf").open(QIODevice::WriteOnly);
+    CCommandsFixture fixture;
+    int similarRow = -1;
+    fixture.commands->AddCommand(FontListCommand::FindSimilar, "Find similar fonts...",
+                                 [&](int row) { similarRow = row; });
+    fixture.Load(folder);
+    ASSERT_EQ(fixture.Model().rowCount(), 4);
+
+    auto menu = fixture.commands->MenuFor(fixture.RowOfFile("text.ttf"));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(MenuTexts(*menu),
+              (QStringList{"Open", "Open in File Manager", "Find similar fonts...", "-", "&Install",
+                           "Delete\tDel", "-", "Properties"}))
+        << "Font information is not offered until its window exists";
+    EXPECT_EQ(menu->defaultAction()->text(), "Open");
+    for (const char* file : {"any.ttf", "nofit.ttf", "text.ttf"}) {
+        auto rowMenu = fixture.commands->MenuFor(fixture.RowOfFile(file));
+        EXPECT_EQ(fixture.commands->Action(FontListCommand::FindSimilar)->isEnabled(),
+                  QString(file) == "text.ttf")
+            << file;
+    }
+    fixture.commands->MenuFor(fixture.RowOfFile("text.ttf"));
+    fixture.commands->Action(FontListCommand::FindSimilar)->trigger();
+    EXPECT_EQ(similarRow, fixture.RowOfFile("text.ttf")) << "the added command runs for its row";
+
+    auto bad = fixture.commands->MenuFor(fixture.RowOfFile("broken.ttf"));
+    EXPECT_EQ(MenuTexts(*bad), (QStringList{"&What's wrong with this font file?", "-", "&Delete",
+                                            "-", "Properties"}));
+    EXPECT_EQ(bad->defaultAction()->text(), "&What's wrong with this font file?");
+    bad->defaultAction()->trigger();
+    EXPECT_EQ(fixture.log.help, std::vector<int>{104});
+    EXPECT_EQ(fixture.commands->MenuFor(-1), nullptr) << "no row, no menu";
+
+    // Open and the file manager act on the row the menu was opened for.
+    menu = fixture.commands->MenuFor(fixture.RowOfFile("any.ttf"));
+    menu->defaultAction()->trigger();
+    fixture.commands->Action(FontListCommand::OpenInFileManager)->trigger();
+    EXPECT_EQ(fixture.log.opened, QStringList{folder + "/any.ttf"});
+    EXPECT_EQ(fixture.log.shown, QStringList{folder + "/any.ttf"});
+    // An unreadable file is not opened.
+    fixture.commands->Open(fixture.RowOfFile("broken.ttf"));
+    EXPECT_EQ(fixture.log.opened.size(), 1);
+}
+
+TEST(FontListCommandsTest, FontsFolderOffersNeitherInstallNorDeleteAndIgnoresTheKey) {
+    const QString fonts = FontFolder("fonts-folder", 2);
+    CCommandsFixture fixture;
+    fixture.Load(fonts);
+    ASSERT_EQ(fixture.Model().rowCount(), 2);
+    auto menu = fixture.commands->MenuFor(0);
+    EXPECT_EQ(MenuTexts(*menu), (QStringList{"Open", "Open in File Manager", "-", "Properties"}));
+    fixture.SelectAll();
+    fixture.view->setFocus();
+    QTest::keyClick(fixture.view, Qt::Key_Delete);
+    EXPECT_EQ(fixture.log.confirmDelete, 0);
+    EXPECT_EQ(fixture.Model().rowCount(), 2);
+    EXPECT_TRUE(QFile::exists(fonts + "/f0.ttf"));
+    QDir(fonts).removeRecursively();
+}
+
+TEST(FontListCommandsTest, ProjectModeRemovesFromTheProjectAndGoesToTheFolder) {
+    const QString folder = FontFolder("project-files", 3);
+    CCommandsFixture fixture;
+    QStringList fired;
+    fixture.hub.ConnectRemoveFontFromProject(
+        [&](const CFontItem* font) { fired.append(PathText(font->GetFileName())); });
+    QString selectedFolder;
+    QString selectedFile;
+    fixture.hub.ConnectFolderSelected([&](const QString& path, const QString* file) {
+        selectedFolder = path;
+        selectedFile = file != nullptr ? *file : QString();
+    });
+    fixture.document.SetProjectMode(true);
+    for (const char* name : {"f0.ttf", "f1.ttf", "f2.ttf"}) {
+        fixture.list->AddFile(folder + '/' + name);
+    }
+    auto menu = fixture.commands->MenuFor(0);
+    EXPECT_TRUE(MenuTexts(*menu).contains("Remove from project\tDEL"));
+    EXPECT_TRUE(MenuTexts(*menu).contains("Go to containing folder"));
+
+    fixture.SelectRows({0, 2});
+    fixture.view->setFocus();
+    const QString first = fixture.Model().index(0, 1).data().toString();
+    const QString third = fixture.Model().index(2, 1).data().toString();
+    fixture.log.askAnswer = false;
+    QTest::keyClick(fixture.view, Qt::Key_Delete);
+    EXPECT_EQ(fixture.log.asked, QStringList{"Remove fonts from project?"});
+    EXPECT_EQ(fixture.Model().rowCount(), 3) << "No keeps them";
+    fixture.log.askAnswer = true;
+    QTest::keyClick(fixture.view, Qt::Key_Delete);
+    EXPECT_EQ(fired, (QStringList{first, third}));
+    EXPECT_EQ(fixture.Model().rowCount(), 1);
+    EXPECT_EQ(fixture.log.confirmDelete, 0) << "no file is deleted";
+    for (const char* name : {"f0.ttf", "f1.ttf", "f2.ttf"}) {
+        EXPECT_TRUE(QFile::exists(folder + '/' + name));
+    }
+
+    fixture.commands->MenuFor(0);
+    const QString remaining = fixture.Model().index(0, 1).data().toString();
+    fixture.commands->Action(FontListCommand::GoToContainingFolder)->trigger();
+    EXPECT_EQ(selectedFolder, folder);
+    EXPECT_EQ(selectedFile, remaining);
+}
+
+TEST(FontListCommandsTest, DeletesThreeFilesToTheTrashInOneGo) {
+    EmptyTrash();
+    const QString folder = FontFolder("delete-three", 4);
+    CCommandsFixture fixture;
+    fixture.Load(folder);
+    ASSERT_EQ(fixture.Model().rowCount(), 4);
+    int nullSelections = 0;
+    fixture.hub.ConnectFontSelected([&](const CFontItem* font) { nullSelections += !font; });
+    fixture.SelectRows({0, 1, 3});
+    QStringList chosen;
+    for (int row : {0, 1, 3}) {
+        chosen.append(fixture.Model().index(row, 0).data(CFontListModel::PathRole).toString());
+    }
+    chosen.sort();
+
+    fixture.log.confirmAnswer = false;
+    fixture.commands->Delete();
+    EXPECT_EQ(fixture.log.confirmDelete, 3) << "the plural question";
+    EXPECT_EQ(fixture.Model().rowCount(), 4);
+    EXPECT_TRUE(TrashedOriginals().isEmpty());
+
+    fixture.log.confirmAnswer = true;
+    fixture.commands->Delete();
+    EXPECT_EQ(nullSelections, 1);
+    EXPECT_EQ(TrashedOriginals(), chosen) << "each .trashinfo names its original path";
+    for (const QString& path : chosen) {
+        EXPECT_FALSE(QFile::exists(path));
+    }
+    EXPECT_EQ(fixture.Model().rowCount(), 1);
+    EXPECT_TRUE(fixture.log.told.isEmpty()) << fixture.log.told.join('\n').toStdString();
+    EmptyTrash();
+}
+
+TEST(FontListCommandsTest, DeletesNothingWhenOneFontCannotBeReleased) {
+    EmptyTrash();
+    const QString folder = FontFolder("delete-held", 3);
+    CCommandsFixture fixture;
+    fixture.Load(folder);
+    ASSERT_EQ(fixture.Model().rowCount(), 3);
+    // Another window holds the middle font and does not let it go.
+    CFontHandle held = fixture.manager.Hold(fixture.Model().ItemAt(1));
+    fixture.SelectAll();
+    fixture.commands->Delete();
+
+    EXPECT_TRUE(TrashedOriginals().isEmpty());
+    for (const char* name : {"f0.ttf", "f1.ttf", "f2.ttf"}) {
+        EXPECT_TRUE(QFile::exists(folder + '/' + name)) << name;
+    }
+    // The list shows what is still there: every row is back.
+    EXPECT_EQ(fixture.Model().rowCount(), 3);
+    EXPECT_EQ(fixture.log.told.size(), 1);
+    held.reset();
+}
+
+TEST(FontListCommandsTest, InstallCopiesIntoTheFontsFolderAndAsksAboutAClash) {
+    const QString folder = FontFolder("to-install", 3);
+    const QString fonts = FreshFolder("fonts-folder");
+    QDir(fonts).removeRecursively();  // made by the install
+    CCommandsFixture fixture;
+    fixture.Load(folder);
+    fixture.SelectRows({0});
+    fixture.log.askAnswer = false;
+    fixture.commands->Install();
+    EXPECT_EQ(fixture.log.asked, QStringList{"Install Font?"});
+    EXPECT_FALSE(QDir(fonts).exists()) << "No installs nothing";
+
+    fixture.log.askAnswer = true;
+    fixture.commands->Install();
+    EXPECT_TRUE(QFile::exists(fonts + "/f0.ttf"));
+    EXPECT_TRUE(fixture.Model().ItemAt(0)->IsInstalled());
+    EXPECT_EQ(fixture.log.cacheRefreshes, QStringList{fonts});
+
+    // f0.ttf is there now: the next install of all three asks once about it.
+    fixture.SelectAll();
+    fixture.commands->Install();
+    EXPECT_EQ(fixture.log.asked.last(), "Install Fonts?");
+    EXPECT_EQ(fixture.log.clashes, QStringList{fonts + "/f0.ttf"});
+    EXPECT_TRUE(QFile::exists(fonts + "/f0 (2).ttf")) << "kept both";
+    EXPECT_TRUE(QFile::exists(fonts + "/f1.ttf"));
+    EXPECT_TRUE(QFile::exists(fonts + "/f2.ttf"));
+    EXPECT_EQ(fixture.log.cacheRefreshes.size(), 2) << "one fc-cache a batch";
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_TRUE(fixture.Model().ItemAt(row)->IsInstalled()) << row;
+    }
+
+    // Skipping a clash leaves the existing file and marks nothing installed.
+    fixture.log.clashAnswer = Platform::ConflictChoice::Skip;
+    const QByteArray before = [&] {
+        QFile file(fonts + "/f1.ttf");
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }();
+    fixture.SelectRows({1});
+    fixture.commands->Install();
+    QFile after(fonts + "/f1.ttf");
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+    EXPECT_FALSE(QFile::exists(fonts + "/f1 (2).ttf"));
+    EXPECT_EQ(fixture.log.cacheRefreshes.size(), 2) << "nothing new, no fc-cache";
+    QDir(fonts).removeRecursively();
+}
+
+TEST(FontListCommandsTest, EnterAndDoubleClickOpenTheRow) {
+    const QString folder = FontFolder("open-keys", 2);
+    CCommandsFixture fixture;
+    fixture.Load(folder);
+    fixture.view->setCurrentIndex(fixture.Model().index(1, 0));
+    fixture.view->setFocus();
+    QTest::keyClick(fixture.view, Qt::Key_Return);
+    const QString second = fixture.Model().index(1, 0).data(CFontListModel::PathRole).toString();
+    EXPECT_EQ(fixture.log.opened, QStringList{second});
+    const QRect first = fixture.view->visualRect(fixture.Model().index(0, 0));
+    // A double-click is a press and a release, then a second press that
+    // comes as the double-click.
+    QTest::mouseClick(fixture.view->viewport(), Qt::LeftButton, {}, first.center());
+    QTest::mouseDClick(fixture.view->viewport(), Qt::LeftButton, {}, first.center());
+    EXPECT_EQ(fixture.log.opened.size(), 2);
+    EXPECT_EQ(fixture.log.opened.last(),
+              fixture.Model().index(0, 0).data(CFontListModel::PathRole).toString());
+}

@@ -1,0 +1,784 @@
+#include "ui/browse/FontListCommands.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QTimer>
+#include <algorithm>
+#include <boost/bind/bind.hpp>
+
+#include "core/PathText.h"
+#include "core/ProgramOptions.h"
+#include "core/QuillmarkSignals.h"
+#include "document/QuillmarkDoc.h"
+#include "fontdata/item/FontItem.h"
+#include "fontdata/opentype/FontInfoRows.h"
+#include "platform/desktop/FileManager.h"
+#include "platform/desktop/Trash.h"
+#include "ui/browse/ConfirmDeleteDialog.h"
+#include "ui/browse/FontListModel.h"
+#include "ui/browse/FontListView.h"
+#include "ui/common/HelpPages.h"
+#include "ui/common/HelpWindow.h"
+#include "ui/common/NameClashDialog.h"
+#include "ui/common/PropertiesDialog.h"
+
+namespace Quillmark {
+
+using namespace boost::placeholders;
+
+namespace {
+
+const char* const kPrintPreviewProperty = "quillmarkPrintPreview";
+
+QString Accessible(const QString& text) {
+    return QString(text).section('\t', 0, 0).remove('&');
+}
+
+bool AskYesNo(QWidget* parent, const QString& title, const QString& question) {
+    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setAccessibleName(title);
+    box.button(QMessageBox::Yes)->setAccessibleName(QObject::tr("Yes"));
+    box.button(QMessageBox::No)->setAccessibleName(QObject::tr("No"));
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void Tell(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+    box.setAccessibleName(title);
+    box.button(QMessageBox::Ok)->setAccessibleName(QObject::tr("OK"));
+    box.exec();
+}
+
+QList<QPair<QString, QString>> FontRows(const CFontItem& item) {
+    QList<QPair<QString, QString>> rows;
+    if (item.GetStatus() != CFontItem::Loaded || item.GetData() == nullptr) {
+        if (const char* message = Varnholt::StatusMessage(item.GetStatus())) {
+            rows.append({QObject::tr("Font"), QString::fromUtf8(message)});
+        }
+        return rows;
+    }
+    for (const auto& row :
+         Varnholt::FontInfoRows(item.GetFileName().u16string(), *item.GetData())) {
+        const QString name = QString::fromStdU16String(row.name);
+        if (name != QStringLiteral("File Name")) {
+            rows.append({name, QString::fromStdU16String(row.value)});
+        }
+    }
+    return rows;
+}
+
+}  // namespace
+
+CFontListCommands::CFontListCommands(CFontListView& view, CQuillmarkSignals& hub,
+                                     CFontManager& manager, CQuillmarkDoc& document,
+                                     CProgramOptions& options, bool mainList, Hooks hooks,
+                                     QObject* parent)
+    : QObject(parent),
+      m_view(view),
+      m_viewAlive(&view),
+      m_model(view.Model()),
+      m_hub(hub),
+      m_manager(manager),
+      m_document(document),
+      m_options(options),
+      m_mainList(mainList),
+      m_hooks(std::move(hooks)) {
+    setObjectName(QStringLiteral("FontListCommands"));
+    if (!m_hooks.ask) {
+        m_hooks.ask = [this](const QString& title, const QString& question) {
+            return AskYesNo(Window(), title, question);
+        };
+    }
+    if (!m_hooks.confirmDelete) {
+        m_hooks.confirmDelete = [this](int files) {
+            CConfirmDeleteDialog dialog(files, Window());
+            return dialog.exec() == QDialog::Accepted;
+        };
+    }
+    if (!m_hooks.askDeleteForGood) {
+        m_hooks.askDeleteForGood = [this](const QString& path, const QString& why) {
+            return AskYesNo(Window(), tr("Delete Permanently?"),
+                            tr("\u201C%1\u201D cannot be moved to the Trash: %2\n\n"
+                               "Delete it permanently? It cannot be restored afterwards.")
+                                .arg(QDir::toNativeSeparators(path), why));
+        };
+    }
+    if (!m_hooks.tell) {
+        m_hooks.tell = [this](const QString& title, const QString& text) {
+            Tell(Window(), title, text);
+        };
+    }
+    if (!m_hooks.conflictAsker) {
+        m_hooks.conflictAsker = [this] { return NameClashAsker(Window()); };
+    }
+    if (!m_hooks.open) {
+        m_hooks.open = [](const QString& path) { return Platform::OpenWithDesktop(path); };
+    }
+    if (!m_hooks.showInFileManager) {
+        m_hooks.showInFileManager = [](const QStringList& paths) {
+            return Platform::ShowItemsInFileManager(paths);
+        };
+    }
+    if (!m_hooks.showProperties) {
+        m_hooks.showProperties = [this](const QString& path,
+                                        const QList<QPair<QString, QString>>& rows) {
+            auto* dialog = new CPropertiesDialog(path, rows, Window());
+            dialog->setAttribute(Qt::WA_DeleteOnClose);
+            dialog->show();
+        };
+    }
+    if (!m_hooks.showHelp) {
+        m_hooks.showHelp = [this](int contextId) { ShowHelp(contextId, Window()); };
+    }
+    if (!m_hooks.refreshFontCache) {
+        m_hooks.refreshFontCache = [](const QString& folder) {
+            // Never -f: it waits seconds. The program does not wait for it.
+            QProcess::startDetached(QStringLiteral("fc-cache"), {folder});
+        };
+    }
+    if (!m_hooks.showMenu) {
+        m_hooks.showMenu = [](QMenu& menu, const QPoint& at) { menu.exec(at); };
+    }
+
+    MakeActions();
+    m_view.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&m_view, &QWidget::customContextMenuRequested, this, &CFontListCommands::ShowMenu);
+    connect(&m_view, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { Open(index.row()); });
+    m_view.setDragEnabled(true);
+    m_view.setDragDropMode(QAbstractItemView::DragDrop);
+    m_view.setDropIndicatorShown(false);
+    m_view.SetDragStarter([this] { StartDrag(); });
+    m_view.installEventFilter(this);
+    if (m_mainList) {
+        m_view.setAcceptDrops(true);
+        m_view.viewport()->installEventFilter(this);
+        hub.ConnectFontsFolderShown(boost::bind(&CFontListCommands::OnFontsFolderShown, this, _1));
+    } else {
+        m_view.setAcceptDrops(false);
+    }
+}
+
+CFontListCommands::~CFontListCommands() {
+    if (m_viewAlive) {
+        m_view.removeEventFilter(this);
+        m_view.viewport()->removeEventFilter(this);
+        m_view.SetDragStarter({});
+    }
+}
+
+QWidget* CFontListCommands::Window() const {
+    return m_view.window();
+}
+
+// ---------------------------------------------------------------- actions
+
+QAction* CFontListCommands::MakeAction(FontListCommand command, const QString& text) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(Accessible(text).remove(' '));
+    m_actions[command] = action;
+    connect(action, &QAction::triggered, this, [this, command] { Run(command); });
+    return action;
+}
+
+void CFontListCommands::MakeActions() {
+    MakeAction(FontListCommand::Open, tr("Open"));
+    MakeAction(FontListCommand::OpenInFileManager, tr("Open in File Manager"));
+    MakeAction(FontListCommand::GoToContainingFolder, tr("Go to containing folder"));
+    MakeAction(FontListCommand::Install, tr("&Install"));
+    MakeAction(FontListCommand::Delete, tr("Delete\tDel"));
+    MakeAction(FontListCommand::Properties, tr("Properties"));
+    MakeAction(FontListCommand::WhatsWrong, tr("&What's wrong with this font file?"));
+
+    m_print = new QAction(tr("&Print..."), this);
+    m_print->setObjectName(QStringLiteral("Print"));
+    m_print->setShortcut(QKeySequence::Print);
+    connect(m_print, &QAction::triggered, this, &CFontListCommands::Print);
+    m_printPreview = new QAction(tr("Print Pre&view"), this);
+    m_printPreview->setObjectName(QStringLiteral("PrintPreview"));
+    connect(m_printPreview, &QAction::triggered, this, &CFontListCommands::PrintPreview);
+    for (QAction* action : {m_print, m_printPreview}) {
+        action->setProperty("accessibleName", Accessible(action->text()));
+    }
+}
+
+void CFontListCommands::AddCommand(FontListCommand command, const QString& text,
+                                   std::function<void(int row)> run) {
+    delete m_actions[command];
+    m_added[command] = std::move(run);
+    MakeAction(command, text);
+}
+
+QAction* CFontListCommands::Action(FontListCommand command) const {
+    const auto it = m_actions.find(command);
+    return it != m_actions.end() ? it->second : nullptr;
+}
+
+QList<QAction*> CFontListCommands::PrintActions() const {
+    return {m_print, m_printPreview};
+}
+
+void CFontListCommands::Run(FontListCommand command) {
+    const int row = m_hotRow >= 0 ? m_hotRow : m_view.currentIndex().row();
+    switch (command) {
+        case FontListCommand::Open:
+            Open(row);
+            return;
+        case FontListCommand::OpenInFileManager:
+            OpenInFileManager(row);
+            return;
+        case FontListCommand::GoToContainingFolder:
+            GoToContainingFolder(row);
+            return;
+        case FontListCommand::Install:
+            Install();
+            return;
+        case FontListCommand::Delete:
+            Delete();
+            return;
+        case FontListCommand::Properties:
+            Properties(row);
+            return;
+        case FontListCommand::WhatsWrong:
+            WhatsWrong();
+            return;
+        default:
+            break;
+    }
+    const auto added = m_added.find(command);
+    if (added != m_added.end() && row >= 0) {
+        added->second(row);
+    }
+}
+
+// ---------------------------------------------------------------- the row menus
+
+std::unique_ptr<QMenu> CFontListCommands::MenuFor(int row) {
+    const CFontItem* item = ItemAt(row);
+    if (item == nullptr) {
+        return nullptr;
+    }
+    m_hotRow = row;
+    CFontListMenuContext context;
+    context.readable = item->GetStatus() == CFontItem::Loaded;
+    context.panoseFamily = item->GetData() != nullptr ? item->GetData()->GetOS2().panose[0] : 0;
+    context.searchResults = m_model.GetMode() != CFontListModel::MainList;
+    context.projectMode = ProjectMode();
+    context.fontsFolderShown = m_mainList && m_fontsFolderShown;
+
+    auto menu = std::make_unique<QMenu>(&m_view);
+    menu->setObjectName(context.readable ? QStringLiteral("FontListMenu")
+                                         : QStringLiteral("BadFontMenu"));
+    menu->setAccessibleName(context.readable ? tr("Font") : tr("Unreadable font file"));
+    bool pendingSeparator = false;
+    for (const CFontListMenuEntry& entry : FontListMenuEntries(context)) {
+        if (entry.command == FontListCommand::Separator) {
+            pendingSeparator = !menu->actions().isEmpty();
+            continue;
+        }
+        QAction* action = Action(entry.command);
+        if (action == nullptr) {
+            continue;  // a command that no window provides (yet)
+        }
+        if (entry.command == FontListCommand::Delete) {
+            action->setText(context.projectMode
+                                ? tr("Remove from project\tDEL")
+                                : (context.readable ? tr("Delete\tDel") : tr("&Delete")));
+        }
+        action->setEnabled(entry.enabled);
+        action->setProperty("accessibleName", Accessible(action->text()));
+        if (pendingSeparator) {
+            menu->addSeparator();
+            pendingSeparator = false;
+        }
+        menu->addAction(action);
+        if (entry.isDefault) {
+            menu->setDefaultAction(action);
+        }
+    }
+    return menu;
+}
+
+void CFontListCommands::ShowMenu(const QPoint& viewportPos) {
+    const QModelIndex index = m_view.indexAt(viewportPos);
+    std::unique_ptr<QMenu> menu = MenuFor(index.isValid() ? index.row() : -1);
+    if (menu == nullptr) {
+        return;
+    }
+    m_hooks.showMenu(*menu, m_view.viewport()->mapToGlobal(viewportPos));
+    m_hotRow = -1;
+}
+
+// ---------------------------------------------------------------- rows
+
+const CFontItem* CFontListCommands::ItemAt(int row) const {
+    return row >= 0 && row < m_model.rowCount() ? m_model.ItemAt(row) : nullptr;
+}
+
+std::vector<int> CFontListCommands::SelectedRows() const {
+    std::vector<int> rows;
+    if (m_view.selectionModel() == nullptr) {
+        return rows;
+    }
+    for (const QModelIndex& index : m_view.selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<CFontHandle> CFontListCommands::SelectedFonts() const {
+    std::vector<CFontHandle> fonts;
+    for (int row : SelectedRows()) {
+        if (CFontHandle font = m_manager.Hold(ItemAt(row))) {
+            fonts.push_back(std::move(font));
+        }
+    }
+    return fonts;
+}
+
+bool CFontListCommands::ProjectMode() const {
+    return m_mainList && m_document.IsProjectMode();
+}
+
+void CFontListCommands::AddRows(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    std::vector<CFontListModel::CNewRow> rows;
+    for (const QString& path : paths) {
+        if (!QFileInfo::exists(path)) {
+            continue;
+        }
+        CFontHandle font = m_manager.Open(FilePath(path));
+        const QString name = QString::fromStdU16String(font->GetDisplayName());
+        rows.push_back({std::move(font), name});
+    }
+    m_model.AppendRows(std::move(rows));
+    m_model.Sort(m_view.SortColumn(), m_view.SortDescending());
+}
+
+// ---------------------------------------------------------------- one row
+
+void CFontListCommands::Open(int row) {
+    const CFontItem* item = ItemAt(row);
+    if (item != nullptr && item->GetStatus() == CFontItem::Loaded) {
+        m_hooks.open(PathText(item->GetPath()));
+    }
+}
+
+void CFontListCommands::OpenInFileManager(int row) {
+    const CFontItem* item = ItemAt(row);
+    if (item != nullptr && item->GetStatus() == CFontItem::Loaded) {
+        m_hooks.showInFileManager({PathText(item->GetPath())});
+    }
+}
+
+void CFontListCommands::Properties(int row) {
+    if (const CFontItem* item = ItemAt(row)) {
+        m_hooks.showProperties(PathText(item->GetPath()), FontRows(*item));
+    }
+}
+
+void CFontListCommands::GoToContainingFolder(int row) {
+    const CFontItem* item = ItemAt(row);
+    if (item == nullptr) {
+        return;
+    }
+    const QString folder = PathText(item->GetPath().parent_path());
+    const QString file = PathText(item->GetFileName());
+    m_hub.FireFolderSelected(folder, &file);
+}
+
+void CFontListCommands::WhatsWrong() {
+    m_hooks.showHelp(HelpContext::UnreadableFontFile);
+}
+
+// ---------------------------------------------------------------- install
+
+void CFontListCommands::Install() {
+    std::vector<CFontHandle> fonts = SelectedFonts();
+    if (fonts.empty()) {
+        return;
+    }
+    const bool one = fonts.size() == 1;
+    if (!m_hooks.ask(one ? tr("Install Font?") : tr("Install Fonts?"),
+                     one ? tr("Are you sure you would like to install this font?")
+                         : tr("Are you sure you would like to install these fonts?"))) {
+        return;
+    }
+    const QString folder = m_document.GetFontsFolder();
+    if (!QDir().mkpath(folder)) {
+        m_hooks.tell(tr("Install Fonts"), tr("The fonts folder \u201C%1\u201D cannot be made.")
+                                              .arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+    QStringList sources;
+    for (const CFontHandle& font : fonts) {
+        sources.append(PathText(font->GetPath()));
+    }
+    const Platform::TransferResult result = Platform::TransferFiles(
+        sources, folder, Platform::TransferMode::Copy, m_hooks.conflictAsker());
+    // The transfer goes in order and stops at a failure or a cancel: the
+    // first created + skipped sources were dealt with.
+    const auto handled = static_cast<std::size_t>(result.created.size() + result.skipped.size());
+    for (std::size_t i = 0; i < std::min(handled, fonts.size()); ++i) {
+        if (!result.skipped.contains(sources[static_cast<qsizetype>(i)])) {
+            fonts[i]->MarkInstalled();
+        }
+    }
+    if (!result.created.isEmpty()) {
+        m_hooks.refreshFontCache(folder);
+    }
+    if (!result.failedSource.isEmpty()) {
+        m_hooks.tell(tr("Install Fonts"),
+                     tr("\u201C%1\u201D could not be installed: %2")
+                         .arg(QDir::toNativeSeparators(result.failedSource), result.failure));
+    }
+}
+
+// ---------------------------------------------------------------- delete
+
+void CFontListCommands::Delete() {
+    if (ProjectMode()) {
+        RemoveFromProject();
+    } else {
+        DeleteFiles();
+    }
+}
+
+void CFontListCommands::DeleteFiles() {
+    if ((m_mainList && m_fontsFolderShown) || SelectedRows().empty()) {
+        return;
+    }
+    const std::vector<int> rows = SelectedRows();
+    if (!m_hooks.confirmDelete(static_cast<int>(rows.size()))) {
+        return;
+    }
+    m_hub.FireFontSelected(nullptr);
+
+    // Every font is let go before any file is touched: one that some
+    // window keeps stops the whole command, and its rows come back.
+    struct CGoing {
+        std::shared_ptr<const CFontItem> item;  // not a use: keeps the record alive
+        QString path;
+        QString name;
+    };
+    std::vector<CGoing> going;
+    for (int row : rows) {
+        const CFontItem* item = ItemAt(row);
+        if (item == nullptr) {
+            continue;
+        }
+        going.push_back({m_manager.Find(item), PathText(item->GetPath()),
+                         QString::fromStdU16String(item->GetDisplayName())});
+    }
+    bool released = true;
+    for (const CGoing& font : going) {
+        if (font.item == nullptr) {
+            continue;
+        }
+        auto* item = const_cast<CFontItem*>(font.item.get());
+        item->MarkDeleting();
+        item->MakeTemporarilyPrivate();
+        m_model.RemoveItem(item);
+        if (!m_manager.CanRelease(item)) {
+            released = false;
+            break;
+        }
+    }
+    if (!released) {
+        QStringList back;
+        for (const CGoing& font : going) {
+            if (font.item != nullptr) {
+                const_cast<CFontItem*>(font.item.get())->RestoreSharing();
+            }
+            if (m_model.RowOf(font.item.get()) < 0) {
+                back.append(font.path);
+            }
+        }
+        AddRows(back);
+        m_hooks.tell(tr("Delete"), tr("The fonts are in use in another window and were not "
+                                      "deleted. Close the window that shows them and try again."));
+        return;
+    }
+
+    QStringList paths;
+    for (const CGoing& font : going) {
+        paths.append(font.path);
+    }
+    QStringList failures;
+    QStringList stayed;
+    for (const Platform::TrashOutcome& outcome : Platform::MoveToTrash(paths)) {
+        if (outcome.trashed) {
+            continue;
+        }
+        QString why = outcome.failure;
+        if (QFileInfo::exists(outcome.path) &&
+            m_hooks.askDeleteForGood(outcome.path, outcome.failure)) {
+            if (Platform::DeletePermanently(outcome.path, &why)) {
+                continue;
+            }
+        } else if (QFileInfo::exists(outcome.path)) {
+            stayed.append(outcome.path);  // the user kept it
+            continue;
+        }
+        failures.append(tr("\u201C%1\u201D: %2").arg(QDir::toNativeSeparators(outcome.path), why));
+        stayed.append(outcome.path);
+    }
+    // Files still there get their rows back.
+    AddRows(stayed);
+    if (!failures.isEmpty()) {
+        m_hooks.tell(
+            tr("Delete"),
+            tr("These files could not be deleted:\n%1").arg(failures.join(QLatin1Char('\n'))));
+    }
+}
+
+void CFontListCommands::RemoveFromProject() {
+    if (SelectedRows().empty()) {
+        return;
+    }
+    if (!m_hooks.ask(tr("Remove fonts from project?"),
+                     tr("Are you sure you want to remove the selected font(s) from this Font "
+                        "Project?"))) {
+        return;
+    }
+    m_hub.FireFontSelected(nullptr);
+    for (const CFontHandle& font : SelectedFonts()) {
+        m_hub.FireRemoveFontFromProject(font.get());
+        m_model.RemoveItem(font.get());
+    }
+}
+
+// ---------------------------------------------------------------- printing
+
+bool CFontListCommands::InPrintPreview() {
+    return qApp != nullptr && qApp->property(kPrintPreviewProperty).toBool();
+}
+
+CFontBookText CFontListCommands::BookText() const {
+    CFontBookText text;
+    text.pointSize = static_cast<int>(m_options.GetPrintCharSize());
+    text.line1 = m_options.GetPrintSampleTextLine1();
+    text.line2 = m_options.GetPrintSampleTextLine2();
+    return text;
+}
+
+std::vector<CFontBookEntry> CFontListCommands::BookEntries() const {
+    const CFontBookText text = BookText();
+    std::vector<CFontBookEntry> entries;
+    for (int row = 0; row < m_model.rowCount(); ++row) {
+        if (const CFontItem* item = m_model.ItemAt(row)) {
+            entries.push_back(FontBookEntryOf(*item, text));
+        }
+    }
+    return entries;
+}
+
+int CFontListCommands::PrintTo(QPagedPaintDevice& device) {
+    const CFontBookText text = BookText();
+    QPainter painter(&device);
+    if (!painter.isActive()) {
+        return 0;
+    }
+    int from = 0;
+    int to = 0;
+    if (auto* printer = dynamic_cast<QPrinter*>(&device)) {
+        if (printer->printRange() == QPrinter::PageRange) {
+            from = printer->fromPage();
+            to = printer->toPage();
+        }
+    }
+    return PaintFontBook(painter, device, BookEntries(), text, from, to);
+}
+
+void CFontListCommands::Print() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true);
+    printer.setDocName(tr("Quillmark fonts"));
+    QPrintDialog dialog(&printer, Window());
+    dialog.setAccessibleName(tr("Print"));
+    if (dialog.exec() == QDialog::Accepted) {
+        PrintTo(printer);
+    }
+}
+
+void CFontListCommands::PrintPreview() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true);
+    printer.setDocName(tr("Quillmark fonts"));
+    qApp->setProperty(kPrintPreviewProperty, true);
+    QPrintPreviewDialog preview(&printer, Window());
+    preview.setAccessibleName(tr("Print Preview"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* device) { PrintTo(*device); });
+    preview.exec();
+    qApp->setProperty(kPrintPreviewProperty, false);
+}
+
+// ---------------------------------------------------------------- drag and drop
+
+void CFontListCommands::StartDrag() {
+    std::vector<CFontHandle> fonts = SelectedFonts();
+    if (fonts.empty()) {
+        return;
+    }
+    QStringList paths;
+    for (const CFontHandle& font : fonts) {
+        paths.append(PathText(font->GetPath()));
+    }
+    const bool projectData = ProjectMode() && m_model.GetMode() == CFontListModel::MainList;
+    auto* drag = new QDrag(&m_view);
+    drag->setMimeData((projectData ? ProjectDragData(paths) : FolderDragData(paths)).release());
+    const QPixmap picture = DraggedRowsPicture(m_view);
+    if (!picture.isNull()) {
+        drag->setPixmap(picture);
+        drag->setHotSpot(QPoint(16, 16));
+    }
+    RunFontDrag(*drag, fonts, m_hooks.runDrag);
+    drag->deleteLater();
+}
+
+CDropPlan CFontListCommands::PlanDrop(const QMimeData& data) const {
+    CDropContext context;
+    context.projectMode = ProjectMode();
+    context.dropOption = static_cast<int>(m_options.GetFontListDropOption());
+    context.shownFolder = m_document.GetFolderPath();
+    return DropPlanFor(data, context);
+}
+
+void CFontListCommands::CarryOut(const CDropPlan& plan, Qt::DropAction action) {
+    switch (plan.kind) {
+        case CDropPlan::Nothing:
+            return;
+        case CDropPlan::AddToProject:
+            m_hub.FireAddFilesToProject(plan.paths);
+            return;
+        case CDropPlan::ShowFolder: {
+            const QFileInfo first(plan.paths.value(0));
+            if (first.isDir()) {
+                m_hub.FireFolderSelected(first.absoluteFilePath(), nullptr);
+            } else {
+                const QString file = first.fileName();
+                m_hub.FireFolderSelected(first.absolutePath(), &file);
+            }
+            return;
+        }
+        case CDropPlan::TransferIn: {
+            const Platform::TransferResult result =
+                Platform::TransferFiles(plan.paths, m_document.GetFolderPath(),
+                                        action == Qt::MoveAction ? Platform::TransferMode::Move
+                                                                 : Platform::TransferMode::Copy,
+                                        m_hooks.conflictAsker());
+            if (!result.failedSource.isEmpty()) {
+                m_hooks.tell(action == Qt::MoveAction ? tr("Move Files") : tr("Copy Files"),
+                             tr("\u201C%1\u201D could not be %2: %3")
+                                 .arg(QDir::toNativeSeparators(result.failedSource),
+                                      action == Qt::MoveAction ? tr("moved") : tr("copied"),
+                                      result.failure));
+            }
+            emit DropCarriedOut();
+            return;
+        }
+    }
+}
+
+bool CFontListCommands::HandleKey(QKeyEvent& key) {
+    if (key.modifiers() != Qt::NoModifier && key.modifiers() != Qt::KeypadModifier) {
+        return false;
+    }
+    switch (key.key()) {
+        case Qt::Key_Delete:
+            // Consumed even when nothing is selected.
+            if (!SelectedRows().empty()) {
+                Delete();
+            }
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            Open(m_view.currentIndex().row());
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CFontListCommands::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &m_view && event->type() == QEvent::KeyPress) {
+        return HandleKey(*static_cast<QKeyEvent*>(event));
+    }
+    if (watched != m_view.viewport()) {
+        return false;
+    }
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (event->type() == QEvent::DragEnter) {
+                m_dragPlan = PlanDrop(*drag->mimeData());
+            }
+            if (m_dragPlan.kind == CDropPlan::Nothing) {
+                drag->ignore();
+                return true;
+            }
+            if (m_dragPlan.kind == CDropPlan::TransferIn &&
+                drag->proposedAction() == Qt::MoveAction &&
+                (drag->possibleActions() & Qt::MoveAction)) {
+                drag->setDropAction(Qt::MoveAction);
+            } else if (drag->possibleActions() & Qt::CopyAction) {
+                drag->setDropAction(Qt::CopyAction);
+            } else {
+                drag->ignore();
+                return true;
+            }
+            drag->accept();
+            return true;
+        }
+        case QEvent::DragLeave:
+            m_dragPlan = {};
+            return true;
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const CDropPlan plan = PlanDrop(*drop->mimeData());
+            m_dragPlan = {};
+            if (plan.kind == CDropPlan::Nothing) {
+                drop->ignore();
+                return true;
+            }
+            const Qt::DropAction action = plan.kind == CDropPlan::TransferIn &&
+                                                  drop->proposedAction() == Qt::MoveAction &&
+                                                  (drop->possibleActions() & Qt::MoveAction)
+                                              ? Qt::MoveAction
+                                              : Qt::CopyAction;
+            drop->setDropAction(action);
+            drop->accept();
+            // The source of the drag waits for this drop to end: the files
+            // are transferred after it.
+            QTimer::singleShot(0, this, [this, plan, action] { CarryOut(plan, action); });
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+}  // namespace Quillmark

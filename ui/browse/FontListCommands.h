@@ -1,0 +1,163 @@
+#pragma once
+
+// The commands of a font list: its row menus, opening a font file, showing
+// it in the file manager, installing fonts, deleting font files to the
+// Trash, removing fonts from a project, going to a font's folder, a file's
+// properties, the help for unreadable files, printing the list; and fonts
+// dragged out of the list and files dropped on the main list.
+//
+// Open, Open in File Manager, Properties, Go to containing folder and the
+// commands that others add act on one row: the row clicked for the menu,
+// or the current row for a key. Install, Delete and Remove from project act
+// on every selected row, in list order.
+//
+// Every question and every reach outside the program goes through Hooks,
+// so that tests can answer and watch them.
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <boost/signals2/trackable.hpp>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "fontdata/manager/FontManager.h"
+#include "platform/desktop/FileTransfer.h"
+#include "render/FontBook.h"
+#include "ui/browse/FontDrag.h"
+#include "ui/browse/FontListMenu.h"
+
+class QAction;
+class QKeyEvent;
+class QMenu;
+class QPagedPaintDevice;
+class QPrinter;
+
+namespace Quillmark {
+
+class CFontItem;
+class CFontListModel;
+class CFontListView;
+class CProgramOptions;
+class CQuillmarkDoc;
+class CQuillmarkSignals;
+
+class CFontListCommands : public QObject, public boost::signals2::trackable {
+    Q_OBJECT
+
+public:
+    struct Hooks {
+        // A Yes/No question with the question icon; true for Yes.
+        std::function<bool(const QString& title, const QString& question)> ask;
+        // "Confirm Font Delete" for this many files; true for Yes.
+        std::function<bool(int files)> confirmDelete;
+        // The file cannot go to the Trash (why): delete it for good?
+        std::function<bool(const QString& path, const QString& why)> askDeleteForGood;
+        // A failure to tell the user.
+        std::function<void(const QString& title, const QString& text)> tell;
+        // Asked for each name clash of one transfer (made once a transfer).
+        std::function<Platform::ConflictAsker()> conflictAsker;
+        std::function<bool(const QString& path)> open;
+        std::function<bool(const QStringList& paths)> showInFileManager;
+        std::function<void(const QString& path, const QList<QPair<QString, QString>>& rows)>
+            showProperties;
+        std::function<void(int contextId)> showHelp;
+        // Tells fontconfig of new files in the folder (runs fc-cache).
+        std::function<void(const QString& folder)> refreshFontCache;
+        DragRunner runDrag;
+        // Shows a row menu at a global position (QMenu::exec by default).
+        std::function<void(QMenu& menu, const QPoint& at)> showMenu;
+    };
+
+    // `mainList`: the main window's list (drops, project mode, the fonts
+    // folder); else a search window's list.
+    CFontListCommands(CFontListView& view, CQuillmarkSignals& hub, CFontManager& manager,
+                      CQuillmarkDoc& document, CProgramOptions& options, bool mainList,
+                      Hooks hooks = {}, QObject* parent = nullptr);
+    ~CFontListCommands() override;
+
+    // A command added by the window that provides it (Find similar, Font
+    // information): offered in the row menus from then on, for `row`.
+    void AddCommand(FontListCommand command, const QString& text, std::function<void(int row)> run);
+
+    // The row menu for a row (null for no row), as the right click shows it.
+    std::unique_ptr<QMenu> MenuFor(int row);
+    void ShowMenu(const QPoint& viewportPos);
+
+    void Open(int row);
+    void OpenInFileManager(int row);
+    void Install();
+    // Delete files, or Remove from project in project mode.
+    void Delete();
+    void DeleteFiles();
+    void RemoveFromProject();
+    void Properties(int row);
+    void GoToContainingFolder(int row);
+    void WhatsWrong();
+
+    // Printing: the print dialog and the preview.
+    void Print();
+    void PrintPreview();
+    // The list's pages on a device whose paint area is the whole sheet.
+    int PrintTo(QPagedPaintDevice& device);
+    std::vector<CFontBookEntry> BookEntries() const;
+    // The size and sample lines of the options.
+    CFontBookText BookText() const;
+    // True while a print preview is open.
+    static bool InPrintPreview();
+
+    void StartDrag();
+    // What a drop of this data on the list would do now.
+    CDropPlan PlanDrop(const QMimeData& data) const;
+    // Carries out a drop plan (the transfer in, the project's new files...).
+    void CarryOut(const CDropPlan& plan, Qt::DropAction action);
+
+    // The actions of the File menu: "&Print...", "Print Pre&view".
+    QList<QAction*> PrintActions() const;
+    // The action a command's menu entry runs (null when absent).
+    QAction* Action(FontListCommand command) const;
+
+signals:
+    // A transfer into the shown folder has ended (its rows come through the
+    // folder watcher).
+    void DropCarriedOut();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void MakeActions();
+    // Delete and Enter on the list; true when the key was the list's.
+    bool HandleKey(QKeyEvent& key);
+    QAction* MakeAction(FontListCommand command, const QString& text);
+    void Run(FontListCommand command);
+    std::vector<int> SelectedRows() const;
+    std::vector<CFontHandle> SelectedFonts() const;
+    const CFontItem* ItemAt(int row) const;
+    bool ProjectMode() const;
+    void AddRows(const QStringList& paths);
+    QWidget* Window() const;
+
+    void OnFontsFolderShown(bool shown) { m_fontsFolderShown = shown; }
+
+    CFontListView& m_view;
+    QPointer<CFontListView> m_viewAlive;  // the view may go first
+    CFontListModel& m_model;
+    CQuillmarkSignals& m_hub;
+    CFontManager& m_manager;
+    CQuillmarkDoc& m_document;
+    CProgramOptions& m_options;
+    const bool m_mainList;
+    Hooks m_hooks;
+    bool m_fontsFolderShown = false;
+    int m_hotRow = -1;  // the row the menu was opened for
+    std::map<FontListCommand, QAction*> m_actions;
+    std::map<FontListCommand, std::function<void(int)>> m_added;
+    QAction* m_print = nullptr;
+    QAction* m_printPreview = nullptr;
+    CDropPlan m_dragPlan;  // for the drag over the list now
+};
+
+}  // namespace Quillmark
