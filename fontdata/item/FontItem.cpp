@@ -191,9 +191,12 @@ int CFontItem::CompareByName(const CFontItem* first, const CFontItem* second) {
     return CompareText(second->GetSortKey(), first->GetSortKey());
 }
 
+std::u16string CFontItem::FileNameSortKey(const CFontItem* item) {
+    return LowerCase(Varnholt::FromUtf8(item->m_fileName.string()));
+}
+
 int CFontItem::CompareByFileName(const CFontItem* first, const CFontItem* second) {
-    return CompareText(LowerCase(Varnholt::FromUtf8(second->m_fileName.string())),
-                       LowerCase(Varnholt::FromUtf8(first->m_fileName.string())));
+    return CompareText(FileNameSortKey(second), FileNameSortKey(first));
 }
 
 int CFontItem::CompareBySize(const CFontItem* first, const CFontItem* second) {

@@ -101,6 +101,8 @@ public:
 
     // The lower-case form used by the name ordering.
     const std::u16string& GetSortKey() const;
+    // The key of the file name ordering: the file name in lower case.
+    static std::u16string FileNameSortKey(const CFontItem* item);
 
 private:
     void RegisterAs(std::uint32_t flags);  // m_mutex held
