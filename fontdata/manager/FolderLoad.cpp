@@ -24,6 +24,14 @@ bool HasExtension(const fs::path& path, const char* extension) {
     }
     return true;
 }
+std::vector<std::string> Texts(std::vector<fs::path> paths) {
+    std::vector<std::string> texts;
+    texts.reserve(paths.size());
+    for (const fs::path& path : paths) {
+        texts.push_back(path.native());
+    }
+    return texts;
+}
 }  // namespace
 
 CFolderLoad::Plan CFolderLoad::PlanFor(std::size_t files, unsigned processors) {
@@ -53,7 +61,7 @@ CFolderLoad::CFolderLoad(CFontManager& manager, std::vector<fs::path> paths,
                          Platform::IFontSystem* system, unsigned processors)
     : m_manager(manager),
       m_system(system),
-      m_paths(std::move(paths)),
+      m_paths(Texts(std::move(paths))),
       m_plan(PlanFor(m_paths.size(), processors)) {}
 
 CFolderLoad::~CFolderLoad() {
@@ -74,6 +82,7 @@ void CFolderLoad::Start() {
         m_system->BeginBatch();
         m_batchOpen = true;
     }
+    m_manager.Reserve(m_paths.size());
     m_chunkCount = (m_paths.size() + m_plan.chunk - 1) / m_plan.chunk;
     m_results.resize(m_chunkCount);
     m_chunkEnded.assign(m_chunkCount, false);
@@ -93,7 +102,8 @@ void CFolderLoad::Work(std::size_t chunk) {
     for (std::size_t i = first; i < last && !IsCanceled(); ++i) {
         bool report = false;
         try {
-            CFontHandle item = m_acquirer ? m_acquirer(m_paths[i]) : m_manager.Open(m_paths[i]);
+            const fs::path path(m_paths[i]);
+            CFontHandle item = m_acquirer ? m_acquirer(path) : m_manager.Open(path);
             CFolderLoadRow row{item, item->GetDisplayName()};
             std::lock_guard lock(m_rowsMutex);
             m_results[chunk].push_back(std::move(row));

@@ -16,11 +16,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <list>
 #include <new>
 #include <thread>
+#include <vector>
 
 #include "fontdata/opentype/FontImage.h"
 #include "fontdata/opentype/OpenTypeData.h"
+#include "fontdata/opentype/internal/TextPool.h"
 #include "tests/support/FontBuilder.h"
 
 using namespace QuillmarkTest;
@@ -180,4 +183,43 @@ TEST(ReaderCmapMemoryTest, RecordsNamingOneSubtableShareItsCoverage) {
     EXPECT_LE(held, 4 * static_cast<std::int64_t>(font.size()) + (1 << 20));
     std::printf("a cmap of %zu bytes naming one subtable %u times: at most %lld bytes held\n",
                 font.size(), unsigned{kMaps}, static_cast<long long>(held));
+}
+
+// Fonts keep one copy of a name text they have in common, whichever thread
+// reads them, and the copy goes with the last font that has it.
+TEST(ReaderTextPoolTest, FontsShareTheNameTextsTheyHaveInCommon) {
+    using Varnholt::OpenTypeFontData::PooledTextCount;
+    const std::size_t before = PooledTextCount();
+    const Bytes sans = BuildFont({{"name", NameTable({{3, 1, 0x0409, 4, u"Pooled Sans"},
+                                                      {3, 1, 0x0409, 13, u"Shared licence"}})}});
+    const Bytes serif = BuildFont({{"name", NameTable({{3, 1, 0x0409, 4, u"Pooled Serif"},
+                                                       {3, 1, 0x0409, 13, u"Shared licence"}})}});
+    {
+        std::vector<std::list<COpenTypeData>> fonts(4);
+        std::vector<std::thread> readers;
+        for (auto& mine : fonts) {
+            readers.emplace_back([&] {
+                for (int i = 0; i < 200; ++i) {
+                    ASSERT_EQ(mine.emplace_back().Load(i % 2 == 0 ? sans : serif),
+                              FontStatus::Loaded);
+                }
+            });
+        }
+        for (auto& reader : readers) {
+            reader.join();
+        }
+        const std::u16string_view licence = *fonts[0].front().GetName(13);
+        EXPECT_EQ(licence, u"Shared licence");
+        for (const auto& mine : fonts) {
+            ASSERT_EQ(mine.size(), 200u);
+            std::size_t i = 0;
+            for (const COpenTypeData& font : mine) {
+                EXPECT_EQ(font.GetName(13)->data(), licence.data()) << "one copy";
+                EXPECT_EQ(*font.GetName(4), i++ % 2 == 0 ? u"Pooled Sans" : u"Pooled Serif");
+            }
+        }
+        EXPECT_NE(fonts[0].front().GetName(4)->data(), fonts[0].back().GetName(4)->data());
+        EXPECT_EQ(PooledTextCount(), before + 3);
+    }
+    EXPECT_EQ(PooledTextCount(), before) << "the texts went with their fonts";
 }
