@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
-#include <set>
+#include <string_view>
 
 namespace Quillmark {
 
@@ -12,11 +12,13 @@ namespace fs = std::filesystem;
 namespace {
 constexpr std::size_t kFilesPerThread = 50;
 
-bool HasExtension(const fs::path& path, const char* extension) {
-    const std::string ext = path.extension().string();
-    if (ext.size() != 4) {
+// Whether the file name ends in the extension (any letter case) after at
+// least one other character, as fs::path::extension() finds it.
+bool HasExtension(std::string_view name, const char* extension) {
+    if (name.size() <= 4) {
         return false;
     }
+    const std::string_view ext = name.substr(name.size() - 4);
     for (std::size_t i = 0; i < 4; ++i) {
         if (std::tolower(static_cast<unsigned char>(ext[i])) != extension[i]) {
             return false;
@@ -43,17 +45,29 @@ CFolderLoad::Plan CFolderLoad::PlanFor(std::size_t files, unsigned processors) {
     return plan;
 }
 
+// One walk over the folder finds both kinds: the set is the same as two
+// walks, one a pattern, would give, and a folder of 50,000 files is read
+// once.
 std::vector<fs::path> CFolderLoad::Enumerate(const fs::path& folder) {
-    std::set<std::string> found;  // ordinal order, no duplicates
-    for (const char* extension : {".ttf", ".otf"}) {
-        std::error_code ec;
-        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-            std::error_code typeError;
-            if (HasExtension(it->path(), extension) && !it->is_directory(typeError)) {
-                found.insert((folder / it->path().filename()).string());
-            }
+    std::vector<std::string> found;
+    std::error_code ec;
+    std::string prefix = folder.native();
+    if (!prefix.empty() && prefix.back() != '/') {
+        prefix += '/';
+    }
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string& path = it->path().native();
+        const std::string_view name = std::string_view(path).substr(
+            path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+        std::error_code typeError;
+        if ((HasExtension(name, ".ttf") || HasExtension(name, ".otf")) &&
+            !it->is_directory(typeError)) {
+            found.push_back(prefix + std::string(name));
         }
     }
+    // Ordinal order, no duplicates.
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
     return {found.begin(), found.end()};
 }
 

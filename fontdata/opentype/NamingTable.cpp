@@ -110,7 +110,10 @@ bool CNamingTable::ReadTexts(CFontImage& image, std::uint64_t storage, Data& dat
             return false;
         }
         const std::size_t even = bytes->Size() / 2;
-        std::u16string units(even + (stretch.odd ? (bytes->Size() - 1) / 2 : 0), u'\0');
+        // Decoded where the last font's were: a text another font holds
+        // already costs no copy.
+        thread_local std::u16string units;
+        units.assign(even + (stretch.odd ? (bytes->Size() - 1) / 2 : 0), u'\0');
         for (std::uint32_t skip = 0; skip < (stretch.odd ? 2u : 1u); ++skip) {
             auto from = bytes->Sub(skip, bytes->Size() - skip);
             if (!from || !from->ReadArray(std::span<char16_t>(units).subspan(skip == 0 ? 0 : even,
@@ -119,7 +122,7 @@ bool CNamingTable::ReadTexts(CFontImage& image, std::uint64_t storage, Data& dat
             }
         }
         stretch.text = data.texts.size();
-        data.texts.push_back(ShareText(std::move(units)));
+        data.texts.push_back(ShareText(units));
     }
     for (CNameRecord& record : data.records) {
         auto& r = *record.m_record;

@@ -1,5 +1,6 @@
 #include "ui/browse/FontListController.h"
 
+#include <malloc.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -33,6 +34,8 @@ using namespace boost::placeholders;
 namespace {
 
 constexpr int kSharingWaitRows = 500;
+// Rows gone at once after which the freed memory is handed back.
+constexpr std::size_t kTrimAfterRows = 1000;
 
 QString CleanFolder(const QString& folder) {
     return QDir::cleanPath(folder);
@@ -335,7 +338,7 @@ void CFontListController::Resynchronise() {
     listed.reserve(static_cast<std::size_t>(m_model->rowCount()));
     for (int row = 0; row < m_model->rowCount(); ++row) {
         const CFontItem* item = m_model->ItemAt(row);
-        listed.emplace_back(item->GetPath().native(), item);
+        listed.emplace_back(item->GetPathText(), item);
     }
     std::sort(listed.begin(), listed.end());
     std::vector<std::filesystem::path> present = CFolderLoad::Enumerate(FilePath(m_folderPath));
@@ -368,6 +371,11 @@ void CFontListController::Resynchronise() {
         }
         m_removingVanished = false;
         m_model->RemoveItems(vanished);
+        if (vanished.size() >= kTrimAfterRows) {
+            // The fonts were read on worker threads, whose heaps keep what
+            // they freed: give it back to the system.
+            ::malloc_trim(0);
+        }
     }
     if (!appeared.empty()) {
         StartSync(std::move(appeared));

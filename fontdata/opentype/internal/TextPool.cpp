@@ -36,9 +36,19 @@ void Forget(const std::u16string* text) {
 
 }  // namespace
 
-CSharedText ShareText(std::u16string text) {
-    CSharedText mine(new std::u16string(std::move(text)), &Forget);
+CSharedText ShareText(std::u16string_view text) {
     CPool& pool = Pool();
+    {
+        // Most texts are pooled already: found without making a copy.
+        std::lock_guard lock(pool.mutex);
+        const auto it = pool.texts.find(text);
+        if (it != pool.texts.end()) {
+            if (CSharedText pooled = it->second.lock()) {
+                return pooled;
+            }
+        }
+    }
+    CSharedText mine(new std::u16string(text), &Forget);
     std::lock_guard lock(pool.mutex);
     const auto it = pool.texts.find(*mine);
     if (it != pool.texts.end()) {

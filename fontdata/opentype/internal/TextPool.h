@@ -11,14 +11,15 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace Varnholt::OpenTypeFontData {
 
 using CSharedText = std::shared_ptr<const std::u16string>;
 
-// The pooled text equal to `text`; `text` itself, pooled now, when no font
+// The pooled text equal to `text`; a copy of it, pooled now, when no font
 // holds one.
-CSharedText ShareText(std::u16string text);
+CSharedText ShareText(std::u16string_view text);
 
 // How many texts are pooled now (for tests).
 std::size_t PooledTextCount();
