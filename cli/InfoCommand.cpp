@@ -63,9 +63,7 @@ std::string JsonReport(const std::string& path, FontStatus status, const COpenTy
             json.Begin().Key("encodingID").Number(subtable.encodingID);
             json.Key("count").Number(subtable.count);
             json.BeginArray("codes");
-            for (std::uint32_t i = 0; i < subtable.count; ++i) {
-                json.Number(subtable.codes[i]);
-            }
+            subtable.ForEachCode([&](std::uint16_t code) { json.Number(code); });
             json.EndArray().End();
         }
         json.EndArray();

@@ -34,12 +34,9 @@ bool SameData(const Varnholt::COpenTypeData& a, const Varnholt::COpenTypeData& b
     if (x.size() != y.size())
         return false;
     for (std::size_t i = 0; i < x.size(); ++i) {
-        if (x[i].count != y[i].count || x[i].encodingID != y[i].encodingID)
+        if (x[i].count != y[i].count || x[i].encodingID != y[i].encodingID ||
+            x[i].Codes() != y[i].Codes())
             return false;
-        for (std::uint32_t k = 0; k < x[i].count; ++k) {
-            if (x[i].codes[k] != y[i].codes[k])
-                return false;
-        }
     }
     return true;
 }

@@ -27,9 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sum += name->size();
     }
     for (const auto& subtable : font.GetCharacterMap().subtables) {
-        for (std::uint32_t i = 0; i < subtable.count; ++i) {
-            sum += subtable.codes[i];
-        }
+        subtable.ForEachCode([&](std::uint16_t code) { sum += code; });
     }
     sum += font.GetOS2().panose[9];
     return sum == 0xFFFFFFFF ? 1 : 0;

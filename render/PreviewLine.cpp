@@ -70,11 +70,12 @@ constexpr qsizetype kOwnCharacters = 40;
 template <typename Visit>
 void ForEachCharacter(const Varnholt::COpenTypeData& data, Visit visit) {
     for (const auto& map : data.GetCharacterMap().subtables) {
-        for (std::uint32_t i = 0; i < map.count; ++i) {
-            const QChar c(static_cast<char16_t>(map.codes[i]));
-            if (!c.isSurrogate() && !visit(c)) {
-                return;
-            }
+        const bool more = map.ForEachCode([&](std::uint16_t code) {
+            const QChar c(static_cast<char16_t>(code));
+            return c.isSurrogate() || visit(c);
+        });
+        if (!more) {
+            return;
         }
     }
 }

@@ -40,9 +40,9 @@ std::u16string LowerCase(std::u16string_view text) {
 
 CFontItem::CFontItem(const std::filesystem::path& path, const CFontItemSettings& settings,
                      Platform::IFontSystem* system)
-    : m_path(path), m_fileName(path.filename()), m_system(system) {
+    : m_path(path.native()), m_fileName(path.filename()), m_system(system) {
     auto data = std::make_shared<Varnholt::COpenTypeData>();
-    m_status = data->LoadFile(m_path, m_fileSize);
+    m_status = data->LoadFile(path, m_fileSize);
     m_data = std::move(data);
     m_sizeText = std::to_string(m_fileSize / 1024) + "k";
     if (m_status == Loaded) {
@@ -65,7 +65,6 @@ CFontItem::CFontItem(const std::filesystem::path& path, const CFontItemSettings&
     }
     m_previewFont.height = settings.previewHeight;
     m_previewFont.quality = settings.renderingQuality;
-    m_previewFont.faceName = m_name.substr(0, kMaxFaceName);
 }
 
 CFontItem::~CFontItem() {
@@ -95,13 +94,13 @@ std::u16string CFontItem::GetDisplayName() const {
 }
 
 bool CFontItem::IsUnder(const std::string& prefix) const {
-    return m_path.native().compare(0, prefix.size(), prefix) == 0;
+    return m_path.compare(0, prefix.size(), prefix) == 0;
 }
 
 bool CFontItem::IsInstalled() const {
     int state = m_installed.load();
     if (state < 0) {
-        state = m_system != nullptr && m_system->IsInstalledFolder(m_path.parent_path()) ? 1 : 0;
+        state = m_system != nullptr && m_system->IsInstalledFolder(GetPath().parent_path()) ? 1 : 0;
         int unknown = -1;
         m_installed.compare_exchange_strong(unknown, state);
         state = m_installed.load();
@@ -120,8 +119,16 @@ bool CFontItem::IsTemporarilyPrivate() const {
 }
 
 CPreviewFont CFontItem::GetPreviewFont() const {
-    std::lock_guard lock(m_mutex);
-    return m_previewFont;
+    CPreviewFont font;
+    {
+        std::lock_guard lock(m_mutex);
+        font = m_previewFont;
+    }
+    // Made when asked rather than kept: it is the name's beginning.
+    if (font.IsValid()) {
+        font.faceName = m_name.substr(0, kMaxFaceName);
+    }
+    return font;
 }
 
 void CFontItem::SetShared(bool share) {
@@ -191,9 +198,12 @@ int CFontItem::CompareByName(const CFontItem* first, const CFontItem* second) {
     return CompareText(second->GetSortKey(), first->GetSortKey());
 }
 
+std::u16string CFontItem::FileNameSortKey(const CFontItem* item) {
+    return LowerCase(Varnholt::FromUtf8(item->m_fileName.string()));
+}
+
 int CFontItem::CompareByFileName(const CFontItem* first, const CFontItem* second) {
-    return CompareText(LowerCase(Varnholt::FromUtf8(second->m_fileName.string())),
-                       LowerCase(Varnholt::FromUtf8(first->m_fileName.string())));
+    return CompareText(FileNameSortKey(second), FileNameSortKey(first));
 }
 
 int CFontItem::CompareBySize(const CFontItem* first, const CFontItem* second) {

@@ -50,7 +50,12 @@ public:
 
     std::shared_ptr<const Varnholt::COpenTypeData> GetData() const { return m_data; }
     Varnholt::FontStatus GetStatus() const { return m_status; }
-    const std::filesystem::path& GetPath() const { return m_path; }
+    // Made from the path's text on each call: a std::filesystem::path keeps
+    // a list of its components beside its text, which tens of thousands of
+    // items would hold for nothing.
+    std::filesystem::path GetPath() const { return m_path; }
+    // The path's text, as long as the item lives.
+    const std::string& GetPathText() const { return m_path; }
     const std::filesystem::path& GetFileName() const { return m_fileName; }
     const std::string& GetSizeText() const { return m_sizeText; }
     std::uint32_t GetFileSize() const { return m_fileSize; }
@@ -62,7 +67,7 @@ public:
     // status message.
     std::u16string GetDisplayName() const;
 
-    bool IsPath(const std::filesystem::path& path) const { return m_path == path; }
+    bool IsPath(const std::filesystem::path& path) const { return m_path == path.native(); }
     // Whether the path begins with `prefix` (compared as text).
     bool IsUnder(const std::string& prefix) const;
 
@@ -101,11 +106,13 @@ public:
 
     // The lower-case form used by the name ordering.
     const std::u16string& GetSortKey() const;
+    // The key of the file name ordering: the file name in lower case.
+    static std::u16string FileNameSortKey(const CFontItem* item);
 
 private:
     void RegisterAs(std::uint32_t flags);  // m_mutex held
 
-    const std::filesystem::path m_path;
+    const std::string m_path;
     const std::filesystem::path m_fileName;
     Platform::IFontSystem* const m_system;
     std::shared_ptr<const Varnholt::COpenTypeData> m_data;

@@ -100,7 +100,7 @@ private:
 
     CFontManager& m_manager;
     Platform::IFontSystem* m_system;
-    const std::vector<std::filesystem::path> m_paths;
+    const std::vector<std::string> m_paths;  // as text: see CFontItem::GetPath
     const Plan m_plan;
     std::function<void()> m_ready;
     std::function<CFontHandle(const std::filesystem::path&)> m_acquirer;

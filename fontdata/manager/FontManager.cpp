@@ -98,7 +98,7 @@ std::shared_ptr<CFontItem> CFontManager::AcquireRecord(const std::filesystem::pa
     lock.lock();
     CFontItem* raw = item.get();
     m_items.emplace(raw, Entry{item, m_nextOrder++});
-    m_byPath.emplace(path.native(), raw);
+    m_byPath.emplace(raw->GetPathText(), raw);
     m_reading.erase(path.native());
     lock.unlock();
     finish();
@@ -184,7 +184,7 @@ std::shared_ptr<CFontItem> CFontManager::Drop(const CFontItem* item) {
         return nullptr;
     }
     std::shared_ptr<CFontItem> record = std::move(it->second.item);
-    m_byPath.erase(record->GetPath().native());
+    m_byPath.erase(record->GetPathText());
     m_items.erase(it);
     return record;
 }
@@ -287,6 +287,12 @@ void CFontManager::ReleaseFontsUnder(const std::string& folder) {
             CanRelease(item.get());
         }
     }
+}
+
+void CFontManager::Reserve(std::size_t files) {
+    std::lock_guard lock(m_lock);
+    m_items.reserve(m_items.size() + files);
+    m_byPath.reserve(m_byPath.size() + files);
 }
 
 std::size_t CFontManager::Count() const {

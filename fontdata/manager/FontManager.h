@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -78,6 +79,9 @@ public:
     void ReleaseFontsUnder(const std::string& folder);
 
     std::size_t Count() const;
+    // Makes room in the tables for `files` more items at once, so that the
+    // workers of a folder load never grow them while they wait for the lock.
+    void Reserve(std::size_t files);
     // Where shared fonts go (may be null).
     Platform::IFontSystem* FontSystem() const { return m_system; }
 
@@ -101,7 +105,7 @@ private:
     mutable std::mutex m_lock;
     // Guarded by m_lock:
     std::unordered_map<const CFontItem*, Entry> m_items;
-    std::unordered_map<std::string, CFontItem*> m_byPath;
+    std::unordered_map<std::string_view, CFontItem*> m_byPath;  // views of the items' paths
     std::unordered_map<std::string, std::shared_ptr<Pending>> m_reading;  // being read now
     std::uint64_t m_nextOrder = 0;
     CFontItemSettings m_settings;

@@ -1,6 +1,7 @@
 #include "fontdata/opentype/CmapTable.h"
 
 #include <algorithm>
+#include <map>
 
 #include "fontdata/opentype/internal/Cursor.h"
 
@@ -30,6 +31,13 @@ void ForEachSegment(CCursor endCodes, CCursor startCodes, Visit visit) {
 }
 }  // namespace
 
+std::vector<std::uint16_t> CcmapTable::Subtable::Codes() const {
+    std::vector<std::uint16_t> codes;
+    codes.reserve(count);
+    ForEachCode([&](std::uint16_t code) { codes.push_back(code); });
+    return codes;
+}
+
 std::uint32_t CcmapTable::Parse(CFontImage& image, std::uint64_t offset, std::uint32_t available) {
     if (m_data) {
         return 0;
@@ -47,6 +55,8 @@ std::uint32_t CcmapTable::Parse(CFontImage& image, std::uint64_t offset, std::ui
     if (!records) {
         return 0;
     }
+    // Each subtable is read once, however many records name it.
+    std::map<std::uint64_t, std::shared_ptr<const Coverage>> read;
     std::uint16_t platformID = 0;
     std::uint16_t encodingID = 0;
     std::uint32_t subtableOffset = 0;
@@ -60,11 +70,17 @@ std::uint32_t CcmapTable::Parse(CFontImage& image, std::uint64_t offset, std::ui
             return 0;
         }
         if (format->U16() == kSegmentMapping) {
+            auto& coverage = read[subtable];
+            if (coverage == nullptr) {
+                coverage = ReadFormat4(image, subtable);
+                if (coverage == nullptr) {
+                    return 0;
+                }
+            }
             Subtable entry;
             entry.encodingID = encodingID;
-            if (!ReadFormat4(image, subtable, entry)) {
-                return 0;
-            }
+            entry.coverage = coverage;
+            entry.count = coverage->count;
             m_data->subtables.push_back(std::move(entry));
         }
         if (encodingID == kSymbolEncoding) {
@@ -76,11 +92,15 @@ std::uint32_t CcmapTable::Parse(CFontImage& image, std::uint64_t offset, std::ui
 
 // Lists the characters of the segments before the 0xFFFF terminator. Only
 // the start and end codes are read: a code mapped to glyph 0 still counts.
-// The count is a 16-bit sum, as the entry's field is 16 bits.
-bool CcmapTable::ReadFormat4(CFontImage& image, std::uint64_t offset, Subtable& entry) {
+// The count is a 16-bit sum, as the entry's field is 16 bits: a segment
+// whose start passes its end adds its wrapped length to the count and no
+// codes, and a list longer than the count is cut short; the entries the
+// segments do not fill are zeros.
+std::shared_ptr<const CcmapTable::Coverage> CcmapTable::ReadFormat4(CFontImage& image,
+                                                                    std::uint64_t offset) {
     auto header = CursorAt(image, offset, kFormat4HeaderSize);
     if (!header) {
-        return false;
+        return nullptr;
     }
     const std::uint32_t segCount = header->U16At(kSegCountX2At).value_or(0) / 2;
     const std::uint64_t arrayBytes = 2 * std::uint64_t{segCount};
@@ -88,31 +108,32 @@ bool CcmapTable::ReadFormat4(CFontImage& image, std::uint64_t offset, Subtable& 
     auto endCodes = CursorAt(image, offset + kFormat4HeaderSize, arrayBytes);
     auto startCodes = CursorAt(image, offset + kFormat4HeaderSize + arrayBytes + 2, arrayBytes);
     if (!endCodes || !startCodes) {
-        return false;
+        return nullptr;
     }
 
+    auto coverage = std::make_shared<Coverage>();
     std::uint16_t count = 0;
+    std::size_t segments = 0;
     ForEachSegment(*endCodes, *startCodes, [&](std::uint16_t first, std::uint16_t last) {
         count = static_cast<std::uint16_t>(count + static_cast<std::uint16_t>(last - first + 1));
+        segments += first <= last ? 1 : 0;
         return true;
     });
-
-    entry.count = count;
-    entry.codes = std::make_shared<std::uint16_t[]>(count);  // zeroed
-    std::uint16_t* const codes = entry.codes.get();
+    coverage->count = count;
+    coverage->ranges.reserve(segments);
     std::uint32_t filled = 0;
     ForEachSegment(*endCodes, *startCodes, [&](std::uint16_t first, std::uint16_t last) {
         if (first <= last) {
             const std::uint32_t take = std::min<std::uint32_t>(last - first + 1u, count - filled);
-            std::uint16_t* const out = codes + filled;
-            for (std::size_t k = 0; k < take; ++k) {
-                out[k] = static_cast<std::uint16_t>(first + k);
+            if (take > 0) {
+                coverage->ranges.push_back({first, static_cast<std::uint16_t>(first + take - 1)});
             }
             filled += take;
         }
         return filled < count;
     });
-    return true;
+    coverage->ranges.shrink_to_fit();
+    return coverage;
 }
 
 }  // namespace Varnholt::OpenTypeFontData

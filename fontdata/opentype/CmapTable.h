@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "fontdata/opentype/internal/DataStructure.h"
@@ -11,11 +13,55 @@ namespace Varnholt::OpenTypeFontData {
 // subtable covers, and whether the font has a Windows Symbol map.
 class CcmapTable : public IDataStructure {
 public:
+    // The characters one format 4 subtable covers, kept as the ranges of its
+    // segments. Every encoding record that names the same subtable shares
+    // one, so a file of a few kilobytes that points thousands of records at
+    // one subtable costs one coverage, not thousands.
+    struct Coverage {
+        struct Range {
+            std::uint16_t first = 0;
+            std::uint16_t last = 0;  // inclusive, first <= last
+        };
+        std::vector<Range> ranges;  // in the order the codes are listed
+        std::uint16_t count = 0;    // the codes listed: the ranges', then zeros
+    };
     struct Subtable {
         std::uint32_t platformID = 3;
         std::uint32_t encodingID = 0;
-        std::shared_ptr<std::uint16_t[]> codes;
-        std::uint16_t count = 0;  // valid entries of `codes`
+        std::shared_ptr<const Coverage> coverage;  // never null
+        std::uint16_t count = 0;                   // entries of the code list
+
+        // Calls visit(code) for each entry of the code list in order: the
+        // segments' codes run together (ascending, as segments are sorted),
+        // then zeros up to `count` when the segments gave fewer. A visit
+        // that returns a bool stops the walk with false; so does ForEachCode.
+        template <typename Visit>
+        bool ForEachCode(Visit visit) const {
+            const auto go = [&](std::uint16_t code) {
+                if constexpr (std::is_same_v<std::invoke_result_t<Visit&, std::uint16_t>, bool>) {
+                    return visit(code);
+                } else {
+                    visit(code);
+                    return true;
+                }
+            };
+            std::uint32_t listed = 0;
+            for (const auto& range : coverage->ranges) {
+                for (std::uint32_t code = range.first; code <= range.last; ++code, ++listed) {
+                    if (!go(static_cast<std::uint16_t>(code))) {
+                        return false;
+                    }
+                }
+            }
+            for (; listed < count; ++listed) {
+                if (!go(std::uint16_t{0})) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        // The code list expanded, `count` entries.
+        std::vector<std::uint16_t> Codes() const;
     };
     struct Data {
         std::vector<Subtable> subtables;  // file order, format 4 only
@@ -30,7 +76,7 @@ public:
     const Data* GetData() const { return m_data.get(); }
 
 private:
-    static bool ReadFormat4(CFontImage& image, std::uint64_t offset, Subtable& entry);
+    static std::shared_ptr<const Coverage> ReadFormat4(CFontImage& image, std::uint64_t offset);
 
     std::shared_ptr<Data> m_data;
 };

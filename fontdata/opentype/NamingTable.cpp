@@ -49,61 +49,91 @@ std::uint32_t CNamingTable::Parse(CFontImage& image, std::uint64_t offset,
         left -= CNameRecord::kSize;
         at += CNameRecord::kSize;
     }
+    data->records.shrink_to_fit();  // the Windows records only
     return ReadTexts(image, offset + data->stringOffset, *data) ? kHeaderSize : 0;
 }
 
 // Records may overlap (a crafted file can point thousands at one stretch of
 // storage), so the texts are decoded once, not copied a record at a time:
-// what is held is at most two code units for every two bytes between the
-// first and last byte any Windows record reads, at most 2 × 128 KB as
-// offsets and lengths are 16-bit. A text must lie inside the image; an
-// empty one may begin anywhere.
+// the ranges the Windows records read are merged where they overlap, and
+// each merged stretch is decoded once (twice when a text in it starts at an
+// odd distance from its start). What is held is thus at most two code units
+// for every two bytes some Windows record reads, at most 2 × 128 KB as
+// offsets and lengths are 16-bit, and no more than the texts for a font
+// whose texts do not overlap; a stretch another font has too is shared with
+// it. A text must lie inside the image; an empty one may begin anywhere.
 bool CNamingTable::ReadTexts(CFontImage& image, std::uint64_t storage, Data& data) {
-    std::uint32_t first = 0xFFFFFFFF;
-    std::uint32_t end = 0;
+    struct CStretch {
+        std::uint32_t start = 0;
+        std::uint32_t end = 0;
+        bool odd = false;
+        std::size_t text = 0;  // its decoding in data.texts
+    };
+    std::vector<CStretch> stretches;
     for (const CNameRecord& record : data.records) {
         const auto& r = *record.m_record;
         if (r.length > 0) {
-            first = std::min<std::uint32_t>(first, r.offset);
-            end = std::max<std::uint32_t>(end, std::uint32_t{r.offset} + r.length);
+            stretches.push_back({r.offset, std::uint32_t{r.offset} + r.length});
         }
     }
-    if (end == 0) {
+    if (stretches.empty()) {
         return true;  // every text is empty
     }
-    // Inside the image exactly when every text in it is: both ends are some
-    // text's ends.
-    auto bytes = CursorAt(image, storage + first, end - first);
-    if (!bytes) {
-        return false;
+    std::sort(stretches.begin(), stretches.end(),
+              [](const CStretch& a, const CStretch& b) { return a.start < b.start; });
+    std::size_t merged = 0;
+    for (std::size_t i = 1; i < stretches.size(); ++i) {
+        if (stretches[i].start < stretches[merged].end) {
+            stretches[merged].end = std::max(stretches[merged].end, stretches[i].end);
+        } else {
+            stretches[++merged] = stretches[i];
+        }
     }
-    bool odd = false;
+    stretches.resize(merged + 1);
+    const auto stretchOf = [&](std::uint32_t offset) -> CStretch& {
+        return *(
+            std::upper_bound(stretches.begin(), stretches.end(), offset,
+                             [](std::uint32_t at, const CStretch& s) { return at < s.start; }) -
+            1);
+    };
     for (const CNameRecord& record : data.records) {
         const auto& r = *record.m_record;
-        odd = odd || (r.length > 0 && (r.offset - first) % 2 == 1);
+        if (r.length > 0) {
+            CStretch& stretch = stretchOf(r.offset);
+            stretch.odd = stretch.odd || (r.offset - stretch.start) % 2 == 1;
+        }
     }
-    for (std::uint32_t skip = 0; skip < (odd ? 2u : 1u); ++skip) {
-        auto from = bytes->Sub(skip, bytes->Size() - skip);
-        if (!from) {
+    data.texts.reserve(stretches.size());
+    for (CStretch& stretch : stretches) {
+        auto bytes = CursorAt(image, storage + stretch.start, stretch.end - stretch.start);
+        if (!bytes) {
             return false;
         }
-        auto& units = data.units[skip];
-        units.resize(from->Size() / 2);
-        if (!from->ReadArray(std::span<char16_t>(units))) {
-            return false;
+        const std::size_t even = bytes->Size() / 2;
+        // Decoded where the last font's were: a text another font holds
+        // already costs no copy.
+        thread_local std::u16string units;
+        units.assign(even + (stretch.odd ? (bytes->Size() - 1) / 2 : 0), u'\0');
+        for (std::uint32_t skip = 0; skip < (stretch.odd ? 2u : 1u); ++skip) {
+            auto from = bytes->Sub(skip, bytes->Size() - skip);
+            if (!from || !from->ReadArray(std::span<char16_t>(units).subspan(skip == 0 ? 0 : even,
+                                                                             from->Size() / 2))) {
+                return false;
+            }
         }
+        stretch.text = data.texts.size();
+        data.texts.push_back(ShareText(units));
     }
     for (CNameRecord& record : data.records) {
         auto& r = *record.m_record;
         if (r.length == 0) {
             continue;
         }
-        const std::uint32_t at = r.offset - first;
-        const std::u16string_view units(data.units[at % 2].data(), data.units[at % 2].size());
-        if (at / 2 + r.length / 2 > units.size()) {
-            return false;  // cannot happen: the text lies between `first` and `end`
-        }
-        r.text = units.substr(at / 2, r.length / 2);
+        const CStretch& stretch = stretchOf(r.offset);
+        const std::u16string_view units(*data.texts[stretch.text]);
+        const std::uint32_t at = r.offset - stretch.start;
+        const std::size_t from = at % 2 == 0 ? 0 : (stretch.end - stretch.start) / 2;
+        r.text = units.substr(from + at / 2, r.length / 2);
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fontdata/opentype/internal/DataStructure.h"
+#include "fontdata/opentype/internal/TextPool.h"
 
 namespace Varnholt::OpenTypeFontData {
 
@@ -50,10 +51,12 @@ public:
         std::uint16_t count = 0;
         std::uint16_t stringOffset = 0;
         std::vector<CNameRecord> records;
-        // The storage bytes the Windows records read, decoded as UTF-16BE
-        // from the first of them and, when a record starts an odd number of
-        // bytes after that, from the next byte too. Records' texts view these.
-        std::vector<char16_t> units[2];
+        // The storage bytes the Windows records read, decoded once as
+        // UTF-16BE: each stretch of overlapping texts from its first byte
+        // and, when a text in it starts an odd number of bytes after that,
+        // from the next byte too. Records' texts view these, which are
+        // shared with every other font that has the same stretch.
+        std::vector<CSharedText> texts;
 
         Data() = default;
         Data(const Data&) = delete;  // the records' texts point into it

@@ -16,11 +16,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <list>
 #include <new>
 #include <thread>
+#include <vector>
 
 #include "fontdata/opentype/FontImage.h"
 #include "fontdata/opentype/OpenTypeData.h"
+#include "fontdata/opentype/internal/TextPool.h"
 #include "tests/support/FontBuilder.h"
 
 using namespace QuillmarkTest;
@@ -142,4 +145,81 @@ TEST_F(ReaderMemoryTest, FileImageHoldsAtMostTwiceTheFileWhateverItIsAskedFor) {
         held = image.BytesHeld();
     }).join();
     EXPECT_LE(held, 2 * m_font.size());
+}
+
+// 2,000 Windows Unicode encoding records that all name one format 4
+// subtable of 65,535 characters: a font of 16 KB. A reader that lists the
+// characters once a record holds 2,000 × 128 KB = 256 MB for it.
+TEST(ReaderCmapMemoryTest, RecordsNamingOneSubtableShareItsCoverage) {
+    constexpr std::uint16_t kMaps = 2000;
+    const Bytes subtable = Format4({{0x0000, 0xFFFE}, {0xFFFF, 0xFFFF}});
+    CByteWriter cmap;
+    cmap.U16(0).U16(kMaps);  // version, numTables
+    const std::uint32_t at = 4 + 8 * std::uint32_t{kMaps};
+    for (std::uint16_t i = 0; i < kMaps; ++i) {
+        cmap.U16(3).U16(1).U32(at);  // (3,1), every record the same offset
+    }
+    cmap.Append(subtable);
+    const Bytes font = BuildFont({{"cmap", cmap.Take()}});
+    ASSERT_LT(font.size(), 16500u);
+
+    std::size_t maps = 0;
+    const std::int64_t held = PeakBytes([&] {
+        COpenTypeData data;
+        ASSERT_EQ(data.Load(font), FontStatus::Loaded);
+        const auto& subtables = data.GetCharacterMap().subtables;
+        maps = subtables.size();
+        for (const auto& map : subtables) {
+            ASSERT_EQ(map.count, 65535);
+        }
+        // Each entry still lists every character, 0x0000 to 0xFFFE.
+        const std::vector<std::uint16_t> codes = subtables.back().Codes();
+        ASSERT_EQ(codes.size(), 65535u);
+        EXPECT_EQ(codes.front(), 0x0000);
+        EXPECT_EQ(codes.back(), 0xFFFE);
+    });
+    EXPECT_EQ(maps, kMaps);
+    // One list of 128 KB expanded at the end, the entries, and 4 × the file.
+    EXPECT_LE(held, 4 * static_cast<std::int64_t>(font.size()) + (1 << 20));
+    std::printf("a cmap of %zu bytes naming one subtable %u times: at most %lld bytes held\n",
+                font.size(), unsigned{kMaps}, static_cast<long long>(held));
+}
+
+// Fonts keep one copy of a name text they have in common, whichever thread
+// reads them, and the copy goes with the last font that has it.
+TEST(ReaderTextPoolTest, FontsShareTheNameTextsTheyHaveInCommon) {
+    using Varnholt::OpenTypeFontData::PooledTextCount;
+    const std::size_t before = PooledTextCount();
+    const Bytes sans = BuildFont({{"name", NameTable({{3, 1, 0x0409, 4, u"Pooled Sans"},
+                                                      {3, 1, 0x0409, 13, u"Shared licence"}})}});
+    const Bytes serif = BuildFont({{"name", NameTable({{3, 1, 0x0409, 4, u"Pooled Serif"},
+                                                       {3, 1, 0x0409, 13, u"Shared licence"}})}});
+    {
+        std::vector<std::list<COpenTypeData>> fonts(4);
+        std::vector<std::thread> readers;
+        for (auto& mine : fonts) {
+            readers.emplace_back([&] {
+                for (int i = 0; i < 200; ++i) {
+                    ASSERT_EQ(mine.emplace_back().Load(i % 2 == 0 ? sans : serif),
+                              FontStatus::Loaded);
+                }
+            });
+        }
+        for (auto& reader : readers) {
+            reader.join();
+        }
+        const std::u16string_view licence = *fonts[0].front().GetName(13);
+        EXPECT_EQ(licence, u"Shared licence");
+        for (const auto& mine : fonts) {
+            ASSERT_EQ(mine.size(), 200u);
+            std::size_t i = 0;
+            for (const COpenTypeData& font : mine) {
+                EXPECT_EQ(font.GetName(13)->data(), licence.data()) << "one copy";
+                EXPECT_EQ(*font.GetName(4), i++ % 2 == 0 ? u"Pooled Sans" : u"Pooled Serif");
+            }
+        }
+        EXPECT_NE(fonts[0].front().GetName(4)->data(), fonts[0].back().GetName(4)->data());
+        EXPECT_EQ(PooledTextCount(), before + 3);
+    }
+    EXPECT_EQ(PooledTextCount(), before) << "the texts went with their fonts";
 }

@@ -57,8 +57,7 @@ protected:
 };
 
 std::vector<std::uint16_t> Codes(const COpenTypeData& data, std::size_t subtable = 0) {
-    const auto& s = data.GetCharacterMap().subtables.at(subtable);
-    return {s.codes.get(), s.codes.get() + s.count};
+    return data.GetCharacterMap().subtables.at(subtable).Codes();
 }
 
 // A naming table of `count` records with empty strings: 6 + 12 × count bytes.

@@ -274,6 +274,60 @@ TEST(FontListTest, WatcherFollowsTheFolderChangeAfterChange) {
     EXPECT_FALSE(fixture.list->IsWatching());
 }
 
+// A burst of 1,000 changes (700 files come, 300 go) is one re-synchronisation:
+// the rows of the files that went leave in one pass, and the files that
+// came are read on the load's worker threads, never on the event loop's,
+// then listed and sorted together. The selected font stays selected.
+TEST(FontListTest, ABurstOfChangesIsOneResynchronisationReadByWorkers) {
+    const QString folder = FolderOf("burst", 400);
+    CListFixture fixture;
+    fixture.Load(folder);
+    ASSERT_EQ(fixture.list->Model().rowCount(), 400);
+    const int kept = fixture.list->Model().RowOfFileName("f333.ttf");
+    fixture.view->selectionModel()->setCurrentIndex(
+        fixture.list->Model().index(kept, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const CFontItem* selected = fixture.list->Model().ItemAt(kept);
+
+    int syncs = 0;
+    std::atomic<int> readOnTheEventLoop{0};
+    const std::thread::id eventLoop = std::this_thread::get_id();
+    fixture.list->SetLoadSetup([&](CFolderLoad& load) {
+        ++syncs;
+        load.SetAcquirer([&](const std::filesystem::path& path) {
+            readOnTheEventLoop += std::this_thread::get_id() == eventLoop ? 1 : 0;
+            return fixture.manager.Open(path);
+        });
+    });
+    const char* fonts[] = {"twin-a.ttf", "twin-b.ttf", "symbol.ttf"};
+    for (int i = 0; i < 700; ++i) {
+        Copy(kData + "/" + fonts[i % 3], folder + QString("/new%1.otf").arg(i));
+    }
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_TRUE(QFile::remove(folder + QString("/f%1.ttf").arg(i)));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return fixture.list->Model().rowCount() == 800; }, 20000))
+        << fixture.list->Model().rowCount();
+    ASSERT_TRUE(WaitUntil([&] { return !fixture.list->IsSynchronising(); }));
+    QTest::qWait(400);  // nothing more comes
+    EXPECT_EQ(syncs, 1);
+    EXPECT_EQ(readOnTheEventLoop.load(), 0);
+    EXPECT_EQ(fixture.list->Model().rowCount(), 800);
+    EXPECT_EQ(fixture.status[1], "800 fonts displayed");
+    EXPECT_EQ(fixture.list->Model().RowOfFileName("f299.ttf"), -1);
+    EXPECT_EQ(fixture.manager.Count(), 800u) << "the fonts that went are let go of";
+    // Sorted once, with the rest, by the list's order (the font name).
+    for (int row = 1; row < fixture.list->Model().rowCount(); ++row) {
+        EXPECT_GE(CFontItem::CompareByName(fixture.list->Model().ItemAt(row - 1),
+                                           fixture.list->Model().ItemAt(row)),
+                  0)
+            << row;
+    }
+    const QModelIndexList selection = fixture.view->selectionModel()->selectedRows();
+    ASSERT_EQ(selection.size(), 1);
+    EXPECT_EQ(fixture.list->Model().ItemAt(selection.first().row()), selected);
+}
+
 TEST(FontListTest, ReleasedFontLeavesTheListAndTheManager) {
     const QString folder = Folder("release");
     Copy(kData + "/twin-a.ttf", folder + "/a.ttf");

@@ -1,5 +1,6 @@
 #include "ui/browse/FontListController.h"
 
+#include <malloc.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -33,6 +34,8 @@ using namespace boost::placeholders;
 namespace {
 
 constexpr int kSharingWaitRows = 500;
+// Rows gone at once after which the freed memory is handed back.
+constexpr std::size_t kTrimAfterRows = 1000;
 
 QString CleanFolder(const QString& folder) {
     return QDir::cleanPath(folder);
@@ -92,6 +95,10 @@ CFontListController::~CFontListController() {
         m_job->load->Cancel();
         delete m_job->dialog;
     }
+    if (m_sync) {
+        m_sync->Cancel();
+    }
+    m_sync.reset();
     for (auto& dropped : m_dropped) {
         dropped.second->Cancel();
     }
@@ -167,6 +174,7 @@ bool CFontListController::LoadProject(const QString& name) {
 void CFontListController::RunLoad(std::vector<std::filesystem::path> paths,
                                   const QString& fileToSelect, bool folder) {
     DropLoad();
+    DropSync();
     m_model->Clear();
     if (paths.empty()) {
         ShowStatus(0, QString::fromStdString(CFolderLoad::NoFontsText()));
@@ -321,26 +329,118 @@ void CFontListController::Resynchronise() {
     if (m_projectShown || m_folderPath.isEmpty() || m_job) {
         return;
     }
-    std::set<QString> listed;
-    for (const QString& path : m_model->Paths()) {
-        listed.insert(path);
+    if (m_sync) {
+        m_folderChanged = true;  // taken up when the files that came are listed
+        return;
     }
-    std::set<QString> present;
-    for (const auto& path : CFolderLoad::Enumerate(FilePath(m_folderPath))) {
-        present.insert(PathText(path));
+    // Both lists sorted by path, as Enumerate gives the folder's.
+    std::vector<std::pair<std::string, const CFontItem*>> listed;
+    listed.reserve(static_cast<std::size_t>(m_model->rowCount()));
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const CFontItem* item = m_model->ItemAt(row);
+        listed.emplace_back(item->GetPathText(), item);
     }
-    for (const QString& path : listed) {
-        if (present.count(path) == 0) {
-            m_manager.RemoveFile(FilePath(path));
+    std::sort(listed.begin(), listed.end());
+    std::vector<std::filesystem::path> present = CFolderLoad::Enumerate(FilePath(m_folderPath));
+
+    std::vector<const CFontItem*> vanished;
+    std::vector<std::filesystem::path> appeared;
+    auto was = listed.begin();
+    for (auto& path : present) {
+        for (; was != listed.end() && was->first < path.native(); ++was) {
+            vanished.push_back(was->second);
+        }
+        if (was != listed.end() && was->first == path.native()) {
+            while (was != listed.end() && was->first == path.native()) {
+                ++was;  // listed, perhaps more than once
+            }
+        } else {
+            appeared.push_back(std::move(path));
         }
     }
-    for (const QString& path : present) {
-        if (listed.count(path) == 0) {
-            AddFile(path);
+    for (; was != listed.end(); ++was) {
+        vanished.push_back(was->second);
+    }
+
+    if (!vanished.empty()) {
+        // Every window hears of each file that went; this list's rows go
+        // together after.
+        m_removingVanished = true;
+        for (const CFontItem* item : vanished) {
+            m_manager.RemoveFile(item->GetPath());
         }
+        m_removingVanished = false;
+        m_model->RemoveItems(vanished);
+        if (vanished.size() >= kTrimAfterRows) {
+            // The fonts were read on worker threads, whose heaps keep what
+            // they freed: give it back to the system.
+            ::malloc_trim(0);
+        }
+    }
+    if (!appeared.empty()) {
+        StartSync(std::move(appeared));
     }
     ShowStatus(1, QString::fromStdString(
                       CFolderLoad::DisplayedText(static_cast<std::size_t>(m_model->rowCount()))));
+}
+
+void CFontListController::StartSync(std::vector<std::filesystem::path> paths) {
+    m_syncId = ++m_lastLoadId;
+    m_sync = std::make_unique<CFolderLoad>(m_manager, std::move(paths), m_manager.FontSystem());
+    // On a worker thread: only a call queued for the event loop.
+    m_sync->SetReadyHandler([this, id = m_syncId] {
+        QMetaObject::invokeMethod(
+            this, [this, id] { OnSyncRowsReady(id); }, Qt::QueuedConnection);
+    });
+    if (m_loadSetup) {
+        m_loadSetup(*m_sync);
+    }
+    m_sync->Start();
+}
+
+// The files that came are listed when all of them have been read: one
+// insertion and one sort.
+void CFontListController::OnSyncRowsReady(quint64 id) {
+    if (!m_sync || m_syncId != id) {
+        OnRowsReady(id);  // a dropped load
+        return;
+    }
+    if (!m_sync->Finished()) {
+        return;
+    }
+    std::unique_ptr<CFolderLoad> sync = std::move(m_sync);
+    std::vector<CFolderLoadRow> rows = sync->TakeRows();
+    std::vector<CFontListModel::CNewRow> newRows;
+    newRows.reserve(rows.size());
+    for (auto& row : rows) {
+        newRows.push_back({std::move(row.item), QString::fromStdU16String(row.displayName)});
+    }
+    m_model->AppendRows(std::move(newRows));
+    if (m_view) {
+        m_model->Sort(m_view->SortColumn(), m_view->SortDescending());
+    }
+    if (sync->IsOutOfMemory()) {
+        ShowOutOfMemory();
+    }
+    sync.reset();
+    ShowStatus(1, QString::fromStdString(
+                      CFolderLoad::DisplayedText(static_cast<std::size_t>(m_model->rowCount()))));
+    if (m_folderChanged) {
+        m_folderChanged = false;
+        Resynchronise();
+    }
+}
+
+void CFontListController::DropSync() {
+    if (!m_sync) {
+        return;
+    }
+    m_sync->Cancel();
+    // Its rows are given back when its workers have ended.
+    if (!m_sync->Finished()) {
+        m_dropped.emplace_back(m_syncId, std::move(m_sync));
+    }
+    m_sync.reset();
 }
 
 // ---------------------------------------------------------------- selection
@@ -502,7 +602,9 @@ int CFontListController::OnReleaseFont(const CFontItem* font) {
 }
 
 void CFontListController::OnFontRemoved(const CFontItem* font) {
-    m_model->RemoveItem(font);
+    if (!m_removingVanished) {
+        m_model->RemoveItem(font);
+    }
     if (font != nullptr && font == m_announcedFont.get()) {
         m_announcedFont.reset();  // the manager drops it whatever its uses
     }

@@ -65,8 +65,13 @@ public:
     bool IsLoading() const { return m_job != nullptr; }
 
     bool IsWatching() const;
-    // The rows' file list again against the folder (the watcher does this).
+    // The rows' file list again against the folder (the watcher does this):
+    // the rows of files that went are removed in one pass, and the files
+    // that came are read on worker threads, then listed together and sorted
+    // once. Changes noticed while they are read are taken up after.
     void Resynchronise();
+    // Whether files that came are being read for the list.
+    bool IsSynchronising() const { return m_sync != nullptr; }
 
     // Called with every load before it starts: tests pace or fail its
     // workers through it.
@@ -94,6 +99,9 @@ private:
     void DropAnnouncedFont();
     void AnnounceSelection(const CFontItem* font);
     void OnFolderChanged();
+    void StartSync(std::vector<std::filesystem::path> paths);
+    void OnSyncRowsReady(quint64 id);
+    void DropSync();
 
     // Slots of the hub.
     void OnFolderSelected(const QString& folder, const QString* fileToSelect);
@@ -132,6 +140,10 @@ private:
     CFontHandle m_announcedFont;   // a font announced during a load, held till its end
     bool m_restyle = false;        // the previews' size or quality changed
     bool m_folderChanged = false;  // the folder's files changed
+    // Reading the files that came into the folder shown, and its load id.
+    std::unique_ptr<CFolderLoad> m_sync;
+    quint64 m_syncId = 0;
+    bool m_removingVanished = false;  // Resynchronise removes the rows itself
 };
 
 }  // namespace Quillmark

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <numeric>
+#include <unordered_set>
 
 #include "core/PathText.h"
 #include "fontdata/item/FontItem.h"
@@ -15,7 +17,35 @@ struct CFontListModel::CRow {
     QString displayName;
     QString fileName;
     QString sizeText;
+    // The file name ordering's key, made at the first sort by file name.
+    mutable std::u16string fileKey;
+    mutable bool fileKeyMade = false;
 };
+
+CFontListModel::CRow& CFontListModel::Row(int row) {
+    const auto at = static_cast<std::size_t>(row);
+    return m_rows[at < m_gapBegin ? at : at + (m_gapEnd - m_gapBegin)];
+}
+
+const CFontListModel::CRow& CFontListModel::Row(int row) const {
+    const auto at = static_cast<std::size_t>(row);
+    return m_rows[at < m_gapBegin ? at : at + (m_gapEnd - m_gapBegin)];
+}
+
+void CFontListModel::Changed() {
+    m_itemIndexValid = false;
+    m_fileNameIndexValid = false;
+    m_itemIndex.clear();
+    m_fileNameIndex.clear();
+}
+
+const std::u16string& CFontListModel::FileSortKey(const CRow& row) const {
+    if (!row.fileKeyMade) {
+        row.fileKey = CFontItem::FileNameSortKey(row.item.get());
+        row.fileKeyMade = true;
+    }
+    return row.fileKey;
+}
 
 QString CFontListModel::SimilarityWords(int distance) {
     if (distance == 0)
@@ -37,7 +67,7 @@ CFontListModel::~CFontListModel() {
 }
 
 int CFontListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size() - (m_gapEnd - m_gapBegin));
 }
 
 int CFontListModel::columnCount(const QModelIndex& parent) const {
@@ -64,7 +94,7 @@ QVariant CFontListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const CRow& row = m_rows[static_cast<std::size_t>(index.row())];
+    const CRow& row = Row(index.row());
     switch (role) {
         case Qt::DisplayRole:
             switch (index.column()) {
@@ -107,6 +137,7 @@ void CFontListModel::AppendRows(std::vector<CNewRow> rows) {
         added.sizeText = QString::fromStdString(row.item->GetSizeText());
         m_rows.push_back(std::move(added));
     }
+    Changed();
     endInsertRows();
 }
 
@@ -117,90 +148,190 @@ void CFontListModel::Clear() {
     beginResetModel();
     std::vector<CRow> rows;
     rows.swap(m_rows);
+    Changed();
     endResetModel();
     Platform::CFontSystemBatch batch(m_manager.FontSystem());
     rows.clear();
 }
 
 int CFontListModel::RemoveItem(const CFontItem* item) {
-    int removed = 0;
-    for (int i = rowCount() - 1; i >= 0; --i) {
-        if (m_rows[static_cast<std::size_t>(i)].item.get() != item) {
+    return RemoveItems({item});
+}
+
+// The rows that stay are moved down over the ones that go, once each: rows
+// before m_gapBegin are in place, rows from m_gapEnd on are still to be
+// looked at, and each run of rows that goes is taken into the gap between
+// them with one beginRemoveRows/endRemoveRows, so that the views see a
+// consistent model at every signal. The fonts are let go of at the end,
+// when no removal is in progress.
+int CFontListModel::RemoveItems(const std::vector<const CFontItem*>& items) {
+    if (items.empty() || m_rows.empty()) {
+        return 0;
+    }
+    const std::unordered_set<const CFontItem*> going(items.begin(), items.end());
+    std::vector<std::pair<std::size_t, std::size_t>> runs;  // [first, end) of m_rows
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (going.count(m_rows[i].item.get()) == 0) {
             continue;
         }
-        beginRemoveRows({}, i, i);
-        const CFontHandle held = std::move(m_rows[static_cast<std::size_t>(i)].item);
-        m_rows.erase(m_rows.begin() + i);
-        endRemoveRows();
-        ++removed;
+        if (!runs.empty() && runs.back().second == i) {
+            ++runs.back().second;
+        } else {
+            runs.emplace_back(i, i + 1);
+        }
     }
+    if (runs.empty()) {
+        return 0;
+    }
+    std::vector<CFontHandle> released;
+    std::size_t kept = 0;  // rows in place, the gap's start
+    std::size_t next = 0;  // the first row not yet looked at, the gap's end
+    const auto keepUpTo = [&](std::size_t end) {
+        for (; next < end; ++next, ++kept) {
+            if (kept != next) {
+                m_rows[kept] = std::move(m_rows[next]);
+            }
+        }
+        m_gapBegin = kept;
+        m_gapEnd = next;
+    };
+    int removed = 0;
+    for (const auto& [first, end] : runs) {
+        keepUpTo(first);
+        const int row = static_cast<int>(kept);
+        beginRemoveRows({}, row, row + static_cast<int>(end - first) - 1);
+        for (std::size_t i = first; i < end; ++i) {
+            released.push_back(std::move(m_rows[i].item));
+        }
+        m_gapEnd = next = end;
+        Changed();
+        endRemoveRows();
+        removed += static_cast<int>(end - first);
+    }
+    keepUpTo(m_rows.size());
+    m_rows.resize(kept);
+    m_gapBegin = m_gapEnd = 0;
+    // Memory goes back when many rows went.
+    if (m_rows.capacity() > 2 * m_rows.size() + 64) {
+        m_rows.shrink_to_fit();
+    }
+    // Fonts shared with other applications go in one refresh, not one each.
+    Platform::CFontSystemBatch batch(m_manager.FontSystem());
+    released.clear();
     return removed;
 }
 
 const CFontItem* CFontListModel::ItemAt(int row) const {
-    return row >= 0 && row < rowCount() ? m_rows[static_cast<std::size_t>(row)].item.get()
-                                        : nullptr;
+    return row >= 0 && row < rowCount() ? Row(row).item.get() : nullptr;
 }
 
 int CFontListModel::RowOf(const CFontItem* item) const {
-    for (int i = 0; i < rowCount(); ++i) {
-        if (m_rows[static_cast<std::size_t>(i)].item.get() == item)
-            return i;
+    if (!m_itemIndexValid) {
+        m_itemIndex.clear();
+        m_itemIndex.reserve(static_cast<std::size_t>(rowCount()));
+        for (int i = 0; i < rowCount(); ++i) {
+            m_itemIndex.emplace_back(Row(i).item.get(), i);
+        }
+        std::sort(m_itemIndex.begin(), m_itemIndex.end());
+        m_itemIndexValid = true;
     }
-    return -1;
+    const auto it = std::lower_bound(m_itemIndex.begin(), m_itemIndex.end(),
+                                     std::pair<const CFontItem*, int>(item, 0));
+    return it != m_itemIndex.end() && it->first == item ? it->second : -1;
 }
 
+// File names compare without regard to case, as QString::compare with
+// Qt::CaseInsensitive does: by their case-folded forms.
 int CFontListModel::RowOfFileName(const QString& fileName, int start) const {
-    for (int i = start; i < rowCount(); ++i) {
-        if (m_rows[static_cast<std::size_t>(i)].fileName.compare(fileName, Qt::CaseInsensitive) ==
-            0)
-            return i;
+    if (!m_fileNameIndexValid) {
+        m_fileNameIndex.clear();
+        m_fileNameIndex.reserve(static_cast<std::size_t>(rowCount()));
+        for (int i = 0; i < rowCount(); ++i) {
+            m_fileNameIndex.emplace_back(Row(i).fileName.toCaseFolded(), i);
+        }
+        std::sort(m_fileNameIndex.begin(), m_fileNameIndex.end());
+        m_fileNameIndexValid = true;
     }
-    return -1;
+    const QString folded = fileName.toCaseFolded();
+    const auto it = std::lower_bound(m_fileNameIndex.begin(), m_fileNameIndex.end(),
+                                     std::pair<QString, int>(folded, std::max(start, 0)));
+    return it != m_fileNameIndex.end() && it->first == folded ? it->second : -1;
 }
 
 std::vector<QString> CFontListModel::Paths() const {
     std::vector<QString> paths;
-    paths.reserve(m_rows.size());
-    for (const CRow& row : m_rows) {
-        if (row.item != nullptr)
-            paths.push_back(PathText(row.item->GetPath()));
+    paths.reserve(static_cast<std::size_t>(rowCount()));
+    for (int i = 0; i < rowCount(); ++i) {
+        if (const CFontItem* item = Row(i).item.get())
+            paths.push_back(PathText(item->GetPath()));
     }
     return paths;
 }
 
+// Each row's key for the column is taken once; the rows are ordered as an
+// index vector by comparing keys, then moved once each, and the persistent
+// indexes follow in one pass. The keys are those of the font item's
+// orderings, so the order is theirs; equal keys keep their order.
 void CFontListModel::Sort(int column, bool descending) {
-    const std::u16string source = m_similaritySource.toStdU16String();
-    // Each ordering says "positive: the first comes first" in ascending order.
-    const auto ascending = [&](const CRow& a, const CRow& b) {
-        if (m_mode == SimilarResults && column == FileColumn) {
-            // Ascending similarity: the largest distance first.
-            return a.item->GetSimilarity(source) > b.item->GetSimilarity(source);
-        }
-        switch (column) {
-            case FileColumn:
-                return CFontItem::CompareByFileName(a.item.get(), b.item.get()) > 0;
-            case SizeColumn:
-                return CFontItem::CompareBySize(a.item.get(), b.item.get()) > 0;
-            default:
-                // Fonts that could not be read have no name: they gather
-                // at one end, whatever their messages say.
-                return CFontItem::CompareByName(a.item.get(), b.item.get()) > 0;
+    const std::size_t count = m_rows.size();
+    std::vector<std::size_t> order(count);  // new row -> old row
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const auto sortBy = [&](const auto& keys) {
+        if (descending) {
+            std::stable_sort(order.begin(), order.end(),
+                             [&](std::size_t a, std::size_t b) { return keys[b] < keys[a]; });
+        } else {
+            std::stable_sort(order.begin(), order.end(),
+                             [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
         }
     };
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const QModelIndexList before = persistentIndexList();
-    std::vector<const CFontItem*> itemsBefore;
-    for (const QModelIndex& index : before) itemsBefore.push_back(ItemAt(index.row()));
-    if (descending) {
-        std::stable_sort(m_rows.begin(), m_rows.end(),
-                         [&](const CRow& a, const CRow& b) { return ascending(b, a); });
+    if (m_mode == SimilarResults && column == FileColumn) {
+        // Ascending similarity: the largest distance first.
+        const std::u16string source = m_similaritySource.toStdU16String();
+        std::vector<std::int64_t> distances(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            distances[i] = -std::int64_t{m_rows[i].item->GetSimilarity(source)};
+        }
+        sortBy(distances);
+    } else if (column == SizeColumn) {
+        std::vector<std::uint32_t> sizes(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            sizes[i] = m_rows[i].item->GetFileSize();
+        }
+        sortBy(sizes);
     } else {
-        std::stable_sort(m_rows.begin(), m_rows.end(), ascending);
+        // Fonts that could not be read have no name: they gather at one
+        // end, whatever their messages say.
+        struct CKey {
+            const std::u16string* text;
+            bool operator<(const CKey& other) const { return *text < *other.text; }
+        };
+        std::vector<CKey> keys(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            keys[i].text =
+                column == FileColumn ? &FileSortKey(m_rows[i]) : &m_rows[i].item->GetSortKey();
+        }
+        sortBy(keys);
     }
+    if (std::is_sorted(order.begin(), order.end())) {
+        return;  // nothing moves
+    }
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newRow(count);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<CRow> sorted;
+    sorted.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        newRow[order[i]] = static_cast<int>(i);
+        sorted.push_back(std::move(m_rows[order[i]]));
+    }
+    m_rows.swap(sorted);
+    Changed();
     QModelIndexList after;
-    for (std::size_t i = 0; i < itemsBefore.size(); ++i) {
-        after.push_back(index(RowOf(itemsBefore[i]), before[static_cast<int>(i)].column()));
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) {
+        after.push_back(this->index(newRow[static_cast<std::size_t>(index.row())], index.column()));
     }
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);

@@ -2,9 +2,16 @@
 
 // The rows of a font list: one font item each, holding one use of it at the
 // font manager, given back when the row goes.
+//
+// Built for folders of tens of thousands of fonts: rows come and go in
+// batches (one insertion, one pass over the rows for a removal), a sort
+// compares keys computed once per row and moves each row once, and a row is
+// found by its item or file name through an index, not by a scan.
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "fontdata/manager/FontManager.h"
@@ -62,6 +69,9 @@ public:
     void Clear();
     // Removes the rows of `item`, letting go of it. Returns how many rows went.
     int RemoveItem(const CFontItem* item);
+    // Removes the rows of every item given, in one pass over the rows: one
+    // removal for each run of neighbouring rows. Returns how many rows went.
+    int RemoveItems(const std::vector<const CFontItem*>& items);
 
     const CFontItem* ItemAt(int row) const;
     int RowOf(const CFontItem* item) const;
@@ -75,8 +85,24 @@ public:
 
 private:
     struct CRow;
+    // Row `row` as the views see it: while RemoveItems runs, the rows it
+    // has taken out lie between m_gapBegin and m_gapEnd of m_rows.
+    CRow& Row(int row);
+    const CRow& Row(int row) const;
+    void Changed();  // the rows moved: the indexes are built again when asked
+    const std::u16string& FileSortKey(const CRow& row) const;
+
     CFontManager& m_manager;
     std::vector<CRow> m_rows;
+    std::size_t m_gapBegin = 0;
+    std::size_t m_gapEnd = 0;
+    // Built on first use after a change: (item, row) and (file name in
+    // folded case, row), each sorted, so that the first row of a key is found
+    // by a binary search.
+    mutable std::vector<std::pair<const CFontItem*, int>> m_itemIndex;
+    mutable std::vector<std::pair<QString, int>> m_fileNameIndex;
+    mutable bool m_itemIndexValid = false;
+    mutable bool m_fileNameIndexValid = false;
     Mode m_mode = MainList;
     QString m_similaritySource;
     bool m_showsLocation = false;
