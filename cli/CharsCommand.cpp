@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
@@ -71,9 +72,9 @@ int RunChars(const Arguments& args) {
             continue;
         }
         // As the map: the first subtable's codes, from the second entry on.
-        const auto& map = subtables.front();
-        for (std::uint32_t i = 1; i < map.count; ++i) {
-            const auto code = map.codes[i];
+        const std::vector<std::uint16_t> codes = subtables.front().Codes();
+        for (std::size_t i = 1; i < codes.size(); ++i) {
+            const auto code = codes[i];
             const std::u16string_view name = names->Name(code);
             if (json) {
                 CJsonLine line;

@@ -9,7 +9,9 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolTip>
+#include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace Quillmark {
 
@@ -78,7 +80,11 @@ void CFontMapView::SetFont(const QString& path,
     if (subtables.empty()) {
         m_model.SetCodes(nullptr, 0);
     } else {
-        m_model.SetCodes(subtables.front().codes, subtables.front().count);
+        // The map holds the expanded list while it shows the font.
+        const std::vector<std::uint16_t> codes = subtables.front().Codes();
+        auto shared = std::make_shared<std::uint16_t[]>(codes.size());
+        std::copy(codes.begin(), codes.end(), shared.get());
+        m_model.SetCodes(std::move(shared), static_cast<std::uint16_t>(codes.size()));
     }
     m_glyphs.clear();
     m_shaped.clear();
