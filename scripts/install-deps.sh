@@ -7,7 +7,7 @@ set -euo pipefail
 
 run_packages=(
     cmake ninja-build pkg-config g++
-    qt6-base-dev qt6-svg-dev libboost-dev libharfbuzz-dev libfontconfig-dev fontconfig fonts-dejavu-core
+    qt6-base-dev qt6-svg-dev libboost-dev libboost-regex-dev libicu-dev libharfbuzz-dev libfontconfig-dev fontconfig fonts-dejavu-core
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev python3 clang-format
