@@ -137,8 +137,7 @@ int PanoseDistance(const Panose& a, const Panose& b) {
     }
     const auto isSans = [](int v) { return v >= 11 && v <= 13; };
     const auto isSerif = [](int v) { return v >= 2 && v <= 10; };
-    const int serif =
-        (isSans(a[1]) != isSans(b[1]) && isSerif(a[1]) != isSerif(b[1])) ? 25 : 0;
+    const int serif = (isSans(a[1]) != isSans(b[1]) && isSerif(a[1]) != isSerif(b[1])) ? 25 : 0;
     int proportion = 0;
     if (a[3] != b[3]) {
         if (a[3] == 9) {

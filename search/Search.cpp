@@ -156,10 +156,8 @@ private:
             }
             const fs::directory_entry& entry = *it;
             std::error_code type;
-            if (IsFontFile(entry.path())) {
-                if (entry.is_regular_file(type)) {
-                    files.push_back(entry.path());
-                }
+            if (IsFontFile(entry.path()) && entry.is_regular_file(type)) {
+                files.push_back(entry.path());
             } else if (m_subfolders && entry.is_directory(type)) {
                 subfolders.push_back(entry);
             }
@@ -196,6 +194,24 @@ unsigned DefaultHelpers() {
 }
 
 }  // namespace
+
+std::vector<std::string> VolumesToWalk(const std::vector<Platform::CMount>& mounts,
+                                       bool removable) {
+    std::vector<std::string> volumes;
+    for (const Platform::CMount& mount : mounts) {
+        std::erase(volumes, mount.mountPoint);
+        if (!Platform::IsUserMount(mount)) {
+            continue;
+        }
+        const Platform::MountKind kind = Platform::KindOfMount(mount);
+        if (kind == Platform::MountKind::Fixed ||
+            (kind == Platform::MountKind::Removable && removable)) {
+            volumes.push_back(mount.mountPoint);
+        }
+    }
+    std::sort(volumes.begin(), volumes.end());
+    return volumes;
+}
 
 CSearch::CSearch(CFontManager& manager, CSearchLocation location, FontTest test,
                  ISearchReceiver& receiver)
@@ -257,21 +273,11 @@ void CSearch::Run() {
                     break;
                 }
                 std::set<std::string> mountPoints;
-                std::vector<std::string> volumes;
                 for (const Platform::CMount& mount : *mounts) {
                     mountPoints.insert(mount.mountPoint);
-                    // The last mount on a point is the one seen there.
-                    std::erase(volumes, mount.mountPoint);
-                    if (!Platform::IsUserMount(mount)) {
-                        continue;
-                    }
-                    const Platform::MountKind kind = Platform::KindOfMount(mount);
-                    if (kind == Platform::MountKind::Fixed ||
-                        (kind == Platform::MountKind::Removable && m_location.removable)) {
-                        volumes.push_back(mount.mountPoint);
-                    }
                 }
-                std::sort(volumes.begin(), volumes.end());
+                const std::vector<std::string> volumes =
+                    VolumesToWalk(*mounts, m_location.removable);
                 for (const std::string& volume : volumes) {
                     if (!KeepSearching()) {
                         break;

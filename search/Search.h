@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "fontdata/manager/FontManager.h"
+#include "platform/Mounts.h"
 #include "search/FontTests.h"
 
 namespace Quillmark {
@@ -29,8 +30,8 @@ struct CSearchLocation {
     enum class Kind { Folder, Computer, Project };
     Kind kind = Kind::Folder;
     std::filesystem::path folder;  // Folder
-    bool subfolders = true;        // Folder and Computer: off, only the folder (or volume root) itself
-    bool removable = false;        // Computer: removable volumes too
+    bool subfolders = true;  // Folder and Computer: off, only the folder (or volume root) itself
+    bool removable = false;  // Computer: removable volumes too
     std::vector<std::filesystem::path> files;  // Project: its files as they were at the start
 
     static CSearchLocation Folder(std::filesystem::path folder, bool subfolders = true);
@@ -71,6 +72,11 @@ public:
     // not search its location.
     virtual void SearchComplete(const CSearchEnd& end) = 0;
 };
+
+// The volumes a search of "Computer" walks, by mount point: fixed ones, and
+// removable ones when asked; never network, optical or RAM volumes. The
+// last mount on a point is the one seen there.
+std::vector<std::string> VolumesToWalk(const std::vector<Platform::CMount>& mounts, bool removable);
 
 class CSearch {
 public:
