@@ -12,6 +12,9 @@ int main(int argc, char** argv) {
     if (command == "render") {
         return Quillmark::Cli::RunRender(args);
     }
+    if (command == "find-name" || command == "find-char" || command == "find-similar") {
+        return Quillmark::Cli::RunFind(command, args, Quillmark::Cli::ReadProjectFiles);
+    }
     if (command == "store") {
         return Quillmark::Cli::RunStore(args);
     }
