@@ -47,8 +47,17 @@ bool IsOneOf(std::string_view value, std::initializer_list<std::string_view> val
 
 bool IsNetworkFileSystem(std::string_view type) {
     return IsOneOf(type, {"nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "9p", "ceph",
-                          "glusterfs", "davfs", "fuse.sshfs", "fuse.davfs2", "fuse.gvfsd-fuse",
-                          "fuse.rclone", "lustre", "gfs2", "ocfs2"});
+                          "glusterfs", "davfs", "sshfs", "fuse.sshfs", "fuse.davfs2",
+                          "fuse.gvfsd-fuse", "fuse.rclone", "lustre", "gfs2", "ocfs2"});
+}
+
+bool IsPseudoFileSystem(std::string_view type) {
+    return IsOneOf(
+        type, {"proc",       "sysfs",       "devtmpfs",   "devpts",     "cgroup",      "cgroup2",
+               "securityfs", "pstore",      "bpf",        "tracefs",    "debugfs",     "mqueue",
+               "hugetlbfs",  "configfs",    "fusectl",    "autofs",     "binfmt_misc", "efivarfs",
+               "overlay",    "squashfs",    "nsfs",       "rpc_pipefs", "selinuxfs",   "ramfs",
+               "tmpfs",      "fuse.portal", "fuse.lxcfs", "none"});
 }
 
 // The sysfs flag of a block device, or of the disk that holds a partition.
@@ -90,6 +99,9 @@ std::vector<CMount> ParseMounts(std::string_view text) {
         if (!(fields >> device) || device.front() == '#' || !(fields >> mountPoint >> type)) {
             continue;
         }
+        if (mountPoint.front() != '/') {
+            continue;  // "none" or "swap" in an fstab
+        }
         mounts.push_back({Unescape(device), Unescape(mountPoint), Unescape(type)});
     }
     return mounts;
@@ -100,7 +112,8 @@ MountKind KindOfMount(const CMount& mount) {
     if (IsNetworkFileSystem(type) || mount.device.starts_with("//")) {
         return MountKind::Network;
     }
-    if (IsOneOf(type, {"iso9660", "udf"}) || mount.device.starts_with("/dev/sr")) {
+    if (IsOneOf(type, {"iso9660", "udf"}) || mount.device.starts_with("/dev/sr") ||
+        mount.device.starts_with("/dev/cdrom")) {
         return MountKind::Optical;
     }
     if (IsOneOf(type, {"tmpfs", "ramfs"})) {
@@ -127,19 +140,24 @@ bool IsUserMount(const CMount& mount) {
     if (point == "/") {
         return true;
     }
-    if (point.empty() || point.front() != '/') {
+    if (IsPseudoFileSystem(mount.fileSystem)) {
         return false;
     }
-    if ((IsSystemFolder(point) && !StartsWithFolder(point, "/run/media")) ||
-        StartsWithFolder(point, "/snap")) {
+    for (std::string_view hidden :
+         {"/proc", "/sys", "/dev", "/snap", "/var/lib/docker", "/var/snap"}) {
+        if (StartsWithFolder(point, hidden)) {
+            return false;
+        }
+    }
+    if (StartsWithFolder(point, "/run") && !StartsWithFolder(point, "/run/media")) {
         return false;
     }
-    const std::string_view type = mount.fileSystem;
-    if (IsOneOf(type, {"overlay", "squashfs", "tmpfs", "ramfs"})) {
-        return false;
+    const MountKind kind = KindOfMount(mount);
+    if (kind == MountKind::Network || kind == MountKind::Removable || kind == MountKind::Optical) {
+        return true;
     }
-    return mount.device.starts_with("/dev/") || IsNetworkFileSystem(type) ||
-           mount.device.starts_with("//") || KindOfMount(mount) == MountKind::Removable;
+    // A fixed volume is a real block device.
+    return mount.device.starts_with("/dev/");
 }
 
 std::string MountTableFile() {

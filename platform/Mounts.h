@@ -21,7 +21,8 @@ struct CMount {
 
 // Every line of a table in the format of /proc/self/mounts and fstab
 // (device, mount point, type, options; octal escapes such as \040 decoded).
-// Comment lines and lines with fewer than three fields are skipped.
+// Comment lines, lines with fewer than three fields and mount points that
+// are no path ("none", "swap") are skipped.
 std::vector<CMount> ParseMounts(std::string_view text);
 
 // A volume's kind from its file system, device and mount point: network
@@ -30,10 +31,11 @@ std::vector<CMount> ParseMounts(std::string_view text);
 // whose sysfs "removable" flag is set), else fixed.
 MountKind KindOfMount(const CMount& mount);
 
-// True for what a user would call a volume: "/" and real block devices,
-// network and removable media; never pseudo file systems (proc, sysfs,
-// cgroup, ...), nor anything under /proc, /sys, /dev, /run (except
-// /run/media), /snap, nor overlay, squashfs or tmpfs mounts other than "/".
+// True for what a file manager would list: "/" and real block devices,
+// network, removable and optical media; never pseudo file systems (proc,
+// sysfs, cgroup, overlay, squashfs, tmpfs, ...), never anything under
+// /proc, /sys, /dev, /run (except /run/media), /snap, /var/lib/docker or
+// /var/snap.
 bool IsUserMount(const CMount& mount);
 
 // True for the system folders no search walks into: /proc, /sys, /dev and

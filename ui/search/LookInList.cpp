@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "core/PathText.h"
-#include "platform/Mounts.h"
+#include "platform/desktop/MountTable.h"
 #include "platform/Paths.h"
 
 namespace Quillmark {
@@ -32,23 +32,9 @@ CLookInPlaces CLookInPlaces::OfThisDesktop() {
     places.desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     places.home = QDir::homePath();
     places.fontsFolder = PathText(Platform::UserFontsFolder());
-    if (const auto mounts = Platform::ReadMounts()) {
-        std::vector<std::string> seen;
-        for (auto it = mounts->rbegin(); it != mounts->rend(); ++it) {
-            // The last mount on a point is the one seen there.
-            if (std::find(seen.begin(), seen.end(), it->mountPoint) != seen.end()) {
-                continue;
-            }
-            seen.push_back(it->mountPoint);
-            if (!Platform::IsUserMount(*it)) {
-                continue;
-            }
-            const auto kind = Platform::KindOfMount(*it);
-            places.volumes.push_back(
-                {PathText(it->mountPoint), kind == Platform::MountKind::Removable});
-        }
-        std::sort(places.volumes.begin(), places.volumes.end(),
-                  [](const CVolume& a, const CVolume& b) { return a.mountPoint < b.mountPoint; });
+    for (const Platform::Volume& volume : Platform::UserVolumes()) {
+        places.volumes.push_back(
+            {volume.mountPoint, volume.kind == Platform::VolumeKind::Removable});
     }
     return places;
 }
