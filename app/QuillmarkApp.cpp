@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -38,6 +39,7 @@
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/MainFrame.h"
+#include "ui/search/SearchWindows.h"
 
 // Resources of a static library are brought in by hand.
 static void InitResources() {
@@ -252,6 +254,7 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
             frame->SetStatusText(pane, text);
     });
     m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list->View()));
+    CreateSearchWindows();
     if (m_hooks.addPanes) {
         m_hooks.addPanes(*this);
     }
@@ -265,6 +268,23 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     m_started = true;
     ChooseFirstLocation();
     return StartResult::Started;
+}
+
+void CQuillmarkApp::CreateSearchWindows() {
+    CSearchServices services{*m_hub, *m_options, *m_fontManager, *m_projects, m_regularFont,
+                             {},     {},         {},             {},           {},          {}};
+    services.UseStandardDialogs();
+    auto* windows = new CSearchWindows(services, m_mainFrame, [document = m_document.get()] {
+        return document->IsProjectMode() ? std::pair(document->GetProjectName(), true)
+                                         : std::pair(document->GetFolderPath(), false);
+    });
+    // Ctrl+F: find fonts by name at the current location.
+    auto* find = new QAction(tr("Search..."), m_mainFrame);
+    find->setObjectName(QStringLiteral("FindByName"));
+    find->setShortcut(QKeySequence::Find);
+    find->setShortcutContext(Qt::WindowShortcut);
+    connect(find, &QAction::triggered, windows, [windows] { windows->FindByName(); });
+    m_mainFrame->addAction(find);
 }
 
 void CQuillmarkApp::ShowSplash() {

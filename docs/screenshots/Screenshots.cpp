@@ -1,6 +1,7 @@
 // Makes the pictures README.md shows, offscreen, in a home of its own:
 // the main window listing fonts of several scripts, the same at 48 pixels,
-// and the folder load's progress dialog.
+// the three search windows over this machine's fonts, and the folder
+// load's progress dialog.
 //
 //   screenshots [--fonts=FOLDER] [--out=FOLDER]
 
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -25,6 +27,9 @@
 #include "ui/browse/FontListView.h"
 #include "ui/browse/MainFrame.h"
 #include "ui/common/FolderLoadDialog.h"
+#include "ui/search/FindController.h"
+#include "ui/search/FindFrame.h"
+#include "ui/search/SearchWindows.h"
 
 using namespace Quillmark;
 
@@ -64,6 +69,51 @@ void RunUntil(const std::function<bool()>& done, int milliseconds = 30000) {
 bool Save(const QImage& picture, const QString& path) {
     const bool saved = picture.save(path);
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+// Each search window after a search of this machine's fonts.
+bool SearchWindows(CQuillmarkApp& app, const QString& out) {
+    auto* windows = app.MainFrame()->findChild<CSearchWindows*>();
+    if (windows == nullptr) {
+        return false;
+    }
+    const auto shoot = [&](CFindController* window, const QString& file) {
+        window->Frame().resize(960, 620);
+        window->Search();
+        RunUntil([&] { return !window->IsSearching(); }, 120000);
+        if (window->Model().rowCount() > 2) {
+            window->Frame().Results()->selectionModel()->setCurrentIndex(
+                window->Model().index(1, 0),
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+        RunUntil([] { return false; }, 150);
+        const bool saved = Save(window->Frame().grab().toImage(), out + "/" + file);
+        window->Frame().close();
+        RunUntil([] { return false; }, 50);
+        return saved;
+    };
+    bool saved = true;
+    const QString truetype = QStringLiteral("/usr/share/fonts/truetype");
+    CFindNameController* byName = windows->FindByName(truetype, false);
+    byName->Text()->setText(QStringLiteral("sans bold"));
+    saved &= shoot(byName, "find-by-name.png");
+
+    CFontManager& manager = app.FontManager();
+    const CFontHandle serif = manager.Open("/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf");
+    if (serif != nullptr) {
+        saved &= shoot(CFindSimilarController::Open(windows->Services(), app.MainFrame(), serif,
+                                                    truetype, false),
+                       "find-similar.png");
+    }
+    const CFontHandle arabic =
+        manager.Open("/usr/share/fonts/truetype/noto/NotoNaskhArabic-Regular.ttf");
+    if (arabic != nullptr) {
+        saved &= shoot(CFindCharacterController::Open(
+                           windows->Services(), app.MainFrame(), u'\u0628',
+                           QStringLiteral("ARABIC LETTER BEH"), arabic, truetype, false),
+                       "find-character.png");
+    }
     return saved;
 }
 
@@ -114,6 +164,8 @@ int main(int argc, char** argv) {
         app.Hub().FireFontListPreviewSizeChanged(48);
         RunUntil([] { return false; }, 100);
         saved &= Save(frame->grab().toImage(), out + "/main-window-48px.png");
+        app.Hub().FireFontListPreviewSizeChanged(24);
+        saved &= SearchWindows(app, out);
     }
 
     {

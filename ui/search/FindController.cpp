@@ -138,8 +138,8 @@ void CFindController::FillLocations(const QString& location, bool isProject) {
             entry.iconName,
             style->standardIcon(entry.kind == CLookInEntry::Kind::Computer ? QStyle::SP_ComputerIcon
                                                                            : QStyle::SP_DirIcon));
-        box->addItem(icon, QString(entry.indent * 3, QChar(' ')) + entry.text);
-        box->setItemData(box->count() - 1, entry.text, Qt::AccessibleTextRole);
+        box->addItem(icon, entry.text);
+        box->setItemData(box->count() - 1, entry.indent, CFindFrame::IndentRole);
     }
     box->setCurrentIndex(m_selected);
 }

@@ -23,6 +23,7 @@
 #include "fontdata/manager/FontManager.h"
 #include "search/FontTests.h"
 #include "search/Search.h"
+#include "ui/search/FindFrame.h"
 #include "ui/search/LookInList.h"
 #include "ui/search/SearchResultsModel.h"
 

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QToolBar>
 
 #include "ui/common/ColumnFitter.h"
@@ -20,6 +21,19 @@ QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
     return QIcon::fromTheme(QString::fromLatin1(name),
                             QApplication::style()->standardIcon(fallback));
 }
+
+// The "Look in:" list's entries, each indented by its level in the list
+// that drops down (the box itself shows the entry plainly).
+class CIndentDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->rect.adjust(index.data(CFindFrame::IndentRole).toInt() * 14, 0, 0, 0);
+    }
+};
 
 }  // namespace
 
@@ -159,6 +173,7 @@ CFindFrame::CFindFrame(QWidget* owner, const QString& caption, CSearchResultsMod
     addToolBarBreak();
     QToolBar* band2 = addToolBar(tr("Look in"));
     band2->setMovable(false);
+    band2->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     auto* lookInLabel = new QLabel(tr("Look in:"), band2);
     band2->addWidget(lookInLabel);
     m_lookIn = new QComboBox(band2);
@@ -166,6 +181,7 @@ CFindFrame::CFindFrame(QWidget* owner, const QString& caption, CSearchResultsMod
     m_lookIn->setMinimumWidth(200);
     m_lookIn->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_lookIn->setMaxVisibleItems(24);
+    m_lookIn->setItemDelegate(new CIndentDelegate(m_lookIn));
     lookInLabel->setBuddy(m_lookIn);
     band2->addWidget(m_lookIn);
 
@@ -175,6 +191,7 @@ CFindFrame::CFindFrame(QWidget* owner, const QString& caption, CSearchResultsMod
     m_options->setToolTip(tr("Search options"));
     m_options->setIcon(ThemeIcon("configure", QStyle::SP_FileDialogDetailedView));
     m_options->setPopupMode(QToolButton::InstantPopup);
+    m_options->setToolButtonStyle(Qt::ToolButtonIconOnly);
     band2->addWidget(m_options);
     band2->addSeparator();
     m_stop = band2->addAction(ThemeIcon("process-stop", QStyle::SP_BrowserStop), tr("Stop search"));

@@ -76,6 +76,9 @@ class CFindFrame : public QMainWindow {
     Q_OBJECT
 
 public:
+    // The "Look in:" entries' level, for their indent in the list.
+    static constexpr int IndentRole = Qt::UserRole + 1;
+
     CFindFrame(QWidget* owner, const QString& caption, CSearchResultsModel& model,
                const CProgramOptions& options, QFont uiFont);
 

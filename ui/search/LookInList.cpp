@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "core/PathText.h"
-#include "platform/desktop/MountTable.h"
 #include "platform/Paths.h"
+#include "platform/desktop/MountTable.h"
 
 namespace Quillmark {
 
