@@ -1,6 +1,8 @@
 #include "search/Search.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -260,6 +262,11 @@ void CSearch::Run() {
                     m_receiver.FontFound(font, *value);
                 }
             });
+        // Niceness is a thread's own on Linux; the helpers start with the
+        // worker's.
+        if (m_niceness != 0) {
+            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), m_niceness);
+        }
         CReadAhead reader(m_opener, m_helpers);
         CWalker walker(controller, reader);
         switch (m_location.kind) {

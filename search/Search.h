@@ -93,6 +93,10 @@ public:
     // Threads that read fonts ahead of the worker (the processors less
     // one unless set). Set before Start.
     void SetReadHelpers(unsigned helpers) { m_helpers = helpers; }
+    // The niceness of the worker and its helpers (0: as the caller's): a
+    // window's search gives way to the window that shows its results.
+    // Set before Start.
+    void SetNiceness(int niceness) { m_niceness = niceness; }
 
     void Start();
     void Stop() noexcept { m_keepSearching.store(false); }
@@ -110,6 +114,7 @@ private:
     ISearchReceiver& m_receiver;
     std::function<CFontHandle(const std::filesystem::path&)> m_opener;
     unsigned m_helpers;
+    int m_niceness = 0;
     std::atomic<bool> m_keepSearching{true};
     std::atomic<bool> m_running{false};
     std::thread m_worker;

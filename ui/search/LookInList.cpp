@@ -104,6 +104,11 @@ int CLookInList::Fill(const CLookInPlaces& places, const QString& location, bool
                     {Kind::Folder, parts[i], path, base.indent + 1 + i, QStringLiteral("folder")});
             }
             selection = at;
+        } else if (selection < 0 && chosen != Clean(places.fontsFolder)) {
+            // Below no entry (a volume the table does not list): the path
+            // as an entry of its own.
+            m_entries.push_back({Kind::Folder, chosen, chosen, 0, QStringLiteral("folder")});
+            selection = static_cast<int>(m_entries.size()) - 1;
         }
     }
 

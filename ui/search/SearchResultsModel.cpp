@@ -9,6 +9,10 @@ namespace Quillmark {
 
 struct CSearchResultsModel::CRow {
     CFontHandle font;
+    // The keys of the name and file name orderings, taken once: a merge
+    // compares every row.
+    const std::u16string* nameKey = nullptr;
+    std::u16string fileKey;
     int distance = 0;
     QString displayName;
     QString fileName;
@@ -96,11 +100,11 @@ bool CSearchResultsModel::Before(const CRow& a, const CRow& b) const {
                     // Ascending similarity: the largest distance first.
                     return x.distance > y.distance;
                 }
-                return CFontItem::CompareByFileName(x.font.get(), y.font.get()) > 0;
+                return x.fileKey < y.fileKey;  // as CFontItem::CompareByFileName
             case FontList::SizeColumn:
                 return CFontItem::CompareBySize(x.font.get(), y.font.get()) > 0;
             default:
-                return CFontItem::CompareByName(x.font.get(), y.font.get()) > 0;
+                return *x.nameKey < *y.nameKey;  // as CFontItem::CompareByName
         }
     };
     return m_descending ? ascending(b, a) : ascending(a, b);
@@ -118,6 +122,8 @@ void CSearchResultsModel::AddResults(std::vector<CResult> results) {
         row.fileName = PathText(result.font->GetFileName());
         row.sizeText = QString::fromStdString(result.font->GetSizeText());
         row.distance = result.distance;
+        row.nameKey = &result.font->GetSortKey();
+        row.fileKey = LowerCase(row.fileName.toStdU16String());
         row.font = std::move(result.font);
         rows.push_back(std::move(row));
     }

@@ -1,5 +1,8 @@
 #include "ui/search/SearchSession.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "core/PathText.h"
 
 namespace Quillmark {
@@ -76,6 +79,7 @@ void CSearchSession::Start(CSearchLocation location, FontTest test) {
     if (m_opener) {
         m_search->SetOpener(m_opener);
     }
+    m_search->SetNiceness(kNiceness);
     m_search->Start();
 }
 
@@ -87,10 +91,22 @@ void CSearchSession::Stop() {
 
 void CSearchSession::Drain() {
     std::vector<CSearchResultsModel::CResult> fonts;
+    bool more = false;
     {
         std::lock_guard lock(m_mutex);
-        fonts.swap(m_pending);
-        m_drainPosted = false;
+        // A bounded share each turn of the event loop, so that painting and
+        // input go on between shares however fast the worker finds fonts.
+        const std::size_t share = std::min(m_pending.size(), kShare);
+        fonts.assign(
+            std::make_move_iterator(m_pending.begin()),
+            std::make_move_iterator(m_pending.begin() + static_cast<std::ptrdiff_t>(share)));
+        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(share));
+        more = !m_pending.empty();
+        m_drainPosted = more;
+    }
+    if (more) {
+        QMetaObject::invokeMethod(
+            this, [this] { Drain(); }, Qt::QueuedConnection);
     }
     if (!fonts.empty() && m_handlers.fontsFound) {
         m_handlers.fontsFound(std::move(fonts));
@@ -98,7 +114,17 @@ void CSearchSession::Drain() {
 }
 
 void CSearchSession::Finish(const CSearchEnd& end) {
-    Drain();
+    bool pending = true;
+    {
+        std::lock_guard lock(m_mutex);
+        pending = !m_pending.empty();
+    }
+    if (pending) {
+        // The last shares first: the end comes after them.
+        QMetaObject::invokeMethod(
+            this, [this, end] { Finish(end); }, Qt::QueuedConnection);
+        return;
+    }
     if (m_search != nullptr) {
         m_search->Wait();  // it has told its end: it ends now
         m_search.reset();

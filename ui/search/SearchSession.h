@@ -46,6 +46,11 @@ public:
         m_opener = std::move(opener);
     }
 
+    // Found fonts handed over in one turn of the event loop, at most.
+    static constexpr std::size_t kShare = 256;
+    // The worker's niceness: the window showing the results goes first.
+    static constexpr int kNiceness = 10;
+
 private:
     class CReceiver;
     void Drain();

@@ -132,6 +132,10 @@ TEST(LookInListTest, EntriesAndTheChosenFolderBelowItsPlace) {
     EXPECT_EQ(list.At(selected)->path, "Serif Fonts");
     EXPECT_EQ(list.At(selected - 1)->text, "Select Project...");
     EXPECT_EQ(list.At(selected - 2)->text, "Browse For Folder...");
+    // A folder below no entry is an entry of its own.
+    places.volumes.clear();
+    selected = list.Fill(places, "/srv/fonts", false);
+    EXPECT_EQ(list.At(selected)->path, "/srv/fonts");
     // Nothing chosen: the Desktop.
     EXPECT_EQ(list.Fill(places, {}, false), 0);
 }
