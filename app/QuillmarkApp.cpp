@@ -271,8 +271,8 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
 }
 
 void CQuillmarkApp::CreateSearchWindows() {
-    CSearchServices services{*m_hub, *m_options, *m_fontManager, *m_projects, m_regularFont,
-                             {},     {},         {},             {},           {},          {}};
+    CSearchServices services{
+        *m_hub, *m_options, *m_fontManager, *m_projects, m_regularFont, {}, {}, {}, {}, {}, {}};
     services.UseStandardDialogs();
     auto* windows = new CSearchWindows(services, m_mainFrame, [document = m_document.get()] {
         return document->IsProjectMode() ? std::pair(document->GetProjectName(), true)
