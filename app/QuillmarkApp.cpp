@@ -40,6 +40,7 @@
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/MainFrame.h"
 #include "ui/search/SearchWindows.h"
+#include "ui/inspect/FontMapWindow.h"
 
 // Resources of a static library are brought in by hand.
 static void InitResources() {
@@ -255,6 +256,7 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     });
     m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list->View()));
     CreateSearchWindows();
+    AddFontMapCommand();
     if (m_hooks.addPanes) {
         m_hooks.addPanes(*this);
     }
@@ -278,13 +280,29 @@ void CQuillmarkApp::CreateSearchWindows() {
         return document->IsProjectMode() ? std::pair(document->GetProjectName(), true)
                                          : std::pair(document->GetFolderPath(), false);
     });
-    // Ctrl+F: find fonts by name at the current location.
-    auto* find = new QAction(tr("Search..."), m_mainFrame);
+    // View > Search... (Ctrl+F): find fonts by name at the current location.
+    QAction* find = m_mainFrame->ViewMenu()->addAction(tr("&Search..."));
     find->setObjectName(QStringLiteral("FindByName"));
     find->setShortcut(QKeySequence::Find);
-    find->setShortcutContext(Qt::WindowShortcut);
     connect(find, &QAction::triggered, windows, [windows] { windows->FindByName(); });
-    m_mainFrame->addAction(find);
+}
+
+void CQuillmarkApp::AddFontMapCommand() {
+    QAction* command = m_mainFrame->ViewMenu()->addAction(tr("Font &Map"));
+    command->setObjectName(QStringLiteral("FontMapCommand"));
+    command->setToolTip(tr("Font Map"));
+    connect(command, &QAction::triggered, this, [this] { ShowFontMap(); });
+}
+
+CFontMapWindow* CQuillmarkApp::ShowFontMap() {
+    if (!m_fontMap) {
+        m_fontMap =
+            new CFontMapWindow(*m_hub, *m_options, *m_fontManager, *m_document, m_mainFrame);
+    }
+    m_fontMap->show();
+    m_fontMap->raise();
+    m_fontMap->activateWindow();
+    return m_fontMap;
 }
 
 void CQuillmarkApp::ShowSplash() {
