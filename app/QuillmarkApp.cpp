@@ -39,8 +39,8 @@
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/MainFrame.h"
-#include "ui/search/SearchWindows.h"
 #include "ui/inspect/FontMapWindow.h"
+#include "ui/search/SearchWindows.h"
 
 // Resources of a static library are brought in by hand.
 static void InitResources() {

@@ -28,12 +28,12 @@
 #include "ui/browse/FontListView.h"
 #include "ui/browse/MainFrame.h"
 #include "ui/common/FolderLoadDialog.h"
-#include "ui/search/FindController.h"
-#include "ui/search/FindFrame.h"
-#include "ui/search/SearchWindows.h"
 #include "ui/inspect/CharDetailWnd.h"
 #include "ui/inspect/FontMapView.h"
 #include "ui/inspect/FontMapWindow.h"
+#include "ui/search/FindController.h"
+#include "ui/search/FindFrame.h"
+#include "ui/search/SearchWindows.h"
 
 using namespace Quillmark;
 
