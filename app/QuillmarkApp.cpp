@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -41,6 +42,7 @@
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/MainFrame.h"
 #include "ui/inspect/FontMapWindow.h"
+#include "ui/search/SearchWindows.h"
 
 // Resources of a static library are brought in by hand.
 static void InitResources() {
@@ -258,6 +260,7 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     auto* commands = new CFontListCommands(*list->View(), *m_hub, *m_fontManager, *m_document,
                                            *m_options, true, {}, list);
     m_mainFrame->AddFileActions(commands->PrintActions());
+    CreateSearchWindows();
     AddFontMapCommand();
     auto* tree = new CFolderTreeController(*m_hub, *m_document, *m_fontManager, m_mainFrame);
     tree->SetStatusSink([frame = m_mainFrame](int pane, const QString& text) {
@@ -279,6 +282,21 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     m_started = true;
     ChooseFirstLocation();
     return StartResult::Started;
+}
+
+void CQuillmarkApp::CreateSearchWindows() {
+    CSearchServices services{
+        *m_hub, *m_options, *m_fontManager, *m_projects, m_regularFont, {}, {}, {}, {}, {}, {}};
+    services.UseStandardDialogs();
+    auto* windows = new CSearchWindows(services, m_mainFrame, [document = m_document.get()] {
+        return document->IsProjectMode() ? std::pair(document->GetProjectName(), true)
+                                         : std::pair(document->GetFolderPath(), false);
+    });
+    // View > Search... (Ctrl+F): find fonts by name at the current location.
+    QAction* find = m_mainFrame->ViewMenu()->addAction(tr("&Search..."));
+    find->setObjectName(QStringLiteral("FindByName"));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, windows, [windows] { windows->FindByName(); });
 }
 
 void CQuillmarkApp::AddFontMapCommand() {

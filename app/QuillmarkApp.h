@@ -106,6 +106,8 @@ protected:
 
 private:
     bool CreateServices();
+    // The search windows' opener and Ctrl+F.
+    void CreateSearchWindows();
     void ShowSplash();
     void AddFontMapCommand();
     void OnTerminationSignal();

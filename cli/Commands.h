@@ -1,5 +1,8 @@
 #pragma once
 
+#include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,5 +20,17 @@ int ExecQtTool(int argc, char** argv);
 int RunScan(const Arguments& args);
 int RunStore(const Arguments& args);
 int RunPrint(const Arguments& args);
+
+// find-name, find-char and find-similar. `projectFiles` reads a font
+// project's file list (the helper that has Qt does); without it a search of
+// a project fails.
+using ProjectFiles = std::function<std::optional<std::vector<std::filesystem::path>>(
+    const std::string& name, std::string* error)>;
+int RunFind(const std::string& command, const Arguments& args, const ProjectFiles& projectFiles);
+// Whether the command line names a font project (--project).
+bool NamesProject(const Arguments& args);
+// The files of a project of the user's store.
+std::optional<std::vector<std::filesystem::path>> ReadProjectFiles(const std::string& name,
+                                                                   std::string* error);
 
 }  // namespace Quillmark::Cli

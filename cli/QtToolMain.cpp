@@ -15,6 +15,9 @@ int main(int argc, char** argv) {
     if (command == "print") {
         return Quillmark::Cli::RunPrint(args);
     }
+    if (command == "find-name" || command == "find-char" || command == "find-similar") {
+        return Quillmark::Cli::RunFind(command, args, Quillmark::Cli::ReadProjectFiles);
+    }
     if (command == "store") {
         return Quillmark::Cli::RunStore(args);
     }

@@ -19,7 +19,14 @@ constexpr const char* kUsage =
     "  print [--size PT] [--page a4|letter] -o OUT.pdf DIR|FILE...\n"
     "                          the pages Quillmark prints for a font list, as a PDF\n"
     "  store projects|favorites [--save OUT] FILE\n"
-    "                          what the font projects or favourites store reads from FILE\n";
+    "                          what the font projects or favourites store reads from FILE\n"
+    "  find-name [--case] [--word] [--regex] [--no-subfolders] [--json] TEXT PLACE\n"
+    "                          fonts whose full name holds TEXT\n"
+    "  find-char [--no-subfolders] [--json] CHAR PLACE\n"
+    "                          fonts that have the character CHAR (or U+XXXX)\n"
+    "  find-similar [--no-subfolders] [--json] FONT PLACE\n"
+    "                          fonts whose PANOSE classification is close to FONT's\n"
+    "    PLACE: FOLDER, --computer [--removable], or --project NAME\n";
 
 }  // namespace
 
@@ -39,6 +46,13 @@ int main(int argc, char** argv) {
     }
     if (command == "scan") {
         return Quillmark::Cli::RunScan(args);
+    }
+    if (command == "find-name" || command == "find-char" || command == "find-similar") {
+        // Font projects are kept in a store that is read with Qt.
+        if (Quillmark::Cli::NamesProject(args)) {
+            return Quillmark::Cli::ExecQtTool(argc, argv);
+        }
+        return Quillmark::Cli::RunFind(command, args, nullptr);
     }
     if (command == "render" || command == "store" || command == "print") {
         return Quillmark::Cli::ExecQtTool(argc, argv);

@@ -3,9 +3,9 @@
 // the font map of a Latin, a symbol and a CJK font, the character detail
 // window, the folder load's progress dialog, the main window started on
 // /usr/share/fonts/truetype with a subfolder opened in the folder tree, the
-// font list's two row menus,
-// the delete confirmation, and a printed page (the list printed to a PDF,
-// the page rendered from it by pdftoppm).
+// font list's two row menus, the delete confirmation, a printed page (the
+// list printed to a PDF, the page rendered from it by pdftoppm), and the
+// three search windows over this machine's fonts.
 //
 //   screenshots [--fonts=FOLDER] [--out=FOLDER]
 
@@ -23,6 +23,7 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QLineEdit>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -46,6 +47,9 @@
 #include "ui/inspect/CharDetailWnd.h"
 #include "ui/inspect/FontMapView.h"
 #include "ui/inspect/FontMapWindow.h"
+#include "ui/search/FindController.h"
+#include "ui/search/FindFrame.h"
+#include "ui/search/SearchWindows.h"
 
 using namespace Quillmark;
 
@@ -109,6 +113,49 @@ void WidenLeftColumn(CMainFrame* frame) {
     if (auto* columns = frame->findChild<QSplitter*>(QStringLiteral("Columns"))) {
         columns->setSizes({260, frame->width() - 260});
     }
+// Each search window after a search of this machine's fonts.
+bool SearchWindows(CQuillmarkApp& app, const QString& out) {
+    auto* windows = app.MainFrame()->findChild<CSearchWindows*>();
+    if (windows == nullptr) {
+        return false;
+    }
+    const auto shoot = [&](CFindController* window, const QString& file) {
+        window->Frame().resize(960, 620);
+        window->Search();
+        RunUntil([&] { return !window->IsSearching(); }, 120000);
+        if (window->Model().rowCount() > 2) {
+            window->Frame().Results()->selectionModel()->setCurrentIndex(
+                window->Model().index(1, 0),
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+        RunUntil([] { return false; }, 150);
+        const bool saved = Save(window->Frame().grab().toImage(), out + "/" + file);
+        window->Frame().close();
+        RunUntil([] { return false; }, 50);
+        return saved;
+    };
+    bool saved = true;
+    const QString truetype = QStringLiteral("/usr/share/fonts/truetype");
+    CFindNameController* byName = windows->FindByName(truetype, false);
+    byName->Text()->setText(QStringLiteral("sans bold"));
+    saved &= shoot(byName, "find-by-name.png");
+
+    CFontManager& manager = app.FontManager();
+    const CFontHandle serif = manager.Open("/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf");
+    if (serif != nullptr) {
+        saved &= shoot(CFindSimilarController::Open(windows->Services(), app.MainFrame(), serif,
+                                                    truetype, false),
+                       "find-similar.png");
+    }
+    const CFontHandle arabic =
+        manager.Open("/usr/share/fonts/truetype/noto/NotoNaskhArabic-Regular.ttf");
+    if (arabic != nullptr) {
+        saved &= shoot(CFindCharacterController::Open(
+                           windows->Services(), app.MainFrame(), u'\u0628',
+                           QStringLiteral("ARABIC LETTER BEH"), arabic, truetype, false),
+                       "find-character.png");
+    }
+    return saved;
 }
 
 }  // namespace
@@ -201,6 +248,8 @@ int main(int argc, char** argv) {
         app.Hub().FireFontListPreviewSizeChanged(48);
         RunUntil([] { return false; }, 100);
         saved &= Save(frame->grab().toImage(), out + "/main-window-48px.png");
+        app.Hub().FireFontListPreviewSizeChanged(24);
+        saved &= SearchWindows(app, out);
 
         // The font map of a Latin, a CJK and a symbol font, and the
         // character detail of the CJK font's selected character.

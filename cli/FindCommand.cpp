@@ -1,0 +1,325 @@
+// quillmark-cli find-name [--case] [--word] [--regex] [--no-subfolders] [--json] TEXT PLACE
+// quillmark-cli find-char [--no-subfolders] [--json] CHAR PLACE
+// quillmark-cli find-similar [--no-subfolders] [--json] FONT PLACE
+//   PLACE: FOLDER | --computer [--removable] | --project NAME
+//
+// The search windows' engine and tests from the command line: each font
+// found is printed as it is found; status texts go to standard error;
+// Ctrl+C stops the walk and keeps what was printed.
+
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "fontdata/item/FontItem.h"
+#include "fontdata/opentype/FontInfoRows.h"
+#include "platform/PathBytes.h"
+#include "search/FontTests.h"
+#include "search/Search.h"
+
+namespace Quillmark::Cli {
+
+namespace {
+
+std::atomic<CSearch*> g_search{nullptr};
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void StopOnInterrupt(int) {
+    g_interrupted.store(true);
+    if (CSearch* search = g_search.load()) {
+        search->Stop();
+    }
+}
+
+std::string Usage(const std::string& command) {
+    std::string what;
+    if (command == "find-name") {
+        what = "[--case] [--word] [--regex] [--no-subfolders] [--json] TEXT";
+    } else if (command == "find-char") {
+        what = "[--no-subfolders] [--json] CHAR";
+    } else {
+        what = "[--no-subfolders] [--json] FONT";
+    }
+    return "usage: quillmark-cli " + command + " " + what +
+           " FOLDER|--computer [--removable]|--project NAME\n";
+}
+
+// Text given on the command line as UTF-16; false when it is not UTF-8.
+std::u16string FromUtf8(const std::string& text, bool* valid) {
+    std::u16string out = Platform::PathBytesToText(text);
+    *valid = true;
+    // A byte that is no UTF-8 became a lone low surrogate; a real pair
+    // starts with a high one.
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (out[i] >= 0xD800 && out[i] <= 0xDBFF) {
+            ++i;
+        } else if (out[i] >= 0xDC00 && out[i] <= 0xDFFF) {
+            *valid = false;
+        }
+    }
+    return out;
+}
+
+// "U+XXXX", or one character.
+std::optional<char32_t> ParseCharacter(const std::string& text) {
+    if ((text.starts_with("U+") || text.starts_with("u+")) && text.size() > 2 && text.size() <= 8) {
+        char32_t value = 0;
+        for (std::size_t i = 2; i < text.size(); ++i) {
+            const char c = text[i];
+            const int digit = c >= '0' && c <= '9'   ? c - '0'
+                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                     : -1;
+            if (digit < 0) {
+                return std::nullopt;
+            }
+            value = value * 16 + static_cast<char32_t>(digit);
+        }
+        return value <= 0x10FFFF ? std::optional<char32_t>(value) : std::nullopt;
+    }
+    bool valid = false;
+    const std::u16string units = FromUtf8(text, &valid);
+    if (!valid || units.empty()) {
+        return std::nullopt;
+    }
+    if (units.size() == 1) {
+        return units[0];
+    }
+    if (units.size() == 2 && units[0] >= 0xD800 && units[0] <= 0xDBFF) {
+        return 0x10000 + ((char32_t{units[0]} - 0xD800) << 10) + (char32_t{units[1]} - 0xDC00);
+    }
+    return std::nullopt;
+}
+
+// Prints each font as it is found, on the search's worker.
+class CPrinter final : public ISearchReceiver {
+public:
+    CPrinter(bool json, bool distances) : m_json(json), m_distances(distances) {
+        m_progress = ::isatty(STDERR_FILENO) != 0;
+    }
+
+    void SearchingFolder(const std::filesystem::path& folder) override {
+        if (m_progress) {
+            const std::string text = "Searching " + Platform::TerminalText(folder.native()) + "...";
+            std::fprintf(stderr, "\r\033[K%.*s", 200, text.c_str());
+            std::fflush(stderr);
+        }
+    }
+
+    void FontFound(CFontHandle font, int value) override {
+        const std::u16string& name = font->GetName();
+        std::string line;
+        if (m_json) {
+            CJsonLine json;
+            json.Begin()
+                .Key("path")
+                .Path(font->GetPath().native())
+                .Key("fullName")
+                .String(std::u16string_view(name));
+            if (m_distances) {
+                json.Key("distance")
+                    .Number(value)
+                    .Key("words")
+                    .String(std::string_view(SimilarityWords(SimilarityOf(value))));
+            }
+            json.End();
+            line = json.Text();
+        } else {
+            line = Platform::TerminalText(font->GetPath().native()) + "\t" +
+                   Platform::TerminalText(Varnholt::ToUtf8(name));
+            if (m_distances) {
+                line += "\t" + std::to_string(value) + "\t" + SimilarityWords(SimilarityOf(value));
+            }
+        }
+        line += '\n';
+        if (m_progress) {
+            std::fputs("\r\033[K", stderr);
+        }
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fflush(stdout);
+    }
+
+    void SearchComplete(const CSearchEnd& end) override { m_end = end; }
+
+    const CSearchEnd& End() const { return m_end; }
+    bool Progress() const { return m_progress; }
+
+private:
+    const bool m_json;
+    const bool m_distances;
+    bool m_progress = false;
+    CSearchEnd m_end;
+};
+
+}  // namespace
+
+bool NamesProject(const Arguments& args) {
+    for (const auto& arg : args) {
+        if (arg == "--project") {
+            return true;
+        }
+    }
+    return false;
+}
+
+int RunFind(const std::string& command, const Arguments& args, const ProjectFiles& projectFiles) {
+    bool json = false;
+    bool subfolders = true;
+    bool computer = false;
+    bool removable = false;
+    std::optional<std::string> project;
+    CNameQuery query;
+    std::vector<std::string> operands;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << Usage(command);
+            return 0;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (arg == "--no-subfolders") {
+            subfolders = false;
+        } else if (arg == "--computer") {
+            computer = true;
+        } else if (arg == "--removable") {
+            removable = true;
+        } else if (arg == "--project" && i + 1 < args.size()) {
+            project = args[++i];
+        } else if (command == "find-name" && arg == "--case") {
+            query.matchCase = true;
+        } else if (command == "find-name" && arg == "--word") {
+            query.wholeWord = true;
+        } else if (command == "find-name" && arg == "--regex") {
+            query.regularExpression = true;
+        } else if (arg == "--") {
+            operands.insert(operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                            args.end());
+            break;
+        } else if (arg.starts_with("--")) {
+            std::cerr << "quillmark-cli " << command << ": unknown option " << arg << "\n"
+                      << Usage(command);
+            return 2;
+        } else {
+            operands.push_back(arg);
+        }
+    }
+    const std::size_t places = (computer ? 1 : 0) + (project ? 1 : 0);
+    if (operands.size() + places != 2 || places > 1 || (removable && !computer)) {
+        std::cerr << Usage(command);
+        return 2;
+    }
+
+    // A search only reads: nothing is shared with other applications.
+    CFontManager manager(nullptr, nullptr);
+    FontTest test;
+    CFontHandle source;  // find-similar: held for the whole search
+    const std::string& what = operands[0];
+    if (command == "find-name") {
+        bool valid = false;
+        query.text = FromUtf8(what, &valid);
+        if (!valid || query.text.empty()) {
+            std::cerr << "quillmark-cli find-name: the text is empty or not UTF-8\n";
+            return 2;
+        }
+        std::string error;
+        const auto compiled = CNameTest::Compile(query, &error);
+        if (compiled == nullptr) {
+            std::cerr << "quillmark-cli find-name: Error in regular expression: " << error << "\n";
+            return 2;
+        }
+        test = [compiled](CFontItem& font) { return (*compiled)(font); };
+    } else if (command == "find-char") {
+        const auto c = ParseCharacter(what);
+        if (!c) {
+            std::cerr << "quillmark-cli find-char: give one character or U+XXXX\n";
+            return 2;
+        }
+        if (*c > 0xFFFF) {
+            std::cerr << "quillmark-cli find-char: only characters up to U+FFFF can be "
+                         "found (the character maps read are Windows format 4 ones)\n";
+            return 2;
+        }
+        test = CharacterTest(*c, {});
+    } else {
+        source = manager.Open(what);
+        if (source == nullptr || source->GetStatus() != CFontItem::Loaded) {
+            std::cerr << "quillmark-cli find-similar: " << Platform::TerminalText(what)
+                      << ": not a font that can be read\n";
+            return 2;
+        }
+        test = SimilarTest(source->GetData()->GetOS2().panose,
+                           Platform::PathBytesToText(source->GetPath().native()), source);
+    }
+
+    CSearchLocation location;
+    if (computer) {
+        location = CSearchLocation::Computer(removable, subfolders);
+    } else if (project) {
+        if (!projectFiles) {
+            std::cerr << "quillmark-cli: projects are read by quillmark-cli-qt\n";
+            return 1;
+        }
+        std::string error;
+        auto files = projectFiles(*project, &error);
+        if (!files) {
+            std::cerr << "quillmark-cli " << command << ": " << error << "\n";
+            return 1;
+        }
+        location = CSearchLocation::Project(std::move(*files));
+    } else {
+        location = CSearchLocation::Folder(operands[1], subfolders);
+    }
+
+    // Ctrl+C from here on stops the walk; what was printed stays.
+    struct sigaction action {};
+    action.sa_handler = StopOnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
+
+    CPrinter printer(json, command == "find-similar");
+    int status = 0;
+    {
+        CSearch search(manager, std::move(location), std::move(test), printer);
+        // The signal reaches this thread only: the worker threads block it.
+        pthread_sigmask(SIG_BLOCK, &interrupt, nullptr);
+        search.Start();
+        pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
+        g_search = &search;
+        if (g_interrupted.load()) {
+            search.Stop();
+        }
+        search.Wait();
+        g_search = nullptr;
+    }
+    const CSearchEnd& end = printer.End();
+    if (printer.Progress()) {
+        std::fputs("\r\033[K", stderr);
+    }
+    if (!end.failure.empty()) {
+        std::fprintf(stderr, "Could not search %s\n", Platform::TerminalText(end.failure).c_str());
+        status = 1;
+    }
+    std::fprintf(stderr,
+                 end.canceled ? "Search was canceled.  Files Found: %zu\n"
+                              : "Search complete.  Files Found: %zu\n",
+                 end.found);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // The items die with the process: giving back their uses one by one
+    // would only cost time.
+    std::_Exit(std::ferror(stdout) ? 1 : status);
+}
+
+}  // namespace Quillmark::Cli

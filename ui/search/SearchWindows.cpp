@@ -1,0 +1,50 @@
+#include "ui/search/SearchWindows.h"
+
+#include <QWidget>
+
+namespace Quillmark {
+
+CSearchWindows::CSearchWindows(CSearchServices services, QWidget* owner,
+                               std::function<std::pair<QString, bool>()> currentLocation)
+    : QObject(owner),
+      m_services(std::move(services)),
+      m_owner(owner),
+      m_currentLocation(std::move(currentLocation)) {}
+
+std::pair<QString, bool> CSearchWindows::Location() const {
+    auto location = m_currentLocation ? m_currentLocation() : std::pair<QString, bool>();
+    // Virtual places ("::...") are no folder to search.
+    if (!location.second && location.first.startsWith(QLatin1String("::"))) {
+        location.first.clear();
+    }
+    return location;
+}
+
+CFindNameController* CSearchWindows::FindByName() {
+    const auto [location, isProject] = Location();
+    return FindByName(location, isProject);
+}
+
+CFindNameController* CSearchWindows::FindByName(const QString& location, bool isProject) {
+    return CFindNameController::Open(m_services, m_owner, location, isProject);
+}
+
+CFindSimilarController* CSearchWindows::FindSimilar(const CFontItem* font) {
+    CFontHandle source = m_services.manager.Hold(font);
+    if (source == nullptr) {
+        return nullptr;
+    }
+    const auto [location, isProject] = Location();
+    return CFindSimilarController::Open(m_services, m_owner, std::move(source), location,
+                                        isProject);
+}
+
+CFindCharacterController* CSearchWindows::FindCharacter(char16_t character,
+                                                        const QString& unicodeName,
+                                                        const CFontItem* font) {
+    const auto [location, isProject] = Location();
+    return CFindCharacterController::Open(m_services, m_owner, character, unicodeName,
+                                          m_services.manager.Hold(font), location, isProject);
+}
+
+}  // namespace Quillmark
