@@ -111,13 +111,14 @@ FontTest CharacterTest(char32_t c, std::weak_ptr<const CFontItem> source) {
         if (map.subtables.empty()) {
             return std::nullopt;
         }
-        const auto& first = map.subtables.front();
-        for (std::size_t i = 1; i < first.count; ++i) {
-            if (first.codes[i] == c) {
-                return 0;
-            }
-        }
-        return std::nullopt;
+        // The code list from its second entry on, walked through its ranges.
+        std::size_t index = 0;
+        bool found = false;
+        map.subtables.front().ForEachCode([&](std::uint16_t code) {
+            found = index++ > 0 && code == c;
+            return !found;
+        });
+        return found ? std::optional<int>(0) : std::nullopt;
     };
 }
 
