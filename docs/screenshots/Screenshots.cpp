@@ -113,6 +113,8 @@ void WidenLeftColumn(CMainFrame* frame) {
     if (auto* columns = frame->findChild<QSplitter*>(QStringLiteral("Columns"))) {
         columns->setSizes({260, frame->width() - 260});
     }
+}
+
 // Each search window after a search of this machine's fonts.
 bool SearchWindows(CQuillmarkApp& app, const QString& out) {
     auto* windows = app.MainFrame()->findChild<CSearchWindows*>();
