@@ -1,6 +1,7 @@
 // Makes the pictures README.md shows, offscreen, in a home of its own:
 // the main window listing fonts of several scripts, the same at 48 pixels,
-// and the folder load's progress dialog.
+// its favourites menu and its location bar's drop-down, and the folder
+// load's progress dialog.
 //
 //   screenshots [--fonts=FOLDER] [--out=FOLDER]
 
@@ -15,14 +16,23 @@
 #include <cstdio>
 #include <thread>
 
+#include <QAbstractItemView>
+#include <QMenu>
+#include <QPainter>
+#include <QSplitter>
 #include "app/QuillmarkApp.h"
+#include "collections/FavoriteFolders.h"
 #include "core/QuillmarkSignals.h"
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
 #include "tests/support/TemporaryHome.h"
+#include "ui/browse/Favorites.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListModel.h"
 #include "ui/browse/FontListView.h"
+#include "ui/browse/FontProjectFrame.h"
+#include "ui/browse/FontProjectModel.h"
+#include "ui/browse/LocationCombo.h"
 #include "ui/browse/MainFrame.h"
 #include "ui/common/FolderLoadDialog.h"
 
@@ -59,6 +69,15 @@ void RunUntil(const std::function<bool()>& done, int milliseconds = 30000) {
     while (!done() && timer.elapsed() < milliseconds) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
+}
+
+// The window with a pop-up painted over it where it stands on the screen.
+QImage WithPopup(QWidget* window, QWidget* popup) {
+    QImage picture = window->grab().toImage();
+    QPainter painter(&picture);
+    painter.drawPixmap(popup->mapToGlobal(QPoint(0, 0)) - window->mapToGlobal(QPoint(0, 0)),
+                       popup->grab());
+    return picture;
 }
 
 bool Save(const QImage& picture, const QString& path) {
@@ -101,7 +120,35 @@ int main(int argc, char** argv) {
         }
         CMainFrame* frame = app.MainFrame();
         frame->resize(1100, 720);
+        if (auto* columns = frame->findChild<QSplitter*>("Columns")) {
+            columns->setSizes({230, 870});
+        }
         auto* list = frame->findChild<CFontListController*>();
+        RunUntil([&] { return !list->IsLoading(); });
+
+        // A few projects, favourites and places visited.
+        CFontProjectModel& projects = frame->ProjectView()->Model();
+        QStringList files;
+        for (const QFileInfo& file : QDir(fonts).entryInfoList(QDir::Files, QDir::Name)) {
+            files.append(file.absoluteFilePath());
+        }
+        for (const char* name : {"Posters", "Wedding Invitations", "Book & Cover"}) {
+            projects.AddProject(QString::fromUtf8(name));
+        }
+        projects.AddFiles("Posters", files.mid(0, 5));
+        projects.AddFiles("Wedding Invitations", files.mid(2, 2));
+        projects.AddFiles("Book & Cover", files.mid(4, 3));
+        const QString favourites = QString::fromStdString((home.Root() / "Type").string());
+        for (const char* folder : {"Display", "Scripts/Arabic", "Scripts/Devanagari",
+                                   "Clients/Harbour & Finch/Brand fonts"}) {
+            QDir().mkpath(favourites + '/' + folder);
+            app.Favorites().Add(favourites + '/' + folder);
+        }
+        app.Favorites().Add(fonts);
+        app.Hub().FireFolderSelected(favourites + "/Display", nullptr);
+        app.Hub().FireProjectSelected("Posters");
+        app.Hub().FireFolderSelected(favourites + "/Scripts/Arabic", nullptr);
+        app.Hub().FireFolderSelected(fonts, nullptr);
         RunUntil([&] { return !list->IsLoading(); });
         CFontListView* view = list->View();
         if (list->Model().rowCount() > 1) {
@@ -111,6 +158,19 @@ int main(int argc, char** argv) {
         }
         RunUntil([] { return false; }, 100);  // painted with the selection
         saved &= Save(frame->grab().toImage(), out + "/main-window.png");
+
+        QMenu* menu = frame->Favorites()->Menu();
+        menu->popup(frame->findChild<QWidget*>("FavoritesButton")->mapToGlobal(QPoint(0, 28)));
+        RunUntil([] { return false; }, 100);
+        saved &= Save(WithPopup(frame, menu), out + "/favorites-menu.png");
+        menu->hide();
+
+        CLocationCombo* bar = frame->LocationBar();
+        bar->showPopup();
+        RunUntil([] { return false; }, 100);
+        saved &= Save(WithPopup(frame, bar->view()->window()), out + "/location-bar.png");
+        bar->hidePopup();
+        RunUntil([] { return false; }, 50);
         app.Hub().FireFontListPreviewSizeChanged(48);
         RunUntil([] { return false; }, 100);
         saved &= Save(frame->grab().toImage(), out + "/main-window-48px.png");

@@ -60,7 +60,7 @@ CFontProjectFrame::CFontProjectFrame(CQuillmarkSignals& hub, CFontProjects& proj
 
     m_toolBar->setObjectName(QStringLiteral("FontProjectToolBar"));
     m_toolBar->setIconSize(QSize(16, 16));
-    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);  // the texts are the tool tips
     m_new = MakeAction(this, tr("New Project"),
                        QIcon::fromTheme(QStringLiteral("document-new"),
                                         style()->standardIcon(QStyle::SP_FileDialogNewFolder)));

@@ -44,7 +44,7 @@ CLocationCombo::CLocationCombo(CQuillmarkSignals& hub, CProgramOptions& options,
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    setMinimumContentsLength(24);
+    setMinimumContentsLength(60);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setMaxVisibleItems(20);
     setAcceptDrops(true);
