@@ -235,9 +235,13 @@ void CFontProjectFrame::DeleteProject(const QString& name) {
         !m_prompts.ask(tr("Delete Font Project?"), DeleteQuestion(name))) {
         return;
     }
+    const bool shown = m_document.IsProjectMode() && m_document.GetProjectName() == name;
+    // The row that takes the selection's place is not chosen by the user.
+    m_selecting = true;
     m_model->DeleteProject(name);
+    m_selecting = false;
     UpdateActions();
-    if (m_document.IsProjectMode() && m_document.GetProjectName() == name) {
+    if (shown) {
         emit ShownProjectDeleted();
     }
 }
