@@ -162,6 +162,7 @@ private:
     QToolBar* m_sharingToolBar = nullptr;
     QToolButton* m_favoritesButton = nullptr;
     QComboBox* m_previewSize = nullptr;
+    int m_previewPixels = 0;  // the size the font list uses
     CLocationCombo* m_locationCombo = nullptr;
     CFavorites* m_favorites = nullptr;
     CFontProjectFrame* m_projectFrame = nullptr;

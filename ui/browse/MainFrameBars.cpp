@@ -7,6 +7,7 @@
 #include <QDataStream>
 #include <QDesktopServices>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -194,13 +195,14 @@ void CMainFrame::CreateBars() {
     for (int size : kPreviewSizes) {
         m_previewSize->addItem(tr("%1 px").arg(size), size);
     }
-    m_previewSize->setEditText(tr("%1 px").arg(m_options.GetFontListCharSize()));
+    m_previewPixels = static_cast<int>(m_options.GetFontListCharSize());
+    m_previewSize->setEditText(tr("%1 px").arg(m_previewPixels));
     connect(m_previewSize, &QComboBox::activated, this, [this](int index) {
         m_hub.FireFontListPreviewSizeChanged(
             static_cast<unsigned short>(m_previewSize->itemData(index).toInt()));
     });
-    connect(m_previewSize->lineEdit(), &QLineEdit::returnPressed, this,
-            [this] { ApplyTypedPreviewSize(m_previewSize->currentText()); });
+    // Enter is taken before the box sees it: it would choose an item itself.
+    m_previewSize->lineEdit()->installEventFilter(this);
     m_previewSizeToolBar->addWidget(m_previewSize);
 
     m_sharingToolBar = bar("SharingBar", tr("Font Sharing Button"));
@@ -309,6 +311,14 @@ void CMainFrame::ScheduleNavigationUpdate() {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (m_previewSize && watched == m_previewSize->lineEdit() &&
+        event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ApplyTypedPreviewSize(m_previewSize->currentText());
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         const auto button = static_cast<QMouseEvent*>(event)->button();
@@ -356,12 +366,13 @@ void CMainFrame::ApplyTypedPreviewSize(const QString& text) {
         m_hub.FireFontListPreviewSizeChanged(static_cast<unsigned short>(*size));
         return;
     }
-    m_previewSize->setEditText(tr("%1 px").arg(m_options.GetFontListCharSize()));
+    m_previewSize->setEditText(tr("%1 px").arg(m_previewPixels));
     m_tell(tr("Invalid Size"),
            tr("Valid sizes for the font list preview text are between 6 and 300 pixels"));
 }
 
 void CMainFrame::OnPreviewSizeChanged(unsigned short pixels) {
+    m_previewPixels = pixels;
     if (m_previewSize) {
         m_previewSize->setEditText(tr("%1 px").arg(pixels));
     }
