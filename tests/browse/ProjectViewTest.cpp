@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -237,8 +238,11 @@ TEST_F(ProjectFrameTest, NewRenameAndDeleteThroughThePrompts) {
     EXPECT_FALSE(world.projects.ProjectExists("E"));
     EXPECT_EQ(shownDeleted.count(), 1) << "E was shown";
     EXPECT_EQ(selected.size(), selections) << "the row left selected is not opened by itself";
-    EXPECT_EQ(CFontProjectFrame::DeleteQuestion("<b>&amp;</b>"),
-              "Are you sure you want to delete the Font Project \"<b>&amp;</b>\"?");
+    // A name that looks like markup is shown as it is.
+    const auto box = CFontProjectFrame::QuestionBox(
+        "Delete Font Project?", CFontProjectFrame::DeleteQuestion("<b>&amp;</b>"), nullptr);
+    EXPECT_EQ(box->text(), "Are you sure you want to delete the Font Project \"<b>&amp;</b>\"?");
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
 }
 
 TEST_F(ProjectFrameTest, DropsOnTheShownProjectReachTheFontListAndOthersDoNot) {

@@ -95,11 +95,19 @@ TEST(LocationListTest, FileRoundTripsEveryKindOfName) {
     list.BringToTop({CLocation::Project, "Tab\there & <there> \"quoted\" \u0001 %41"});
     list.BringToTop({CLocation::Project, " "});
     list.BringToTop({CLocation::Folder, "::computer"});
+    // Paths are kept whole, however long.
+    QString deep = folder;
+    while (deep.size() < 400) {
+        deep += "/a folder name of some length";
+    }
+    ASSERT_TRUE(QDir().mkpath(deep));
+    list.BringToTop({CLocation::Folder, deep});
     ASSERT_TRUE(list.Save(path)) << qPrintable(list.SaveError());
 
     CLocationList read;
     read.Load(path);
     EXPECT_EQ(read.Items(), list.Items());
+    EXPECT_EQ(read.FindFolder(deep), 0);
     EXPECT_TRUE(read.TakeKeptFileNotice().isEmpty());
 }
 

@@ -131,10 +131,7 @@ void CFontProjectFrame::SetPrompts(Prompts prompts) {
     }
     if (!prompts.ask) {
         prompts.ask = [this](const QString& caption, const QString& text) {
-            QMessageBox box(QMessageBox::Question, caption, text,
-                            QMessageBox::Yes | QMessageBox::No, window());
-            box.setTextFormat(Qt::PlainText);  // a name is shown as it is, never as markup
-            return box.exec() == QMessageBox::Yes;
+            return QuestionBox(caption, text, window())->exec() == QMessageBox::Yes;
         };
     }
     m_prompts = std::move(prompts);
@@ -143,6 +140,14 @@ void CFontProjectFrame::SetPrompts(Prompts prompts) {
 QString CFontProjectFrame::SelectedProject() const {
     const QModelIndexList rows = m_view->selectionModel()->selectedRows();
     return rows.isEmpty() ? QString() : m_model->NameAt(rows.first().row());
+}
+
+std::unique_ptr<QMessageBox> CFontProjectFrame::QuestionBox(const QString& caption,
+                                                            const QString& text, QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, caption, text,
+                                             QMessageBox::Yes | QMessageBox::No, parent);
+    box->setTextFormat(Qt::PlainText);  // a name is shown as it is, never as markup
+    return box;
 }
 
 QString CFontProjectFrame::DeleteQuestion(const QString& name) {

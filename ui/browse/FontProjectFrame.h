@@ -10,9 +10,11 @@
 #include <QWidget>
 #include <boost/signals2/trackable.hpp>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAction;
+class QMessageBox;
 class QToolBar;
 
 namespace Quillmark {
@@ -57,8 +59,10 @@ public:
     void RenameProject(const QString& name);
     void DeleteProject(const QString& name);
 
-    // The delete question, with the name shown as it is.
+    // The delete question, and the box that asks it, showing the name as it is.
     static QString DeleteQuestion(const QString& name);
+    static std::unique_ptr<QMessageBox> QuestionBox(const QString& caption, const QString& text,
+                                                    QWidget* parent);
 
 signals:
     // The project the font list shows was deleted: the main window goes back.
