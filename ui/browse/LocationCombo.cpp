@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QStyle>
 #include <QUrl>
+#include <algorithm>
 #include <boost/bind/bind.hpp>
 
 #include "collections/FontProjects.h"
@@ -21,6 +22,8 @@ namespace Quillmark {
 using namespace boost::placeholders;
 
 namespace {
+
+constexpr int kNarrowestWidth = 160;
 
 QString FirstDroppedPath(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls()) {
@@ -128,6 +131,11 @@ void CLocationCombo::OnActivated(int index) {
     } else {
         m_hub.FireFolderSelected(location.name, nullptr);
     }
+}
+
+QSize CLocationCombo::minimumSizeHint() const {
+    const QSize hint = QComboBox::minimumSizeHint();
+    return {std::min(hint.width(), kNarrowestWidth), hint.height()};
 }
 
 void CLocationCombo::showPopup() {

@@ -41,6 +41,8 @@ public:
     static QString ExpandHome(const QString& text);
 
     void showPopup() override;
+    // Wide when there is room, yet never what keeps the window from being narrow.
+    QSize minimumSizeHint() const override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
