@@ -108,6 +108,9 @@ public:
     // The preset preview sizes of the size box, in pixels.
     static const std::array<int, 14> kPreviewSizes;
 
+    // The View menu, where the windows above this layer add their commands.
+    QMenu* ViewMenu() const { return m_viewMenu; }
+
 signals:
     // The window has closed for good (the document closed with it).
     void Closed();
