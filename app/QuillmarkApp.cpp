@@ -36,6 +36,7 @@
 #include "fontdata/manager/FontManager.h"
 #include "platform/FontconfigFontSystem.h"
 #include "platform/Paths.h"
+#include "ui/browse/FolderTreeController.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/LocationCombo.h"
@@ -262,6 +263,13 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     });
     m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list->View()));
     AddFontMapCommand();
+    auto* tree = new CFolderTreeController(*m_hub, *m_document, *m_fontManager, m_mainFrame);
+    tree->SetStatusSink([frame = m_mainFrame](int pane, const QString& text) {
+        if (frame)
+            frame->SetStatusText(pane, text);
+    });
+    tree->SetStartedTest([this] { return m_started; });
+    m_mainFrame->SetPane(CMainFrame::Pane::FolderTree, tree->View());
     if (m_hooks.addPanes) {
         m_hooks.addPanes(*this);
     }

@@ -10,6 +10,8 @@ run_packages=(
     qt6-base-dev qt6-svg-dev libboost-dev libharfbuzz-dev libfontconfig-dev fontconfig fonts-dejavu-core
     # The character names are made at build time from the Unicode database.
     python3 unicode-data
+    # Icons of folders, places and drives for the folder tree where the desktop names no theme.
+    adwaita-icon-theme
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev python3 clang-format

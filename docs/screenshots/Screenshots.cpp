@@ -1,8 +1,9 @@
 // Makes the pictures README.md shows, offscreen, in a home of its own:
 // the main window listing fonts of several scripts, the same at 48 pixels,
 // its favourites menu and its location bar's drop-down, the font map of a
-// Latin, a symbol and a CJK font, the character detail window, and the
-// folder load's progress dialog.
+// Latin, a symbol and a CJK font, the character detail window, the folder
+// load's progress dialog, and the main window started on
+// /usr/share/fonts/truetype with a subfolder opened in the folder tree.
 //
 //   screenshots [--fonts=FOLDER] [--out=FOLDER]
 
@@ -12,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QMouseEvent>
+#include <QSplitter>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -28,6 +31,9 @@
 #include "fontdata/manager/FontManager.h"
 #include "tests/support/TemporaryHome.h"
 #include "ui/browse/Favorites.h"
+#include "ui/browse/FolderTreeController.h"
+#include "ui/browse/FolderTreeModel.h"
+#include "ui/browse/FolderTreeView.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListModel.h"
 #include "ui/browse/FontListView.h"
@@ -90,6 +96,13 @@ bool Save(const QImage& picture, const QString& path) {
     return saved;
 }
 
+// The offscreen screen is small: the folder tree gets what a desktop gives it.
+void WidenLeftColumn(CMainFrame* frame) {
+    if (auto* columns = frame->findChild<QSplitter*>(QStringLiteral("Columns"))) {
+        columns->setSizes({260, frame->width() - 260});
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,9 +137,7 @@ int main(int argc, char** argv) {
         }
         CMainFrame* frame = app.MainFrame();
         frame->resize(1100, 720);
-        if (auto* columns = frame->findChild<QSplitter*>("Columns")) {
-            columns->setSizes({230, 870});
-        }
+        WidenLeftColumn(frame);
         auto* list = frame->findChild<CFontListController*>();
         RunUntil([&] { return !list->IsLoading(); });
 
@@ -221,6 +232,42 @@ int main(int argc, char** argv) {
             detail->resize(220, 260);
             RunUntil([] { return false; }, 200);
             saved &= Save(detail->grab().toImage(), out + "/character-detail.png");
+        }
+    }
+
+    {
+        // A new user's start on a folder whose fonts lie in its subfolders:
+        // the tree leads to them.
+        const QString start = QStringLiteral("/usr/share/fonts/truetype");
+        const QString subfolder = start + QStringLiteral("/dejavu");
+        CQuillmarkApp::Hooks hooks;
+        hooks.splash = false;
+        CQuillmarkApp app({"quillmark", start}, hooks);
+        if (QFileInfo(subfolder).isDir() &&
+            app.InitInstance() == CQuillmarkApp::StartResult::Started) {
+            CMainFrame* frame = app.MainFrame();
+            frame->resize(1100, 720);
+            WidenLeftColumn(frame);
+            auto* list = frame->findChild<CFontListController*>();
+            auto* tree = frame->findChild<CFolderTreeController*>();
+            RunUntil([&] { return !list->IsLoading(); });
+            CFolderTreeView* view = tree->View();
+            const QModelIndex index = tree->Model().IndexForPath(subfolder);
+            view->scrollTo(index);
+            RunUntil([] { return false; }, 100);
+            // Chosen as a user does, with a click.
+            QMouseEvent press(QEvent::MouseButtonPress, view->visualRect(index).center(),
+                              view->viewport()->mapToGlobal(view->visualRect(index).center()),
+                              Qt::LeftButton, Qt::LeftButton, {});
+            QApplication::sendEvent(view->viewport(), &press);
+            view->expand(index);
+            RunUntil([&] { return !list->IsLoading(); });
+            // The way down from /usr/share/fonts in sight.
+            view->scrollTo(index.parent().parent(), QAbstractItemView::PositionAtTop);
+            RunUntil([] { return false; }, 200);
+            saved &= Save(frame->grab().toImage(), out + "/folder-tree.png");
+        } else {
+            std::fprintf(stderr, "no %s: the folder tree is not pictured\n", qPrintable(subfolder));
         }
     }
 

@@ -1,0 +1,31 @@
+#pragma once
+
+// The subfolders of a folder, as the folder tree shows them: hidden ones
+// (a name beginning with ".") left out, a link to a folder counted as a
+// folder. Plain system calls: a tree expands folders of many thousand
+// subfolders, and each one's expand button must be decided without listing
+// it whole.
+
+#include <QString>
+#include <vector>
+
+namespace Quillmark {
+
+struct CSubfolder {
+    QString name;  // as the file system holds it (PathText: survives bytes that are not UTF-8)
+    bool hasSubfolders = false;
+};
+
+// The folder's visible subfolders in the order the directory gives them;
+// false when it cannot be read (missing, no permission).
+bool ListSubfolders(const QString& folder, std::vector<CSubfolder>& out);
+
+// Whether the folder holds at least one visible subfolder. Reads only up to
+// the first one; a folder whose link count says it has no subfolder at all
+// is not opened.
+bool HasSubfolders(const QString& folder);
+
+// Whether anything (file, folder, link, even a dangling one) is at `path`.
+bool PathExists(const QString& path);
+
+}  // namespace Quillmark

@@ -1,0 +1,210 @@
+#pragma once
+
+// The folders of the computer as a tree, for the main window's left pane:
+//
+//   Desktop                 the user's desktop folder (home where there is none)
+//     Home                  the home folder
+//     Computer
+//       /                   the file system's root
+//       one per volume      mounted disks, network shares and removable media
+//     the desktop folder's subfolders
+//
+// Folders only, hidden ones left out, sorted by name without regard to case
+// and with numbers in their natural order. A folder's subfolders are listed
+// when it is first expanded. "Desktop" and "Computer" are places of the
+// tree, not folders: their parsing names begin with "::" ("::desktop",
+// "::computer"); every other item's parsing name is its absolute path.
+//
+// The tree keeps itself in step with the disk: one file-system watcher
+// follows every folder whose subfolders are listed, and every folder without
+// subfolders that a view shows (so that one made in it gives it an expand
+// button; a folder of many thousand would need as many watches, and a
+// folder scrolled into view is looked at again instead); a burst of changes is read once it
+// settles, by listing the folder again and comparing names, so that a change the tree made itself
+// is never added twice. The mount table is watched for volumes that come and go.
+//
+// No widgets: the view and the commands around it are the window's.
+
+#include <QAbstractItemModel>
+#include <QCollator>
+#include <QFileSystemWatcher>
+#include <QHash>
+#include <QIcon>
+#include <QSet>
+#include <QTimer>
+#include <QUrl>
+#include <memory>
+#include <vector>
+
+#include "platform/desktop/MountTable.h"
+
+class QSocketNotifier;
+
+namespace Quillmark {
+
+struct CSubfolder;
+
+class CFolderTreeModel : public QAbstractItemModel {
+    Q_OBJECT
+
+public:
+    enum Role {
+        PathRole = Qt::UserRole + 1,  // QString: the parsing name
+        FileSystemPathRole,           // QString: the folder on disk, empty for Computer
+        KindRole,                     // int: Kind
+        CanChangeRole,                // bool: may be renamed and deleted
+    };
+    enum class Kind { Desktop, Home, Computer, Volume, Folder };
+
+    static constexpr const char* kDesktopPath = "::desktop";
+    static constexpr const char* kComputerPath = "::computer";
+
+    struct CPlaces {
+        QString desktop;  // the desktop folder; the home folder where there is none
+        QString home;
+        QString root = QStringLiteral("/");  // what the item "/" shows (tests: a folder of theirs)
+    };
+    // The user's places, from QStandardPaths.
+    static CPlaces UserPlaces();
+
+    explicit CFolderTreeModel(QObject* parent = nullptr);
+    CFolderTreeModel(CPlaces places, QObject* parent = nullptr);
+    ~CFolderTreeModel() override;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Renames the folder (Qt::EditRole); false, with Failure() saying why,
+    // when it could not be.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QStringList mimeTypes() const override;
+    // The folders as text/uri-list.
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
+
+    QModelIndex DesktopIndex() const;
+    QModelIndex ComputerIndex() const;
+    QString PathOf(const QModelIndex& index) const;
+    QString FileSystemPathOf(const QModelIndex& index) const;
+    Kind KindOf(const QModelIndex& index) const;
+    bool IsLoaded(const QModelIndex& index) const;
+
+    // The item of a parsing name, listing the folders on the way down as
+    // needed; invalid when the path does not exist or leads through a
+    // folder the tree does not show (a hidden one).
+    QModelIndex IndexForPath(const QString& path);
+
+    // The items a view shows now (and a margin around them): those without
+    // subfolders are looked at again and watched while shown.
+    void SetShown(const QModelIndexList& shown);
+
+    // Lists every folder whose subfolders are listed again, keeping what is
+    // listed listed; reads the mount table again.
+    void Refresh();
+    // Lists the folder again wherever the tree shows it (now, without
+    // waiting for the watcher).
+    void SyncFolder(const QString& folder);
+
+    // Makes "New Folder" in the item's folder, or "New Folder (2)" up to
+    // "New Folder (255)" when that name is taken, lists the parent's
+    // subfolders and returns the new item; invalid, with Failure() saying
+    // why, when none could be made.
+    QModelIndex CreateFolder(const QModelIndex& parent);
+    // Renames the folder in place, never onto anything already there; the
+    // item keeps its place in the tree (and what is listed under it).
+    bool RenameFolder(const QModelIndex& index, const QString& newName);
+    // Why the last CreateFolder or RenameFolder failed.
+    const QString& Failure() const { return m_failure; }
+
+    // Whether `urls` may be dropped on the item: local files, none of them
+    // a folder that holds the item (or the item itself), not all of them
+    // already in it.
+    bool CanDropOn(const QModelIndex& target, const QList<QUrl>& urls) const;
+
+    // The folders followed for changes, each once (for tests and measurements).
+    int WatchCount() const { return static_cast<int>(m_watches.size()); }
+    // Folders the system refused to watch (its limit of watches reached, or
+    // a folder it cannot watch): they are then followed only by a refresh.
+    int RefusedWatchCount() const { return m_refusedWatches; }
+    bool IsWatched(const QModelIndex& index) const;
+    // How long a burst of changes must settle before it is read.
+    void SetSettleMilliseconds(int milliseconds) { m_settle.setInterval(milliseconds); }
+
+signals:
+    // A folder the tree shows was given a new name (by the tree or not).
+    void FolderRenamed(const QString& oldPath, const QString& newPath);
+
+private:
+    struct CNode;
+
+    CNode* NodeOf(const QModelIndex& index) const;
+    QModelIndex IndexOf(const CNode* node) const;
+    std::unique_ptr<CNode> MakeFolderNode(CNode* parent, const CSubfolder& subfolder) const;
+    std::unique_ptr<CNode> MakeVolumeNode(CNode* parent, const Platform::Volume& volume) const;
+    QIcon IconOf(const CNode& node) const;
+    int FixedChildren(const CNode& node) const;  // places listed before the folders
+    bool Less(const CNode& a, const CNode& b) const;
+    bool LessName(const QString& a, const QString& b) const;
+
+    void Load(CNode* node);
+    void InsertSorted(CNode* parent, std::vector<std::unique_ptr<CNode>> nodes);
+    void RemoveChild(CNode* parent, int row);
+    // Lists the node's subfolders again; `deep` goes on into every listed child.
+    void Sync(CNode* node, bool deep);
+    void SyncVolumes();
+    void SetHasSubfolders(CNode* node, bool hasSubfolders);
+    void Repath(CNode* node, const QString& oldPrefix, const QString& newPrefix);
+
+    void Watch(CNode* node);
+    void Unwatch(CNode* node);
+    void UnwatchTree(CNode* node);
+    bool WantsWatch(const CNode* node) const;
+    void OnDirectoryChanged(const QString& path);
+    void OnSettled();
+    void WatchMountTable();
+    void OnMountTableChanged();
+
+    void ForEachNodeOf(const QString& folder, const std::function<void(CNode*)>& action);
+
+    const CPlaces m_places;
+    std::unique_ptr<CNode> m_root;
+    CNode* m_computer = nullptr;
+    QCollator m_collator;
+    QHash<QString, QIcon> m_specialIcons;  // user folders with icons of their own
+    QIcon m_folderIcon;
+
+    // One watch a folder, however many items show it and under whatever
+    // path: a folder is known by its device and inode, so that one reached
+    // through a link as well is watched once and every item of it hears.
+    using CFileKey = std::pair<quint64, quint64>;
+    struct CWatch {
+        QString path;  // as given to the watcher, which reports changes by it
+        int uses = 0;  // items that want it watched
+    };
+    bool AddUse(CNode* node, QStringList& toAdd);
+    void DropUse(CNode* node, QStringList& toRemove);
+
+    QFileSystemWatcher m_watcher;
+    QHash<CFileKey, CWatch> m_watches;
+    QHash<QString, CFileKey> m_watchedPaths;
+    QSet<QString> m_changed;  // heard, not yet read
+    int m_refusedWatches = 0;
+    std::vector<CNode*> m_shown;  // items a view shows (their `shown` flag set)
+    QTimer m_settle;
+
+    QFileSystemWatcher m_mountWatcher;           // a mount table given as a file
+    QSocketNotifier* m_mountNotifier = nullptr;  // /proc/self/mounts: readiness on a change
+    int m_mountFd = -1;
+    QString m_mountTable;
+
+    QString m_failure;
+};
+
+}  // namespace Quillmark
