@@ -27,6 +27,7 @@
 #include "app/SingleInstance.h"
 #include "collections/FavoriteFolders.h"
 #include "collections/FontProjects.h"
+#include "collections/LocationList.h"
 #include "core/FontManagerHub.h"
 #include "core/Key.h"
 #include "core/PathText.h"
@@ -40,6 +41,7 @@
 #include "ui/browse/FontListCommands.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
+#include "ui/browse/LocationCombo.h"
 #include "ui/browse/MainFrame.h"
 #include "ui/inspect/FontMapWindow.h"
 #include "ui/search/SearchWindows.h"
@@ -245,6 +247,12 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     }
     m_document = std::make_unique<CQuillmarkDoc>(*m_hub, *m_options, *m_fontManager, m_fontsFolder);
     m_mainFrame = new CMainFrame(*m_hub, *m_options, *m_document, ProgramVersionText());
+    m_mainFrame->UseStores(*m_projects, *m_favorites,
+                           DataFilePath(QString::fromLatin1(CLocationList::kFileName), false));
+    if (const QString notice = m_mainFrame->LocationBar()->TakeKeptFileNotice();
+        !notice.isEmpty()) {
+        m_hooks.tell(notice);
+    }
     m_mainFrame->ApplyPlacement();
     connect(m_mainFrame, &CMainFrame::Closed, this, [this] {
         m_closed = true;
@@ -449,6 +457,12 @@ int CQuillmarkApp::Run() {
 
 bool CQuillmarkApp::ExitInstance() {
     bool saved = true;
+    if (m_mainFrame && m_mainFrame->LocationBar() && !m_mainFrame->LocationBar()->SaveAtExit()) {
+        qWarning(
+            "Quillmark: the recent locations could not be saved; the file there is kept as it "
+            "was.");
+        saved = false;
+    }
     if (m_favorites) {
         try {
             m_favorites->Save(DataFilePath(QString::fromLatin1(CFavoriteFolders::kFileName), true));

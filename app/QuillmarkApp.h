@@ -75,6 +75,7 @@ public:
     CProgramOptions& Options() { return *m_options; }
     CQuillmarkSignals& Hub() { return *m_hub; }
     CFavoriteFolders& Favorites() { return *m_favorites; }
+    CFontProjects& Projects() { return *m_projects; }
     CFontManager& FontManager() { return *m_fontManager; }
     CMainFrame* MainFrame();
     CQuillmarkDoc* Document() { return m_document.get(); }

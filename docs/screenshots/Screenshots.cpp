@@ -1,7 +1,8 @@
 // Makes the pictures README.md shows, offscreen, in a home of its own:
 // the main window listing fonts of several scripts, the same at 48 pixels,
-// the font map of a Latin, a symbol and a CJK font, the character detail
-// window, the folder load's progress dialog, the main window started on
+// its favourites menu and its location bar's drop-down, the font map of a
+// Latin, a symbol and a CJK font, the character detail window, the folder
+// load's progress dialog, the main window started on
 // /usr/share/fonts/truetype with a subfolder opened in the folder tree, the
 // font list's two row menus, the delete confirmation, a printed page (the
 // list printed to a PDF, the page rendered from it by pdftoppm), and the
@@ -29,11 +30,17 @@
 #include <cstdio>
 #include <thread>
 
+#include <QAbstractItemView>
+#include <QMenu>
+#include <QPainter>
+#include <QSplitter>
 #include "app/QuillmarkApp.h"
+#include "collections/FavoriteFolders.h"
 #include "core/QuillmarkSignals.h"
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
 #include "tests/support/TemporaryHome.h"
+#include "ui/browse/Favorites.h"
 #include "ui/browse/FolderTreeController.h"
 #include "ui/browse/FolderTreeModel.h"
 #include "ui/browse/FolderTreeView.h"
@@ -42,6 +49,9 @@
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListModel.h"
 #include "ui/browse/FontListView.h"
+#include "ui/browse/FontProjectFrame.h"
+#include "ui/browse/FontProjectModel.h"
+#include "ui/browse/LocationCombo.h"
 #include "ui/browse/MainFrame.h"
 #include "ui/common/FolderLoadDialog.h"
 #include "ui/inspect/CharDetailWnd.h"
@@ -99,6 +109,15 @@ QImage WindowWithMenu(CMainFrame& frame, CFontListCommands& commands, CFontListV
     painter.drawPixmap(frame.mapFromGlobal(menu->pos()), menu->grab());
     painter.end();
     menu->hide();
+    return picture;
+}
+
+// The window with a pop-up painted over it where it stands on the screen.
+QImage WithPopup(QWidget* window, QWidget* popup) {
+    QImage picture = window->grab().toImage();
+    QPainter painter(&picture);
+    painter.drawPixmap(popup->mapToGlobal(QPoint(0, 0)) - window->mapToGlobal(QPoint(0, 0)),
+                       popup->grab());
     return picture;
 }
 
@@ -197,6 +216,31 @@ int main(int argc, char** argv) {
         WidenLeftColumn(frame);
         auto* list = frame->findChild<CFontListController*>();
         RunUntil([&] { return !list->IsLoading(); });
+
+        // A few projects, favourites and places visited.
+        CFontProjectModel& projects = frame->ProjectView()->Model();
+        QStringList files;
+        for (const QFileInfo& file : QDir(fonts).entryInfoList(QDir::Files, QDir::Name)) {
+            files.append(file.absoluteFilePath());
+        }
+        for (const char* name : {"Posters", "Wedding Invitations", "Book & Cover"}) {
+            projects.AddProject(QString::fromUtf8(name));
+        }
+        projects.AddFiles("Posters", files.mid(0, 5));
+        projects.AddFiles("Wedding Invitations", files.mid(2, 2));
+        projects.AddFiles("Book & Cover", files.mid(4, 3));
+        const QString favourites = QString::fromStdString((home.Root() / "Type").string());
+        for (const char* folder : {"Display", "Scripts/Arabic", "Scripts/Devanagari",
+                                   "Clients/Harbour & Finch/Brand fonts"}) {
+            QDir().mkpath(favourites + '/' + folder);
+            app.Favorites().Add(favourites + '/' + folder);
+        }
+        app.Favorites().Add(fonts);
+        app.Hub().FireFolderSelected(favourites + "/Display", nullptr);
+        app.Hub().FireProjectSelected("Posters");
+        app.Hub().FireFolderSelected(favourites + "/Scripts/Arabic", nullptr);
+        app.Hub().FireFolderSelected(fonts, nullptr);
+        RunUntil([&] { return !list->IsLoading(); });
         CFontListView* view = list->View();
         if (list->Model().rowCount() > 1) {
             view->selectionModel()->setCurrentIndex(
@@ -247,6 +291,19 @@ int main(int argc, char** argv) {
         view->selectionModel()->setCurrentIndex(
             list->Model().index(1, 0),
             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+
+        QMenu* menu = frame->Favorites()->Menu();
+        menu->popup(frame->findChild<QWidget*>("FavoritesButton")->mapToGlobal(QPoint(0, 28)));
+        RunUntil([] { return false; }, 100);
+        saved &= Save(WithPopup(frame, menu), out + "/favorites-menu.png");
+        menu->hide();
+
+        CLocationCombo* bar = frame->LocationBar();
+        bar->showPopup();
+        RunUntil([] { return false; }, 100);
+        saved &= Save(WithPopup(frame, bar->view()->window()), out + "/location-bar.png");
+        bar->hidePopup();
+        RunUntil([] { return false; }, 50);
         app.Hub().FireFontListPreviewSizeChanged(48);
         RunUntil([] { return false; }, 100);
         saved &= Save(frame->grab().toImage(), out + "/main-window-48px.png");

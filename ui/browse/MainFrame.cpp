@@ -32,7 +32,9 @@ CMainFrame::CMainFrame(CQuillmarkSignals& hub, CProgramOptions& options, CQuillm
     setObjectName(QStringLiteral("MainFrame"));
     setWindowIcon(QIcon::fromTheme(QStringLiteral("quillmark"),
                                    QIcon(QStringLiteral(":/quillmark/quillmark.svg"))));
+    CreateCommands();
     CreateMenus();
+    CreateBars();
 
     // Status bar: the load message stretches; the font count is sized for
     // "88888 fonts displayed".
@@ -75,16 +77,44 @@ CMainFrame::CMainFrame(CQuillmarkSignals& hub, CProgramOptions& options, CQuillm
 
 CMainFrame::~CMainFrame() = default;
 
+// The menus, in the menu bar's order; each holds commands made by
+// CreateCommands. Windows that come later add theirs to these menus.
 void CMainFrame::CreateMenus() {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    m_fileMenu = file;
-    QAction* exit = file->addAction(tr("E&xit"), this, &QWidget::close);
+    m_fileMenu = menuBar()->addMenu(tr("&File"));
+    m_fileMenu->setObjectName(QStringLiteral("FileMenu"));
+    QAction* exit = m_fileMenu->addAction(tr("E&xit"), this, &QWidget::close);
+    exit->setObjectName(QStringLiteral("Exit"));
     m_exitAction = exit;
     exit->setShortcut(QKeySequence::Quit);
     exit->setMenuRole(QAction::QuitRole);
+
+    m_editMenu = menuBar()->addMenu(tr("&Edit"));
+    m_editMenu->setObjectName(QStringLiteral("EditMenu"));
+    m_editMenu->addAction(Command(QStringLiteral("SelectAll")));
+
     m_viewMenu = menuBar()->addMenu(tr("&View"));
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    QAction* about = help->addAction(tr("&About Quillmark"), this, &CMainFrame::ShowAbout);
+    m_viewMenu->setObjectName(QStringLiteral("ViewMenu"));
+    m_viewMenu->addAction(Command(QStringLiteral("ManageFavorites")));
+    m_viewMenu->addSeparator();
+    // The bars' own commands are added by CreateBars.
+
+    m_goMenu = menuBar()->addMenu(tr("&Go"));
+    m_goMenu->setObjectName(QStringLiteral("GoMenu"));
+    for (const char* name : {"GoBack", "GoForward", "GoUp", "Refresh", "InstalledFonts"}) {
+        m_goMenu->addAction(Command(QString::fromLatin1(name)));
+    }
+    // The favourites menu is added by UseStores, after this one.
+
+    m_toolsMenu = menuBar()->addMenu(tr("&Tools"));
+    m_toolsMenu->setObjectName(QStringLiteral("ToolsMenu"));
+    m_toolsMenu->addAction(Command(QStringLiteral("ShareFonts")));
+
+    m_helpMenu = menuBar()->addMenu(tr("&Help"));
+    m_helpMenu->setObjectName(QStringLiteral("HelpMenu"));
+    m_helpMenu->addAction(Command(QStringLiteral("SupportOnTheWeb")));
+    m_helpMenu->addSeparator();
+    QAction* about = m_helpMenu->addAction(tr("&About Quillmark"), this, &CMainFrame::ShowAbout);
+    about->setObjectName(QStringLiteral("About"));
     about->setMenuRole(QAction::AboutRole);
 }
 
@@ -98,12 +128,14 @@ void CMainFrame::OnFolderSelected(const QString& path) {
     if (!m_navigating) {
         m_history->AddLocation(CLocation::Folder, path);
     }
+    ScheduleNavigationUpdate();
 }
 
 void CMainFrame::OnProjectSelected(const QString& name) {
     if (!m_navigating) {
         m_history->AddLocation(CLocation::Project, name);
     }
+    ScheduleNavigationUpdate();
 }
 
 void CMainFrame::ShowAbout() {
@@ -185,6 +217,7 @@ void CMainFrame::ApplyPlacement() {
     m_splitterSizes = sizes;
     m_options.SetWindowMetrics(metrics);
     m_placed = true;
+    RestoreBarLayout(CProgramOptions::GetMainRebarLayout());
     if (m_options.GetMainWindowMaximized() == ShowCommand::Maximized) {
         setWindowState(windowState() | Qt::WindowMaximized);
     }
@@ -289,6 +322,7 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
 }
 
 void CMainFrame::OnApplicationClosing() {
+    CProgramOptions::SetMainRebarLayout(SaveBarLayout());
     StorePlacement();
     m_options.SetMainWindowMaximized(isMaximized() ? ShowCommand::Maximized : ShowCommand::Normal);
 }

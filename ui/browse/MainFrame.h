@@ -1,17 +1,24 @@
 #pragma once
 
 // The main window: the four panes (folder tree and font projects on the
-// left, font list above the font detail on the right), the status bar, and
-// its placement, kept in the options.
+// left, font list above the font detail on the right), the bars (menu bar,
+// main toolbar, location bar, preview size, font sharing), the status bar,
+// the commands that belong to no pane, the back and forward history, and
+// its placement and bar layout, kept in the options.
 
+#include <QComboBox>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
 #include <QRect>
 #include <QSplitter>
+#include <QToolBar>
+#include <QToolButton>
 #include <array>
 #include <boost/signals2/trackable.hpp>
+#include <functional>
+#include <optional>
 
 #include "core/OptionTypes.h"
 
@@ -21,6 +28,12 @@ class CProgramOptions;
 class CQuillmarkDoc;
 class CQuillmarkSignals;
 class CHistoryList;
+struct CLocation;
+class CFavoriteFolders;
+class CFavorites;
+class CFontProjects;
+class CFontProjectFrame;
+class CLocationCombo;
 
 class CMainFrame : public QMainWindow, public boost::signals2::trackable {
     Q_OBJECT
@@ -63,6 +76,41 @@ public:
     // Puts commands into the File menu, above Exit (the font list's print
     // commands).
     void AddFileActions(const QList<QAction*>& actions);
+    // ---- Bars and commands (MainFrameBars.cpp)
+
+    // Makes what needs the stores: the location bar (reading
+    // `locationsFile`), the favourites menu and the project view pane.
+    void UseStores(CFontProjects& projects, CFavoriteFolders& favorites,
+                   const QString& locationsFile);
+    CLocationCombo* LocationBar() const { return m_locationCombo; }
+    CFavorites* Favorites() const { return m_favorites; }
+    CFontProjectFrame* ProjectView() const { return m_projectFrame; }
+    const CHistoryList& History() const { return *m_history; }
+    // The command with this object name ("GoBack", "Refresh", ...).
+    QAction* Command(const QString& objectName) const;
+
+    void GoBack();
+    void GoForward();
+    // Back, forgetting where the user was (the project shown was deleted).
+    void GoBackAndForget();
+
+    // The preview size a typed text asks for: the number left when the
+    // letters "p" and "x" and blanks are taken away, when it lies in 6..300.
+    static std::optional<int> ParsePreviewSize(const QString& text);
+    void ApplyTypedPreviewSize(const QString& text);
+    // Shows why a typed size is refused (caption, text); a message box
+    // unless replaced.
+    void SetMessageSink(std::function<void(const QString&, const QString&)> sink) {
+        m_tell = std::move(sink);
+    }
+
+    // The bars' layout as stored in MainRebarLayout, and applying one: a
+    // layout that does not restore whole leaves the default one.
+    QByteArray SaveBarLayout() const;
+    bool RestoreBarLayout(const QByteArray& layout);
+    // The preset preview sizes of the size box, in pixels.
+    static const std::array<int, 14> kPreviewSizes;
+
     // The View menu, where the windows above this layer add their commands.
     QMenu* ViewMenu() const { return m_viewMenu; }
 
@@ -71,6 +119,7 @@ signals:
     void Closed();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -86,14 +135,22 @@ private:
     void OnProjectSelected(const QString& name);
     void UpdatePaneVisibility();
     void ShowAbout();
+    // Bars and commands (MainFrameBars.cpp).
+    void CreateCommands();
+    void CreateBars();
+    void UpdateNavigation();
+    void ScheduleNavigationUpdate();
+    void Navigate(const std::optional<CLocation>& location);
+    void OnPreviewSizeChanged(unsigned short pixels);
+    void SetToolbarsLocked(bool locked);
+    void ShowInstalledFonts();
+    void SelectAllFonts();
 
     CQuillmarkSignals& m_hub;
     CProgramOptions& m_options;
     CQuillmarkDoc& m_document;
     const QString m_versionText;
-    QMenu* m_fileMenu = nullptr;
     QAction* m_exitAction = nullptr;
-    QMenu* m_viewMenu = nullptr;
     QSplitter* m_columns = nullptr;
     QSplitter* m_left = nullptr;
     QSplitter* m_right = nullptr;
@@ -104,6 +161,27 @@ private:
     bool m_placed = false;
     CSplitterSizes m_splitterSizes;  // to apply at the first show
     bool m_splittersApplied = false;
+
+    // Bars and commands (MainFrameBars.cpp).
+    QToolBar* m_mainToolBar = nullptr;
+    QToolBar* m_locationToolBar = nullptr;
+    QToolBar* m_previewSizeToolBar = nullptr;
+    QToolBar* m_sharingToolBar = nullptr;
+    QToolButton* m_favoritesButton = nullptr;
+    QComboBox* m_previewSize = nullptr;
+    int m_previewPixels = 0;  // the size the font list uses
+    CLocationCombo* m_locationCombo = nullptr;
+    CFavorites* m_favorites = nullptr;
+    CFontProjectFrame* m_projectFrame = nullptr;
+    QMenu* m_goMenu = nullptr;
+    QMenu* m_viewMenu = nullptr;
+    QMenu* m_toolsMenu = nullptr;
+    QMenu* m_helpMenu = nullptr;
+    QMenu* m_editMenu = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QByteArray m_defaultBarState;
+    bool m_navigationUpdateQueued = false;
+    std::function<void(const QString&, const QString&)> m_tell;
 };
 
 }  // namespace Quillmark

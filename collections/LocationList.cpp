@@ -1,0 +1,140 @@
+#include "collections/LocationList.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace Quillmark {
+
+namespace {
+
+const QString kRoot = QStringLiteral("locations");
+const QString kLocation = QStringLiteral("location");
+const QString kProject = QStringLiteral("project");
+const QString kName = QStringLiteral("name");
+
+// The folder a path names with every link resolved; empty when there is
+// no such folder.
+QString FolderIdentity(const QString& path) {
+    const QFileInfo info(path);
+    return info.isDir() ? info.canonicalFilePath() : QString();
+}
+
+}  // namespace
+
+CLocationList::CLocationList() : m_file(kRoot, {kLocation}) {}
+
+bool CLocationList::IsVirtual(const QString& path) {
+    return path.startsWith(QLatin1String("::"));
+}
+
+void CLocationList::Load(const QString& path, CXmlStoreFile::Keep keep) {
+    CStoreElement root;
+    const auto result = m_file.Load(path, root, keep);
+    if (result == CXmlStoreFile::LoadResult::Missing) {
+        return;
+    }
+    m_items.clear();
+    for (const CStoreElement& element : root.children) {
+        const QString* name = element.Attribute(kName);
+        if (!name) {
+            continue;
+        }
+        const QString* project = element.Attribute(kProject);
+        const bool isProject = project && *project == QLatin1String("true");
+        m_items.push_back({isProject ? CLocation::Project : CLocation::Folder, *name});
+    }
+}
+
+bool CLocationList::Save(const QString& path, const CFileWriter& writer) const {
+    CStoreElement root = m_file.NewRoot();
+    for (const CLocation& item : m_items) {
+        CStoreElement& element = root.AddChild(kLocation);
+        element.attributes.emplace_back(kProject, item.kind == CLocation::Project
+                                                      ? QStringLiteral("true")
+                                                      : QStringLiteral("false"));
+        element.attributes.emplace_back(kName, item.name);
+    }
+    return m_file.Save(path, root, writer);
+}
+
+QString CLocationList::SaveError() const {
+    return m_file.SaveError();
+}
+
+QString CLocationList::TakeKeptFileNotice() {
+    return m_file.TakeNotice(QStringLiteral("recent locations"));
+}
+
+bool CLocationList::RemoveFile(const QString& path) {
+    const QFileInfo info(path);
+    return !(info.exists() || info.isSymLink()) || QFile::remove(path);
+}
+
+int CLocationList::FindFolder(const QString& path) const {
+    if (IsVirtual(path)) {
+        for (std::size_t i = 0; i < m_items.size(); ++i) {
+            if (m_items[i].kind == CLocation::Folder && m_items[i].name == path) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+    const QString wanted = FolderIdentity(path);
+    if (wanted.isEmpty()) {
+        return -1;
+    }
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].kind == CLocation::Folder && !IsVirtual(m_items[i].name) &&
+            FolderIdentity(m_items[i].name) == wanted) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+int CLocationList::FindProject(const QString& name) const {
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].kind == CLocation::Project && m_items[i].name == name) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool CLocationList::BringToTop(const CLocation& location) {
+    const int found = location.kind == CLocation::Project ? FindProject(location.name)
+                                                          : FindFolder(location.name);
+    if (found < 0) {
+        if (location.kind == CLocation::Folder && !IsVirtual(location.name) &&
+            !QFileInfo(location.name).isDir()) {
+            return false;
+        }
+        m_items.insert(m_items.begin(), location);
+        return true;
+    }
+    // The location as it was reached now: a folder keeps the path last used.
+    m_items.erase(m_items.begin() + found);
+    m_items.insert(m_items.begin(), location);
+    return true;
+}
+
+void CLocationList::ApplyLimit(std::size_t limit) {
+    if (m_items.size() > limit) {
+        m_items.resize(limit);
+    }
+}
+
+void CLocationList::RemoveStale(const std::function<bool(const QString&)>& projectExists) {
+    std::erase_if(m_items, [&](const CLocation& item) {
+        if (item.kind == CLocation::Project) {
+            return !projectExists(item.name);
+        }
+        return !IsVirtual(item.name) && !QFileInfo(item.name).isDir();
+    });
+}
+
+void CLocationList::KeepOnlyCurrent() {
+    ApplyLimit(1);
+}
+
+}  // namespace Quillmark
