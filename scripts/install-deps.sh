@@ -7,10 +7,12 @@ set -euo pipefail
 
 run_packages=(
     cmake ninja-build pkg-config g++
-    qt6-base-dev qt6-svg-dev libboost-dev libharfbuzz-dev libfontconfig-dev fontconfig fonts-dejavu-core
+    qt6-base-dev qt6-svg-dev libboost-dev libboost-regex1.74-dev libharfbuzz-dev libfontconfig-dev fontconfig fonts-dejavu-core
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev python3 clang-format
+    # The update tests' HTTPS server makes its certificate with openssl.
+    openssl
     # The fonts the tests and benchmarks read.
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-noto-core fonts-texgyre
     fonts-lato fonts-open-sans fonts-roboto
