@@ -400,7 +400,7 @@ CDownloadResult COnlineRelease::Download(int product, const QString& runningVers
         return CDownloadResult::Failed;
     }
     if (!sha256.isEmpty() && hash.result() != sha256) {
-        return CDownloadResult::Failed;
+        return CDownloadResult::WrongChecksum;
     }
     if (!file->commit()) {
         return CDownloadResult::NotSaved;

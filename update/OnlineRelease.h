@@ -38,9 +38,10 @@ struct CRelease {
 };
 
 enum class CDownloadResult {
-    Completed,  // the whole installer is in place
-    Failed,     // network, short or unannounced length, wrong checksum
-    NotSaved,   // the file could not be written (full disk, no permission)
+    Completed,      // the whole installer is in place
+    Failed,         // network or TLS error, an error page, a short or unannounced length
+    WrongChecksum,  // all of it arrived, but not what the description's sha256 says
+    NotSaved,       // the file could not be written (full disk, no permission)
     Canceled,
 };
 
