@@ -80,7 +80,12 @@ void CMainFrame::CreateMenus() {
     QAction* exit = file->addAction(tr("E&xit"), this, &QWidget::close);
     exit->setShortcut(QKeySequence::Quit);
     exit->setMenuRole(QAction::QuitRole);
+    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
+    QAction* options = tools->addAction(tr("&Options..."), this, &CMainFrame::OptionsRequested);
+    options->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O));
+    options->setMenuRole(QAction::PreferencesRole);
     QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(tr("C&heck for Updates"), this, &CMainFrame::CheckForUpdatesRequested);
     QAction* about = help->addAction(tr("&About Quillmark"), this, &CMainFrame::ShowAbout);
     about->setMenuRole(QAction::AboutRole);
 }
