@@ -16,6 +16,7 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace Quillmark {
 
@@ -56,7 +57,7 @@ QValidator* NumberValidator(QObject* parent) {
                                            parent);
 }
 
-// The lower limit's warning, drawn as a balloon under the limit's edit.
+// The lower limit's warning, drawn as a balloon by the limit's edit.
 QWidget* MakeBalloon(QWidget* parent) {
     auto* balloon = new QFrame(parent);
     balloon->setObjectName(QStringLiteral("LimitBalloon"));
@@ -243,7 +244,10 @@ QWidget* COptionsSheet::MakePrintingPage() {
     auto* lines = new QFormLayout(group);
     lines->addRow(tr("Line 1:"), m_sampleLine1);
     lines->addRow(tr("Line 2:"), m_sampleLine2);
-    lines->addRow(QString(), defaults);
+    auto* defaultsRow = new QHBoxLayout;
+    defaultsRow->addWidget(defaults);
+    defaultsRow->addStretch();
+    lines->addRow(QString(), defaultsRow);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(sizeRow);
     layout->addWidget(group);
@@ -387,10 +391,12 @@ void COptionsSheet::UpdateLimitWarning() {
         m_limitBalloon->hide();
         return;
     }
-    // Under the edit, its tail at the edit's left edge.
+    // Just above the edit, inside the page, where nothing cuts it off.
     QWidget* page = m_limitBalloon->parentWidget();
     m_limitBalloon->adjustSize();
-    m_limitBalloon->move(m_limitCount->mapTo(page, QPoint(0, m_limitCount->height() + 2)));
+    const QPoint edit = m_limitCount->mapTo(page, QPoint(0, 0));
+    m_limitBalloon->move(std::max(0, std::min(edit.x(), page->width() - m_limitBalloon->width())),
+                         std::max(0, edit.y() - m_limitBalloon->height() - 2));
     m_limitBalloon->raise();
     m_limitBalloon->show();
 }
