@@ -167,7 +167,6 @@ int main(int argc, char** argv) {
         CQuillmarkDoc document(hub, options, manager, QStringLiteral("/fonts"));
         document.SetFolder(fonts);
         COptionsController controller(hub, options, projects, document);
-        controller.showHelp = [](const QString&) {};
         const auto sheet = controller.MakeSheet(nullptr);
         sheet->show();
         const char* names[] = {"general", "printing", "font-viewing"};
