@@ -62,6 +62,9 @@ void CUpdateCheckModel::StartCheck() {
 CUpdateCheckModel::Next CUpdateCheckModel::CheckFinished(const std::optional<CRelease>& release,
                                                          const CVersion& running) {
     m_view.waitCursor = false;
+    if (m_phase != Phase::Checking) {
+        return Next::Stay;  // closed while the answer was on its way
+    }
     if (!release) {
         Failed(NoConnectionText());
         return Next::Stay;
@@ -111,6 +114,9 @@ CUpdateCheckModel::Next CUpdateCheckModel::CancelPressed() {
 }
 
 CUpdateCheckModel::Next CUpdateCheckModel::DownloadFinished(CDownloadResult result) {
+    if (m_phase != Phase::Downloading) {
+        return Next::Stay;
+    }
     if (m_cancelRequested || result == CDownloadResult::Canceled) {
         m_phase = Phase::Closed;
         return Next::CloseDialog;

@@ -173,6 +173,14 @@ TEST(UpdateCheckModelTest, EveryStepShowsItsTextAndButtons) {
     EXPECT_FALSE(newer.Current().cancelEnabled);
     EXPECT_EQ(newer.DownloadFinished(CDownloadResult::Completed),
               CUpdateCheckModel::Next::CloseDialog);
+
+    // Closed while the check was on its way: its answer shows nothing.
+    CUpdateCheckModel closed;
+    closed.StartCheck();
+    EXPECT_EQ(closed.CancelPressed(), CUpdateCheckModel::Next::CloseDialog);
+    EXPECT_EQ(closed.CheckFinished(CRelease{"9.0.0.0", {}, {}}, running),
+              CUpdateCheckModel::Next::Stay);
+    EXPECT_EQ(closed.CurrentPhase(), Phase::Closed);
 }
 
 TEST_F(UpdateDialogsTest, NoNewerVersion) {
