@@ -39,6 +39,7 @@
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/MainFrame.h"
+#include "ui/inspect/FontMapWindow.h"
 #include "ui/options/OptionsController.h"
 #include "update/OnlineRelease.h"
 #include "update/UpdateCheckDlg.h"
@@ -272,6 +273,7 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
             frame->SetStatusText(pane, text);
     });
     m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list->View()));
+    AddFontMapCommand();
     if (m_hooks.addPanes) {
         m_hooks.addPanes(*this);
     }
@@ -285,6 +287,24 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     m_started = true;
     ChooseFirstLocation();
     return StartResult::Started;
+}
+
+void CQuillmarkApp::AddFontMapCommand() {
+    QAction* command = m_mainFrame->ViewMenu()->addAction(tr("Font &Map"));
+    command->setObjectName(QStringLiteral("FontMapCommand"));
+    command->setToolTip(tr("Font Map"));
+    connect(command, &QAction::triggered, this, [this] { ShowFontMap(); });
+}
+
+CFontMapWindow* CQuillmarkApp::ShowFontMap() {
+    if (!m_fontMap) {
+        m_fontMap =
+            new CFontMapWindow(*m_hub, *m_options, *m_fontManager, *m_document, m_mainFrame);
+    }
+    m_fontMap->show();
+    m_fontMap->raise();
+    m_fontMap->activateWindow();
+    return m_fontMap;
 }
 
 void CQuillmarkApp::ShowSplash() {

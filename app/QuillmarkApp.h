@@ -21,6 +21,7 @@ namespace Quillmark {
 class CFavoriteFolders;
 class CFontManager;
 class CFontManagerHub;
+class CFontMapWindow;
 class CFontProjects;
 class CMainFrame;
 class CProgramOptions;
@@ -87,6 +88,9 @@ public:
     // first folder); the event loop then must not run.
     bool IsClosed() const { return m_closed; }
 
+    // The font map in its own window (made the first time), shown.
+    CFontMapWindow* ShowFontMap();
+
     // The first location, from the command line or the start-up option.
     void ChooseFirstLocation();
 
@@ -115,6 +119,7 @@ protected:
 private:
     bool CreateServices();
     void ShowSplash();
+    void AddFontMapCommand();
     void OnTerminationSignal();
 
     const QStringList m_arguments;
@@ -139,6 +144,7 @@ private:
 
     std::unique_ptr<CQuillmarkDoc> m_document;
     QPointer<CMainFrame> m_mainFrame;
+    QPointer<CFontMapWindow> m_fontMap;  // a child of the main window
     // A QWidget pointer: events still pass the filter while the splash is
     // being destroyed, when it is no longer a QSplashScreen.
     QPointer<QWidget> m_splash;

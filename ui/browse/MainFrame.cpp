@@ -80,6 +80,7 @@ void CMainFrame::CreateMenus() {
     QAction* exit = file->addAction(tr("E&xit"), this, &QWidget::close);
     exit->setShortcut(QKeySequence::Quit);
     exit->setMenuRole(QAction::QuitRole);
+    m_viewMenu = menuBar()->addMenu(tr("&View"));
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
     QAction* options = tools->addAction(tr("&Options..."), this, &CMainFrame::OptionsRequested);
     options->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O));
