@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -16,9 +17,9 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QSplashScreen>
-#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTimer>
+#include <QUrl>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -45,6 +46,9 @@
 #include "ui/browse/MainFrame.h"
 #include "ui/inspect/FontMapWindow.h"
 #include "ui/search/SearchWindows.h"
+#include "ui/options/OptionsController.h"
+#include "update/OnlineRelease.h"
+#include "update/UpdateCheckDlg.h"
 
 // Resources of a static library are brought in by hand.
 static void InitResources() {
@@ -117,6 +121,9 @@ CQuillmarkApp::CQuillmarkApp(QStringList arguments, Hooks hooks)
                                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
         };
     }
+    if (!m_hooks.open) {
+        m_hooks.open = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    }
     if (!m_hooks.tell) {
         m_hooks.tell = [](const QString& message) {
             QMessageBox::warning(nullptr, QStringLiteral("Quillmark"), message);
@@ -139,19 +146,29 @@ QString CQuillmarkApp::ProgramVersionText() {
 }
 
 QString CQuillmarkApp::UpdaterFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-           QStringLiteral("/Varnholt/Quillmark");
+    return COnlineRelease::DownloadFolder();
 }
 
 bool CQuillmarkApp::IsOwnUpdater(const QString& path) {
-    const QFileInfo file(path);
-    if (!file.isAbsolute() || file.fileName() != QLatin1String(kUpdaterFileName) || file.isDir()) {
-        return false;
-    }
-    // The folder compared with links resolved; the file itself is not
-    // followed (a link of that name is removed, not what it points at).
-    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
-    return !folder.isEmpty() && folder == QFileInfo(UpdaterFolder()).canonicalFilePath();
+    return COnlineRelease::IsDownloadedInstaller(path);
+}
+
+void CQuillmarkApp::ShowOptions() {
+    COptionsController controller(*m_hub, *m_options, *m_projects, *m_document);
+    controller.Run(m_mainFrame);
+}
+
+void CQuillmarkApp::CheckForUpdates() {
+    CUpdateCheckDlg::Hooks hooks;
+    hooks.runningVersion = ProgramVersionText();
+    hooks.installAtExit = [this](const QString& path) { SetPendingUpdater(path); };
+    hooks.closeProgram = [frame = m_mainFrame] {
+        if (frame) {
+            QMetaObject::invokeMethod(frame, &QWidget::close, Qt::QueuedConnection);
+        }
+    };
+    CUpdateCheckDlg dialog(hooks, m_mainFrame);
+    dialog.exec();
 }
 
 bool CQuillmarkApp::CreateServices() {
@@ -258,6 +275,9 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
         m_closed = true;
         QCoreApplication::quit();
     });
+    connect(m_mainFrame, &CMainFrame::OptionsRequested, this, &CQuillmarkApp::ShowOptions);
+    connect(m_mainFrame, &CMainFrame::CheckForUpdatesRequested, this,
+            &CQuillmarkApp::CheckForUpdates);
     auto* list = new CFontListController(*m_hub, *m_options, *m_fontManager, *m_projects,
                                          *m_document, m_regularFont, m_mainFrame);
     list->SetStatusSink([frame = m_mainFrame](int pane, const QString& text) {
@@ -481,6 +501,15 @@ bool CQuillmarkApp::ExitInstance() {
             "Quillmark: the font projects could not be saved; the file there is kept as it "
             "was.");
         saved = false;
+    }
+    // A completed download the user chose to install; only our own.
+    if (!m_pendingUpdater.isEmpty() && IsOwnUpdater(m_pendingUpdater) &&
+        QFileInfo(m_pendingUpdater).isFile()) {
+        m_hooks.open(QUrl::fromLocalFile(m_pendingUpdater));
+        if (m_options) {
+            // The next start deletes it: it has done its work by then.
+            m_options->SetUpdaterLocation(m_pendingUpdater);
+        }
     }
     if (m_options && !m_options->Save()) {
         qWarning(

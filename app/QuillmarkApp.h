@@ -13,6 +13,7 @@
 #include <memory>
 
 class QSocketNotifier;
+class QUrl;
 class QWidget;
 
 namespace Quillmark {
@@ -49,6 +50,8 @@ public:
         // Made after the main window, before the first location is chosen:
         // the place to add panes.
         std::function<void(CQuillmarkApp&)> addPanes;
+        // Opens a file with the desktop's "open" (the updater at exit).
+        std::function<bool(const QUrl&)> open;
     };
 
     explicit CQuillmarkApp(QStringList arguments);
@@ -95,12 +98,21 @@ public:
     // "%d.%d.%d.%d" of the program's version.
     static QString ProgramVersionText();
 
-    // Where a downloaded updater is kept, and its file name there: the only
-    // file that the start deletes on the word of UpdaterLocation.
+    // Where a downloaded updater is kept: the only files that the start
+    // deletes, and the exit opens, on the word of UpdaterLocation.
     static QString UpdaterFolder();
-    static constexpr const char* kUpdaterFileName = "quillmark_update";
-    // True for the updater that Quillmark downloaded itself.
+    // True for an updater that Quillmark downloaded itself.
     static bool IsOwnUpdater(const QString& path);
+
+    // A completed download to open at exit (the online update sets it);
+    // empty for none.
+    void SetPendingUpdater(const QString& path) { m_pendingUpdater = path; }
+    const QString& PendingUpdater() const { return m_pendingUpdater; }
+
+    // The Options command and Help > Check for Updates, modal over the main
+    // window.
+    void ShowOptions();
+    void CheckForUpdates();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -115,6 +127,7 @@ private:
 
     const QStringList m_arguments;
     Hooks m_hooks;
+    QString m_pendingUpdater;
 
     QString m_fontsFolder;
     bool m_started = false;

@@ -15,6 +15,9 @@ run_packages=(
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev python3 clang-format
+    # The update tests' HTTPS server makes its certificate with openssl; the
+    # launcher progress is watched on a session bus of the test's own.
+    openssl dbus-daemon
     # The fonts the tests and benchmarks read.
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-noto-core fonts-texgyre
     fonts-lato fonts-open-sans fonts-roboto

@@ -7,6 +7,10 @@
 // font list's two row menus, the delete confirmation, a printed page (the
 // list printed to a PDF, the page rendered from it by pdftoppm), and the
 // three search windows over this machine's fonts.
+// the font map of a Latin, a symbol and a CJK font, the character detail
+// window, the folder load's progress dialog, the three pages of the options,
+// and the two dialogs of the online update (against a local test server,
+// never the real service).
 //
 //   screenshots [--fonts=FOLDER] [--out=FOLDER]
 
@@ -25,6 +29,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QLineEdit>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -36,7 +43,10 @@
 #include <QSplitter>
 #include "app/QuillmarkApp.h"
 #include "collections/FavoriteFolders.h"
+#include "collections/FontProjects.h"
+#include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
+#include "document/QuillmarkDoc.h"
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
 #include "tests/support/TemporaryHome.h"
@@ -46,6 +56,7 @@
 #include "ui/browse/FolderTreeView.h"
 #include "ui/browse/ConfirmDeleteDialog.h"
 #include "ui/browse/FontListCommands.h"
+#include "tests/update/TestHttpsServer.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListModel.h"
 #include "ui/browse/FontListView.h"
@@ -60,6 +71,10 @@
 #include "ui/search/FindController.h"
 #include "ui/search/FindFrame.h"
 #include "ui/search/SearchWindows.h"
+#include "ui/options/OptionsController.h"
+#include "ui/options/OptionsSheet.h"
+#include "update/UpdateAvailableDialog.h"
+#include "update/UpdateCheckDlg.h"
 
 using namespace Quillmark;
 
@@ -413,6 +428,87 @@ int main(int argc, char** argv) {
         RunUntil([] { return false; }, 100);
         saved &= Save(dialog.grab().toImage(), out + "/progress-dialog.png");
         load.Cancel();
+    }
+
+    {
+        // The options as a user with two projects, looking at a folder, sees them.
+        CQuillmarkSignals hub;
+        CProgramOptions options;
+        options.SetDefaultFolder(QStringLiteral("/usr/share/fonts"));
+        options.SetLimitLocations(true);
+        options.SetDefaultProject(QStringLiteral("Book faces"));
+        CFontManager manager(nullptr, nullptr);
+        CFontProjects projects;
+        projects.AddProject(QStringLiteral("Book faces"));
+        projects.AddProject(QStringLiteral("Posters"));
+        CQuillmarkDoc document(hub, options, manager, QStringLiteral("/fonts"));
+        document.SetFolder(fonts);
+        COptionsController controller(hub, options, projects, document);
+        const auto sheet = controller.MakeSheet(nullptr);
+        sheet->show();
+        const char* names[] = {"general", "printing", "font-viewing"};
+        for (int page = 0; page < 3; ++page) {
+            sheet->SetCurrentPage(static_cast<COptionsSheet::Page>(page));
+            RunUntil([] { return false; }, 100);
+            saved &= Save(sheet->grab().toImage(),
+                          out + QStringLiteral("/options-%1.png").arg(names[page]));
+        }
+        sheet->SetCurrentPage(COptionsSheet::General);
+        sheet->findChild<QLineEdit*>(QStringLiteral("LocationsLimit"))
+            ->setText(QStringLiteral("0"));
+        RunUntil([] { return false; }, 100);
+        saved &= Save(sheet->grab().toImage(), out + "/options-general-limit.png");
+    }
+
+    {
+        QuillmarkTest::CTestHttpsServer server;
+        if (!server.IsReady()) {
+            std::fprintf(stderr, "no local HTTPS server (openssl?): no update pictures\n");
+            return 1;
+        }
+        server.Trust();
+        qputenv("QUILLMARK_UPDATE_URL", server.Address().toEncoded());
+        server.SetAnswer(QStringLiteral("/notes.html"),
+                         {.body = "<h2>Quillmark 3.1</h2><ul>"
+                                  "<li>Folders of thousands of fonts open twice as fast.</li>"
+                                  "<li>Font projects can be exported as a folder of links.</li>"
+                                  "<li>The font map shows the Unicode block of each row.</li>"
+                                  "</ul><p>This release also mends the print preview of "
+                                  "symbol fonts.</p>",
+                          .contentType = "text/html"});
+        const QByteArray notes = server.Address(QStringLiteral("/notes.html")).toEncoded();
+        server.SetAnswer(QStringLiteral("/CheckUpdate.aspx"),
+                         {.body = "<update><version>3.1.0.0</version><quickinfo>" + notes +
+                                  "</quickinfo></update>"});
+        server.SetAnswer(QStringLiteral("/GetUpdate.aspx"),
+                         {.body = QByteArray(1000000, 'q'), .stallAfter = 420000});
+
+        CUpdateAvailableDialog available((QUrl(QString::fromLatin1(notes))));
+        available.show();
+        RunUntil([&] { return available.NotesLoaded(); });
+        RunUntil([] { return false; }, 100);
+        saved &= Save(available.grab().toImage(), out + "/update-available.png");
+        available.close();
+
+        CUpdateCheckDlg::Hooks hooks;
+        hooks.runningVersion = CQuillmarkApp::ProgramVersionText();
+        CUpdateCheckDlg check(hooks);
+        check.show();
+        RunUntil([] { return false; }, 100);
+        saved &= Save(check.grab().toImage(), out + "/update-check.png");
+        QObject::connect(&check, &CUpdateCheckDlg::NotesShown, &check,
+                         [](CUpdateAvailableDialog* shown) {
+                             RunUntil([shown] { return shown->NotesLoaded(); });
+                             shown->accept();
+                         });
+        check.findChild<QPushButton*>(QStringLiteral("CheckForUpdate"))->click();
+        auto* bar = check.findChild<QProgressBar*>(QStringLiteral("UpdateProgress"));
+        RunUntil([&] { return bar->isVisible() && bar->value() > 0; });
+        RunUntil([] { return false; }, 200);
+        saved &= Save(check.grab().toImage(), out + "/update-downloading.png");
+        check.reject();
+        RunUntil([&] { return !check.isVisible(); });
+        server.CloseAll();
     }
     return saved ? 0 : 1;
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <QScreen>
 #include <QSplashScreen>
 #include <QSplitter>
+#include <QTimer>
 #include <climits>
 #include <filesystem>
 
@@ -27,6 +30,7 @@
 #include "tests/support/TemporaryHome.h"
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/MainFrame.h"
+#include "update/OnlineRelease.h"
 
 using namespace Quillmark;
 
@@ -261,8 +265,9 @@ TEST(QuillmarkAppTest, OnlyOurOwnWaitingUpdaterIsDeletedAtStart) {
         EXPECT_TRUE(started->app->Options().GetUpdaterLocation().isEmpty());
     };
 
-    const QString ours = CQuillmarkApp::UpdaterFolder() + QLatin1Char('/') +
-                         QLatin1String(CQuillmarkApp::kUpdaterFileName);
+    const QString ourName =
+        COnlineRelease::InstallerFileName(COnlineRelease::ThisProduct(), QStringLiteral("deb"));
+    const QString ours = CQuillmarkApp::UpdaterFolder() + QLatin1Char('/') + ourName;
     makeFile(ours);
     startWith(ours);
     EXPECT_FALSE(QFileInfo::exists(ours));
@@ -271,9 +276,9 @@ TEST(QuillmarkAppTest, OnlyOurOwnWaitingUpdaterIsDeletedAtStart) {
     // of our updater's name outside our folder, another name in our folder,
     // and a relative path.
     const QString elsewhere = Home("Documents/thesis.odt");
-    const QString sameName = Home("Documents/") + QLatin1String(CQuillmarkApp::kUpdaterFileName);
+    const QString sameName = Home("Documents/") + ourName;
     const QString otherName = CQuillmarkApp::UpdaterFolder() + QStringLiteral("/notes.txt");
-    const QString relative = QStringLiteral("quillmark_update");
+    const QString relative = ourName;
     for (const QString& path : {elsewhere, sameName, otherName}) {
         makeFile(path);
         startWith(path);
@@ -283,6 +288,88 @@ TEST(QuillmarkAppTest, OnlyOurOwnWaitingUpdaterIsDeletedAtStart) {
     startWith(relative);
     EXPECT_TRUE(QFileInfo::exists(QDir::current().filePath(relative)));
     QFile::remove(QDir::current().filePath(relative));
+}
+
+// Exit opens a completed download the user chose to install, and records
+// it so that the next start deletes it; a path that is not our own
+// download is never opened.
+TEST(QuillmarkAppTest, ExitOpensOurPendingUpdaterAndRecordsIt) {
+    const QString ours = CQuillmarkApp::UpdaterFolder() + QLatin1Char('/') +
+                         COnlineRelease::InstallerFileName(COnlineRelease::ThisProduct(), "run");
+    const QString theirs = Home("Documents/setup.run");
+    for (const QString& path : {ours, theirs}) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("installer");
+    }
+    const auto run = [](const QString& pending) {
+        QStringList opened;
+        CQuillmarkApp::Hooks hooks;
+        hooks.splash = false;
+        hooks.open = [&opened](const QUrl& url) {
+            opened << url.toLocalFile();
+            return true;
+        };
+        CQuillmarkApp app(QStringList{QStringLiteral("quillmark")}, hooks);
+        EXPECT_EQ(app.InitInstance(), CQuillmarkApp::StartResult::Started);
+        app.SetPendingUpdater(pending);
+        app.MainFrame()->close();
+        EXPECT_TRUE(app.ExitInstance());
+        return opened;
+    };
+
+    EXPECT_EQ(run(QString()), QStringList());
+    CProgramOptions saved;
+    saved.Load();
+    EXPECT_TRUE(saved.GetUpdaterLocation().isEmpty());
+
+    EXPECT_EQ(run(theirs), QStringList());
+    saved.Load();
+    EXPECT_TRUE(saved.GetUpdaterLocation().isEmpty());
+
+    EXPECT_EQ(run(ours), QStringList{ours});
+    saved.Load();
+    EXPECT_EQ(saved.GetUpdaterLocation(), ours);
+    // The next start deletes it.
+    const auto started = Start({});
+    EXPECT_FALSE(QFileInfo::exists(ours));
+    EXPECT_TRUE(QFileInfo::exists(theirs));
+}
+
+// Tools > Options... (Ctrl+Alt+O) and Help > Check for Updates open their
+// dialogs modally over the main window.
+TEST(QuillmarkAppTest, OptionsAndUpdateCommandsOpenTheirDialogs) {
+    const auto started = Start({});
+    CMainFrame* frame = started->app->MainFrame();
+    const auto action = [frame](const QString& text) -> QAction* {
+        for (QAction* candidate : frame->findChildren<QAction*>()) {
+            if (candidate->text() == text) {
+                return candidate;
+            }
+        }
+        return nullptr;
+    };
+    QAction* options = action("&Options...");
+    QAction* update = action("C&heck for Updates");
+    ASSERT_NE(options, nullptr);
+    ASSERT_NE(update, nullptr);
+    EXPECT_EQ(options->shortcut(), QKeySequence("Ctrl+Alt+O"));
+    for (auto [command, title] : {std::pair{options, "Quillmark Program Options"},
+                                  std::pair{update, "Check for Updates"}}) {
+        QString shown;
+        QWidget* owner = nullptr;
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            ASSERT_NE(modal, nullptr);
+            shown = modal->windowTitle();
+            owner = modal->parentWidget();
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        command->trigger();
+        EXPECT_EQ(shown, title);
+        EXPECT_EQ(owner, frame);
+    }
 }
 
 TEST(QuillmarkAppTest, ClosingStoresPlacementAndWritesEverything) {

@@ -108,10 +108,17 @@ void CMainFrame::CreateMenus() {
     m_toolsMenu = menuBar()->addMenu(tr("&Tools"));
     m_toolsMenu->setObjectName(QStringLiteral("ToolsMenu"));
     m_toolsMenu->addAction(Command(QStringLiteral("ShareFonts")));
+    m_toolsMenu->addSeparator();
+    QAction* options = m_toolsMenu->addAction(tr("&Options..."), this, &CMainFrame::OptionsRequested);
+    options->setObjectName(QStringLiteral("Options"));
+    options->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O));
+    options->setMenuRole(QAction::PreferencesRole);
 
     m_helpMenu = menuBar()->addMenu(tr("&Help"));
     m_helpMenu->setObjectName(QStringLiteral("HelpMenu"));
     m_helpMenu->addAction(Command(QStringLiteral("SupportOnTheWeb")));
+    m_helpMenu->addAction(tr("C&heck for Updates"), this, &CMainFrame::CheckForUpdatesRequested)
+        ->setObjectName(QStringLiteral("CheckForUpdates"));
     m_helpMenu->addSeparator();
     QAction* about = m_helpMenu->addAction(tr("&About Quillmark"), this, &CMainFrame::ShowAbout);
     about->setObjectName(QStringLiteral("About"));

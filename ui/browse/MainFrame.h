@@ -117,6 +117,10 @@ public:
 signals:
     // The window has closed for good (the document closed with it).
     void Closed();
+    // Tools > Options... (Ctrl+Alt+O) and Help > Check for Updates: the
+    // application shows their dialogs.
+    void OptionsRequested();
+    void CheckForUpdatesRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
