@@ -33,11 +33,14 @@
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
 #include "fontdata/manager/FontManager.h"
+#include "palette/PaletteLoader.h"
+#include "palette/PaletteWnd.h"
 #include "platform/FontconfigFontSystem.h"
 #include "platform/Paths.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/MainFrame.h"
+#include "ui/inspect/FontDetailFrame.h"
 
 // Resources of a static library are brought in by hand.
 static void InitResources() {
@@ -252,6 +255,18 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
             frame->SetStatusText(pane, text);
     });
     m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list->View()));
+    auto* detail =
+        new CFontDetailFrame(*m_hub, *m_options, *m_fontManager, *m_document, nullptr, m_mainFrame);
+    // The palette is looked for once; without it Qt's colour dialog stands in.
+    detail->SetPalette(std::make_unique<CPaletteWnd>(
+        *m_hub, std::make_shared<const CPaletteLoader>(),
+        [frame = m_mainFrame](const QString& text) {
+            if (frame)
+                frame->SetStatusText(0, text);
+        },
+        detail));
+    m_mainFrame->SetPane(CMainFrame::Pane::FontDetail, detail);
+    detail->SetPreviewMenu(m_mainFrame->AddPreviewMenu(detail->StyleActions()));
     if (m_hooks.addPanes) {
         m_hooks.addPanes(*this);
     }

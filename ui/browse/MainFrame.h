@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPointer>
 #include <QRect>
 #include <QSplitter>
@@ -52,6 +53,10 @@ public:
     // Puts a pane's widget in its place; the frame owns it.
     void SetPane(Pane pane, QWidget* widget);
     QWidget* GetPane(Pane pane) const;
+
+    // Adds the Preview menu: text colour, background colour, then the
+    // preview's own commands. The menu is also the preview's context menu.
+    QMenu* AddPreviewMenu(const QList<QAction*>& styleActions);
 
     void SetStatusText(int pane, const QString& text);
     QString GetStatusText(int pane) const;
