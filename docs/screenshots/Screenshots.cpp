@@ -1,6 +1,7 @@
 // Makes the pictures README.md shows, offscreen, in a home of its own:
 // the main window listing fonts of several scripts, the same at 48 pixels,
-// and the folder load's progress dialog.
+// the colour pop-up on both tabs, the font information dialog, and the
+// folder load's progress dialog.
 //
 //   screenshots [--fonts=FOLDER] [--out=FOLDER]
 
@@ -10,13 +11,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QTabWidget>
+#include <QTextEdit>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
 #include "app/QuillmarkApp.h"
+#include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
+#include "document/QuillmarkDoc.h"
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
 #include "tests/support/TemporaryHome.h"
@@ -25,6 +30,9 @@
 #include "ui/browse/FontListView.h"
 #include "ui/browse/MainFrame.h"
 #include "ui/common/FolderLoadDialog.h"
+#include "ui/inspect/FontDetailFrame.h"
+#include "ui/inspect/FontInfoDlg.h"
+#include "ui/inspect/RichTextPreviewView.h"
 
 using namespace Quillmark;
 
@@ -109,8 +117,49 @@ int main(int argc, char** argv) {
                 list->Model().index(1, 0),
                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
+        // The preview below, with a text of the user's, part of it bold.
+        auto* detail = frame->findChild<CFontDetailFrame*>();
+        const int size36 = detail->SizeBox()->findText(QStringLiteral("36 px"));
+        detail->SizeBox()->setCurrentIndex(size36);
+        emit detail->SizeBox()->activated(size36);
+        if (QTextEdit* edit = detail->Preview()->Editor()) {
+            edit->setPlainText(QStringLiteral("Sphinx of black quartz, judge my vow"));
+            emit detail->SizeBox()->activated(size36);
+            QTextCursor cursor(edit->document());
+            cursor.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+            edit->setTextCursor(cursor);
+            detail->Preview()->BoldAction()->trigger();
+            cursor.clearSelection();
+            edit->setTextCursor(cursor);
+        }
         RunUntil([] { return false; }, 100);  // painted with the selection
         saved &= Save(frame->grab().toImage(), out + "/main-window.png");
+
+        // The colour pop-up for the text colour, gold, on each tab.
+        app.Options().SetPreviewFontColor(0x00D7FF);
+        app.Hub().FireShowPalette(true);
+        auto* popup = frame->findChild<QWidget*>(QStringLiteral("PaletteWnd"));
+        auto* tabs = popup != nullptr ? popup->findChild<QTabWidget*>() : nullptr;
+        if (tabs != nullptr) {
+            RunUntil([] { return false; }, 100);
+            saved &= Save(popup->grab().toImage(), out + "/palette-basic.png");
+            tabs->setCurrentIndex(1);
+            RunUntil([] { return false; }, 100);
+            saved &= Save(popup->grab().toImage(), out + "/palette-advanced.png");
+        } else {
+            std::fprintf(stderr, "the colour palette was not loaded\n");
+            saved = false;
+        }
+        app.Hub().FireShowPalette(true);
+
+        // The font information of the selected font.
+        if (const CFontItem* font = app.Document()->GetCurrentFont()) {
+            CFontInfoDlg info(*font, frame);
+            info.show();
+            RunUntil([] { return false; }, 100);
+            saved &= Save(info.grab().toImage(), out + "/font-info.png");
+        }
+
         app.Hub().FireFontListPreviewSizeChanged(48);
         RunUntil([] { return false; }, 100);
         saved &= Save(frame->grab().toImage(), out + "/main-window-48px.png");

@@ -42,6 +42,8 @@ CFontInfoDlg::CFontInfoDlg(const CFontItem& item, QWidget* parent) : QDialog(par
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(false);
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->setTextElideMode(Qt::ElideRight);
     m_table->setColumnWidth(0, 150);
     m_table->setColumnWidth(1, 215);
@@ -53,8 +55,14 @@ CFontInfoDlg::CFontInfoDlg(const CFontItem& item, QWidget* parent) : QDialog(par
         for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
             const QString value = QString::fromStdU16String(rows[i].value);
             auto* name = new QTableWidgetItem(QString::fromStdU16String(rows[i].name));
-            auto* text = new QTableWidgetItem(value);
-            // Long texts (licences) are read whole in the tooltip.
+            // One line a row: line breaks show as blanks; the text itself,
+            // breaks and all, is what is copied and what the tooltip shows.
+            QString shown = value;
+            shown.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+            shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            shown.replace(QLatin1Char('\r'), QLatin1Char(' '));
+            auto* text = new QTableWidgetItem(shown);
+            text->setData(kValueRole, value);
             text->setToolTip(value);
             m_table->setItem(i, 0, name);
             m_table->setItem(i, 1, text);
@@ -92,8 +100,8 @@ CFontInfoDlg::CFontInfoDlg(const CFontItem& item, QWidget* parent) : QDialog(par
 QString CFontInfoDlg::RowsText(const QList<int>& rows) const {
     QString text;
     for (const int row : rows) {
-        text += m_table->item(row, 0)->text() + QLatin1Char('\t') + m_table->item(row, 1)->text() +
-                QLatin1Char('\n');
+        text += m_table->item(row, 0)->text() + QLatin1Char('\t') +
+                m_table->item(row, 1)->data(kValueRole).toString() + QLatin1Char('\n');
     }
     return text;
 }

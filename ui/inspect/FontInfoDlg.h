@@ -18,6 +18,10 @@ public:
     // The caller keeps the item alive while the dialog runs.
     explicit CFontInfoDlg(const CFontItem& item, QWidget* parent = nullptr);
 
+    // The value column's text as the font holds it (the cell shows line
+    // breaks as blanks).
+    static constexpr int kValueRole = Qt::UserRole;
+
     QTableWidget* Table() const { return m_table; }
     // The selected rows, or every row, as text.
     QString SelectedText() const;
