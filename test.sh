@@ -7,9 +7,15 @@ scripts/install-deps.sh test
 
 jobs=$(nproc)
 werror=${QUILLMARK_WERROR:-OFF}
+# Rebuilds of a developer's trees come from ccache when it is installed.
+launcher=
+if command -v ccache >/dev/null; then
+    launcher=ccache
+fi
 # A tree configured before keeps its cache: say every choice each time.
 configure() {
-    cmake -S . -B "$@" -G Ninja -DQUILLMARK_TESTS=ON -DQUILLMARK_WERROR="$werror" >/dev/null
+    cmake -S . -B "$@" -G Ninja -DQUILLMARK_TESTS=ON -DQUILLMARK_WERROR="$werror" \
+        -DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >/dev/null
 }
 # No tests found is a failure, never a pass. A tree whose tests fail does not
 # stop the others: every failure is shown, and the script fails at the end.

@@ -15,7 +15,7 @@ enum class TransferMode { Copy, Move };
 
 // What to do when the target folder already holds an entry of the same name.
 enum class ConflictChoice {
-    Replace,   // the new file takes the old one's place (files only)
+    Replace,   // the new file takes the old one's place; folders are merged
     KeepBoth,  // the new file is named "NAME (2).ext", "NAME (3).ext", ...
     Skip,      // this one is left where it is
     Cancel     // nothing more is transferred
@@ -27,11 +27,11 @@ using ConflictAsker = std::function<ConflictChoice(const QString& source, const 
 using TransferProgress = std::function<bool(int done, int total)>;
 
 struct TransferResult {
-    QStringList created;   // target paths that now hold a transferred entry
-    QStringList skipped;   // sources left alone because of a clash
-    QString failedSource;  // the source that could not be transferred, if any
-    QString failure;       // why, in words for the user ("No space left on device")
-    bool canceled = false; // stopped by the asker or the progress callback
+    QStringList created;    // target paths that now hold a transferred entry
+    QStringList skipped;    // sources left alone because of a clash
+    QString failedSource;   // the source that could not be transferred, if any
+    QString failure;        // why, in words for the user ("No space left on device")
+    bool canceled = false;  // stopped by the asker or the progress callback
 
     bool Succeeded() const { return failedSource.isEmpty() && !canceled; }
 };
@@ -42,11 +42,14 @@ struct TransferResult {
 // disk, a vanished source) leaves no partial file; the transfer stops at the
 // first failure and says which source failed and why. A move within one file
 // system is a rename; across file systems a copy followed by removing the
-// source once the copy is complete. A source already in targetFolder, or a
-// folder dropped into itself or below itself, is refused as a failure
-// without touching anything.
-TransferResult TransferFiles(const QStringList& sources, const QString& targetFolder, TransferMode mode,
-                             const ConflictAsker& askOnConflict, const TransferProgress& progress = {});
+// source once the copy is complete. A source that already lies in
+// targetFolder is left alone (listed in skipped); a folder dropped into
+// itself or below itself is refused as a failure without touching anything.
+// A folder whose name is taken by a folder is merged into it on Replace,
+// each clash inside asked again.
+TransferResult TransferFiles(const QStringList& sources, const QString& targetFolder,
+                             TransferMode mode, const ConflictAsker& askOnConflict,
+                             const TransferProgress& progress = {});
 
 // The first free name of the form "NAME (N).ext" (N from 2) in folder for a
 // file named fileName; "NAME (N)" for a name without an extension.

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include "platform/desktop/Trash.h"
+#include "tests/support/TemporaryHome.h"
+
+using namespace Quillmark::Platform;
+
+namespace {
+const auto& kHome = QuillmarkTest::TemporaryHome();
+}  // namespace
+
+TEST(TrashTest, FilesGoToTheUsersTrashWithTheirOriginalPaths) {
+    const QString home = QString::fromStdString(kHome.Root().string());
+    const QString fonts = home + "/fonts";
+    QDir().mkpath(fonts);
+    QStringList paths;
+    for (const char* name : {"One.ttf", "Two Words.otf", "Drei\u00e4.ttf"}) {
+        QFile file(fonts + "/" + QString::fromUtf8(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("font");
+        paths << file.fileName();
+    }
+    paths << fonts + "/missing.ttf";
+
+    const std::vector<TrashOutcome> outcomes = MoveToTrash(paths);
+    ASSERT_EQ(outcomes.size(), 4u);
+    QStringList originals;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(outcomes[i].trashed) << outcomes[i].failure.toStdString();
+        EXPECT_FALSE(QFile::exists(paths[i]));
+    }
+    EXPECT_FALSE(outcomes[3].trashed);
+    EXPECT_FALSE(outcomes[3].failure.isEmpty());
+
+    const QDir info(home + "/.local/share/Trash/info");
+    for (const QString& name : info.entryList({"*.trashinfo"})) {
+        QSettings trashInfo(info.filePath(name), QSettings::IniFormat);
+        originals << QUrl::fromPercentEncoding(trashInfo.value("Trash Info/Path").toByteArray());
+    }
+    originals.sort();
+    QStringList expected = paths.mid(0, 3);
+    expected.sort();
+    EXPECT_EQ(originals, expected);
+}
+
+TEST(TrashTest, DeletingForGoodRemovesFilesAndFolders) {
+    const QString home = QString::fromStdString(kHome.Root().string());
+    QDir().mkpath(home + "/gone/deep");
+    QFile(home + "/gone/deep/x.ttf").open(QIODevice::WriteOnly);
+    QString failure;
+    EXPECT_TRUE(DeletePermanently(home + "/gone", &failure));
+    EXPECT_FALSE(QFile::exists(home + "/gone"));
+    EXPECT_FALSE(DeletePermanently(home + "/gone", &failure));
+    EXPECT_FALSE(failure.isEmpty());
+}
+
+TEST(TrashTest, AFileThatCannotReachATrashStaysWhereItWasAndSaysSo) {
+    const QString home = QString::fromStdString(kHome.Root().string());
+    // A data folder that can never be made: its parent is a file.
+    QFile blocker(home + "/blocker");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home + "/blocker/share"));
+    QTemporaryDir workingFolder;
+    const QString savedCurrent = QDir::currentPath();
+    QDir::setCurrent(workingFolder.path());
+
+    QFile font(home + "/Stays.ttf");
+    ASSERT_TRUE(font.open(QIODevice::WriteOnly));
+    font.close();
+    const std::vector<TrashOutcome> outcomes = MoveToTrash({font.fileName()});
+
+    QDir::setCurrent(savedCurrent);
+    qputenv("XDG_DATA_HOME", savedDataHome);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_FALSE(outcomes[0].trashed);
+    EXPECT_FALSE(outcomes[0].failure.isEmpty());
+    EXPECT_TRUE(QFile::exists(font.fileName()));
+    // Nothing was left in the folder the program happened to run in.
+    EXPECT_EQ(QDir(workingFolder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList());
+}
