@@ -1,7 +1,7 @@
 # Installs Tintora from the build tree into a fresh prefix, builds the example
 # under tintora/examples/ against that prefix's package config alone, runs
 # it, and checks what it prints for a click on each tab.
-#   cmake -DBUILD_TREE=... -DSOURCE_DIR=... -DWORK=... -P BuildExample.cmake
+#   cmake -DBUILD_TREE=... -DSOURCE_DIR=... -DWORK=... [-DSANITIZE=...] -P BuildExample.cmake
 file(REMOVE_RECURSE "${WORK}")
 set(prefix "${WORK}/prefix")
 set(example "${WORK}/example")
@@ -15,8 +15,14 @@ function(run)
 endfunction()
 
 run("${CMAKE_COMMAND}" --install "${BUILD_TREE}" --component Tintora --prefix "${prefix}")
+# A library built with sanitizers needs their run-time in the program too.
+set(flags)
+if(SANITIZE)
+    list(APPEND flags "-DCMAKE_CXX_FLAGS=-fsanitize=${SANITIZE}"
+        "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=${SANITIZE}")
+endif()
 run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tintora/examples/colourpick" -B "${example}" -G Ninja
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF)
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF ${flags})
 run("${CMAKE_COMMAND}" --build "${example}")
 
 # Cell 5 of the basic grid is blue (0x00BBGGRR); column 13, row 178 of the field is
