@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRegularExpressionValidator>
 #include <QScreen>
@@ -266,6 +267,14 @@ bool CPaletteWnd::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void CPaletteWnd::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        ClosePopup();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool CPaletteWnd::event(QEvent* event) {

@@ -93,6 +93,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
+    // Escape closes the pop-up, as it closes any pop-up.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     CQuillmarkSignals& m_hub;

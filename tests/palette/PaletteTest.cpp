@@ -201,6 +201,11 @@ TEST(PalettePopup, AClickOutsideClosesItButOneOnTheOwnerButtonDoesNot) {
     // Hidden, it watches no more clicks.
     QTest::mouseClick(other, Qt::LeftButton);
     EXPECT_EQ(log.closed, 1);
+    // Escape closes it too.
+    popup.ShowFor(owner, QStringLiteral("Foreground Color"), 0, true);
+    QTest::keyClick(popup.Dialog()->ChannelField(Channel::Red), Qt::Key_Escape);
+    EXPECT_FALSE(popup.IsShown());
+    EXPECT_EQ(log.closed, 2);
 }
 
 TEST(PaletteLoader, FindsThePluginInstalledBesideTheProgram) {
