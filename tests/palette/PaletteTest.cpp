@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
+#include <QPluginLoader>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -224,8 +225,15 @@ TEST(PaletteLoader, FindsThePluginInstalledBesideTheProgram) {
         CPaletteLoader::CandidatePaths(prefix.path() + QStringLiteral("/bin"));
     ASSERT_FALSE(candidates.isEmpty());
     ASSERT_TRUE(QFileInfo::exists(candidates[0])) << candidates[0].toStdString();
+    // The package a program builds against is there too.
+    const QString libDir = QFileInfo(candidates[0]).absolutePath();
+    EXPECT_TRUE(QFileInfo::exists(libDir + QStringLiteral("/cmake/Tintora/TintoraConfig.cmake")));
+    EXPECT_TRUE(
+        QFileInfo::exists(prefix.path() + QStringLiteral("/include/Tintora/PaletteCtrl.h")));
     CPaletteLoader loader(candidates[0]);
     EXPECT_TRUE(loader.IsLoaded()) << loader.ErrorText().toStdString();
+    EXPECT_EQ(QPluginLoader(candidates[0]).metaData().value(QStringLiteral("IID")).toString(),
+              QStringLiteral("Tintora.PaletteCtrl/1.0"));
     std::unique_ptr<QWidget> ctrl(loader.CreateControl(nullptr));
     ASSERT_NE(ctrl, nullptr);
     EXPECT_EQ(ctrl->metaObject()->className(), QByteArray("Tintora::CPaletteCtrl"));
