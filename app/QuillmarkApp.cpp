@@ -41,6 +41,7 @@
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/MainFrame.h"
 #include "ui/inspect/FontDetailFrame.h"
+#include "ui/inspect/FontMapWindow.h"
 
 // Resources of a static library are brought in by hand.
 static void InitResources() {
@@ -267,6 +268,7 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
         detail));
     m_mainFrame->SetPane(CMainFrame::Pane::FontDetail, detail);
     detail->SetPreviewMenu(m_mainFrame->AddPreviewMenu(detail->StyleActions()));
+    AddFontMapCommand();
     if (m_hooks.addPanes) {
         m_hooks.addPanes(*this);
     }
@@ -280,6 +282,24 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     m_started = true;
     ChooseFirstLocation();
     return StartResult::Started;
+}
+
+void CQuillmarkApp::AddFontMapCommand() {
+    QAction* command = m_mainFrame->ViewMenu()->addAction(tr("Font &Map"));
+    command->setObjectName(QStringLiteral("FontMapCommand"));
+    command->setToolTip(tr("Font Map"));
+    connect(command, &QAction::triggered, this, [this] { ShowFontMap(); });
+}
+
+CFontMapWindow* CQuillmarkApp::ShowFontMap() {
+    if (!m_fontMap) {
+        m_fontMap =
+            new CFontMapWindow(*m_hub, *m_options, *m_fontManager, *m_document, m_mainFrame);
+    }
+    m_fontMap->show();
+    m_fontMap->raise();
+    m_fontMap->activateWindow();
+    return m_fontMap;
 }
 
 void CQuillmarkApp::ShowSplash() {

@@ -20,6 +20,7 @@ namespace Quillmark {
 class CFavoriteFolders;
 class CFontManager;
 class CFontManagerHub;
+class CFontMapWindow;
 class CFontProjects;
 class CMainFrame;
 class CProgramOptions;
@@ -84,6 +85,9 @@ public:
     // first folder); the event loop then must not run.
     bool IsClosed() const { return m_closed; }
 
+    // The font map in its own window (made the first time), shown.
+    CFontMapWindow* ShowFontMap();
+
     // The first location, from the command line or the start-up option.
     void ChooseFirstLocation();
 
@@ -103,6 +107,7 @@ protected:
 private:
     bool CreateServices();
     void ShowSplash();
+    void AddFontMapCommand();
     void OnTerminationSignal();
 
     const QStringList m_arguments;
@@ -126,6 +131,7 @@ private:
 
     std::unique_ptr<CQuillmarkDoc> m_document;
     QPointer<CMainFrame> m_mainFrame;
+    QPointer<CFontMapWindow> m_fontMap;  // a child of the main window
     // A QWidget pointer: events still pass the filter while the splash is
     // being destroyed, when it is no longer a QSplashScreen.
     QPointer<QWidget> m_splash;

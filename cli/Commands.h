@@ -9,6 +9,7 @@ using Arguments = std::vector<std::string>;
 
 // Each returns the process's exit status.
 int RunInfo(const Arguments& args);
+int RunChars(const Arguments& args);
 int RunRender(const Arguments& args);
 // Runs the helper that holds the commands needing Qt with this command line;
 // returns only on failure.

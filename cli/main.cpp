@@ -12,6 +12,7 @@ constexpr const char* kUsage =
     "\n"
     "commands:\n"
     "  info [--json] FILE...   what the font reader finds in each file\n"
+    "  chars [--json] FILE...  the characters the font map shows, with their Unicode names\n"
     "  scan [--json] DIR       read the fonts of a folder as the font list does\n"
     "  render [--text T] [--size PX] [--quality 0|1|2] -o OUT.png FILE...\n"
     "                          each file's preview line, as the font list draws it\n"
@@ -30,6 +31,9 @@ int main(int argc, char** argv) {
     const Quillmark::Cli::Arguments args(argv + 2, argv + argc);
     if (command == "info") {
         return Quillmark::Cli::RunInfo(args);
+    }
+    if (command == "chars") {
+        return Quillmark::Cli::RunChars(args);
     }
     if (command == "scan") {
         return Quillmark::Cli::RunScan(args);

@@ -47,4 +47,23 @@ std::filesystem::path EarlierEditionDataFolder() {
     return DataHome() / "Varnholt" / "Quillmark Pro";
 }
 
+std::filesystem::path ProgramFolder() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : self.parent_path();
+}
+
+std::vector<std::filesystem::path> ProgramDataCandidates(const std::string& name) {
+    std::vector<std::filesystem::path> candidates;
+    const std::filesystem::path folder = ProgramFolder();
+    if (folder.empty()) {
+        return candidates;
+    }
+    candidates.push_back(folder / name);
+    // bin/ -> share/quillmark; libexec/quillmark/ -> ../../share/quillmark.
+    candidates.push_back(folder.parent_path() / "share" / "quillmark" / name);
+    candidates.push_back(folder.parent_path().parent_path() / "share" / "quillmark" / name);
+    return candidates;
+}
+
 }  // namespace Quillmark::Platform

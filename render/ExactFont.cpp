@@ -294,13 +294,72 @@ bool CExactFontCache::DrawLine(QPainter& painter, const QRectF& rect, const QStr
 
     const QPointF origin(rect.left(),
                          rect.top() + (rect.height() - look.cellHeight) / 2 + line.ascent);
+    DrawRun(painter, rect, origin, line.run, look, color);
+    return true;
+}
+
+bool CExactFontCache::DrawCentred(QPainter& painter, const QRectF& rect, const QString& path,
+                                  const CTextLook& look, const QString& text, const QColor& color) {
+    const CShapedLine line = Shape(path, look, text);
+    if (!line.IsValid()) {
+        return false;
+    }
+    const QPointF origin(rect.left() + (rect.width() - line.width) / 2,
+                         rect.top() + (rect.height() - look.cellHeight) / 2 + line.ascent);
+    DrawRun(painter, rect, origin, line.run, look, color);
+    return true;
+}
+
+bool CExactFontCache::ShapeEach(const QString& path, const CTextLook& look, const char16_t* codes,
+                                std::size_t count, CGlyph* glyphs) {
+    const auto face = FaceFor(path, look);
+    if (face == nullptr) {
+        return false;
+    }
+    hb_buffer_t* buffer = hb_buffer_create();
+    for (std::size_t i = 0; i < count; ++i) {
+        QString text(QChar(codes[i]));
+        if (look.symbolFont) {
+            text = SymbolText(text);
+        }
+        hb_buffer_clear_contents(buffer);
+        hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(text.utf16()), 1, 0, 1);
+        hb_buffer_guess_segment_properties(buffer);
+        hb_shape(face->font, buffer, nullptr, 0);
+        unsigned int shaped = 0;
+        const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &shaped);
+        const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &shaped);
+        glyphs[i] =
+            shaped > 0 ? CGlyph{infos[0].codepoint, positions[0].x_advance / 64.0} : CGlyph{};
+    }
+    hb_buffer_destroy(buffer);
+    return true;
+}
+
+QRawFont CExactFontCache::RawFont(const QString& path, const CTextLook& look) {
+    const auto face = FaceFor(path, look);
+    return face != nullptr ? face->raw : QRawFont();
+}
+
+CExactFontCache::CMetrics CExactFontCache::Metrics(const QString& path, const CTextLook& look) {
+    CMetrics metrics;
+    if (const auto face = FaceFor(path, look)) {
+        metrics.ascent = face->ascent;
+        metrics.descent = face->descent;
+        metrics.maxCharWidth = face->raw.maxCharWidth();
+    }
+    return metrics;
+}
+
+void CExactFontCache::DrawRun(QPainter& painter, const QRectF& clip, const QPointF& origin,
+                              const QGlyphRun& run, const CTextLook& look, const QColor& color) {
     painter.save();
-    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.setClipRect(clip, Qt::IntersectClip);
     painter.setPen(color);
     if (look.quality == Rendering::Antialiased) {
         // Grey-scale antialiasing: glyphs drawn on a transparent layer never
         // get subpixel coverage.
-        const QRect area = rect.toAlignedRect();
+        const QRect area = clip.toAlignedRect();
         QImage layer(area.size() * painter.device()->devicePixelRatio(),
                      QImage::Format_ARGB32_Premultiplied);
         layer.setDevicePixelRatio(painter.device()->devicePixelRatio());
@@ -308,15 +367,14 @@ bool CExactFontCache::DrawLine(QPainter& painter, const QRectF& rect, const QStr
         QPainter layerPainter(&layer);
         layerPainter.setRenderHint(QPainter::TextAntialiasing, true);
         layerPainter.setPen(color);
-        layerPainter.drawGlyphRun(origin - area.topLeft(), line.run);
+        layerPainter.drawGlyphRun(origin - area.topLeft(), run);
         layerPainter.end();
         painter.drawImage(area.topLeft(), layer);
     } else {
         painter.setRenderHint(QPainter::TextAntialiasing, true);
-        painter.drawGlyphRun(origin, line.run);
+        painter.drawGlyphRun(origin, run);
     }
     painter.restore();
-    return true;
 }
 
 }  // namespace Quillmark::Platform

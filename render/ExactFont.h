@@ -59,6 +59,39 @@ public:
     bool DrawLine(QPainter& painter, const QRectF& rect, const QString& path, const CTextLook& look,
                   const QString& text, const QColor& color);
 
+    // Draws one line centred in `rect`, both ways, without cutting it (the
+    // clip is the rectangle). Returns false when the font cannot be drawn.
+    bool DrawCentred(QPainter& painter, const QRectF& rect, const QString& path,
+                     const CTextLook& look, const QString& text, const QColor& color);
+
+    // The font's cell at `look`: ascent, descent and the widest advance of
+    // any glyph (the font's own figure), in pixels; all 0 when the font
+    // cannot be opened.
+    struct CMetrics {
+        qreal ascent = 0;
+        qreal descent = 0;
+        qreal maxCharWidth = 0;
+        bool IsValid() const { return ascent + descent > 0; }
+    };
+    CMetrics Metrics(const QString& path, const CTextLook& look);
+
+    // Each character shaped alone, as Shape shapes a text of one character:
+    // its glyph in the font and its advance. For a grid of many characters,
+    // shaped once and drawn together in one run. False when the font cannot
+    // be opened.
+    struct CGlyph {
+        quint32 index = 0;
+        qreal advance = 0;
+    };
+    bool ShapeEach(const QString& path, const CTextLook& look, const char16_t* codes,
+                   std::size_t count, CGlyph* glyphs);
+    // The raw font that Shape's runs carry, for runs built from ShapeEach.
+    QRawFont RawFont(const QString& path, const CTextLook& look);
+    // Draws a run built from this cache's glyphs at `origin`, clipped to
+    // `clip`, in the quality of `look`, as DrawLine draws.
+    static void DrawRun(QPainter& painter, const QRectF& clip, const QPointF& origin,
+                        const QGlyphRun& run, const CTextLook& look, const QColor& color);
+
     // The share of the text's visible characters that the font maps, as
     // Shape maps them (1 for a text without any); 0 when the font cannot be
     // opened.

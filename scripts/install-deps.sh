@@ -8,12 +8,16 @@ set -euo pipefail
 run_packages=(
     cmake ninja-build pkg-config g++
     qt6-base-dev qt6-svg-dev libboost-dev libharfbuzz-dev libfontconfig-dev fontconfig fonts-dejavu-core
+    # The character names are made at build time from the Unicode database.
+    python3 unicode-data
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev python3 clang-format
     # The fonts the tests and benchmarks read.
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-noto-core fonts-texgyre
     fonts-lato fonts-open-sans fonts-roboto
+    # CJK and symbol fonts of the font map's benchmark and pictures.
+    fonts-droid-fallback fonts-symbola fonts-unifont
 )
 
 wanted=("${run_packages[@]}")

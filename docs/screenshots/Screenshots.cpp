@@ -1,7 +1,8 @@
 // Makes the pictures README.md shows, offscreen, in a home of its own:
 // the main window listing fonts of several scripts, the same at 48 pixels,
-// the colour pop-up on both tabs, the font information dialog, and the
-// folder load's progress dialog.
+// the colour pop-up on both tabs, the font information dialog, the font map
+// of a Latin, a symbol and a CJK font, the character detail window, and
+// the folder load's progress dialog.
 //
 //   screenshots [--fonts=FOLDER] [--out=FOLDER]
 
@@ -30,8 +31,11 @@
 #include "ui/browse/FontListView.h"
 #include "ui/browse/MainFrame.h"
 #include "ui/common/FolderLoadDialog.h"
+#include "ui/inspect/CharDetailWnd.h"
 #include "ui/inspect/FontDetailFrame.h"
 #include "ui/inspect/FontInfoDlg.h"
+#include "ui/inspect/FontMapView.h"
+#include "ui/inspect/FontMapWindow.h"
 #include "ui/inspect/RichTextPreviewView.h"
 
 using namespace Quillmark;
@@ -163,6 +167,50 @@ int main(int argc, char** argv) {
         app.Hub().FireFontListPreviewSizeChanged(48);
         RunUntil([] { return false; }, 100);
         saved &= Save(frame->grab().toImage(), out + "/main-window-48px.png");
+
+        // The font map of a Latin, a CJK and a symbol font, and the
+        // character detail of the CJK font's selected character.
+        CFontMapWindow* map = app.ShowFontMap();
+        map->resize(760, 520);
+        const struct {
+            const char* path;
+            const char* picture;
+            int selected;
+        } maps[] = {
+            {"/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf", "/font-map-latin.png", 33},
+            {"/usr/share/fonts/truetype/noto/NotoSansSymbols2-Regular.ttf", "/font-map-symbol.png",
+             560},
+            {"/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf", "/font-map-cjk.png", 0},
+        };
+        for (const auto& shown : maps) {
+            if (!QFile::exists(shown.path)) {
+                std::printf("not found: %s\n", shown.path);
+                continue;
+            }
+            const CFontHandle font = app.FontManager().Open(shown.path);
+            app.Hub().FireFontSelected(font.get());
+            CFontMapView* mapView = map->View();
+            int selected = shown.selected;
+            if (selected == 0) {
+                // Scrolled to the first CJK ideograph.
+                for (int i = 1; i < mapView->Model().Count(); ++i) {
+                    if (mapView->Model().Code(i) == u'\u6C38') {
+                        selected = i;
+                        break;
+                    }
+                }
+            }
+            mapView->Select(selected);
+            // The pointer over the cell after the selected one.
+            mapView->Model().hover = selected + 1;
+            RunUntil([] { return false; }, 200);
+            saved &= Save(map->grab().toImage(), out + shown.picture);
+        }
+        if (auto* detail = app.MainFrame()->findChild<CCharDetailWnd*>()) {
+            detail->resize(220, 260);
+            RunUntil([] { return false; }, 200);
+            saved &= Save(detail->grab().toImage(), out + "/character-detail.png");
+        }
     }
 
     {

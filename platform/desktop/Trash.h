@@ -1,6 +1,6 @@
 #pragma once
 
-// The desktop's trash (the freedesktop.org trash specification, through Qt).
+// The desktop's trash (the freedesktop.org trash, through Qt).
 
 #include <QString>
 #include <QStringList>

@@ -21,6 +21,7 @@
 #include "ui/inspect/DetailFrameState.h"
 #include "ui/inspect/FontDetailFrame.h"
 #include "ui/inspect/FontInfoDlg.h"
+#include "ui/inspect/RichTextPreviewView.h"
 
 using namespace Quillmark;
 
@@ -183,6 +184,46 @@ TEST(DetailFrame, ColourButtonsShareOnePopup) {
     EXPECT_EQ(swatch.pixelColor(8, 8), QColor(255, 0, 0));
     EXPECT_EQ(swatch.pixelColor(1, 1), QColor(0, 0, 0));
     EXPECT_EQ(swatch.pixelColor(0, 0).alpha(), 0);
+}
+
+TEST(DetailFrame, TheMapModeHasItsOwnSizeAndColoursAndNoStyleButtons) {
+    CFrameFixture f;
+    f.options.SetFontMapSize(64);
+    f.options.SetFontMapFontColor(0x00FF00);
+    f.options.SetPreviewFontColor(0x0000FF);
+    ASSERT_EQ(f.frame->ModeBox()->count(), 2);
+    EXPECT_EQ(f.frame->ModeBox()->itemText(1), QStringLiteral("Font Map"));
+    EXPECT_EQ(f.frame->FontMap(), nullptr);  // made when first shown
+    emit f.frame->ModeBox()->activated(1);
+    EXPECT_EQ(f.options.GetFontDetailMode(), 1u);
+    ASSERT_NE(f.frame->FontMap(), nullptr);
+    EXPECT_EQ(f.frame->ActiveView(), static_cast<QWidget*>(f.frame->FontMap()));
+    EXPECT_TRUE(f.frame->StyleBar()->isHidden());
+    for (QAction* action : f.frame->StyleActions()) {
+        EXPECT_FALSE(action->isEnabled());
+    }
+    EXPECT_EQ(f.frame->SizeBox()->currentText(), QStringLiteral("64 px"));
+    f.TypeSize(QStringLiteral("48"));
+    EXPECT_EQ(f.mapSizes, std::vector<unsigned short>{48});
+    EXPECT_TRUE(f.previewSizes.empty());
+    EXPECT_EQ(f.options.GetFontMapSize(), 48u);
+    // The pop-up opens on the colour it edits in this mode: the map's.
+    QTest::mouseClick(f.frame->ColourButton(true), Qt::LeftButton);
+    EXPECT_EQ(f.popup->lastColour, 0x00FF00u);
+    f.popup->ClosePopup();
+
+    emit f.frame->ModeBox()->activated(0);
+    EXPECT_EQ(f.frame->ActiveView(), static_cast<QWidget*>(f.frame->Preview()));
+    EXPECT_FALSE(f.frame->StyleBar()->isHidden());
+    EXPECT_EQ(f.frame->SizeBox()->currentText(), QStringLiteral("24 px"));
+    QTest::mouseClick(f.frame->ColourButton(true), Qt::LeftButton);
+    EXPECT_EQ(f.popup->lastColour, 0x0000FFu);
+
+    // The mode is kept: a frame made now starts with the map.
+    f.options.SetFontDetailMode(1);
+    CFontDetailFrame again(f.hub, f.options, f.manager, f.document, nullptr);
+    EXPECT_EQ(again.ActiveView(), static_cast<QWidget*>(again.FontMap()));
+    EXPECT_EQ(again.ModeBox()->currentIndex(), 1);
 }
 
 TEST(DetailFrame, TheNameOpensTheFontInformation) {

@@ -80,6 +80,7 @@ void CMainFrame::CreateMenus() {
     QAction* exit = file->addAction(tr("E&xit"), this, &QWidget::close);
     exit->setShortcut(QKeySequence::Quit);
     exit->setMenuRole(QAction::QuitRole);
+    m_viewMenu = menuBar()->addMenu(tr("&View"));
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     QAction* about = help->addAction(tr("&About Quillmark"), this, &CMainFrame::ShowAbout);
     about->setMenuRole(QAction::AboutRole);

@@ -64,6 +64,9 @@ public:
     // Brings the window to the front, restoring it when minimised.
     void BringForward();
 
+    // The View menu, where the windows above this layer add their commands.
+    QMenu* ViewMenu() const { return m_viewMenu; }
+
 signals:
     // The window has closed for good (the document closed with it).
     void Closed();
@@ -89,6 +92,7 @@ private:
     CProgramOptions& m_options;
     CQuillmarkDoc& m_document;
     const QString m_versionText;
+    QMenu* m_viewMenu = nullptr;
     QSplitter* m_columns = nullptr;
     QSplitter* m_left = nullptr;
     QSplitter* m_right = nullptr;

@@ -13,6 +13,8 @@
 #include "fontdata/item/FontItem.h"
 #include "ui/common/ColourPopup.h"
 #include "ui/inspect/FontInfoDlg.h"
+#include "ui/inspect/FontMapController.h"
+#include "ui/inspect/FontMapView.h"
 #include "ui/inspect/RichTextPreviewView.h"
 
 namespace Quillmark {
@@ -122,9 +124,7 @@ void CFontDetailFrame::CreateBar() {
     m_modeBox->setObjectName(QStringLiteral("ModeBox"));
     m_modeBox->setAccessibleName(tr("Mode"));
     m_modeBox->addItem(tr("Preview"));
-    if (HasFontMap()) {
-        m_modeBox->addItem(tr("Font Map"));
-    }
+    m_modeBox->addItem(tr("Font Map"));
     m_modeBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     modeLabel->setBuddy(m_modeBox);
     connect(m_modeBox, &QComboBox::activated, this,
@@ -224,20 +224,21 @@ QWidget* CFontDetailFrame::ActiveView() const {
 }
 
 QWidget* CFontDetailFrame::ViewFor(DetailMode mode) {
-    if (mode == DetailMode::FontMap && HasFontMap()) {
-        if (!m_map) {
-            m_map = m_mapFactory(m_views);
-            m_views->addWidget(m_map);
-        }
-        return m_map;
+    if (mode == DetailMode::Preview) {
+        return m_preview;
     }
-    return m_preview;
+    if (!m_map) {
+        // Made the first time the map is shown; it stays, hidden, after.
+        m_map = new CFontMapView(m_views);
+        m_map->setAccessibleName(tr("Font Map"));
+        m_mapController =
+            new CFontMapController(m_hub, m_options, m_manager, m_document, m_map, window());
+        m_views->addWidget(m_map);
+    }
+    return m_map;
 }
 
 void CFontDetailFrame::SetMode(DetailMode mode) {
-    if (mode == DetailMode::FontMap && !HasFontMap()) {
-        mode = DetailMode::Preview;
-    }
     if (!m_state.SetMode(mode)) {
         return;
     }
@@ -245,11 +246,7 @@ void CFontDetailFrame::SetMode(DetailMode mode) {
 }
 
 void CFontDetailFrame::ApplyMode() {
-    DetailMode mode = m_state.Mode();
-    if (mode == DetailMode::FontMap && !HasFontMap()) {
-        m_state.SetMode(DetailMode::Preview);
-        mode = DetailMode::Preview;
-    }
+    const DetailMode mode = m_state.Mode();
     m_views->setCurrentWidget(ViewFor(mode));
     const bool preview = mode == DetailMode::Preview;
     m_styleBar->setVisible(preview);

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "ui/inspect/DetailFrameState.h"
+#include "ui/inspect/FontMapView.h"
 
 #include <QMenu>
 
@@ -26,6 +27,8 @@ namespace Quillmark {
 
 class CFontItem;
 class CFontManager;
+class CFontMapController;
+
 class CProgramOptions;
 class CQuillmarkDoc;
 class CQuillmarkSignals;
@@ -68,8 +71,6 @@ public:
 
     DetailMode Mode() const { return m_state.Mode(); }
     void SetMode(DetailMode mode);
-    // Whether the font map can be shown (the mode box offers it).
-    bool HasFontMap() const { return static_cast<bool>(m_mapFactory); }
 
     // The pop-up the colour buttons open; the frame owns it.
     void SetPalette(std::unique_ptr<IColourPopup> palette);
@@ -88,6 +89,9 @@ public:
     QToolBar* StyleBar() const { return m_styleBar; }
     CFontNameLabel* FontName() const { return m_name; }
     CRichTextPreviewView* Preview() const { return m_preview; }
+    // The font map, once the map mode has been shown; null before.
+    CFontMapView* FontMap() const { return m_map; }
+    CFontMapController* FontMapController() const { return m_mapController; }
     QWidget* ActiveView() const;
     IColourPopup* Palette() const { return m_palette.get(); }
 
@@ -118,7 +122,6 @@ private:
     CQuillmarkDoc& m_document;
     CDetailFrameState m_state;
     std::unique_ptr<IColourPopup> m_palette;
-    std::function<QWidget*(QWidget*)> m_mapFactory;
     std::function<void(const CFontItem*, QWidget*)> m_runInfo;
 
     QComboBox* m_modeBox = nullptr;
@@ -130,7 +133,8 @@ private:
     CFontNameLabel* m_name = nullptr;
     QStackedWidget* m_views = nullptr;
     CRichTextPreviewView* m_preview = nullptr;
-    QPointer<QWidget> m_map;
+    QPointer<CFontMapView> m_map;
+    CFontMapController* m_mapController = nullptr;  // a child of m_map
     QPointer<QMenu> m_previewMenu;
     bool m_settingSize = false;
 };

@@ -1,0 +1,104 @@
+#include "ui/inspect/CharDetailWnd.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+
+namespace Quillmark {
+
+namespace {
+
+constexpr int kTextFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+
+}  // namespace
+
+CCharDetailWnd::CCharDetailWnd(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("CharDetail"));
+    setWindowTitle(tr("Character Detail"));
+    setAccessibleName(tr("Character Detail"));
+    setCursor(Qt::ArrowCursor);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("FontMapMenu"));
+    QAction* copy = m_menu->addAction(tr("&Copy character"));
+    copy->setObjectName(QStringLiteral("CopyCharacter"));
+    QAction* append = m_menu->addAction(tr("&Append character to preview text"));
+    append->setObjectName(QStringLiteral("AppendCharacter"));
+    connect(copy, &QAction::triggered, this, [this] { emit CopyRequested(m_model.Code()); });
+    connect(append, &QAction::triggered, this, [this] { emit AppendRequested(m_model.Code()); });
+}
+
+void CCharDetailWnd::SetFont(const QString& path,
+                             std::shared_ptr<const Varnholt::COpenTypeData> fontData,
+                             Rendering quality) {
+    m_path = path;
+    m_look.data = std::move(fontData);
+    m_look.quality = quality;
+    m_model.MarkStale();
+    update();
+}
+
+void CCharDetailWnd::ClearFont() {
+    m_path.clear();
+    m_look.data.reset();
+    m_model.MarkStale();
+    update();
+}
+
+void CCharDetailWnd::SetQuality(Rendering quality) {
+    m_look.quality = quality;
+    m_model.MarkStale();
+    update();
+}
+
+int CCharDetailWnd::TextHeight() const {
+    return fontMetrics()
+        .boundingRect(QRect(0, 0, std::max(1, width()), 1 << 16), kTextFlags, m_model.Text())
+        .height();
+}
+
+void CCharDetailWnd::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const int textHeight = TextHeight();
+    const QRect glyph = CCharDetailModel::GlyphRect(size(), textHeight);
+    const QRect band = CCharDetailModel::BandRect(size(), textHeight);
+
+    painter.fillRect(glyph, palette().color(QPalette::Base));
+    if (m_model.NeedsGlyph(glyph.height())) {
+        // The glyph is drawn at the glyph area's height: the cache makes
+        // the font at that height from the file.
+        m_model.GlyphMade(glyph.height());
+    }
+    if (!m_path.isEmpty() && m_model.Code() != 0 && glyph.height() > 0) {
+        m_look.cellHeight = glyph.height();
+        Platform::CExactFontCache::Instance().DrawCentred(painter, QRectF(glyph), m_path, m_look,
+                                                          QString(QChar(m_model.Code())),
+                                                          palette().color(QPalette::Text));
+    }
+
+    painter.fillRect(band, palette().color(QPalette::Button));
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.drawText(band.adjusted(0, CCharDetailModel::kBandPadding / 2, 0, 0), kTextFlags,
+                     m_model.Text());
+}
+
+void CCharDetailWnd::closeEvent(QCloseEvent* event) {
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    hide();
+    event->ignore();
+}
+
+void CCharDetailWnd::contextMenuEvent(QContextMenuEvent* event) {
+    if (m_model.Code() != 0) {
+        m_menu->popup(event->globalPos());
+    }
+}
+
+}  // namespace Quillmark

@@ -1,0 +1,45 @@
+#include "ui/inspect/CharacterCopy.h"
+
+#include <QClipboard>
+#include <QMimeData>
+
+namespace Quillmark {
+
+namespace {
+
+const QString kRtfType = QStringLiteral("text/rtf");
+
+}  // namespace
+
+QByteArray CharacterRtf(char16_t code, const QString& fontName) {
+    QByteArray rtf = "{\\rtf1{\\fonttbl{\\f0\\fnil\\fcharset0 ";
+    for (const QChar c : fontName) {
+        const char16_t unit = c.unicode();
+        if (unit == u'\\' || unit == u'{' || unit == u'}') {
+            rtf += '\\';
+            rtf += static_cast<char>(unit);
+        } else if (unit >= 0x20 && unit < 0x7F) {
+            rtf += static_cast<char>(unit);
+        } else {
+            rtf += "\\u" + QByteArray::number(static_cast<uint>(unit)) + '?';
+        }
+    }
+    rtf += ";}}\\pard\\f0\\fs24 \\u" + QByteArray::number(static_cast<uint>(code)) + "?}";
+    return rtf;
+}
+
+QMimeData* CharacterMimeData(char16_t code, const QString& fontName) {
+    auto* data = new QMimeData;
+    data->setData(kRtfType, CharacterRtf(code, fontName));
+    data->setText(QString(QChar(code)));
+    return data;
+}
+
+bool CopyCharacter(QClipboard& clipboard, char16_t code, const QString& fontName) {
+    const QByteArray rtf = CharacterRtf(code, fontName);
+    clipboard.setMimeData(CharacterMimeData(code, fontName));
+    const QMimeData* held = clipboard.mimeData();
+    return held != nullptr && held->data(kRtfType) == rtf;
+}
+
+}  // namespace Quillmark

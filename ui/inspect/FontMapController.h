@@ -1,0 +1,79 @@
+#pragma once
+
+// Ties a font map view to the program: it shows the font the user chose,
+// at the map's size, quality and colours from the options; announces the
+// selected character with its Unicode name; copies and appends characters;
+// and, the first time the view is shown, loads the name table and makes
+// the character detail window.
+
+#include <QObject>
+#include <QPointer>
+#include <boost/signals2/trackable.hpp>
+#include <functional>
+#include <memory>
+
+#include "fontdata/manager/FontManager.h"
+#include "fontdata/unicode/UnicodeCharDescriptions.h"
+#include "ui/inspect/CharDetailController.h"
+#include "ui/inspect/FontMapView.h"
+
+namespace Quillmark {
+
+class CProgramOptions;
+class CQuillmarkDoc;
+class CQuillmarkSignals;
+
+// 0x00BBGGRR, as colours are stored, and back.
+QColor ColorFromStored(quint32 value);
+quint32 StoredFromColor(const QColor& color);
+
+class CFontMapController : public QObject, public boost::signals2::trackable {
+    Q_OBJECT
+
+public:
+    // `detailParent` owns the character detail window (the main window).
+    CFontMapController(CQuillmarkSignals& hub, CProgramOptions& options, CFontManager& manager,
+                       CQuillmarkDoc& document, CFontMapView* view, QWidget* detailParent);
+    ~CFontMapController() override;
+
+    // Done once, when the view is first shown: the current font, the name
+    // table and the character detail window.
+    void InitialUpdate();
+    // How an error is told (a message box unless replaced).
+    void SetErrorSink(std::function<void(const QString&)> sink);
+
+    CFontMapView* View() const { return m_view; }
+    const CFontItem* Font() const { return m_font.get(); }
+    const CUnicodeCharDescriptions* Names() const { return m_names.get(); }
+    CCharDetailController* Detail() const { return m_detail.get(); }
+    // The Unicode name of a character; empty without one or without a table.
+    QString NameOf(char16_t code) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnFontSelected(const CFontItem* font);
+    void OnFontMapSizeChanged(unsigned short size);
+    void OnOptionsChanged();
+    int OnReleaseFont(const CFontItem* font);
+    void OnFontRemoved(const CFontItem* font);
+    void OnColorChanged(quint32 colour, bool isTextColor);
+    void DropFont();
+    void Copy(char16_t code);
+
+    CQuillmarkSignals& m_hub;
+    CProgramOptions& m_options;
+    CFontManager& m_manager;
+    CQuillmarkDoc& m_document;
+    QPointer<CFontMapView> m_view;
+    QPointer<QWidget> m_detailParent;
+    CFontHandle m_font;
+    int m_fontSize;
+    bool m_initialised = false;
+    std::unique_ptr<CUnicodeCharDescriptions> m_names;
+    std::unique_ptr<CCharDetailController> m_detail;
+    std::function<void(const QString&)> m_error;
+};
+
+}  // namespace Quillmark
