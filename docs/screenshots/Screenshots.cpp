@@ -122,17 +122,17 @@ int main(int argc, char** argv) {
                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
         // The preview below, with a text of the user's, part of it bold.
-        auto* detail = frame->findChild<CFontDetailFrame*>();
-        const int size36 = detail->SizeBox()->findText(QStringLiteral("36 px"));
-        detail->SizeBox()->setCurrentIndex(size36);
-        emit detail->SizeBox()->activated(size36);
-        if (QTextEdit* edit = detail->Preview()->Editor()) {
+        auto* lowerPane = frame->findChild<CFontDetailFrame*>();
+        const int size36 = lowerPane->SizeBox()->findText(QStringLiteral("36 px"));
+        lowerPane->SizeBox()->setCurrentIndex(size36);
+        emit lowerPane->SizeBox()->activated(size36);
+        if (QTextEdit* edit = lowerPane->Preview()->Editor()) {
             edit->setPlainText(QStringLiteral("Sphinx of black quartz, judge my vow"));
-            emit detail->SizeBox()->activated(size36);
+            emit lowerPane->SizeBox()->activated(size36);
             QTextCursor cursor(edit->document());
             cursor.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
             edit->setTextCursor(cursor);
-            detail->Preview()->BoldAction()->trigger();
+            lowerPane->Preview()->BoldAction()->trigger();
             cursor.clearSelection();
             edit->setTextCursor(cursor);
         }
@@ -163,6 +163,12 @@ int main(int argc, char** argv) {
             RunUntil([] { return false; }, 100);
             saved &= Save(info.grab().toImage(), out + "/font-info.png");
         }
+
+        // The lower pane's other mode: the map of the same font.
+        lowerPane->SetMode(DetailMode::FontMap);
+        RunUntil([] { return false; }, 200);
+        saved &= Save(frame->grab().toImage(), out + "/main-window-map.png");
+        lowerPane->SetMode(DetailMode::Preview);
 
         app.Hub().FireFontListPreviewSizeChanged(48);
         RunUntil([] { return false; }, 100);

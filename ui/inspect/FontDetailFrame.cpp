@@ -177,7 +177,8 @@ void CFontDetailFrame::CreateBar() {
             QFont look = button->font();
             (look.*looks[i].second)(true);
             button->setFont(look);
-            button->setText(letters[i]);
+            // The button shows the letter; the menu keeps the word.
+            looks[i].first->setIconText(letters[i]);
             QString name = looks[i].first->text();
             button->setAccessibleName(name.remove(QLatin1Char('&')));
         }
