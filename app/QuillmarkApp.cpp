@@ -36,6 +36,8 @@
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
 #include "fontdata/manager/FontManager.h"
+#include "palette/PaletteLoader.h"
+#include "palette/PaletteWnd.h"
 #include "platform/FontconfigFontSystem.h"
 #include "platform/Paths.h"
 #include "ui/browse/FolderTreeController.h"
@@ -44,6 +46,7 @@
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/LocationCombo.h"
 #include "ui/browse/MainFrame.h"
+#include "ui/inspect/FontDetailFrame.h"
 #include "ui/inspect/FontMapWindow.h"
 #include "ui/search/SearchWindows.h"
 #include "ui/options/OptionsController.h"
@@ -289,6 +292,18 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
                                            *m_options, true, {}, list);
     m_mainFrame->AddFileActions(commands->PrintActions());
     CreateSearchWindows();
+    auto* detail =
+        new CFontDetailFrame(*m_hub, *m_options, *m_fontManager, *m_document, nullptr, m_mainFrame);
+    // The palette is looked for once; without it Qt's colour dialog stands in.
+    detail->SetPalette(std::make_unique<CPaletteWnd>(
+        *m_hub, std::make_shared<const CPaletteLoader>(),
+        [frame = m_mainFrame](const QString& text) {
+            if (frame)
+                frame->SetStatusText(0, text);
+        },
+        detail));
+    m_mainFrame->SetPane(CMainFrame::Pane::FontDetail, detail);
+    detail->SetPreviewMenu(m_mainFrame->AddPreviewMenu(detail->StyleActions()));
     AddFontMapCommand();
     auto* tree = new CFolderTreeController(*m_hub, *m_document, *m_fontManager, m_mainFrame);
     tree->SetStatusSink([frame = m_mainFrame](int pane, const QString& text) {

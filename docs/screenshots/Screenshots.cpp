@@ -11,6 +11,9 @@
 // window, the folder load's progress dialog, the three pages of the options,
 // and the two dialogs of the online update (against a local test server,
 // never the real service).
+// the colour pop-up on both tabs, the font information dialog, the font map
+// of a Latin, a symbol and a CJK font, the character detail window, and
+// the folder load's progress dialog.
 //
 //   screenshots [--fonts=FOLDER] [--out=FOLDER]
 
@@ -32,6 +35,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTextEdit>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -66,6 +71,8 @@
 #include "ui/browse/MainFrame.h"
 #include "ui/common/FolderLoadDialog.h"
 #include "ui/inspect/CharDetailWnd.h"
+#include "ui/inspect/FontDetailFrame.h"
+#include "ui/inspect/FontInfoDlg.h"
 #include "ui/inspect/FontMapView.h"
 #include "ui/inspect/FontMapWindow.h"
 #include "ui/search/FindController.h"
@@ -75,6 +82,7 @@
 #include "ui/options/OptionsSheet.h"
 #include "update/UpdateAvailableDialog.h"
 #include "update/UpdateCheckDlg.h"
+#include "ui/inspect/RichTextPreviewView.h"
 
 using namespace Quillmark;
 
@@ -262,6 +270,21 @@ int main(int argc, char** argv) {
                 list->Model().index(1, 0),
                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
+        // The preview below, with a text of the user's, part of it bold.
+        auto* lowerPane = frame->findChild<CFontDetailFrame*>();
+        const int size36 = lowerPane->SizeBox()->findText(QStringLiteral("36 px"));
+        lowerPane->SizeBox()->setCurrentIndex(size36);
+        emit lowerPane->SizeBox()->activated(size36);
+        if (QTextEdit* edit = lowerPane->Preview()->Editor()) {
+            edit->setPlainText(QStringLiteral("Sphinx of black quartz, judge my vow"));
+            emit lowerPane->SizeBox()->activated(size36);
+            QTextCursor cursor(edit->document());
+            cursor.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+            edit->setTextCursor(cursor);
+            lowerPane->Preview()->BoldAction()->trigger();
+            cursor.clearSelection();
+            edit->setTextCursor(cursor);
+        }
         RunUntil([] { return false; }, 100);  // painted with the selection
         saved &= Save(frame->grab().toImage(), out + "/main-window.png");
         auto* commands = list->findChild<CFontListCommands*>();
@@ -319,6 +342,38 @@ int main(int argc, char** argv) {
         saved &= Save(WithPopup(frame, bar->view()->window()), out + "/location-bar.png");
         bar->hidePopup();
         RunUntil([] { return false; }, 50);
+
+        // The colour pop-up for the text colour, gold, on each tab.
+        app.Options().SetPreviewFontColor(0x00D7FF);
+        app.Hub().FireShowPalette(true);
+        auto* popup = frame->findChild<QWidget*>(QStringLiteral("PaletteWnd"));
+        auto* tabs = popup != nullptr ? popup->findChild<QTabWidget*>() : nullptr;
+        if (tabs != nullptr) {
+            RunUntil([] { return false; }, 100);
+            saved &= Save(popup->grab().toImage(), out + "/palette-basic.png");
+            tabs->setCurrentIndex(1);
+            RunUntil([] { return false; }, 100);
+            saved &= Save(popup->grab().toImage(), out + "/palette-advanced.png");
+        } else {
+            std::fprintf(stderr, "the colour palette was not loaded\n");
+            saved = false;
+        }
+        app.Hub().FireShowPalette(true);
+
+        // The font information of the selected font.
+        if (const CFontItem* font = app.Document()->GetCurrentFont()) {
+            CFontInfoDlg info(*font, frame);
+            info.show();
+            RunUntil([] { return false; }, 100);
+            saved &= Save(info.grab().toImage(), out + "/font-info.png");
+        }
+
+        // The lower pane's other mode: the map of the same font.
+        lowerPane->SetMode(DetailMode::FontMap);
+        RunUntil([] { return false; }, 200);
+        saved &= Save(frame->grab().toImage(), out + "/main-window-map.png");
+        lowerPane->SetMode(DetailMode::Preview);
+
         app.Hub().FireFontListPreviewSizeChanged(48);
         RunUntil([] { return false; }, 100);
         saved &= Save(frame->grab().toImage(), out + "/main-window-48px.png");

@@ -174,10 +174,11 @@ TEST(QuillmarkAppTest, AFontFileOnTheCommandLineOpensItsFolderAndAnnouncesTheFon
     while (started->app->MainFrame()->GetStatusText(1).isEmpty() && waited.elapsed() < 5000) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
-    // The start gave its own hold back; the list's row keeps the font.
+    // The start gave its own hold back; the list's row and the preview of
+    // the lower pane keep the font.
     const CFontItem* current = started->app->Document()->GetCurrentFont();
     ASSERT_NE(current, nullptr);
-    EXPECT_EQ(current->GetUseCount(), 1);
+    EXPECT_EQ(current->GetUseCount(), 2);
     EXPECT_EQ(started->app->MainFrame()->GetStatusText(1), "1 fonts displayed");
 }
 

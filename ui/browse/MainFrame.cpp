@@ -131,6 +131,25 @@ void CMainFrame::AddFileActions(const QList<QAction*>& actions) {
     addActions(actions);  // their shortcuts work wherever the focus is
 }
 
+QMenu* CMainFrame::AddPreviewMenu(const QList<QAction*>& styleActions) {
+    auto* menu = new QMenu(tr("&Preview"), this);
+    menu->setObjectName(QStringLiteral("PreviewMenu"));
+    const auto palette = [this, menu](const QString& text, bool forText) {
+        QAction* action =
+            menu->addAction(text, this, [this, forText] { m_hub.FireShowPalette(forText); });
+        QString plain = text;
+        action->setToolTip(plain.remove(QLatin1Char('&')));
+    };
+    palette(tr("&Text color"), true);
+    palette(tr("Back&ground color"), false);
+    menu->addSeparator();
+    menu->addActions(styleActions);
+    // Before Help, the last menu.
+    const QList<QAction*> menus = menuBar()->actions();
+    menuBar()->insertMenu(menus.isEmpty() ? nullptr : menus.last(), menu);
+    return menu;
+}
+
 void CMainFrame::OnFolderSelected(const QString& path) {
     if (!m_navigating) {
         m_history->AddLocation(CLocation::Folder, path);

@@ -67,6 +67,10 @@ public:
     void SetPane(Pane pane, QWidget* widget);
     QWidget* GetPane(Pane pane) const;
 
+    // Adds the Preview menu: text colour, background colour, then the
+    // preview's own commands. The menu is also the preview's context menu.
+    QMenu* AddPreviewMenu(const QList<QAction*>& styleActions);
+
     void SetStatusText(int pane, const QString& text);
     QString GetStatusText(int pane) const;
 

@@ -127,6 +127,9 @@ void CFontMapController::OnFontSelected(const CFontItem* font) {
 }
 
 void CFontMapController::OnFontMapSizeChanged(unsigned short size) {
+    // Kept, as the preview keeps its own: the size box shows it again when
+    // the map comes back, and so does the next start.
+    m_options.SetFontMapSize(size);
     m_fontSize = size;
     if (m_view) {
         m_view->SetFontSize(size);

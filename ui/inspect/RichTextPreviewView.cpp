@@ -1,0 +1,248 @@
+#include "ui/inspect/RichTextPreviewView.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTextCursor>
+#include <boost/bind/bind.hpp>
+
+#include "core/ProgramOptions.h"
+#include "core/QuillmarkSignals.h"
+#include "document/QuillmarkDoc.h"
+#include "render/ExactFamily.h"
+
+namespace Quillmark {
+
+using namespace boost::placeholders;
+
+namespace {
+
+QColor ToQColor(quint32 colour) {
+    return QColor(int(colour & 0xFF), int(colour >> 8 & 0xFF), int(colour >> 16 & 0xFF));
+}
+
+}  // namespace
+
+CRichTextPreviewView::CRichTextPreviewView(CQuillmarkSignals& hub, CProgramOptions& options,
+                                           CFontManager& manager, const CQuillmarkDoc& document,
+                                           QWidget* parent)
+    : QWidget(parent), m_hub(hub), m_options(options), m_manager(manager) {
+    setObjectName(QStringLiteral("RichTextPreview"));
+    setAccessibleName(tr("Preview"));
+    const auto action = [this](const QString& text, QKeySequence key, bool checked) {
+        auto* a = new QAction(text, this);
+        a->setCheckable(true);
+        a->setChecked(checked);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        QString plain = text;
+        a->setToolTip(plain.remove(QLatin1Char('&')));
+        return a;
+    };
+    m_bold = action(tr("&Bold"), QKeySequence(Qt::CTRL | Qt::Key_B), options.GetPreviewFontBold());
+    m_italic =
+        action(tr("&Italic"), QKeySequence(Qt::CTRL | Qt::Key_I), options.GetPreviewFontItalic());
+    m_underline = action(tr("&Underline"), QKeySequence(Qt::CTRL | Qt::Key_U),
+                         options.GetPreviewFontUnderlined());
+    connect(m_bold, &QAction::triggered, this, [this] {
+        Toggle(&CProgramOptions::GetPreviewFontBold, &CProgramOptions::SetPreviewFontBold);
+    });
+    connect(m_italic, &QAction::triggered, this, [this] {
+        Toggle(&CProgramOptions::GetPreviewFontItalic, &CProgramOptions::SetPreviewFontItalic);
+    });
+    connect(m_underline, &QAction::triggered, this, [this] {
+        Toggle(&CProgramOptions::GetPreviewFontUnderlined,
+               &CProgramOptions::SetPreviewFontUnderlined);
+    });
+
+    hub.ConnectFontSelected(boost::bind(&CRichTextPreviewView::OnFontSelected, this, _1));
+    hub.ConnectDetailPreviewSizeChanged(
+        boost::bind(&CRichTextPreviewView::OnSizeChanged, this, _1));
+    hub.ConnectColorChanged(boost::bind(&CRichTextPreviewView::OnColorChanged, this, _1, _2));
+    hub.ConnectAppendCharacterToPreview(
+        boost::bind(&CRichTextPreviewView::OnAppendCharacter, this, _1));
+    hub.ConnectReleaseFont(boost::bind(&CRichTextPreviewView::OnReleaseFont, this, _1));
+    hub.ConnectFontRemoved(boost::bind(&CRichTextPreviewView::OnFontRemoved, this, _1));
+    hub.ConnectApplicationClosing(boost::bind(&CRichTextPreviewView::SaveText, this));
+    if (const CFontItem* current = document.GetCurrentFont()) {
+        OnFontSelected(current);
+    }
+}
+
+CRichTextPreviewView::~CRichTextPreviewView() = default;
+
+QString CRichTextPreviewView::NoFontText() {
+    return tr("no font selected");
+}
+
+void CRichTextPreviewView::OnFontSelected(const CFontItem* font) {
+    CFontHandle held = font != nullptr ? m_manager.Hold(font) : nullptr;
+    if (held && held->GetStatus() == CFontItem::Loaded) {
+        const auto* full = held->GetData()->GetName(4);
+        m_faceName = full != nullptr ? QString::fromStdU16String(std::u16string(*full))
+                                     : QString::fromStdU16String(held->GetName());
+        m_font = std::move(held);
+        m_family = CExactFamilies::Instance().FamilyFor(m_font->GetPath());
+    } else {
+        m_font.reset();
+        m_faceName.clear();
+        m_family.clear();
+    }
+    ApplyPreview();
+}
+
+void CRichTextPreviewView::OnSizeChanged(unsigned short size) {
+    m_options.SetPreviewFontSize(size);
+    ApplyPreview();
+}
+
+void CRichTextPreviewView::OnColorChanged(quint32 colour, bool isTextColour) {
+    if (m_options.GetFontDetailMode() != 0) {
+        return;
+    }
+    if (isTextColour) {
+        m_options.SetPreviewFontColor(colour);
+    } else {
+        m_options.SetPreviewBackgroundColor(colour);
+    }
+    ApplyPreview();
+}
+
+void CRichTextPreviewView::OnAppendCharacter(char16_t ch) {
+    if (!m_edit) {
+        return;
+    }
+    QTextCursor cursor(m_edit->document());
+    cursor.movePosition(QTextCursor::End);
+    m_edit->setTextCursor(cursor);
+    m_edit->insertPlainText(QString(QChar(ch)));
+}
+
+void CRichTextPreviewView::DropFont() {
+    m_font.reset();
+    m_faceName.clear();
+    m_family.clear();
+    ApplyPreview();
+}
+
+int CRichTextPreviewView::OnReleaseFont(const CFontItem* font) {
+    if (font == nullptr || m_font.get() != font) {
+        return 0;
+    }
+    DropFont();
+    return 1;
+}
+
+void CRichTextPreviewView::OnFontRemoved(const CFontItem* font) {
+    if (font != nullptr && m_font.get() == font) {
+        DropFont();
+    }
+}
+
+void CRichTextPreviewView::Toggle(bool (CProgramOptions::*get)() const,
+                                  void (CProgramOptions::*set)(const bool&)) {
+    (m_options.*set)(!(m_options.*get)());
+    m_bold->setChecked(m_options.GetPreviewFontBold());
+    m_italic->setChecked(m_options.GetPreviewFontItalic());
+    m_underline->setChecked(m_options.GetPreviewFontUnderlined());
+    ApplyPreview();
+}
+
+void CRichTextPreviewView::SaveText() {
+    if (!m_edit) {
+        return;
+    }
+    m_options.SetPreviewText(m_edit->toPlainText());
+    QTextCursor start(m_edit->document());
+    m_edit->setTextCursor(start);
+}
+
+void CRichTextPreviewView::ApplyPreview() {
+    if (m_faceName.isEmpty()) {
+        if (m_edit) {
+            SaveText();
+            delete m_edit.data();
+        }
+        update();
+        return;
+    }
+    bool isNew = false;
+    if (!m_edit) {
+        m_edit = new QTextEdit(this);
+        m_edit->setObjectName(QStringLiteral("PreviewEdit"));
+        m_edit->setAccessibleName(tr("Preview text"));
+        m_edit->setAcceptRichText(false);
+        m_edit->setFrameShape(QFrame::StyledPanel);
+        m_edit->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(m_edit, &QWidget::customContextMenuRequested, this,
+                [this](const QPoint& at) { ShowMenu(m_edit->mapToGlobal(at)); });
+        m_edit->setGeometry(rect());
+        m_edit->setPlainText(m_options.GetPreviewText());
+        m_edit->show();
+        isNew = true;
+    }
+
+    QTextCharFormat format;
+    format.setFontWeight(m_options.GetPreviewFontBold() ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(m_options.GetPreviewFontItalic());
+    format.setFontUnderline(m_options.GetPreviewFontUnderlined());
+    format.setForeground(ToQColor(m_options.GetPreviewFontColor()));
+    // The file's own family; its face name only when it could not be
+    // registered (then matching by name may pick another file).
+    format.setFontFamilies(QStringList{m_family.isEmpty() ? m_faceName.left(31) : m_family});
+    format.setFontPointSize(m_options.GetPreviewFontSize());
+
+    QTextCursor cursor = m_edit->textCursor();
+    if (isNew || !cursor.hasSelection()) {
+        // All the text, and what is typed next.
+        QTextCursor all(m_edit->document());
+        all.select(QTextCursor::Document);
+        all.mergeCharFormat(format);
+        m_edit->mergeCurrentCharFormat(format);
+    } else {
+        cursor.mergeCharFormat(format);
+    }
+    if (isNew) {
+        m_edit->setTextCursor(QTextCursor(m_edit->document()));
+    }
+    QPalette palette = m_edit->palette();
+    palette.setColor(QPalette::Base, ToQColor(m_options.GetPreviewBackgroundColor()));
+    m_edit->setPalette(palette);
+}
+
+void CRichTextPreviewView::paintEvent(QPaintEvent*) {
+    if (m_edit) {
+        return;
+    }
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    QFont font = this->font();
+    font.setPixelSize(25);
+    font.setWeight(QFont::Normal);
+    painter.setFont(font);
+    painter.setPen(QColor(128, 128, 128));
+    painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, NoFontText());
+}
+
+void CRichTextPreviewView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_edit) {
+        m_edit->setGeometry(rect());
+    }
+}
+
+void CRichTextPreviewView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        ShowMenu(event->globalPosition().toPoint());
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CRichTextPreviewView::ShowMenu(const QPoint& global) {
+    if (m_menu) {
+        m_menu->popup(global);
+    }
+}
+
+}  // namespace Quillmark

@@ -1,0 +1,80 @@
+#pragma once
+
+// The preview mode of the detail frame: the user's own sample text, editable,
+// in the current font at the preview size, colours and bold, italic and
+// underline of the options. The font is the current file itself (a family
+// only that file carries), never another file of the same name. Without a
+// font there is no editor: the view reads "no font selected", and the text
+// waits in PreviewText.
+
+#include <QAction>
+#include <QPointer>
+#include <QTextEdit>
+#include <QWidget>
+#include <boost/signals2/trackable.hpp>
+
+#include "fontdata/manager/FontManager.h"
+
+#include <QMenu>
+
+namespace Quillmark {
+
+class CProgramOptions;
+class CQuillmarkDoc;
+class CQuillmarkSignals;
+
+class CRichTextPreviewView : public QWidget, public boost::signals2::trackable {
+    Q_OBJECT
+
+public:
+    CRichTextPreviewView(CQuillmarkSignals& hub, CProgramOptions& options, CFontManager& manager,
+                         const CQuillmarkDoc& document, QWidget* parent = nullptr);
+    ~CRichTextPreviewView() override;
+
+    // Bold, italic and underline: checkable, checked as the options say.
+    QAction* BoldAction() const { return m_bold; }
+    QAction* ItalicAction() const { return m_italic; }
+    QAction* UnderlineAction() const { return m_underline; }
+    // The menu the right button opens (the main window's Preview menu).
+    void SetContextMenu(QMenu* menu) { m_menu = menu; }
+
+    // The editor, or null while no font is current.
+    QTextEdit* Editor() const { return m_edit; }
+    const QString& FaceName() const { return m_faceName; }
+    // The family the editor's text is set in: one only the current file carries.
+    const QString& Family() const { return m_family; }
+
+    static QString NoFontText();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void OnFontSelected(const CFontItem* font);
+    void OnSizeChanged(unsigned short size);
+    void OnColorChanged(quint32 colour, bool isTextColour);
+    void OnAppendCharacter(char16_t ch);
+    int OnReleaseFont(const CFontItem* font);
+    void OnFontRemoved(const CFontItem* font);
+    void DropFont();
+    void Toggle(bool (CProgramOptions::*get)() const, void (CProgramOptions::*set)(const bool&));
+    void ApplyPreview();
+    void SaveText();
+    void ShowMenu(const QPoint& global);
+
+    CQuillmarkSignals& m_hub;
+    CProgramOptions& m_options;
+    CFontManager& m_manager;
+    QString m_faceName;
+    QString m_family;
+    CFontHandle m_font;
+    QPointer<QTextEdit> m_edit;
+    QAction* m_bold = nullptr;
+    QAction* m_italic = nullptr;
+    QAction* m_underline = nullptr;
+    QPointer<QMenu> m_menu;
+};
+
+}  // namespace Quillmark
