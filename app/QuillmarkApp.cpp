@@ -41,15 +41,21 @@
 #include "platform/FontconfigFontSystem.h"
 #include "platform/Paths.h"
 #include "ui/browse/FolderTreeController.h"
+#include "ui/browse/FolderTreeView.h"
 #include "ui/browse/FontListCommands.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
+#include "ui/browse/FontListModel.h"
 #include "ui/browse/LocationCombo.h"
 #include "ui/browse/MainFrame.h"
+#include "ui/common/HelpWindow.h"
+#include "ui/common/SelectFavoriteFoldersDialog.h"
+#include "ui/common/SelectProjectsDialog.h"
 #include "ui/inspect/FontDetailFrame.h"
+#include "ui/inspect/FontInfoDlg.h"
 #include "ui/inspect/FontMapWindow.h"
-#include "ui/search/SearchWindows.h"
 #include "ui/options/OptionsController.h"
+#include "ui/search/SearchWindows.h"
 #include "update/OnlineRelease.h"
 #include "update/UpdateCheckDlg.h"
 
@@ -291,7 +297,14 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     auto* commands = new CFontListCommands(*list->View(), *m_hub, *m_fontManager, *m_document,
                                            *m_options, true, {}, list);
     m_mainFrame->AddFileActions(commands->PrintActions());
-    CreateSearchWindows();
+    CSearchWindows* searches = CreateSearchWindows();
+    commands->AddCommand(
+        FontListCommand::FindSimilar, tr("Find similar fonts..."),
+        [searches, list](int row) { searches->FindSimilar(list->Model().ItemAt(row)); });
+    commands->AddCommand(FontListCommand::FontInformation, tr("Font information"),
+                         [list, frame = m_mainFrame](int row) {
+                             CFontInfoDlg::Show(list->Model().ItemAt(row), frame);
+                         });
     auto* detail =
         new CFontDetailFrame(*m_hub, *m_options, *m_fontManager, *m_document, nullptr, m_mainFrame);
     // The palette is looked for once; without it Qt's colour dialog stands in.
@@ -312,6 +325,8 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     });
     tree->SetStartedTest([this] { return m_started; });
     m_mainFrame->SetPane(CMainFrame::Pane::FolderTree, tree->View());
+    tree->View()->SetSearchCommand(
+        [searches](const QString& folder) { searches->FindByName(folder, false); });
     if (m_hooks.addPanes) {
         m_hooks.addPanes(*this);
     }
@@ -327,10 +342,18 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     return StartResult::Started;
 }
 
-void CQuillmarkApp::CreateSearchWindows() {
+CSearchWindows* CQuillmarkApp::CreateSearchWindows() {
     CSearchServices services{
         *m_hub, *m_options, *m_fontManager, *m_projects, m_regularFont, {}, {}, {}, {}, {}, {}};
     services.UseStandardDialogs();
+    services.chooseFavorite = [favorites = m_favorites.get()](QWidget* parent) {
+        CSelectFavoriteFoldersDialog chooser(*favorites, parent);
+        return chooser.exec() == QDialog::Accepted ? chooser.SelectedFolder() : QString();
+    };
+    services.chooseProject = [projects = m_projects.get()](QWidget* parent) {
+        CSelectProjectsDialog chooser(*projects, parent);
+        return chooser.exec() == QDialog::Accepted ? chooser.SelectedProject() : QString();
+    };
     auto* windows = new CSearchWindows(services, m_mainFrame, [document = m_document.get()] {
         return document->IsProjectMode() ? std::pair(document->GetProjectName(), true)
                                          : std::pair(document->GetFolderPath(), false);
@@ -340,6 +363,7 @@ void CQuillmarkApp::CreateSearchWindows() {
     find->setObjectName(QStringLiteral("FindByName"));
     find->setShortcut(QKeySequence::Find);
     connect(find, &QAction::triggered, windows, [windows] { windows->FindByName(); });
+    return windows;
 }
 
 void CQuillmarkApp::AddFontMapCommand() {

@@ -27,6 +27,7 @@ class CMainFrame;
 class CProgramOptions;
 class CQuillmarkDoc;
 class CQuillmarkSignals;
+class CSearchWindows;
 class CSingleInstance;
 namespace Platform {
 class CFontconfigFontSystem;
@@ -120,7 +121,7 @@ protected:
 private:
     bool CreateServices();
     // The search windows' opener and Ctrl+F.
-    void CreateSearchWindows();
+    CSearchWindows* CreateSearchWindows();
     void ShowSplash();
     void AddFontMapCommand();
     void OnTerminationSignal();

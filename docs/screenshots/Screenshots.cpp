@@ -23,18 +23,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QMouseEvent>
-#include <QSplitter>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
-#include <QStandardPaths>
-#include <QLineEdit>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <atomic>
@@ -55,13 +54,13 @@
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/update/TestHttpsServer.h"
+#include "ui/browse/ConfirmDeleteDialog.h"
 #include "ui/browse/Favorites.h"
 #include "ui/browse/FolderTreeController.h"
 #include "ui/browse/FolderTreeModel.h"
 #include "ui/browse/FolderTreeView.h"
-#include "ui/browse/ConfirmDeleteDialog.h"
 #include "ui/browse/FontListCommands.h"
-#include "tests/update/TestHttpsServer.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListModel.h"
 #include "ui/browse/FontListView.h"
@@ -75,14 +74,14 @@
 #include "ui/inspect/FontInfoDlg.h"
 #include "ui/inspect/FontMapView.h"
 #include "ui/inspect/FontMapWindow.h"
+#include "ui/inspect/RichTextPreviewView.h"
+#include "ui/options/OptionsController.h"
+#include "ui/options/OptionsSheet.h"
 #include "ui/search/FindController.h"
 #include "ui/search/FindFrame.h"
 #include "ui/search/SearchWindows.h"
-#include "ui/options/OptionsController.h"
-#include "ui/options/OptionsSheet.h"
 #include "update/UpdateAvailableDialog.h"
 #include "update/UpdateCheckDlg.h"
-#include "ui/inspect/RichTextPreviewView.h"
 
 using namespace Quillmark;
 

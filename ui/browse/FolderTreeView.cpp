@@ -153,6 +153,27 @@ QAction* CFolderTreeView::AddAction(const QString& text, const QKeySequence& sho
     return action;
 }
 
+void CFolderTreeView::SetSearchCommand(std::function<void(const QString& folder)> search) {
+    if (m_search == nullptr) {
+        m_search = new QAction(tr("S&earch for fonts..."), m_menu);
+        m_search->setObjectName(QStringLiteral("Search for fonts..."));
+        m_search->setShortcut(QKeySequence::Find);
+        m_search->setShortcutContext(Qt::WidgetShortcut);
+        // Right after "Open in File Manager".
+        const QList<QAction*> actions = m_menu->actions();
+        m_menu->insertAction(actions.value(actions.indexOf(m_fileManager) + 1), m_search);
+    }
+    m_search->disconnect(this);
+    connect(m_search, &QAction::triggered, this, [this, search = std::move(search)] {
+        const QModelIndex index =
+            m_menuTarget.isValid() ? QModelIndex(m_menuTarget) : currentIndex();
+        const QString folder = m_model.FileSystemPathOf(index);
+        if (!folder.isEmpty()) {
+            search(folder);
+        }
+    });
+}
+
 QMenu* CFolderTreeView::MenuFor(const QModelIndex& index) {
     m_menuTarget = index;
     const bool expandable = m_model.hasChildren(index);
@@ -164,6 +185,9 @@ QMenu* CFolderTreeView::MenuFor(const QModelIndex& index) {
     m_open->setEnabled(onDisk);
     m_fileManager->setEnabled(onDisk);
     m_properties->setEnabled(onDisk);
+    if (m_search != nullptr) {
+        m_search->setEnabled(onDisk);
+    }
     m_newFolder->setEnabled(onDisk);
     m_delete->setEnabled(canChange);
     m_rename->setEnabled(canChange);

@@ -8,6 +8,7 @@
 #include <QModelIndex>
 #include <QPersistentModelIndex>
 #include <QTreeView>
+#include <functional>
 
 #include "platform/desktop/FileTransfer.h"
 
@@ -37,6 +38,9 @@ public:
     // Starts renaming the item in place with `text` in the editor (its own
     // name when empty).
     void EditName(const QModelIndex& index, const QString& text = {});
+    // Offers "Search for fonts..." in the folder menu, which calls search
+    // with the folder's path; absent until set.
+    void SetSearchCommand(std::function<void(const QString& folder)> search);
     // The folder under a drag now, while a drop there is allowed.
     QModelIndex DropTarget() const { return m_dropTarget; }
 
@@ -84,6 +88,7 @@ private:
     QAction* m_delete;
     QAction* m_rename;
     QAction* m_properties;
+    QAction* m_search = nullptr;
     QPersistentModelIndex m_menuTarget;
     QPersistentModelIndex m_dropTarget;
     QTimer* m_shownLater;

@@ -16,6 +16,7 @@
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
+#include "ui/common/HelpWindow.h"
 
 namespace Quillmark {
 
@@ -109,13 +110,20 @@ void CMainFrame::CreateMenus() {
     m_toolsMenu->setObjectName(QStringLiteral("ToolsMenu"));
     m_toolsMenu->addAction(Command(QStringLiteral("ShareFonts")));
     m_toolsMenu->addSeparator();
-    QAction* options = m_toolsMenu->addAction(tr("&Options..."), this, &CMainFrame::OptionsRequested);
+    QAction* options =
+        m_toolsMenu->addAction(tr("&Options..."), this, &CMainFrame::OptionsRequested);
     options->setObjectName(QStringLiteral("Options"));
     options->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O));
     options->setMenuRole(QAction::PreferencesRole);
 
     m_helpMenu = menuBar()->addMenu(tr("&Help"));
     m_helpMenu->setObjectName(QStringLiteral("HelpMenu"));
+    QAction* contents =
+        m_helpMenu->addAction(tr("&Contents and Index"), this, [this] { ShowHelp(100, this); });
+    contents->setObjectName(QStringLiteral("HelpContents"));
+    contents->setShortcut(QKeySequence::HelpContents);
+    m_helpMenu->addAction(tr("&Whats New in Quillmark 3?"), this, [this] { ShowHelp(105, this); })
+        ->setObjectName(QStringLiteral("WhatsNew"));
     m_helpMenu->addAction(Command(QStringLiteral("SupportOnTheWeb")));
     m_helpMenu->addAction(tr("C&heck for Updates"), this, &CMainFrame::CheckForUpdatesRequested)
         ->setObjectName(QStringLiteral("CheckForUpdates"));

@@ -42,6 +42,7 @@ const std::vector<CHelpTopic>& CHelpPages::Topics() {
         {0, QStringLiteral("printing.html"), QCoreApplication::translate("Help", "Printing fonts")},
         {HelpContext::UnreadableFontFile, QStringLiteral("unreadable-fonts.html"),
          QCoreApplication::translate("Help", "Font files that cannot be read")},
+        {0, QStringLiteral("options.html"), QCoreApplication::translate("Help", "Options")},
         {0, QStringLiteral("command-line.html"),
          QCoreApplication::translate("Help", "The command line")},
         {HelpContext::WhatsNew, QStringLiteral("whats-new.html"),

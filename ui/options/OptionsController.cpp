@@ -5,6 +5,8 @@
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
 #include "platform/DesktopRendering.h"
+#include "ui/common/HelpPages.h"
+#include "ui/common/HelpWindow.h"
 #include "ui/options/OptionsModel.h"
 #include "ui/options/OptionsSheet.h"
 
@@ -12,7 +14,24 @@ namespace Quillmark {
 
 COptionsController::COptionsController(CQuillmarkSignals& hub, CProgramOptions& options,
                                        const CFontProjects& projects, const CQuillmarkDoc& document)
-    : m_hub(hub), m_options(options), m_projects(projects), m_document(document) {}
+    : m_hub(hub), m_options(options), m_projects(projects), m_document(document) {
+    showHelp = [this](const QString& topic) { OpenHelp(topic); };
+}
+
+void COptionsController::OpenHelp(const QString& topic) {
+    // A window of the sheet's own: the program's help window is blocked
+    // while the sheet is modal.
+    if (!m_helpWindow) {
+        m_helpWindow = new CHelpWindow(CHelpPages::Installed(), m_sheet);
+    }
+    const CHelpPages pages = CHelpPages::Installed();
+    QUrl page = QUrl::fromLocalFile(pages.Folder() + QStringLiteral("/options.html"));
+    page.setFragment(topic);
+    m_helpWindow->ShowPage(page);
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
+}
 
 std::unique_ptr<COptionsSheet> COptionsController::MakeSheet(QWidget* owner) {
     COptionsSheet::Context context;
@@ -31,6 +50,7 @@ std::unique_ptr<COptionsSheet> COptionsController::MakeSheet(QWidget* owner) {
     context.help = static_cast<bool>(showHelp);
 
     auto sheet = std::make_unique<COptionsSheet>(context, owner);
+    m_sheet = sheet.get();
     sheet->SetPages(OptionsModel::ReadGeneral(m_options), OptionsModel::ReadPrinting(m_options),
                     OptionsModel::ReadFontViewing(m_options));
     COptionsSheet* shown = sheet.get();

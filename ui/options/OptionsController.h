@@ -5,6 +5,7 @@
 // OptionsChanged; "Clear Locations Now" fires ClearLocationHistory at once,
 // whatever closes the sheet afterwards.
 
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@ class QWidget;
 namespace Quillmark {
 
 class CFontProjects;
+class CHelpWindow;
 class COptionsSheet;
 class CProgramOptions;
 class CQuillmarkDoc;
@@ -24,8 +26,8 @@ public:
     COptionsController(CQuillmarkSignals& hub, CProgramOptions& options,
                        const CFontProjects& projects, const CQuillmarkDoc& document);
 
-    // Opens the help window at a page's topic; when set, the sheet has a
-    // Help button.
+    // Opens the help at a page's topic (the options page's section of
+    // that name); tests replace it. When empty, the sheet has no Help.
     std::function<void(const QString& topic)> showHelp;
 
     // The sheet, filled from the options and wired to this controller,
@@ -39,10 +41,14 @@ public:
     void Apply(COptionsSheet& sheet);
 
 private:
+    void OpenHelp(const QString& topic);
+
     CQuillmarkSignals& m_hub;
     CProgramOptions& m_options;
     const CFontProjects& m_projects;
     const CQuillmarkDoc& m_document;
+    QPointer<COptionsSheet> m_sheet;     // the sheet made last
+    QPointer<CHelpWindow> m_helpWindow;  // goes with the sheet
 };
 
 }  // namespace Quillmark

@@ -69,9 +69,9 @@ QStringList RenderingChoices();
 // "No Font Smoothing", "Standard Font Smoothing", "Subpixel Rendering".
 QString DesktopRenderingName(Platform::DesktopTextRendering rendering);
 
-// The help topics of the pages, in page order.
-inline constexpr const char* kPageTopics[] = {"options-general", "options-printing",
-                                              "options-font-viewing"};
+// The help topics of the pages, in page order: sections of the options'
+// help page.
+inline constexpr const char* kPageTopics[] = {"general", "printing", "font-viewing"};
 
 }  // namespace OptionsModel
 
