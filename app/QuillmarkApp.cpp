@@ -316,6 +316,10 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
         },
         detail));
     m_mainFrame->SetPane(CMainFrame::Pane::FontDetail, detail);
+    m_findCharacter = [searches](char16_t code, const QString& name, const CFontItem* font) {
+        searches->FindCharacter(code, name, font);
+    };
+    detail->SetFindCharacter(m_findCharacter);
     detail->SetPreviewMenu(m_mainFrame->AddPreviewMenu(detail->StyleActions()));
     AddFontMapCommand();
     auto* tree = new CFolderTreeController(*m_hub, *m_document, *m_fontManager, m_mainFrame);
@@ -377,6 +381,7 @@ CFontMapWindow* CQuillmarkApp::ShowFontMap() {
     if (!m_fontMap) {
         m_fontMap =
             new CFontMapWindow(*m_hub, *m_options, *m_fontManager, *m_document, m_mainFrame);
+        m_fontMap->Controller()->SetFindCharacter(m_findCharacter);
     }
     m_fontMap->show();
     m_fontMap->raise();

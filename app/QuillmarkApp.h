@@ -19,6 +19,7 @@ class QWidget;
 namespace Quillmark {
 
 class CFavoriteFolders;
+class CFontItem;
 class CFontManager;
 class CFontManagerHub;
 class CFontMapWindow;
@@ -149,6 +150,8 @@ private:
     std::unique_ptr<CQuillmarkDoc> m_document;
     QPointer<CMainFrame> m_mainFrame;
     QPointer<CFontMapWindow> m_fontMap;  // a child of the main window
+    // "Find other fonts that contain this character..." of the font maps.
+    std::function<void(char16_t, const QString&, const CFontItem*)> m_findCharacter;
     // A QWidget pointer: events still pass the filter while the splash is
     // being destroyed, when it is no longer a QSplashScreen.
     QPointer<QWidget> m_splash;

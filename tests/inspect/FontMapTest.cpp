@@ -200,8 +200,12 @@ TEST(FontMapView, ContextMenuCopiesAndAppendsTheCharacter) {
     QMenu* menu = map.view->CharacterMenu();
     EXPECT_TRUE(menu->isVisible());
     EXPECT_EQ(map.view->Model().contextIndex, 33);
-    QList<QAction*> actions = menu->actions();
-    ASSERT_EQ(actions.size(), 2);
+    QList<QAction*> actions;
+    for (QAction* action : menu->actions()) {
+        if (action->isVisible())
+            actions << action;
+    }
+    ASSERT_EQ(actions.size(), 2);  // no search offered by this map
     EXPECT_EQ(actions[0]->text(), QStringLiteral("&Copy character"));
     EXPECT_EQ(actions[1]->text(), QStringLiteral("&Append character to preview text"));
 

@@ -30,6 +30,19 @@ CCharDetailWnd::CCharDetailWnd(QWidget* parent)
     append->setObjectName(QStringLiteral("AppendCharacter"));
     connect(copy, &QAction::triggered, this, [this] { emit CopyRequested(m_model.Code()); });
     connect(append, &QAction::triggered, this, [this] { emit AppendRequested(m_model.Code()); });
+    m_findOther = m_menu->addAction(tr("&Find other fonts that contain this character..."));
+    m_findOther->setObjectName(QStringLiteral("FindOtherFonts"));
+    m_findOther->setVisible(false);
+    connect(m_findOther, &QAction::triggered, this, [this] {
+        if (m_find) {
+            m_find(m_model.Code());
+        }
+    });
+}
+
+void CCharDetailWnd::SetFindOtherFonts(std::function<void(char16_t)> find) {
+    m_find = std::move(find);
+    m_findOther->setVisible(static_cast<bool>(m_find));
 }
 
 void CCharDetailWnd::SetFont(const QString& path,

@@ -7,6 +7,7 @@
 // it to the rest of the program.
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "render/ExactFont.h"
@@ -32,6 +33,9 @@ public:
     void SetQuality(Rendering quality);
     // From now on closing the window destroys it (the program closes).
     void SetClosing() { m_closing = true; }
+    // Offers "Find other fonts that contain this character..." in the
+    // menu, calling find with the character shown; absent until set.
+    void SetFindOtherFonts(std::function<void(char16_t)> find);
     QMenu* CharacterMenu() const { return m_menu; }
 
     // The band's text height for this window's width and font.
@@ -47,6 +51,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    QAction* m_findOther = nullptr;
+    std::function<void(char16_t)> m_find;
     CCharDetailModel m_model;
     QString m_path;
     Platform::CTextLook m_look;

@@ -224,6 +224,13 @@ QWidget* CFontDetailFrame::ActiveView() const {
     return m_views->currentWidget();
 }
 
+void CFontDetailFrame::SetFindCharacter(CFontMapController::FindCharacter find) {
+    m_findCharacter = std::move(find);
+    if (m_mapController != nullptr) {
+        m_mapController->SetFindCharacter(m_findCharacter);
+    }
+}
+
 QWidget* CFontDetailFrame::ViewFor(DetailMode mode) {
     if (mode == DetailMode::Preview) {
         return m_preview;
@@ -234,6 +241,7 @@ QWidget* CFontDetailFrame::ViewFor(DetailMode mode) {
         m_map->setAccessibleName(tr("Font Map"));
         m_mapController =
             new CFontMapController(m_hub, m_options, m_manager, m_document, m_map, window());
+        m_mapController->SetFindCharacter(m_findCharacter);
         m_views->addWidget(m_map);
     }
     return m_map;

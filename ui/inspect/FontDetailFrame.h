@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "ui/inspect/DetailFrameState.h"
+#include "ui/inspect/FontMapController.h"
 #include "ui/inspect/FontMapView.h"
 
 #include <QMenu>
@@ -74,6 +75,8 @@ public:
 
     // The pop-up the colour buttons open; the frame owns it.
     void SetPalette(std::unique_ptr<IColourPopup> palette);
+    // What the map's "Find other fonts that contain this character..." does.
+    void SetFindCharacter(CFontMapController::FindCharacter find);
 
     // Bold, italic and underline, for the main window's Preview menu too.
     QList<QAction*> StyleActions() const;
@@ -135,6 +138,7 @@ private:
     CRichTextPreviewView* m_preview = nullptr;
     QPointer<CFontMapView> m_map;
     CFontMapController* m_mapController = nullptr;  // a child of m_map
+    CFontMapController::FindCharacter m_findCharacter;
     QPointer<QMenu> m_previewMenu;
     bool m_settingSize = false;
 };

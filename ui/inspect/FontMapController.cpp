@@ -68,6 +68,22 @@ void CFontMapController::SetErrorSink(std::function<void(const QString&)> sink) 
     }
 }
 
+void CFontMapController::SetFindCharacter(FindCharacter find) {
+    m_find = std::move(find);
+    const auto finder = [this](char16_t code) {
+        if (m_find) {
+            m_find(code, NameOf(code), m_font.get());
+        }
+    };
+    if (m_view) {
+        m_view->SetFindOtherFonts(m_find ? std::function<void(char16_t)>(finder) : nullptr);
+    }
+    if (m_detail != nullptr && m_detail->Window() != nullptr) {
+        m_detail->Window()->SetFindOtherFonts(m_find ? std::function<void(char16_t)>(finder)
+                                                     : nullptr);
+    }
+}
+
 bool CFontMapController::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_view && event->type() == QEvent::Show && !m_initialised) {
         InitialUpdate();
@@ -97,6 +113,9 @@ void CFontMapController::InitialUpdate() {
     m_detail = std::make_unique<CCharDetailController>(m_hub, m_options, m_manager, m_document,
                                                        m_detailParent);
     m_detail->SetErrorSink(m_error);
+    if (m_find) {
+        SetFindCharacter(m_find);
+    }
 }
 
 QString CFontMapController::NameOf(char16_t code) const {

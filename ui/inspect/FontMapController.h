@@ -41,6 +41,11 @@ public:
     void InitialUpdate();
     // How an error is told (a message box unless replaced).
     void SetErrorSink(std::function<void(const QString&)> sink);
+    // What "Find other fonts that contain this character..." does, in the
+    // map's menu and the character detail window's: given the character,
+    // its Unicode name and the font it was taken from.
+    using FindCharacter = std::function<void(char16_t, const QString&, const CFontItem*)>;
+    void SetFindCharacter(FindCharacter find);
 
     CFontMapView* View() const { return m_view; }
     const CFontItem* Font() const { return m_font.get(); }
@@ -74,6 +79,7 @@ private:
     std::unique_ptr<CUnicodeCharDescriptions> m_names;
     std::unique_ptr<CCharDetailController> m_detail;
     std::function<void(const QString&)> m_error;
+    FindCharacter m_find;
 };
 
 }  // namespace Quillmark

@@ -47,6 +47,15 @@ CFontMapView::CFontMapView(QWidget* parent) : QAbstractScrollArea(parent) {
             [this] { emit CopyRequested(m_model.Code(m_model.contextIndex)); });
     connect(append, &QAction::triggered, this,
             [this] { emit AppendRequested(m_model.Code(m_model.contextIndex)); });
+    m_findOther = m_menu->addAction(tr("&Find other fonts that contain this character..."));
+    m_findOther->setObjectName(QStringLiteral("FindOtherFonts"));
+    m_findOther->setToolTip(QString(m_findOther->text()).remove(QLatin1Char('&')));
+    m_findOther->setVisible(false);
+    connect(m_findOther, &QAction::triggered, this, [this] {
+        if (m_find) {
+            m_find(m_model.Code(m_model.contextIndex));
+        }
+    });
     connect(m_menu, &QMenu::aboutToShow, this, [this] { m_menuOpen = true; });
     connect(m_menu, &QMenu::aboutToHide, this, [this] {
         m_menuOpen = false;
@@ -121,6 +130,11 @@ void CFontMapView::SetColors(const QColor& text, const QColor& back) {
     m_textColor = text;
     m_backColor = back;
     viewport()->update();
+}
+
+void CFontMapView::SetFindOtherFonts(std::function<void(char16_t)> find) {
+    m_find = std::move(find);
+    m_findOther->setVisible(static_cast<bool>(m_find));
 }
 
 void CFontMapView::SetNameLookup(std::function<QString(char16_t)> lookup) {

@@ -40,6 +40,9 @@ public:
     QColor BackColor() const { return m_backColor; }
     // The names of the tooltips; without them there are no tooltips.
     void SetNameLookup(std::function<QString(char16_t)> lookup);
+    // Offers "Find other fonts that contain this character..." in the
+    // menu, calling find with the menu's character; absent until set.
+    void SetFindOtherFonts(std::function<void(char16_t)> find);
 
     CFontMapModel& Model() { return m_model; }
     const CFontMapModel& Model() const { return m_model; }
@@ -71,6 +74,8 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
+    QAction* m_findOther = nullptr;
+    std::function<void(char16_t)> m_find;
     void Relayout();
     void UpdateCellMetrics();
     void RepaintCell(int index);

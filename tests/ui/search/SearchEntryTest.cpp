@@ -3,16 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
 
 #include "app/QuillmarkApp.h"
 #include "core/PathText.h"
+#include "core/QuillmarkSignals.h"
 #include "fontdata/manager/FontManager.h"
 #include "tests/search/SearchFonts.h"
 #include "tests/support/TemporaryHome.h"
 #include "ui/browse/MainFrame.h"
+#include "ui/inspect/FontMapController.h"
+#include "ui/inspect/FontMapView.h"
+#include "ui/inspect/FontMapWindow.h"
 #include "ui/search/FindFrame.h"
 #include "ui/search/SearchWindows.h"
 
@@ -60,5 +65,39 @@ TEST(SearchEntryTest, CtrlFOpensFindByNameAtTheFolderShown) {
     ASSERT_NE(similar, nullptr);
     EXPECT_EQ(similar->Frame().windowTitle(), "Find fonts similar to Test Regular");
     EXPECT_EQ(FindWindows().size(), 2u);
+    app.ExitInstance();
+}
+
+TEST(SearchEntryTest, TheFontMapsFindOtherFontsWithTheirCharacter) {
+    const fs::path folder = kHome.Root() / "Mapped Fonts";
+    QuillmarkTest::WriteSearchFont(folder / "b.ttf");
+    CQuillmarkApp::Hooks hooks;
+    hooks.splash = false;
+    CQuillmarkApp app({"quillmark", PathText(folder)}, hooks);
+    ASSERT_EQ(app.InitInstance(), CQuillmarkApp::StartResult::Started);
+    const CFontHandle font = app.FontManager().Open(folder / "b.ttf");
+    app.Hub().FireFontSelected(font.get());
+
+    CFontMapWindow* map = app.ShowFontMap();
+    CFontMapView* view = map->View();
+    ASSERT_GT(view->Model().Count(), 1);
+    view->Model().contextIndex = 1;
+    auto* find = view->findChild<QAction*>("FindOtherFonts");
+    ASSERT_NE(find, nullptr);
+    EXPECT_TRUE(find->isVisible());
+    const auto before = FindWindows().size();
+    find->trigger();
+    const auto windows = FindWindows();
+    ASSERT_EQ(windows.size(), before + 1);
+    // The window is titled with the character's Unicode name, as the map names it.
+    const QString name = map->Controller()->NameOf(view->Model().Code(1));
+    EXPECT_EQ(windows.back()->windowTitle(), QStringLiteral("Find fonts containing %1").arg(name));
+
+    // The character detail window offers the same command.
+    auto* detail = map->Controller()->Detail();
+    ASSERT_NE(detail, nullptr);
+    auto* detailFind = detail->Window()->findChild<QAction*>("FindOtherFonts");
+    ASSERT_NE(detailFind, nullptr);
+    EXPECT_TRUE(detailFind->isVisible());
     app.ExitInstance();
 }
