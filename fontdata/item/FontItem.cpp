@@ -93,8 +93,12 @@ std::u16string CFontItem::GetDisplayName() const {
     return Varnholt::FromUtf8(Varnholt::StatusMessage(m_status));
 }
 
-bool CFontItem::IsUnder(const std::string& prefix) const {
-    return m_path.compare(0, prefix.size(), prefix) == 0;
+bool CFontItem::IsUnder(const std::string& folder) const {
+    if (folder.empty() || m_path.size() <= folder.size() ||
+        m_path.compare(0, folder.size(), folder) != 0) {
+        return false;
+    }
+    return folder.back() == '/' || m_path[folder.size()] == '/';
 }
 
 bool CFontItem::IsInstalled() const {

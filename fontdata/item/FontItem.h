@@ -68,8 +68,9 @@ public:
     std::u16string GetDisplayName() const;
 
     bool IsPath(const std::filesystem::path& path) const { return m_path == path.native(); }
-    // Whether the path begins with `prefix` (compared as text).
-    bool IsUnder(const std::string& prefix) const;
+    // Whether the file lies in `folder` or below it: "/a/Fonts" holds
+    // "/a/Fonts/x.ttf" but not "/a/Fonts 2/x.ttf".
+    bool IsUnder(const std::string& folder) const;
 
     int AddUser() { return ++m_useCount; }
     int RemoveUser() { return --m_useCount; }

@@ -71,6 +71,11 @@ TEST_F(FontItemTest, ReadableFontHasItsNameSizeAndPreview) {
     EXPECT_TRUE(item.IsPath(path));
     EXPECT_FALSE(item.IsPath(m_dir / "GOOD.ttf"));
     EXPECT_TRUE(item.IsUnder(m_dir.string()));
+    EXPECT_TRUE(item.IsUnder(m_dir.string() + "/"));
+    EXPECT_TRUE(item.IsUnder("/"));
+    // A folder whose name only begins like the font's folder holds nothing of it.
+    EXPECT_FALSE(item.IsUnder(m_dir.string().substr(0, m_dir.string().size() - 1)));
+    EXPECT_FALSE(item.IsUnder(path.string()));
     EXPECT_EQ(item.GetPreviewFont().height, 24);
     EXPECT_EQ(item.GetResourceFlags(), Platform::kPrivateFont);
     EXPECT_TRUE(m_system.calls.empty()) << "private fonts need nothing of the desktop";

@@ -168,6 +168,7 @@ CFontListCommands::CFontListCommands(CFontListView& view, CQuillmarkSignals& hub
     m_view.setDropIndicatorShown(false);
     m_view.SetDragStarter([this] { StartDrag(); });
     m_view.installEventFilter(this);
+    m_viewport = m_view.viewport();
     if (m_mainList) {
         m_view.setAcceptDrops(true);
         m_view.viewport()->installEventFilter(this);
@@ -726,7 +727,7 @@ bool CFontListCommands::eventFilter(QObject* watched, QEvent* event) {
     if (watched == &m_view && event->type() == QEvent::KeyPress) {
         return HandleKey(*static_cast<QKeyEvent*>(event));
     }
-    if (watched != m_view.viewport()) {
+    if (watched != m_viewport) {
         return false;
     }
     switch (event->type()) {

@@ -143,6 +143,9 @@ private:
     void OnFontsFolderShown(bool shown) { m_fontsFolderShown = shown; }
 
     CFontListView& m_view;
+    // The view's viewport, known before the view starts going: events that
+    // reach the filter while the view is destroyed must not call into it.
+    const QObject* m_viewport = nullptr;
     QPointer<CFontListView> m_viewAlive;  // the view may go first
     CFontListModel& m_model;
     CQuillmarkSignals& m_hub;
