@@ -137,6 +137,11 @@ int CExactFontCache::Size() const {
     return static_cast<int>(m_cache->faces.size());
 }
 
+bool CExactFontCache::Holds(const QString& path, const CTextLook& look) const {
+    std::lock_guard lock(m_cache->mutex);
+    return m_cache->index.contains(Key(path, look.cellHeight));
+}
+
 void CExactFontCache::Clear() {
     std::lock_guard lock(m_cache->mutex);
     m_cache->faces.clear();
@@ -152,7 +157,8 @@ std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& p
         std::lock_guard lock(m_cache->mutex);
         if (const auto it = m_cache->index.find(key); it != m_cache->index.end()) {
             m_cache->faces.splice(m_cache->faces.begin(), m_cache->faces, it.value());
-            return m_cache->faces.front().second;
+            const auto& held = m_cache->faces.front().second;
+            return held->font != nullptr ? held : nullptr;
         }
     }
 
@@ -160,6 +166,10 @@ std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& p
     const QByteArray file = ReadFile(FilePath(path));
     face->raw.loadFromData(file, cellHeight, QFont::PreferDefaultHinting);
     if (!face->raw.isValid()) {
+        // Remembered as a font that cannot be drawn, so that it is not read
+        // again for every row painted.
+        std::lock_guard lock(m_cache->mutex);
+        Hold(key, std::make_shared<Face>());
         return nullptr;
     }
     // The cell height is the font's Windows ascent plus descent, as the
@@ -192,16 +202,26 @@ std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& p
 
     face->bytes = file.size();
     std::lock_guard lock(m_cache->mutex);
-    m_cache->faces.emplace_front(key, face);
-    m_cache->index.insert(key, m_cache->faces.begin());
+    Hold(key, face);
+    return face;
+}
+
+void CExactFontCache::Hold(const QString& key, std::shared_ptr<Face> face) {
+    if (const auto it = m_cache->index.find(key); it != m_cache->index.end()) {
+        // Opened meanwhile on another thread: the newer one is kept.
+        m_cache->bytes -= it.value()->second->bytes;
+        m_cache->faces.erase(it.value());
+        m_cache->index.erase(it);
+    }
     m_cache->bytes += face->bytes;
+    m_cache->faces.emplace_front(key, std::move(face));
+    m_cache->index.insert(key, m_cache->faces.begin());
     const auto count = [this] { return static_cast<int>(m_cache->faces.size()); };
     while (count() > m_capacity || (m_cache->bytes > kByteBudget && count() > kAlwaysKept)) {
         m_cache->bytes -= m_cache->faces.back().second->bytes;
         m_cache->index.remove(m_cache->faces.back().first);
         m_cache->faces.pop_back();
     }
-    return face;
 }
 
 double CExactFontCache::Coverage(const QString& path, const CTextLook& look, const QString& text) {

@@ -97,12 +97,17 @@ public:
     // opened.
     double Coverage(const QString& path, const CTextLook& look, const QString& text);
 
+    // Whether the font of `path` is open at `look` already, so that drawing
+    // it costs no reading.
+    bool Holds(const QString& path, const CTextLook& look) const;
+
     int Size() const;
     void Clear();
 
 private:
     struct Face;
     std::shared_ptr<Face> FaceFor(const QString& path, const CTextLook& look);
+    void Hold(const QString& key, std::shared_ptr<Face> face);  // under the mutex
 
     struct Cache;
     std::unique_ptr<Cache> m_cache;

@@ -170,6 +170,11 @@ bool DrawPreviewLine(QPainter& painter, const QRectF& rect, const CFontItem& ite
         painter, rect, PathText(item.GetPath()), LookOf(item), PreviewTextFor(item, text), color);
 }
 
+bool PreviewLineReady(const CFontItem& item) {
+    return item.GetStatus() != CFontItem::Loaded || !item.GetPreviewFont().IsValid() ||
+           Platform::CExactFontCache::Instance().Holds(PathText(item.GetPath()), LookOf(item));
+}
+
 qreal PreviewLineWidth(const CFontItem& item, const QString& text) {
     if (item.GetStatus() != CFontItem::Loaded || !item.GetPreviewFont().IsValid()) {
         return 0;

@@ -25,6 +25,10 @@ QString PreviewTextFor(const CFontItem& item, const QString& text);
 bool DrawPreviewLine(QPainter& painter, const QRectF& rect, const CFontItem& item,
                      const QString& text, const QColor& color);
 
+// Whether drawing the line costs no reading: the font is open already, or
+// it is not drawn at all.
+bool PreviewLineReady(const CFontItem& item);
+
 // The width the line needs, uncut; 0 for a font that could not be read.
 qreal PreviewLineWidth(const CFontItem& item, const QString& text);
 

@@ -46,6 +46,25 @@ QSize CFontListDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex
     return {1, RowHeight()};
 }
 
+void CFontListDelegate::BeginPaint(int budgetMs) {
+    m_budgetMs = budgetMs;
+    m_paintClock.start();
+    m_readOne = false;
+    m_leftUndrawn = false;
+}
+
+bool CFontListDelegate::MayRead(bool ready) const {
+    if (ready || m_budgetMs <= 0) {
+        return true;
+    }
+    if (m_readOne && m_paintClock.elapsed() >= m_budgetMs) {
+        m_leftUndrawn = true;
+        return false;
+    }
+    m_readOne = true;
+    return true;
+}
+
 void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QModelIndex& index,
                                  bool selected, const CColumns& columns,
                                  const QPalette& palette) const {
@@ -75,12 +94,14 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
         look.quality = m_options.GetCharDetailRenderingOption();
         look.symbolFont = item->GetData() != nullptr && item->GetData()->IsSymbolFont();
         const QString path = PathText(item->GetPath());
-        const QString text{QChar(m_searchCharacter)};
         auto& fonts = Platform::CExactFontCache::Instance();
-        const qreal width = fonts.Shape(path, look, text).width;
-        fonts.DrawLine(*painter,
-                       QRectF(cell.left() + (side - width) / 2, cell.top(), width + 1, side), path,
-                       look, text, palette.color(QPalette::WindowText));
+        if (MayRead(fonts.Holds(path, look))) {
+            const QString text{QChar(m_searchCharacter)};
+            const qreal width = fonts.Shape(path, look, text).width;
+            fonts.DrawLine(*painter,
+                           QRectF(cell.left() + (side - width) / 2, cell.top(), width + 1, side),
+                           path, look, text, palette.color(QPalette::WindowText));
+        }
         left += side + kMargin;
     }
 
@@ -116,7 +137,7 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
                           metrics.elidedText(text, Qt::ElideRight, to - from));
     }
 
-    if (status == CFontItem::Loaded) {
+    if (status == CFontItem::Loaded && MayRead(PreviewLineReady(*item))) {
         const int top = row.top() + FirstLineHeight() + kMargin;
         DrawPreviewLine(
             *painter, QRectF(left + kMargin, top, row.right() - left - kMargin, row.bottom() - top),

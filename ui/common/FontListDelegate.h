@@ -5,6 +5,7 @@
 // at the bottom. Colours, metrics and icons are taken once and kept until
 // the options change.
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QIcon>
 #include <QStyledItemDelegate>
@@ -32,6 +33,13 @@ public:
     void PaintRow(QPainter* painter, const QRect& row, const QModelIndex& index, bool selected,
                   const CColumns& columns, const QPalette& palette) const;
 
+    // A paint that must stay short (rows arriving while a search runs):
+    // once `budgetMs` have gone, fonts that would have to be read first are
+    // left for a later paint, one of them at least drawn each time (0: no
+    // limit). After the paint, LeftSomeUndrawn says whether to paint again.
+    void BeginPaint(int budgetMs);
+    bool LeftSomeUndrawn() const { return m_leftUndrawn; }
+
     // Search by character: the character drawn in a framed cell at the
     // left of every row (0: none).
     void SetSearchCharacter(char16_t c) { m_searchCharacter = c; }
@@ -46,6 +54,12 @@ private:
     QIcon m_fontIcon;
     QIcon m_errorIcon;
     char16_t m_searchCharacter = 0;
+
+    bool MayRead(bool ready) const;
+    int m_budgetMs = 0;
+    QElapsedTimer m_paintClock;
+    mutable bool m_readOne = false;
+    mutable bool m_leftUndrawn = false;
 };
 
 }  // namespace Quillmark

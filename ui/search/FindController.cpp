@@ -266,6 +266,7 @@ void CFindController::Search() {
     }
     m_searching = true;
     m_stopRequested = false;
+    m_frame->Results()->SetPaintBudget(CSearchResultsView::kArrivingPaintBudget);
     UpdateActions();
     m_session->Start(std::move(*location), std::move(test));
 }
@@ -285,6 +286,7 @@ void CFindController::OnFound(std::vector<CSearchResultsModel::CResult> fonts) {
 
 void CFindController::OnComplete(const CSearchEnd& end) {
     m_searching = false;
+    m_frame->Results()->SetPaintBudget(0);
     const int found = m_model->rowCount();
     CFindStatusBar* status = m_frame->Status();
     if (!end.failure.empty()) {

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QToolBar>
 
 #include "ui/common/ColumnFitter.h"
@@ -130,6 +131,20 @@ CSearchResultsView::~CSearchResultsView() {
     // The fitter watches the viewport: it goes before the view's bases do.
     delete m_columns;
     m_columns = nullptr;
+}
+
+void CSearchResultsView::SetPaintBudget(int milliseconds) {
+    m_paintBudget = milliseconds;
+    viewport()->update();
+}
+
+void CSearchResultsView::paintEvent(QPaintEvent* event) {
+    m_delegate->BeginPaint(m_paintBudget);
+    QTreeView::paintEvent(event);
+    if (m_delegate->LeftSomeUndrawn()) {
+        // After the events waiting now: input first, then the rest.
+        QTimer::singleShot(0, viewport(), qOverload<>(&QWidget::update));
+    }
 }
 
 void CSearchResultsView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,

@@ -60,7 +60,13 @@ public:
     ~CSearchResultsView() override;
     CFontListDelegate& Delegate() const { return *m_delegate; }
 
+    // While results arrive, a paint reads new fonts for this long at most
+    // and paints again for the rest (0: every font at once).
+    void SetPaintBudget(int milliseconds);
+    static constexpr int kArrivingPaintBudget = 12;
+
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
 
@@ -70,6 +76,7 @@ private:
     CSearchResultsModel& m_model;
     CFontListDelegate* m_delegate;
     CColumnFitter* m_columns = nullptr;
+    int m_paintBudget = 0;
 };
 
 class CFindFrame : public QMainWindow {

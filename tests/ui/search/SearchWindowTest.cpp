@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QTest>
 #include <QToolButton>
 #include <atomic>
@@ -20,8 +21,11 @@
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "fontdata/item/FontItem.h"
+#include "render/ExactFont.h"
+#include "render/PreviewLine.h"
 #include "tests/search/SearchFonts.h"
 #include "tests/support/TemporaryHome.h"
+#include "ui/common/FontListDelegate.h"
 #include "ui/search/FindController.h"
 #include "ui/search/FindFrame.h"
 #include "ui/search/SearchSession.h"
@@ -342,4 +346,70 @@ TEST_F(SearchWindowTest, ClosingDuringASearchStopsItsWorkerFirst) {
     QApplication::processEvents();
     EXPECT_EQ(opened.load(), after);  // the worker has ended
     EXPECT_LT(after, 43);
+}
+
+TEST_F(SearchWindowTest, APaintOutOfTimeLeavesFontsNotYetReadForTheNextOne) {
+    const fs::path data = QUILLMARK_TEST_DATA;
+    CSearchResultsModel model(CSearchResultsModel::NameResults);
+    std::vector<CSearchResultsModel::CResult> results;
+    for (const char* name : {"twin-a.ttf", "twin-b.ttf", "arrows.ttf"}) {
+        results.push_back({m_manager.Open(data / name), 0});
+    }
+    model.AddResults(std::move(results));
+    ASSERT_EQ(model.rowCount(), 3);
+    Platform::CExactFontCache::Instance().Clear();
+
+    CFontListDelegate delegate(m_options, QApplication::font());
+    const int height = delegate.RowHeight();
+    const CFontListDelegate::CColumns columns{{0, 100, 200}, {100, 100, 100}};
+    QImage image(300, height * 3, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const auto paint = [&](int row) {
+        delegate.PaintRow(&painter, QRect(0, row * height, 300, height), model.index(row, 0),
+                          false, columns, QPalette());
+    };
+    const auto read = [&](int row) { return PreviewLineReady(*model.FontAt(row)); };
+    const auto spend = [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
+
+    delegate.BeginPaint(1);
+    spend();
+    paint(0);  // one font is read in every paint, however late
+    EXPECT_TRUE(read(0));
+    EXPECT_FALSE(delegate.LeftSomeUndrawn());
+    paint(1);
+    EXPECT_FALSE(read(1));
+    EXPECT_TRUE(delegate.LeftSomeUndrawn());
+    paint(0);  // open already: costs nothing, drawn
+    EXPECT_TRUE(delegate.LeftSomeUndrawn());
+
+    delegate.BeginPaint(1);  // the next paint takes up what was left
+    EXPECT_FALSE(delegate.LeftSomeUndrawn());
+    paint(1);
+    EXPECT_TRUE(read(1));
+
+    delegate.BeginPaint(0);  // no limit: everything at once
+    spend();
+    paint(2);
+    EXPECT_TRUE(read(2));
+    EXPECT_FALSE(delegate.LeftSomeUndrawn());
+}
+
+TEST_F(SearchWindowTest, AFontThatCannotBeDrawnIsReadOnceNotInEveryPaint) {
+    // These fonts hold no outlines the desktop's rasteriser accepts.
+    CSearchResultsModel model(CSearchResultsModel::NameResults);
+    model.AddResults({{m_manager.Open(m_fonts / "own.ttf"), 0}});
+    ASSERT_EQ(model.rowCount(), 1);
+    const CFontItem& font = *model.FontAt(0);
+    ASSERT_EQ(font.GetStatus(), CFontItem::Loaded);
+    Platform::CExactFontCache::Instance().Clear();
+    ASSERT_FALSE(PreviewLineReady(font));
+
+    CFontListDelegate delegate(m_options, QApplication::font());
+    QImage image(300, delegate.RowHeight(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    delegate.BeginPaint(1);
+    delegate.PaintRow(&painter, image.rect(), model.index(0, 0), false, {{0, 100, 200}, {100, 100, 100}},
+                      QPalette());
+    EXPECT_TRUE(PreviewLineReady(font));  // remembered: the next paint has nothing to read
+    EXPECT_FALSE(delegate.LeftSomeUndrawn());
 }
