@@ -82,7 +82,7 @@ int RunScan(const Arguments& args) {
 
     // A scan only reads: nothing is shared with other applications.
     CFontManager manager(nullptr, nullptr);
-    CFolderLoad load(manager, CFolderLoad::Enumerate(folder));
+    CFolderLoad load(manager, CFolderLoad::EnumerateTexts(folder));
     std::FILE* statusOut = json ? stderr : stdout;
     if (load.Total() == 0) {
         std::fprintf(statusOut, "%s\n%s\n", CFolderLoad::NoFontsText().c_str(),

@@ -1,5 +1,9 @@
 #include "fontdata/manager/FolderLoad.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <new>
@@ -49,33 +53,53 @@ CFolderLoad::Plan CFolderLoad::PlanFor(std::size_t files, unsigned processors) {
 // walks, one a pattern, would give, and a folder of 50,000 files is read
 // once.
 std::vector<fs::path> CFolderLoad::Enumerate(const fs::path& folder) {
+    std::vector<std::string> found = EnumerateTexts(folder);
+    return {found.begin(), found.end()};
+}
+
+std::vector<std::string> CFolderLoad::EnumerateTexts(const fs::path& folder) {
     std::vector<std::string> found;
-    std::error_code ec;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return found;
+    }
     std::string prefix = folder.native();
     if (!prefix.empty() && prefix.back() != '/') {
         prefix += '/';
     }
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string& path = it->path().native();
-        const std::string_view name = std::string_view(path).substr(
-            path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
-        std::error_code typeError;
-        if ((HasExtension(name, ".ttf") || HasExtension(name, ".otf")) &&
-            !it->is_directory(typeError)) {
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (!HasExtension(name, ".ttf") && !HasExtension(name, ".otf")) {
+            continue;
+        }
+        bool folderEntry = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            // What a link leads to; an entry that cannot be looked at is
+            // listed, and its reading says what is wrong with it.
+            struct stat info {};
+            folderEntry =
+                ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (!folderEntry) {
             found.push_back(prefix + std::string(name));
         }
     }
+    ::closedir(dir);
     // Ordinal order, no duplicates.
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
-    return {found.begin(), found.end()};
+    return found;
 }
 
 CFolderLoad::CFolderLoad(CFontManager& manager, std::vector<fs::path> paths,
                          Platform::IFontSystem* system, unsigned processors)
+    : CFolderLoad(manager, Texts(std::move(paths)), system, processors) {}
+
+CFolderLoad::CFolderLoad(CFontManager& manager, std::vector<std::string> paths,
+                         Platform::IFontSystem* system, unsigned processors)
     : m_manager(manager),
       m_system(system),
-      m_paths(Texts(std::move(paths))),
+      m_paths(std::move(paths)),
       m_plan(PlanFor(m_paths.size(), processors)) {}
 
 CFolderLoad::~CFolderLoad() {

@@ -42,8 +42,14 @@ public:
     // no subfolders, no folders), as one list sorted by path, without
     // duplicates.
     static std::vector<std::filesystem::path> Enumerate(const std::filesystem::path& folder);
+    // The same list as the paths' texts: a folder of tens of thousands of
+    // fonts is listed without building a path object for each file.
+    static std::vector<std::string> EnumerateTexts(const std::filesystem::path& folder);
 
     CFolderLoad(CFontManager& manager, std::vector<std::filesystem::path> paths,
+                Platform::IFontSystem* system = nullptr,
+                unsigned processors = std::thread::hardware_concurrency());
+    CFolderLoad(CFontManager& manager, std::vector<std::string> paths,
                 Platform::IFontSystem* system = nullptr,
                 unsigned processors = std::thread::hardware_concurrency());
     // Cancels, waits, and lets go of the rows nobody took.

@@ -42,7 +42,7 @@ TEST(FolderLoadDialogTest, ShowsAfterABlinkModalForItsWindowOnly) {
 
 TEST(FolderLoadDialogTest, CancelCancelsTheLoadAndHides) {
     CFontManager manager(nullptr, nullptr);
-    CFolderLoad load(manager, {std::filesystem::path("/x.ttf")});
+    CFolderLoad load(manager, std::vector<std::string>{"/x.ttf"});
     CFolderLoadDialog dialog(load);
     dialog.show();
     auto* cancel = dialog.findChild<QPushButton*>();

@@ -401,14 +401,17 @@ public:
     void Unregister(const std::filesystem::path&, std::uint32_t) override {
         ++unregistered;
         outsideBatch += depth == 0 ? 1 : 0;
+        offThread += std::this_thread::get_id() != home ? 1 : 0;
     }
     void BeginBatch() override { ++depth; }
     void EndBatch() override { --depth; }
     bool sawWaitWindow = false;
-    int registered = 0;
-    int unregistered = 0;
-    int outsideBatch = 0;
-    int depth = 0;
+    std::atomic<int> registered{0};
+    std::atomic<int> unregistered{0};
+    std::atomic<int> outsideBatch{0};
+    std::atomic<int> offThread{0};
+    std::atomic<int> depth{0};
+    const std::thread::id home = std::this_thread::get_id();
 };
 }  // namespace
 
@@ -443,6 +446,35 @@ TEST(FontListTest, SharingMoreThan500RowsShowsAWaitWindow) {
         EXPECT_EQ(system.unregistered, rows);
         EXPECT_EQ(system.outsideBatch, 0);
     }
+}
+
+// The rows of files that went let go of their fonts away from the event
+// loop; the desktop still hears of the shared ones there, in one batch,
+// before the rows are in step.
+TEST(FontListTest, SharedFontsOfFilesThatWentLeaveTheDesktopAtOnceInOneBatch) {
+    const QString folder = FolderOf("shared-going", 30);
+    CWatchingFontSystem system;
+    CQuillmarkSignals hub;
+    CProgramOptions options;
+    CFontManagerHub managerHub{hub};
+    CFontManager manager(&managerHub, &system);
+    CFontProjects projects;
+    CQuillmarkDoc document(hub, options, manager, QString());
+    CFontListController list(hub, options, manager, projects, document, QApplication::font());
+    std::unique_ptr<CFontListView> view(list.View());
+    list.LoadFolder(folder);
+    ASSERT_TRUE(WaitUntil([&] { return !list.IsLoading(); }));
+    hub.FireShareFonts(true);
+    ASSERT_EQ(system.registered, 30);
+
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(QFile::remove(folder + QString("/f%1.ttf").arg(i)));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return list.Model().rowCount() == 10; }));
+    EXPECT_EQ(system.unregistered, 20);
+    EXPECT_EQ(system.outsideBatch, 0);
+    EXPECT_EQ(system.offThread, 0);
+    EXPECT_EQ(manager.Count(), 10u);
 }
 
 TEST(FontListTest, AListThatIsGoneHearsNothing) {

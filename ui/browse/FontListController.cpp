@@ -20,6 +20,7 @@
 #include "fontdata/item/FontItem.h"
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
+#include "platform/FontSystem.h"
 #include "ui/browse/FontListModel.h"
 #include "ui/browse/FontListView.h"
 #include "ui/common/ColumnFitter.h"
@@ -106,6 +107,9 @@ CFontListController::~CFontListController() {
     m_job.reset();
     m_dropped.clear();
     DropAnnouncedFont();
+    if (m_letGo.valid()) {
+        m_letGo.wait();
+    }
 }
 
 void CFontListController::ShowStatus(int pane, const QString& text) {
@@ -139,7 +143,7 @@ void CFontListController::LoadFolder(const QString& folder, const QString& fileT
     }
     m_watcher->Stop();
     m_folderChanged = false;
-    RunLoad(CFolderLoad::Enumerate(FilePath(m_folderPath)), fileToSelect, true);
+    RunLoad(CFolderLoad::EnumerateTexts(FilePath(m_folderPath)), fileToSelect, true);
     // The rows are gone, and with them the font that was selected.
     if (fileToSelect.isEmpty()) {
         m_firingSelection = true;
@@ -163,16 +167,16 @@ bool CFontListController::LoadProject(const QString& name) {
         m_fontsFolderShown = false;
         m_hub.FireFontsFolderShown(false);
     }
-    std::vector<std::filesystem::path> paths;
+    std::vector<std::string> paths;
     for (const QString& path : *project->second) {
-        paths.push_back(FilePath(path));
+        paths.push_back(FilePath(path).native());
     }
     RunLoad(std::move(paths), {}, false);
     return true;
 }
 
-void CFontListController::RunLoad(std::vector<std::filesystem::path> paths,
-                                  const QString& fileToSelect, bool folder) {
+void CFontListController::RunLoad(std::vector<std::string> paths, const QString& fileToSelect,
+                                  bool folder) {
     DropLoad();
     DropSync();
     m_model->Clear();
@@ -333,25 +337,26 @@ void CFontListController::Resynchronise() {
         m_folderChanged = true;  // taken up when the files that came are listed
         return;
     }
-    // Both lists sorted by path, as Enumerate gives the folder's.
-    std::vector<std::pair<std::string, const CFontItem*>> listed;
+    // Both lists sorted by path, as EnumerateTexts gives the folder's. The
+    // rows' items outlive this function: their paths are looked at in place.
+    std::vector<std::pair<std::string_view, const CFontItem*>> listed;
     listed.reserve(static_cast<std::size_t>(m_model->rowCount()));
     for (int row = 0; row < m_model->rowCount(); ++row) {
         const CFontItem* item = m_model->ItemAt(row);
         listed.emplace_back(item->GetPathText(), item);
     }
     std::sort(listed.begin(), listed.end());
-    std::vector<std::filesystem::path> present = CFolderLoad::Enumerate(FilePath(m_folderPath));
+    std::vector<std::string> present = CFolderLoad::EnumerateTexts(FilePath(m_folderPath));
 
     std::vector<const CFontItem*> vanished;
-    std::vector<std::filesystem::path> appeared;
+    std::vector<std::string> appeared;
     auto was = listed.begin();
     for (auto& path : present) {
-        for (; was != listed.end() && was->first < path.native(); ++was) {
+        for (; was != listed.end() && was->first < path; ++was) {
             vanished.push_back(was->second);
         }
-        if (was != listed.end() && was->first == path.native()) {
-            while (was != listed.end() && was->first == path.native()) {
+        if (was != listed.end() && was->first == path) {
+            while (was != listed.end() && was->first == path) {
                 ++was;  // listed, perhaps more than once
             }
         } else {
@@ -370,12 +375,31 @@ void CFontListController::Resynchronise() {
             m_manager.RemoveFile(item->GetPath());
         }
         m_removingVanished = false;
-        m_model->RemoveItems(vanished);
-        if (vanished.size() >= kTrimAfterRows) {
-            // The fonts were read on worker threads, whose heaps keep what
-            // they freed: give it back to the system.
-            ::malloc_trim(0);
+        // The manager has dropped these fonts: letting go of them touches
+        // nothing else, and for thousands of them takes tens of
+        // milliseconds, which a worker spends instead of the list.
+        std::vector<CFontHandle> gone;
+        m_model->RemoveItems(vanished, &gone);
+        {
+            // Shared fonts leave the desktop here, in one refresh.
+            Platform::CFontSystemBatch batch(m_manager.FontSystem());
+            for (const CFontHandle& font : gone) {
+                font->SetShared(false);
+            }
         }
+        if (m_letGo.valid()) {
+            m_letGo.wait();
+        }
+        m_letGo = std::async(
+            std::launch::async,
+            [gone = std::move(gone), trim = vanished.size() >= kTrimAfterRows]() mutable {
+                gone.clear();
+                if (trim) {
+                    // The fonts were read on worker threads, whose heaps
+                    // keep what they freed: give it back to the system.
+                    ::malloc_trim(0);
+                }
+            });
     }
     if (!appeared.empty()) {
         StartSync(std::move(appeared));
@@ -384,7 +408,7 @@ void CFontListController::Resynchronise() {
                       CFolderLoad::DisplayedText(static_cast<std::size_t>(m_model->rowCount()))));
 }
 
-void CFontListController::StartSync(std::vector<std::filesystem::path> paths) {
+void CFontListController::StartSync(std::vector<std::string> paths) {
     m_syncId = ++m_lastLoadId;
     m_sync = std::make_unique<CFolderLoad>(m_manager, std::move(paths), m_manager.FontSystem());
     // On a worker thread: only a call queued for the event loop.

@@ -18,6 +18,7 @@
 #include <boost/signals2/trackable.hpp>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -85,8 +86,7 @@ signals:
 private:
     struct CJob;
 
-    void RunLoad(std::vector<std::filesystem::path> paths, const QString& fileToSelect,
-                 bool folder);
+    void RunLoad(std::vector<std::string> paths, const QString& fileToSelect, bool folder);
     void DropLoad();
     void OnRowsReady(quint64 id);
     void AppendReadyRows(CJob& job);
@@ -99,7 +99,7 @@ private:
     void DropAnnouncedFont();
     void AnnounceSelection(const CFontItem* font);
     void OnFolderChanged();
-    void StartSync(std::vector<std::filesystem::path> paths);
+    void StartSync(std::vector<std::string> paths);
     void OnSyncRowsReady(quint64 id);
     void DropSync();
 
@@ -135,6 +135,9 @@ private:
     std::unique_ptr<CJob> m_job;  // the running load
     // Loads replaced by another, kept until their workers have ended.
     std::vector<std::pair<quint64, std::unique_ptr<CFolderLoad>>> m_dropped;
+    // Fonts of files that went, let go of on a worker (waited for before
+    // the next such work and when the list goes).
+    std::future<void> m_letGo;
     quint64 m_lastLoadId = 0;
     // Noticed during a load, done at its end:
     CFontHandle m_announcedFont;   // a font announced during a load, held till its end

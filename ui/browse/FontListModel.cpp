@@ -164,7 +164,8 @@ int CFontListModel::RemoveItem(const CFontItem* item) {
 // them with one beginRemoveRows/endRemoveRows, so that the views see a
 // consistent model at every signal. The fonts are let go of at the end,
 // when no removal is in progress.
-int CFontListModel::RemoveItems(const std::vector<const CFontItem*>& items) {
+int CFontListModel::RemoveItems(const std::vector<const CFontItem*>& items,
+                                std::vector<CFontHandle>* handOver) {
     if (items.empty() || m_rows.empty()) {
         return 0;
     }
@@ -214,6 +215,11 @@ int CFontListModel::RemoveItems(const std::vector<const CFontItem*>& items) {
     // Memory goes back when many rows went.
     if (m_rows.capacity() > 2 * m_rows.size() + 64) {
         m_rows.shrink_to_fit();
+    }
+    if (handOver != nullptr) {
+        handOver->insert(handOver->end(), std::make_move_iterator(released.begin()),
+                         std::make_move_iterator(released.end()));
+        return removed;
     }
     // Fonts shared with other applications go in one refresh, not one each.
     Platform::CFontSystemBatch batch(m_manager.FontSystem());

@@ -71,7 +71,9 @@ public:
     int RemoveItem(const CFontItem* item);
     // Removes the rows of every item given, in one pass over the rows: one
     // removal for each run of neighbouring rows. Returns how many rows went.
-    int RemoveItems(const std::vector<const CFontItem*>& items);
+    // With `handOver`, the rows' fonts are moved there instead of let go of.
+    int RemoveItems(const std::vector<const CFontItem*>& items,
+                    std::vector<CFontHandle>* handOver = nullptr);
 
     const CFontItem* ItemAt(int row) const;
     int RowOf(const CFontItem* item) const;

@@ -365,8 +365,8 @@ TEST_F(SearchWindowTest, APaintOutOfTimeLeavesFontsNotYetReadForTheNextOne) {
     QImage image(300, height * 3, QImage::Format_RGB32);
     QPainter painter(&image);
     const auto paint = [&](int row) {
-        delegate.PaintRow(&painter, QRect(0, row * height, 300, height), model.index(row, 0),
-                          false, columns, QPalette());
+        delegate.PaintRow(&painter, QRect(0, row * height, 300, height), model.index(row, 0), false,
+                          columns, QPalette());
     };
     const auto read = [&](int row) { return PreviewLineReady(*model.FontAt(row)); };
     const auto spend = [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
@@ -408,8 +408,8 @@ TEST_F(SearchWindowTest, AFontThatCannotBeDrawnIsReadOnceNotInEveryPaint) {
     QImage image(300, delegate.RowHeight(), QImage::Format_RGB32);
     QPainter painter(&image);
     delegate.BeginPaint(1);
-    delegate.PaintRow(&painter, image.rect(), model.index(0, 0), false, {{0, 100, 200}, {100, 100, 100}},
-                      QPalette());
+    delegate.PaintRow(&painter, image.rect(), model.index(0, 0), false,
+                      {{0, 100, 200}, {100, 100, 100}}, QPalette());
     EXPECT_TRUE(PreviewLineReady(font));  // remembered: the next paint has nothing to read
     EXPECT_FALSE(delegate.LeftSomeUndrawn());
 }
