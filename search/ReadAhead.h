@@ -35,7 +35,7 @@ public:
                  const std::function<void(const CFontHandle&)>& each);
 
 private:
-    void Help();
+    void Help(unsigned helper);
 
     const Opener m_open;
     std::vector<std::thread> m_helpers;
@@ -46,11 +46,24 @@ private:
     // Guarded by m_mutex:
     const std::vector<std::filesystem::path>* m_files = nullptr;  // the list being read, or none
     std::vector<CFontHandle> m_fonts;                             // read and not yet taken
-    std::vector<char> m_read;
+    // 0: not read yet; otherwise who read it: helper k + 1, or kByTester.
+    std::vector<unsigned> m_read;
+    static constexpr unsigned kByTester = static_cast<unsigned>(-1);
+    // Fonts the tester is done with, for the helper that read each to let
+    // go of: memory is given back on the thread that took it, so that the
+    // threads do not wait for each other's heaps.
+    std::vector<std::vector<CFontHandle>> m_done;
     std::size_t m_next = 0;      // the first file nobody has claimed
     std::size_t m_consumed = 0;  // files taken by the tester
     std::size_t m_reading = 0;   // helpers reading now
     bool m_quit = false;
+    // Who sleeps, so that nobody is woken for nothing (a wake-up costs
+    // about as much as reading a small font's tables):
+    unsigned m_idle = 0;                      // helpers waiting for a file
+    std::size_t m_awaited = kNothingAwaited;  // the file the tester waits for
+    bool m_draining = false;                  // the tester waits for the readers to end
+    static constexpr std::size_t kNothingAwaited = static_cast<std::size_t>(-1);
+    bool Claimable() const;  // a file a helper may claim now
 };
 
 }  // namespace Quillmark
