@@ -1,19 +1,15 @@
 // Makes the pictures README.md shows, offscreen, in a home of its own:
-// the main window listing fonts of several scripts, the same at 48 pixels,
-// its favourites menu and its location bar's drop-down, the font map of a
-// Latin, a symbol and a CJK font, the character detail window, the folder
-// load's progress dialog, the main window started on
-// /usr/share/fonts/truetype with a subfolder opened in the folder tree, the
-// font list's two row menus, the delete confirmation, a printed page (the
-// list printed to a PDF, the page rendered from it by pdftoppm), and the
-// three search windows over this machine's fonts.
-// the font map of a Latin, a symbol and a CJK font, the character detail
-// window, the folder load's progress dialog, the three pages of the options,
-// and the two dialogs of the online update (against a local test server,
-// never the real service).
-// the colour pop-up on both tabs, the font information dialog, the font map
-// of a Latin, a symbol and a CJK font, the character detail window, and
-// the folder load's progress dialog.
+// the main window listing fonts of several scripts, the same at 48 pixels
+// and with the lower pane's map, its favourites menu and its location
+// bar's drop-down, the main window started on /usr/share/fonts/truetype
+// with a subfolder opened in the folder tree, the font list's two row
+// menus, the delete confirmation, a printed page (the list printed to a
+// PDF, the page rendered from it by pdftoppm), the three search windows
+// over this machine's fonts, the font map of a Latin, a symbol and a CJK
+// font, the character detail window, the font information dialog, the
+// folder load's progress dialog, the colour pop-up on both tabs, the three
+// pages of the options, and the dialogs of the online update (against a
+// local test server, never the real service).
 //
 //   screenshots [--fonts=FOLDER] [--out=FOLDER]
 

@@ -413,6 +413,19 @@ public:
     std::atomic<int> depth{0};
     const std::thread::id home = std::this_thread::get_id();
 };
+
+// A list whose fonts are shared with a watching font system.
+struct CSharingList {
+    CWatchingFontSystem system;
+    CQuillmarkSignals hub;
+    CProgramOptions options;
+    CFontManagerHub managerHub{hub};
+    CFontManager manager{&managerHub, &system};
+    CFontProjects projects;
+    CQuillmarkDoc document{hub, options, manager, QString()};
+    CFontListController list{hub, options, manager, projects, document, QApplication::font()};
+    std::unique_ptr<CFontListView> view{list.View()};
+};
 }  // namespace
 
 TEST(FontListTest, SharingMoreThan500RowsShowsAWaitWindow) {
@@ -426,19 +439,13 @@ TEST(FontListTest, SharingMoreThan500RowsShowsAWaitWindow) {
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(bytes);
         }
-        CWatchingFontSystem system;
-        CQuillmarkSignals hub;
-        CProgramOptions options;
-        CFontManagerHub managerHub{hub};
-        CFontManager manager(&managerHub, &system);
-        CFontProjects projects;
-        CQuillmarkDoc document(hub, options, manager, QString());
-        CFontListController list(hub, options, manager, projects, document, QApplication::font());
-        std::unique_ptr<CFontListView> view(list.View());
+        CSharingList sharing;
+        CWatchingFontSystem& system = sharing.system;
+        CFontListController& list = sharing.list;
         list.LoadFolder(folder);
         ASSERT_TRUE(WaitUntil([&] { return !list.IsLoading(); }, 30000));
         ASSERT_EQ(list.Model().rowCount(), rows);
-        hub.FireShareFonts(true);
+        sharing.hub.FireShareFonts(true);
         EXPECT_EQ(system.registered, rows);
         EXPECT_EQ(system.sawWaitWindow, rows > 500) << rows << " rows";
         // Leaving the folder unshares every font in one batch.
@@ -453,18 +460,12 @@ TEST(FontListTest, SharingMoreThan500RowsShowsAWaitWindow) {
 // before the rows are in step.
 TEST(FontListTest, SharedFontsOfFilesThatWentLeaveTheDesktopAtOnceInOneBatch) {
     const QString folder = FolderOf("shared-going", 30);
-    CWatchingFontSystem system;
-    CQuillmarkSignals hub;
-    CProgramOptions options;
-    CFontManagerHub managerHub{hub};
-    CFontManager manager(&managerHub, &system);
-    CFontProjects projects;
-    CQuillmarkDoc document(hub, options, manager, QString());
-    CFontListController list(hub, options, manager, projects, document, QApplication::font());
-    std::unique_ptr<CFontListView> view(list.View());
+    CSharingList sharing;
+    CWatchingFontSystem& system = sharing.system;
+    CFontListController& list = sharing.list;
     list.LoadFolder(folder);
     ASSERT_TRUE(WaitUntil([&] { return !list.IsLoading(); }));
-    hub.FireShareFonts(true);
+    sharing.hub.FireShareFonts(true);
     ASSERT_EQ(system.registered, 30);
 
     for (int i = 0; i < 20; ++i) {
@@ -474,7 +475,7 @@ TEST(FontListTest, SharedFontsOfFilesThatWentLeaveTheDesktopAtOnceInOneBatch) {
     EXPECT_EQ(system.unregistered, 20);
     EXPECT_EQ(system.outsideBatch, 0);
     EXPECT_EQ(system.offThread, 0);
-    EXPECT_EQ(manager.Count(), 10u);
+    EXPECT_EQ(sharing.manager.Count(), 10u);
 }
 
 TEST(FontListTest, AListThatIsGoneHearsNothing) {
