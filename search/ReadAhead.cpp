@@ -103,8 +103,9 @@ void CReadAhead::ForEach(const std::vector<std::filesystem::path>& files,
         m_work.notify_all();  // the helpers let go of what they were given back
         lock.lock();
         m_ready.wait(lock, [&] {
-            return m_reading == 0 && std::all_of(m_done.begin(), m_done.end(),
-                                                 [](const auto& fonts) { return fonts.empty(); });
+            return m_reading == 0 && m_lettingGo == 0 &&
+                   std::all_of(m_done.begin(), m_done.end(),
+                               [](const auto& fonts) { return fonts.empty(); });
         });
         m_draining = false;
         m_files = nullptr;
@@ -119,9 +120,11 @@ void CReadAhead::Help(unsigned helper) {
     for (;;) {
         if (!m_done[helper].empty()) {
             done.swap(m_done[helper]);
+            ++m_lettingGo;
             lock.unlock();
             done.clear();
             lock.lock();
+            --m_lettingGo;
             if (m_draining) {
                 m_ready.notify_all();
             }
@@ -155,7 +158,7 @@ void CReadAhead::Help(unsigned helper) {
         m_fonts[index] = std::move(font);
         m_read[index] = helper + 1;
         --m_reading;
-        if (m_awaited == index || (m_draining && m_reading == 0)) {
+        if (m_awaited == index || m_draining) {
             m_ready.notify_all();
         }
     }

@@ -53,9 +53,10 @@ private:
     // go of: memory is given back on the thread that took it, so that the
     // threads do not wait for each other's heaps.
     std::vector<std::vector<CFontHandle>> m_done;
-    std::size_t m_next = 0;      // the first file nobody has claimed
-    std::size_t m_consumed = 0;  // files taken by the tester
-    std::size_t m_reading = 0;   // helpers reading now
+    std::size_t m_next = 0;       // the first file nobody has claimed
+    std::size_t m_consumed = 0;   // files taken by the tester
+    std::size_t m_reading = 0;    // helpers reading now
+    std::size_t m_lettingGo = 0;  // helpers letting go of fonts given back
     bool m_quit = false;
     // Who sleeps, so that nobody is woken for nothing (a wake-up costs
     // about as much as reading a small font's tables):
