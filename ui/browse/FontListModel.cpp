@@ -78,16 +78,7 @@ QVariant CFontListModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
     }
-    switch (section) {
-        case NameColumn:
-            return tr("Font Name");
-        case FileColumn:
-            return m_mode == SimilarResults ? tr("Similarity") : tr("File Name");
-        case SizeColumn:
-            return tr("Size");
-        default:
-            return {};
-    }
+    return FontList::HeaderText(section, m_mode == SimilarResults);
 }
 
 QVariant CFontListModel::data(const QModelIndex& index, int role) const {

@@ -7,29 +7,25 @@
 // selection means is its controller's business.
 
 #include <QFont>
-#include <QTreeView>
 #include <functional>
+
+#include "ui/common/FontRowsView.h"
 
 namespace Quillmark {
 
-class CColumnFitter;
 class CFontItem;
-class CFontListDelegate;
 class CFontListModel;
 class CProgramOptions;
 
-class CFontListView : public QTreeView {
+class CFontListView : public CFontRowsView {
     Q_OBJECT
 
 public:
     // The model outlives the view or goes first; the view never owns it.
     CFontListView(CFontListModel& model, const CProgramOptions& options, QFont uiFont,
                   QWidget* parent = nullptr);
-    ~CFontListView() override;
 
     CFontListModel& Model() const { return m_model; }
-    CFontListDelegate& Delegate() const { return *m_delegate; }
-    CColumnFitter& Columns() const { return *m_columns; }
 
     void SortBy(int column, bool descending);
     int SortColumn() const { return m_sortColumn; }
@@ -53,8 +49,6 @@ signals:
     void SortChosen(int column, bool descending);
 
 protected:
-    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
-                 const QModelIndex& index) const override;
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
     void startDrag(Qt::DropActions supportedActions) override;
@@ -63,8 +57,6 @@ private:
     void OnHeaderClicked(int section);
 
     CFontListModel& m_model;
-    CFontListDelegate* m_delegate;
-    CColumnFitter* m_columns = nullptr;
     int m_sortColumn = 0;
     bool m_sortDescending = false;
     bool m_reporting = true;  // false while ShowFont selects

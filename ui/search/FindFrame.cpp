@@ -7,11 +7,8 @@
 #include <QKeyEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
-#include <QTimer>
 #include <QToolBar>
 
-#include "ui/common/ColumnFitter.h"
-#include "ui/common/FontListDelegate.h"
 #include "ui/search/SearchResultsModel.h"
 
 namespace Quillmark {
@@ -96,69 +93,17 @@ void CFindStatusBar::ShowFailed(const QString& failure, int found) {
 
 CSearchResultsView::CSearchResultsView(CSearchResultsModel& model, const CProgramOptions& options,
                                        QFont uiFont, QWidget* parent)
-    : QTreeView(parent), m_model(model), m_delegate(new CFontListDelegate(options, uiFont, this)) {
+    : CFontRowsView(model, options, std::move(uiFont), parent), m_model(model) {
     setObjectName(QStringLiteral("SearchResults"));
     setAccessibleName(tr("Results"));
-    setModel(&m_model);
-    setItemDelegate(m_delegate);
-    setFont(uiFont);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setItemsExpandable(false);
-    setAllColumnsShowFocus(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setAcceptDrops(false);  // results are never a drop target
     QHeaderView* bar = header();
-    bar->setStretchLastSection(false);
-    bar->setSectionsMovable(false);
-    bar->setSectionsClickable(true);
-    bar->setSortIndicatorShown(true);
-    bar->setSectionResizeMode(QHeaderView::Interactive);
-    bar->setMinimumSectionSize(0);
     if (m_model.GetMode() == CSearchResultsModel::SimilarResults) {
         bar->hideSection(FontList::SizeColumn);
     }
-    m_columns = new CColumnFitter(*this, uiFont);
     connect(bar, &QHeaderView::sectionClicked, this, &CSearchResultsView::OnHeaderClicked);
     bar->setSortIndicator(m_model.SortColumn(),
                           m_model.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
-}
-
-CSearchResultsView::~CSearchResultsView() {
-    // The fitter watches the viewport: it goes before the view's bases do.
-    delete m_columns;
-    m_columns = nullptr;
-}
-
-void CSearchResultsView::SetPaintBudget(int milliseconds) {
-    m_paintBudget = milliseconds;
-    viewport()->update();
-}
-
-void CSearchResultsView::paintEvent(QPaintEvent* event) {
-    m_delegate->BeginPaint(m_paintBudget);
-    QTreeView::paintEvent(event);
-    if (m_delegate->LeftSomeUndrawn()) {
-        // After the events waiting now: input first, then the rest.
-        QTimer::singleShot(0, viewport(), qOverload<>(&QWidget::update));
-    }
-}
-
-void CSearchResultsView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
-                                 const QModelIndex& index) const {
-    CFontListDelegate::CColumns columns{};
-    const QHeaderView* bar = header();
-    for (int column = 0; column < FontList::ColumnCount; ++column) {
-        columns.left[column] = bar->sectionViewportPosition(column);
-        columns.width[column] = bar->isSectionHidden(column) ? 0 : bar->sectionSize(column);
-    }
-    const QRect row(0, option.rect.top(), viewport()->width(), option.rect.height());
-    const bool selected =
-        selectionModel() != nullptr && selectionModel()->isRowSelected(index.row(), index.parent());
-    m_delegate->PaintRow(painter, row, index, selected, columns, palette());
 }
 
 void CSearchResultsView::OnHeaderClicked(int section) {

@@ -13,12 +13,11 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QToolButton>
-#include <QTreeView>
+
+#include "ui/common/FontRowsView.h"
 
 namespace Quillmark {
 
-class CColumnFitter;
-class CFontListDelegate;
 class CProgramOptions;
 class CSearchResultsModel;
 
@@ -51,32 +50,20 @@ private:
 };
 
 // The results: the font list's rows, painted by its delegate.
-class CSearchResultsView : public QTreeView {
+class CSearchResultsView : public CFontRowsView {
     Q_OBJECT
 
 public:
     CSearchResultsView(CSearchResultsModel& model, const CProgramOptions& options, QFont uiFont,
                        QWidget* parent = nullptr);
-    ~CSearchResultsView() override;
-    CFontListDelegate& Delegate() const { return *m_delegate; }
 
-    // While results arrive, a paint reads new fonts for this long at most
-    // and paints again for the rest (0: every font at once).
-    void SetPaintBudget(int milliseconds);
+    // While results arrive, a paint reads new fonts for this long at most.
     static constexpr int kArrivingPaintBudget = 12;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
-                 const QModelIndex& index) const override;
 
 private:
     void OnHeaderClicked(int section);
 
     CSearchResultsModel& m_model;
-    CFontListDelegate* m_delegate;
-    CColumnFitter* m_columns = nullptr;
-    int m_paintBudget = 0;
 };
 
 class CFindFrame : public QMainWindow {

@@ -50,16 +50,7 @@ QVariant CSearchResultsModel::headerData(int section, Qt::Orientation orientatio
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
     }
-    switch (section) {
-        case FontList::NameColumn:
-            return tr("Font Name");
-        case FontList::FileColumn:
-            return m_mode == SimilarResults ? tr("Similarity") : tr("File Name");
-        case FontList::SizeColumn:
-            return tr("Size");
-        default:
-            return {};
-    }
+    return FontList::HeaderText(section, m_mode == SimilarResults);
 }
 
 QVariant CSearchResultsModel::data(const QModelIndex& index, int role) const {
