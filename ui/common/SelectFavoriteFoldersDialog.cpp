@@ -1,12 +1,8 @@
 #include "ui/common/SelectFavoriteFoldersDialog.h"
 
-#include <QDialogButtonBox>
 #include <QFileInfo>
-#include <QHeaderView>
-#include <QPushButton>
 #include <QStyle>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include "collections/FavoriteFolders.h"
 
@@ -30,37 +26,11 @@ void FillFavoriteFolderList(QTreeWidget& list, const CFavoriteFolders& favorites
 
 CSelectFavoriteFoldersDialog::CSelectFavoriteFoldersDialog(const CFavoriteFolders& favorites,
                                                            QWidget* parent)
-    : QDialog(parent),
-      m_list(new QTreeWidget(this)),
-      m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this)) {
+    : CChooseOneDialog(tr("Select Favorite Folder"), tr("Folder"), parent) {
     setObjectName(QStringLiteral("SelectFavoriteFoldersDialog"));
-    setWindowTitle(tr("Select Favorite Folder"));
-    m_list->setObjectName(QStringLiteral("FolderList"));
-    m_list->setAccessibleName(tr("Folder"));
-    m_list->setHeaderLabels({tr("Folder")});
-    m_list->setRootIsDecorated(false);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    FillFavoriteFolderList(*m_list, favorites);
-    m_list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    for (QAbstractButton* button : m_buttons->buttons()) {
-        button->setAccessibleName(button->text().remove(QLatin1Char('&')));
-    }
-    QPushButton* ok = m_buttons->button(QDialogButtonBox::Ok);
-    ok->setEnabled(false);
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this,
-            [this, ok] { ok->setEnabled(!m_list->selectedItems().isEmpty()); });
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &QDialog::accept);
-    connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_list);
-    layout->addWidget(m_buttons);
+    List()->setObjectName(QStringLiteral("FolderList"));
+    FillFavoriteFolderList(*List(), favorites);
     resize(420, 300);
-}
-
-QString CSelectFavoriteFoldersDialog::SelectedFolder() const {
-    const QList<QTreeWidgetItem*> rows = m_list->selectedItems();
-    return rows.isEmpty() ? QString() : rows.first()->data(0, Qt::UserRole).toString();
 }
 
 }  // namespace Quillmark

@@ -6,28 +6,22 @@
 //   CSelectFavoriteFoldersDialog dialog(favorites, parent);
 //   if (dialog.exec() == QDialog::Accepted) use(dialog.SelectedFolder());
 
-#include <QDialog>
+#include "ui/common/ChooseOneDialog.h"
 
-class QDialogButtonBox;
 class QTreeWidget;
 
 namespace Quillmark {
 
 class CFavoriteFolders;
 
-class CSelectFavoriteFoldersDialog : public QDialog {
+class CSelectFavoriteFoldersDialog : public CChooseOneDialog {
     Q_OBJECT
 
 public:
     CSelectFavoriteFoldersDialog(const CFavoriteFolders& favorites, QWidget* parent = nullptr);
 
     // The chosen folder's path; empty when none is selected.
-    QString SelectedFolder() const;
-    QTreeWidget* List() const { return m_list; }
-
-private:
-    QTreeWidget* m_list;
-    QDialogButtonBox* m_buttons;
+    QString SelectedFolder() const { return Chosen(); }
 };
 
 // Fills a one-column list with the favourites whose folders exist, each

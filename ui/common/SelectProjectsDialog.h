@@ -5,28 +5,20 @@
 //   CSelectProjectsDialog dialog(projects, parent);
 //   if (dialog.exec() == QDialog::Accepted) use(dialog.SelectedProject());
 
-#include <QDialog>
-
-class QDialogButtonBox;
-class QTreeWidget;
+#include "ui/common/ChooseOneDialog.h"
 
 namespace Quillmark {
 
 class CFontProjects;
 
-class CSelectProjectsDialog : public QDialog {
+class CSelectProjectsDialog : public CChooseOneDialog {
     Q_OBJECT
 
 public:
     CSelectProjectsDialog(const CFontProjects& projects, QWidget* parent = nullptr);
 
     // The chosen project's name; empty when none is selected.
-    QString SelectedProject() const;
-    QTreeWidget* List() const { return m_list; }
-
-private:
-    QTreeWidget* m_list;
-    QDialogButtonBox* m_buttons;
+    QString SelectedProject() const { return Chosen(); }
 };
 
 }  // namespace Quillmark
