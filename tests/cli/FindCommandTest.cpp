@@ -2,72 +2,23 @@
 // what is printed, in which order, the three places, Ctrl+C.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <thread>
 
 #include "tests/search/SearchFonts.h"
+#include "tests/support/RunCli.h"
 
 using namespace QuillmarkTest;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Runs the CLI with `dataHome` as its XDG_DATA_HOME; with `interruptAfter`
-// set, sends SIGINT that long after the start.
 CRun RunCli(const std::vector<std::string>& args, const fs::path& work,
             std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(-1)) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        sigset_t interrupt;
-        sigemptyset(&interrupt);
-        sigaddset(&interrupt, SIGINT);
-        sigprocmask(SIG_BLOCK, &interrupt, nullptr);
-        ::setenv("XDG_DATA_HOME", (work / "data").c_str(), 1);
-        std::freopen((work / "out.txt").c_str(), "w", stdout);
-        std::freopen((work / "err.txt").c_str(), "w", stderr);
-        std::vector<char*> argv{const_cast<char*>(QUILLMARK_CLI)};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(QUILLMARK_CLI, argv.data());
-        ::_exit(127);
-    }
-    if (interruptAfter.count() >= 0) {
-        std::this_thread::sleep_for(interruptAfter);
-        ::kill(pid, SIGINT);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    CRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    run.out = Slurp(work / "out.txt");
-    run.err = Slurp(work / "err.txt");
-    return run;
-}
-
-int Lines(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    return QuillmarkTest::RunCli(QUILLMARK_CLI, args, work, interruptAfter);
 }
 
 class FindCommandTest : public ::testing::Test {

@@ -1,74 +1,23 @@
 // quillmark-cli scan as a user runs it, Ctrl+C included.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <thread>
 
 #include "tests/support/FontBuilder.h"
+#include "tests/support/RunCli.h"
 
 using namespace QuillmarkTest;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-    double secondsAfterInterrupt = 0;
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Runs the CLI; with `interruptAfter` set, sends SIGINT that long after the start.
 CRun RunCli(const std::vector<std::string>& args, const fs::path& work,
             std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(-1)) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        // Ctrl+C waits until the program has taken it over, however slowly
-        // it starts on a busy machine.
-        sigset_t interrupt;
-        sigemptyset(&interrupt);
-        sigaddset(&interrupt, SIGINT);
-        sigprocmask(SIG_BLOCK, &interrupt, nullptr);
-        std::freopen((work / "out.txt").c_str(), "w", stdout);
-        std::freopen((work / "err.txt").c_str(), "w", stderr);
-        std::vector<char*> argv{const_cast<char*>(QUILLMARK_CLI)};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(QUILLMARK_CLI, argv.data());
-        ::_exit(127);
-    }
-    CRun run;
-    std::chrono::steady_clock::time_point interrupted;
-    if (interruptAfter.count() >= 0) {
-        std::this_thread::sleep_for(interruptAfter);
-        interrupted = std::chrono::steady_clock::now();
-        ::kill(pid, SIGINT);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (interruptAfter.count() >= 0) {
-        run.secondsAfterInterrupt =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - interrupted).count();
-    }
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    run.out = Slurp(work / "out.txt");
-    run.err = Slurp(work / "err.txt");
-    return run;
+    return QuillmarkTest::RunCli(QUILLMARK_CLI, args, work, interruptAfter);
 }
 
 class ScanCommandTest : public ::testing::Test {
@@ -89,10 +38,6 @@ protected:
 
     fs::path m_work;
 };
-
-int Lines(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
 
 }  // namespace
 
