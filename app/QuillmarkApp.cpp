@@ -141,7 +141,9 @@ CQuillmarkApp::CQuillmarkApp(QStringList arguments, Hooks hooks)
 }
 
 CQuillmarkApp::~CQuillmarkApp() {
-    // Windows go before the services they hold on to.
+    // Windows go before the services they hold on to. A splash whose time
+    // was not up (the program was asked to end) goes too.
+    delete m_splash.data();
     delete m_mainFrame.data();
     m_document.reset();
 }

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QSplashScreen>
 #include <QSplitter>
@@ -419,6 +420,26 @@ TEST(QuillmarkAppTest, SplashShowsAndAKeyHidesIt) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
     QApplication::sendEvent(app.MainFrame(), &press);
     EXPECT_FALSE(splash->isVisible());
+}
+
+TEST(QuillmarkAppTest, ASplashStillUpWhenTheProgramEndsGoesWithIt) {
+    // As when SIGTERM comes before the splash's time is up: the event loop
+    // never runs its closing timer.
+    QPointer<QSplashScreen> splash;
+    {
+        CQuillmarkApp::Hooks hooks;
+        hooks.splash = true;
+        CQuillmarkApp app({"quillmark"}, hooks);
+        ASSERT_EQ(app.InitInstance(), CQuillmarkApp::StartResult::Started);
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<QSplashScreen*>(widget);
+                found != nullptr && found->isVisible()) {
+                splash = found;
+            }
+        }
+        ASSERT_FALSE(splash.isNull());
+    }
+    EXPECT_TRUE(splash.isNull());
 }
 
 TEST(QuillmarkAppTest, FontsReadAfterAPreviewSizeChangeHaveTheNewSize) {
