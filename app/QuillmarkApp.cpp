@@ -48,7 +48,6 @@
 #include "ui/browse/FontListModel.h"
 #include "ui/browse/LocationCombo.h"
 #include "ui/browse/MainFrame.h"
-#include "ui/common/HelpWindow.h"
 #include "ui/common/SelectFavoriteFoldersDialog.h"
 #include "ui/common/SelectProjectsDialog.h"
 #include "ui/inspect/FontDetailFrame.h"

@@ -21,6 +21,14 @@ CReadAhead::~CReadAhead() {
     }
 }
 
+CFontHandle CReadAhead::Open(const std::filesystem::path& path) const {
+    try {
+        return m_open(path);
+    } catch (const std::exception&) {
+        return {};  // out of memory for this font: the tester meets no font here
+    }
+}
+
 bool CReadAhead::Claimable() const {
     return m_files != nullptr && m_next < m_files->size() && m_next < m_consumed + kWindow;
 }
@@ -37,13 +45,6 @@ void CReadAhead::ForEach(const std::vector<std::filesystem::path>& files,
         m_consumed = 0;
     }
     m_work.notify_all();
-    const auto open = [this](const std::filesystem::path& path) {
-        try {
-            return m_open(path);
-        } catch (const std::exception&) {
-            return CFontHandle();  // out of memory for this font: none here
-        }
-    };
     for (std::size_t i = 0; i < files.size() && keep(); ++i) {
         CFontHandle font;
         unsigned readBy = kByTester;
@@ -57,7 +58,7 @@ void CReadAhead::ForEach(const std::vector<std::filesystem::path>& files,
             if (wake) {
                 m_work.notify_one();
             }
-            font = open(files[i]);
+            font = Open(files[i]);
         } else {
             // A helper reads it now. Rather than wait idle, read the next
             // file nobody has claimed, as a helper would; wait only when
@@ -66,7 +67,7 @@ void CReadAhead::ForEach(const std::vector<std::filesystem::path>& files,
                 if (Claimable()) {
                     const std::size_t ahead = m_next++;
                     lock.unlock();
-                    CFontHandle read = open(files[ahead]);
+                    CFontHandle read = Open(files[ahead]);
                     lock.lock();
                     m_fonts[ahead] = std::move(read);
                     m_read[ahead] = kByTester;
@@ -148,12 +149,7 @@ void CReadAhead::Help(unsigned helper) {
         if (wake) {
             m_work.notify_one();
         }
-        CFontHandle font;
-        try {
-            font = m_open(path);
-        } catch (const std::exception&) {
-            // Out of memory for this font: the tester meets no font here.
-        }
+        CFontHandle font = Open(path);
         lock.lock();
         m_fonts[index] = std::move(font);
         m_read[index] = helper + 1;

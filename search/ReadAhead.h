@@ -36,6 +36,7 @@ public:
 
 private:
     void Help(unsigned helper);
+    CFontHandle Open(const std::filesystem::path& path) const;
 
     const Opener m_open;
     std::vector<std::thread> m_helpers;

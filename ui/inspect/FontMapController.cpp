@@ -70,17 +70,16 @@ void CFontMapController::SetErrorSink(std::function<void(const QString&)> sink) 
 
 void CFontMapController::SetFindCharacter(FindCharacter find) {
     m_find = std::move(find);
-    const auto finder = [this](char16_t code) {
-        if (m_find) {
-            m_find(code, NameOf(code), m_font.get());
-        }
-    };
+    // Without a finder the views leave the command out.
+    std::function<void(char16_t)> finder;
+    if (m_find) {
+        finder = [this](char16_t code) { m_find(code, NameOf(code), m_font.get()); };
+    }
     if (m_view) {
-        m_view->SetFindOtherFonts(m_find ? std::function<void(char16_t)>(finder) : nullptr);
+        m_view->SetFindOtherFonts(finder);
     }
     if (m_detail != nullptr && m_detail->Window() != nullptr) {
-        m_detail->Window()->SetFindOtherFonts(m_find ? std::function<void(char16_t)>(finder)
-                                                     : nullptr);
+        m_detail->Window()->SetFindOtherFonts(finder);
     }
 }
 

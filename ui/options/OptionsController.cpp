@@ -21,10 +21,10 @@ COptionsController::COptionsController(CQuillmarkSignals& hub, CProgramOptions& 
 void COptionsController::OpenHelp(const QString& topic) {
     // A window of the sheet's own: the program's help window is blocked
     // while the sheet is modal.
-    if (!m_helpWindow) {
-        m_helpWindow = new CHelpWindow(CHelpPages::Installed(), m_sheet);
-    }
     const CHelpPages pages = CHelpPages::Installed();
+    if (!m_helpWindow) {
+        m_helpWindow = new CHelpWindow(pages, m_sheet);
+    }
     QUrl page = QUrl::fromLocalFile(pages.Folder() + QStringLiteral("/options.html"));
     page.setFragment(topic);
     m_helpWindow->ShowPage(page);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <memory>
 
 #include "app/QuillmarkApp.h"
 #include "core/PathText.h"
@@ -37,15 +38,23 @@ std::vector<CFindFrame*> FindWindows() {
     return windows;
 }
 
+// The program started at a folder holding one test font, without a splash.
+std::unique_ptr<CQuillmarkApp> StartAt(const fs::path& font) {
+    QuillmarkTest::WriteSearchFont(font);
+    CQuillmarkApp::Hooks hooks;
+    hooks.splash = false;
+    auto app = std::make_unique<CQuillmarkApp>(
+        QStringList{"quillmark", PathText(font.parent_path())}, hooks);
+    return app->InitInstance() == CQuillmarkApp::StartResult::Started ? std::move(app) : nullptr;
+}
+
 }  // namespace
 
 TEST(SearchEntryTest, CtrlFOpensFindByNameAtTheFolderShown) {
     const fs::path folder = kHome.Root() / "Shown Fonts";
-    QuillmarkTest::WriteSearchFont(folder / "a.ttf");
-    CQuillmarkApp::Hooks hooks;
-    hooks.splash = false;
-    CQuillmarkApp app({"quillmark", PathText(folder)}, hooks);
-    ASSERT_EQ(app.InitInstance(), CQuillmarkApp::StartResult::Started);
+    const auto started = StartAt(folder / "a.ttf");
+    ASSERT_NE(started, nullptr);
+    CQuillmarkApp& app = *started;
     CMainFrame* frame = app.MainFrame();
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
@@ -70,11 +79,9 @@ TEST(SearchEntryTest, CtrlFOpensFindByNameAtTheFolderShown) {
 
 TEST(SearchEntryTest, TheFontMapsFindOtherFontsWithTheirCharacter) {
     const fs::path folder = kHome.Root() / "Mapped Fonts";
-    QuillmarkTest::WriteSearchFont(folder / "b.ttf");
-    CQuillmarkApp::Hooks hooks;
-    hooks.splash = false;
-    CQuillmarkApp app({"quillmark", PathText(folder)}, hooks);
-    ASSERT_EQ(app.InitInstance(), CQuillmarkApp::StartResult::Started);
+    const auto started = StartAt(folder / "b.ttf");
+    ASSERT_NE(started, nullptr);
+    CQuillmarkApp& app = *started;
     const CFontHandle font = app.FontManager().Open(folder / "b.ttf");
     app.Hub().FireFontSelected(font.get());
 
