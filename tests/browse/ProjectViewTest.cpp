@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QDragEnterEvent>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -262,6 +263,39 @@ TEST_F(ProjectFrameTest, DropsOnTheShownProjectReachTheFontListAndOthersDoNot) {
     // The font list's own command adds to the selected project.
     world.hub.FireAddFilesToProject({folder + "/twin-a.ttf"});
     EXPECT_EQ(frame->Model().index(0).data().toString(), "A (2 fonts)");
+}
+
+TEST_F(ProjectFrameTest, ADropOnAProjectIsACopyWhateverTheDragProposed) {
+    const QString folder = FreshFolder("frame-shift-drop");
+    ASSERT_TRUE(QFile::copy(kTestData + "/twin-a.ttf", folder + "/twin-a.ttf"));
+    frame->resize(240, 320);
+    frame->show();
+    RunEvents(20);
+    QWidget* viewport = frame->View()->viewport();
+    const QPoint onA = frame->View()->visualRect(frame->Model().index(0)).center();
+    auto data = UriDrop({folder + "/twin-a.ttf"});
+    const Qt::DropActions copyOrMove = Qt::CopyAction | Qt::MoveAction;
+
+    // Shift held: the drag proposes a move; the project takes a copy.
+    QDragEnterEvent enter(onA, copyOrMove, data.get(), Qt::LeftButton, Qt::ShiftModifier);
+    ASSERT_EQ(enter.proposedAction(), Qt::MoveAction);
+    QApplication::sendEvent(viewport, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+    QDragMoveEvent move(onA, copyOrMove, data.get(), Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(viewport, &move);
+    EXPECT_TRUE(move.isAccepted());
+    EXPECT_EQ(move.dropAction(), Qt::CopyAction);
+    QDropEvent drop(onA, copyOrMove, data.get(), Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(viewport, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "the source keeps its files, shared or not";
+    EXPECT_EQ(frame->Model().index(0).data().toString(), "A (1 fonts)");
+
+    // A drag that can only move is not taken at all.
+    QDragEnterEvent moveOnly(onA, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &moveOnly);
+    EXPECT_FALSE(moveOnly.isAccepted());
 }
 
 TEST(SelectProjectsDialogTest, ChoosingARowGivesItsName) {

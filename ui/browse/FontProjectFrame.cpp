@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QStyle>
@@ -42,6 +43,36 @@ CFontProjectView::CFontProjectView(QWidget* parent) : QListView(parent) {
     setDropIndicatorShown(true);
     setAcceptDrops(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+namespace {
+
+// A drag that cannot be a copy is refused; one that can is a copy.
+template <typename Event, typename Base>
+void AsCopy(Event* event, Base base) {
+    if (!(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    base(event);
+    if (event->isAccepted()) {
+        event->setDropAction(Qt::CopyAction);
+    }
+}
+
+}  // namespace
+
+void CFontProjectView::dragEnterEvent(QDragEnterEvent* event) {
+    AsCopy(event, [this](QDragEnterEvent* e) { QListView::dragEnterEvent(e); });
+}
+
+void CFontProjectView::dragMoveEvent(QDragMoveEvent* event) {
+    AsCopy(event, [this](QDragMoveEvent* e) { QListView::dragMoveEvent(e); });
+}
+
+void CFontProjectView::dropEvent(QDropEvent* event) {
+    AsCopy(event, [this](QDropEvent* e) { QListView::dropEvent(e); });
 }
 
 CFontProjectFrame::CFontProjectFrame(CQuillmarkSignals& hub, CFontProjects& projects,

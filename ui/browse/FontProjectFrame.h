@@ -25,12 +25,20 @@ class CFontProjects;
 class CQuillmarkDoc;
 class CQuillmarkSignals;
 
-// The list of projects: one column, single selection, drops on rows.
+// The list of projects: one column, single selection, drops on rows. A
+// drop on a project copies whatever the drag proposed: the files stay where
+// they are and the project names them, so the source must not take them
+// away (a Shift-drag from the list would otherwise be told they moved).
 class CFontProjectView : public QListView {
     Q_OBJECT
 
 public:
     explicit CFontProjectView(QWidget* parent = nullptr);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 };
 
 class CFontProjectFrame : public QWidget, public boost::signals2::trackable {
