@@ -16,13 +16,19 @@ namespace Quillmark {
 
 CFontBookLayout::CFontBookLayout(QSizeF pageSize, int dpiX, int dpiY, int pointSize,
                                  int titleHeight)
-    : m_marginX(dpiX / 2),
-      m_marginY(dpiY / 2),
-      m_printableWidth(std::max(1, static_cast<int>(pageSize.width()) - 2 * (dpiX / 2))),
+    : CFontBookLayout(pageSize, QMargins(dpiX / 2, dpiY / 2, dpiX / 2, dpiY / 2), dpiY, pointSize,
+                      titleHeight) {}
+
+CFontBookLayout::CFontBookLayout(QSizeF pageSize, QMargins margins, int dpiY, int pointSize,
+                                 int titleHeight)
+    : m_margins(margins),
+      m_printableWidth(
+          std::max(1, static_cast<int>(pageSize.width()) - margins.left() - margins.right())),
       m_titleHeight(titleHeight),
       m_sampleHeight(SampleHeight(pointSize, dpiY)),
       m_blockHeight(std::max(1, titleHeight + 2 * m_sampleHeight)) {
-    const int printableHeight = static_cast<int>(pageSize.height()) - 2 * m_marginY;
+    const int printableHeight =
+        static_cast<int>(pageSize.height()) - margins.top() - margins.bottom();
     // A block taller than the page still gets a page of its own, cut at
     // the bottom margin, rather than no page at all.
     m_blocksPerPage = std::max(1, printableHeight / m_blockHeight);
@@ -90,7 +96,16 @@ CFontBookLayout FontBookLayoutFor(QPagedPaintDevice& device, const CFontBookText
     const int dpiY = device.logicalDpiY();
     const QFontMetrics title(FontBookTitleFont(dpiY), &device);
     const QSizeF sheet = device.pageLayout().fullRectPixels(dpiY).size();
-    return CFontBookLayout(sheet, dpiX, dpiY, text.pointSize, title.height());
+    if (!text.margins) {
+        return CFontBookLayout(sheet, dpiX, dpiY, text.pointSize, title.height());
+    }
+    const auto pixels = [](qreal points, int dpi) {
+        return std::max(0, static_cast<int>(std::lround(points * dpi / 72.0)));
+    };
+    const QMarginsF& points = *text.margins;
+    const QMargins margins(pixels(points.left(), dpiX), pixels(points.top(), dpiY),
+                           pixels(points.right(), dpiX), pixels(points.bottom(), dpiY));
+    return CFontBookLayout(sheet, margins, dpiY, text.pointSize, title.height());
 }
 
 int PaintFontBook(QPainter& painter, QPagedPaintDevice& device,
@@ -117,7 +132,7 @@ int PaintFontBook(QPainter& painter, QPagedPaintDevice& device,
         painter.save();
         // Nothing is drawn into the bottom margin, not even by a block taller
         // than the page.
-        painter.setClipRect(sheet.adjusted(0, 0, 0, -layout.TopMargin()));
+        painter.setClipRect(sheet.adjusted(0, 0, 0, -layout.BottomMargin()));
         for (int i = 0; i < onPage; ++i) {
             const CFontBookEntry& entry = fonts[static_cast<std::size_t>(firstFont + i)];
             const int top = layout.TopMargin() + i * layout.BlockHeight();

@@ -6,10 +6,12 @@
 // printer, a print preview and quillmark-cli's PDF.
 
 #include <QFont>
+#include <QMargins>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "fontdata/opentype/OpenTypeData.h"
@@ -37,6 +39,9 @@ struct CFontBookText {
     int pointSize = 20;  // PrintCharSize: the sample lines' size
     QString line1;       // PrintSampleTextLine1
     QString line2;       // PrintSampleTextLine2
+    // The margins of a page set up by the user, in points; half an inch on
+    // every side when unset.
+    std::optional<QMarginsF> margins;
 };
 
 // The entry of a font item: its full name, or its status text when
@@ -45,21 +50,25 @@ struct CFontBookText {
 // that its sample shows its design rather than empty boxes.
 CFontBookEntry FontBookEntryOf(const CFontItem& item, const CFontBookText& text);
 
-// The page layout, in device pixels: half-inch margins on every side, the
-// title line about 10 points high, each sample line `pointSize` points.
+// The page layout, in device pixels: half-inch margins on every side (or
+// the margins given), the title line about 10 points high, each sample line
+// `pointSize` points.
 class CFontBookLayout {
 public:
     // `pageSize`: the whole sheet in device pixels; `dpiX`/`dpiY` the device's
     // pixels per inch; `titleHeight` the title font's line height in pixels.
     CFontBookLayout(QSizeF pageSize, int dpiX, int dpiY, int pointSize, int titleHeight);
+    // The same with margins of the user's, in pixels.
+    CFontBookLayout(QSizeF pageSize, QMargins margins, int dpiY, int pointSize, int titleHeight);
 
     // The title font's pixel size for a device of this vertical resolution.
     static int TitlePixelSize(int dpiY);
     // The sample height: points through twentieths of a point to pixels.
     static int SampleHeight(int pointSize, int dpiY);
 
-    int LeftMargin() const { return m_marginX; }
-    int TopMargin() const { return m_marginY; }
+    int LeftMargin() const { return m_margins.left(); }
+    int TopMargin() const { return m_margins.top(); }
+    int BottomMargin() const { return m_margins.bottom(); }
     int PrintableWidth() const { return m_printableWidth; }
     int TitleHeight() const { return m_titleHeight; }
     int SampleHeight() const { return m_sampleHeight; }
@@ -73,8 +82,7 @@ public:
     int CountOnPage(int page, int fonts) const;
 
 private:
-    int m_marginX;
-    int m_marginY;
+    QMargins m_margins;
     int m_printableWidth;
     int m_titleHeight;
     int m_sampleHeight;

@@ -5,6 +5,8 @@
 
 #include <QPageLayout>
 #include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -154,6 +156,72 @@ TEST(FontBookTest, CommandLinePrintsAFolderAsAPdf) {
     RunTool(QStringLiteral(QUILLMARK_CLI), {"print", "-o", pdf, HomePath("no-such-folder")},
             &status);
     EXPECT_EQ(status, 1);
+}
+
+TEST(FontBookTest, ThePageSetUpIsThePagePrintedAndPreviewedAndIsKept) {
+    const QString pdf = HomePath("set-up.pdf");
+    QFile::remove(pdf);
+    std::vector<QPageLayout> offered;
+    bool answer = true;
+    CFontListCommands::Hooks hooks;
+    hooks.pageSetup = [&](QPrinter& printer) {
+        offered.push_back(printer.pageLayout());
+        if (!answer) {
+            return false;
+        }
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A5), QPageLayout::Landscape,
+                                          QMarginsF(1, 1.5, 1, 1), QPageLayout::Inch));
+        return true;
+    };
+    hooks.printDialog = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    CCommandsFixture fixture(hooks);
+    fixture.Load(FontFolder("print-set-up", 2));
+    const QList<QAction*> file = fixture.commands->PrintActions();
+    ASSERT_EQ(file.size(), 3);
+    EXPECT_EQ(file[2]->text(), "Print Set&up...");
+    EXPECT_EQ(file[2]->property("accessibleName").toString(), "Print Setup...");
+
+    file[2]->trigger();
+    ASSERT_EQ(offered.size(), 1u);
+    // Until set up, the page has the book's half-inch margins.
+    EXPECT_EQ(offered[0].margins(QPageLayout::Inch), QMarginsF(0.5, 0.5, 0.5, 0.5));
+    // Set up again and cancelled: the page stays as chosen for the run.
+    answer = false;
+    fixture.commands->PageSetup();
+    ASSERT_EQ(offered.size(), 2u);
+    EXPECT_EQ(offered[1].orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(offered[1].pageSize().id(), QPageSize::A5);
+
+    fixture.commands->Print();
+    // A5 across: 595 by 420 points, the title at the inch and a half chosen.
+    const QRegularExpression size(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts"));
+    const auto match = size.match(RunTool("pdfinfo", {pdf}));
+    ASSERT_TRUE(match.hasMatch());
+    EXPECT_NEAR(match.captured(1).toDouble(), 595.3, 1.0);
+    EXPECT_NEAR(match.captured(2).toDouble(), 419.5, 1.0);
+    EXPECT_EQ(Titles(pdf, 1).value(0), "Quillmark Twin (f0.ttf)");
+    const QRegularExpression word(QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\""));
+    const auto first = word.match(RunTool("pdftotext", {"-bbox", "-f", "1", "-l", "1", pdf, "-"}));
+    ASSERT_TRUE(first.hasMatch());
+    EXPECT_NEAR(first.captured(1).toDouble(), 72.0, 4.0);
+    EXPECT_NEAR(first.captured(2).toDouble(), 108.0, 6.0);
+
+    // The preview shows the same page.
+    QPageLayout previewed;
+    QTimer::singleShot(100, [&] {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (preview != nullptr) {
+            previewed = preview->printer()->pageLayout();
+            preview->close();
+        }
+    });
+    fixture.commands->PrintPreview();
+    EXPECT_EQ(previewed.orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(previewed.pageSize().id(), QPageSize::A5);
 }
 
 TEST(FontBookTest, PrintPreviewRaisesTheFlagWhileItIsOpen) {

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -157,6 +158,20 @@ CFontListCommands::CFontListCommands(CFontListView& view, CQuillmarkSignals& hub
     if (!m_hooks.showMenu) {
         m_hooks.showMenu = [](QMenu& menu, const QPoint& at) { menu.exec(at); };
     }
+    if (!m_hooks.pageSetup) {
+        m_hooks.pageSetup = [this](QPrinter& printer) {
+            QPageSetupDialog dialog(&printer, Window());
+            dialog.setAccessibleName(tr("Print Setup"));
+            return dialog.exec() == QDialog::Accepted;
+        };
+    }
+    if (!m_hooks.printDialog) {
+        m_hooks.printDialog = [this](QPrinter& printer) {
+            QPrintDialog dialog(&printer, Window());
+            dialog.setAccessibleName(tr("Print"));
+            return dialog.exec() == QDialog::Accepted;
+        };
+    }
 
     MakeActions();
     m_view.setContextMenuPolicy(Qt::CustomContextMenu);
@@ -216,7 +231,10 @@ void CFontListCommands::MakeActions() {
     m_printPreview = new QAction(tr("Print Pre&view"), this);
     m_printPreview->setObjectName(QStringLiteral("PrintPreview"));
     connect(m_printPreview, &QAction::triggered, this, &CFontListCommands::PrintPreview);
-    for (QAction* action : {m_print, m_printPreview}) {
+    m_pageSetup = new QAction(tr("Print Set&up..."), this);
+    m_pageSetup->setObjectName(QStringLiteral("PrintSetup"));
+    connect(m_pageSetup, &QAction::triggered, this, &CFontListCommands::PageSetup);
+    for (QAction* action : {m_print, m_printPreview, m_pageSetup}) {
         action->setProperty("accessibleName", Accessible(action->text()));
     }
 }
@@ -234,7 +252,7 @@ QAction* CFontListCommands::Action(FontListCommand command) const {
 }
 
 QList<QAction*> CFontListCommands::PrintActions() const {
-    return {m_print, m_printPreview};
+    return {m_print, m_printPreview, m_pageSetup};
 }
 
 void CFontListCommands::Run(FontListCommand command) {
@@ -612,26 +630,54 @@ int CFontListCommands::PrintTo(QPagedPaintDevice& device) {
     return PaintFontBook(painter, device, BookEntries(), text, from, to);
 }
 
-void CFontListCommands::Print() {
-    QPrinter printer(QPrinter::HighResolution);
+QPrinter& CFontListCommands::Printer() {
+    if (m_printer == nullptr) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // The book paints the whole sheet and keeps the margins itself.
+        m_printer->setFullPage(true);
+        m_printer->setDocName(tr("Quillmark fonts"));
+        m_printer->setPageMargins(QMarginsF(0.5, 0.5, 0.5, 0.5), QPageLayout::Inch);
+    }
+    return *m_printer;
+}
+
+void CFontListCommands::PageSetup() {
+    m_hooks.pageSetup(Printer());
+}
+
+void CFontListCommands::PrintOn(QPrinter& printer) {
+    CFontBookText text = BookText();
+    text.margins = printer.pageLayout().margins(QPageLayout::Point);
+    // A page layout set from outside (the setup dialog) comes with the
+    // device's own margins again: the book paints the whole sheet.
     printer.setFullPage(true);
-    printer.setDocName(tr("Quillmark fonts"));
-    QPrintDialog dialog(&printer, Window());
-    dialog.setAccessibleName(tr("Print"));
-    if (dialog.exec() == QDialog::Accepted) {
-        PrintTo(printer);
+    QPainter painter(&printer);
+    if (!painter.isActive()) {
+        return;
+    }
+    int from = 0;
+    int to = 0;
+    if (printer.printRange() == QPrinter::PageRange) {
+        from = printer.fromPage();
+        to = printer.toPage();
+    }
+    PaintFontBook(painter, printer, BookEntries(), text, from, to);
+}
+
+void CFontListCommands::Print() {
+    QPrinter& printer = Printer();
+    if (m_hooks.printDialog(printer)) {
+        PrintOn(printer);
     }
 }
 
 void CFontListCommands::PrintPreview() {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setFullPage(true);
-    printer.setDocName(tr("Quillmark fonts"));
+    QPrinter& printer = Printer();
     qApp->setProperty(kPrintPreviewProperty, true);
     QPrintPreviewDialog preview(&printer, Window());
     preview.setAccessibleName(tr("Print Preview"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* device) { PrintTo(*device); });
+            [this](QPrinter* device) { PrintOn(*device); });
     preview.exec();
     qApp->setProperty(kPrintPreviewProperty, false);
 }

@@ -69,6 +69,9 @@ public:
         DragRunner runDrag;
         // Shows a row menu at a global position (QMenu::exec by default).
         std::function<void(QMenu& menu, const QPoint& at)> showMenu;
+        // The page setup and print dialogs on the printer; true for OK.
+        std::function<bool(QPrinter& printer)> pageSetup;
+        std::function<bool(QPrinter& printer)> printDialog;
     };
 
     // `mainList`: the main window's list (drops, project mode, the fonts
@@ -97,9 +100,14 @@ public:
     void GoToContainingFolder(int row);
     void WhatsWrong();
 
-    // Printing: the print dialog and the preview.
+    // Printing: the page setup, the print dialog and the preview, on one
+    // printer kept for the run, so that the page chosen (size,
+    // orientation, margins) is the page printed and previewed.
+    void PageSetup();
     void Print();
     void PrintPreview();
+    // The printer of the print commands (half-inch margins until set up).
+    QPrinter& Printer();
     // The list's pages on a device whose paint area is the whole sheet.
     int PrintTo(QPagedPaintDevice& device);
     std::vector<CFontBookEntry> BookEntries() const;
@@ -114,7 +122,8 @@ public:
     // Carries out a drop plan (the transfer in, the project's new files...).
     void CarryOut(const CDropPlan& plan, Qt::DropAction action);
 
-    // The actions of the File menu: "&Print...", "Print Pre&view".
+    // The actions of the File menu: "&Print...", "Print Pre&view",
+    // "Print Set&up...".
     QList<QAction*> PrintActions() const;
     // The action a command's menu entry runs (null when absent).
     QAction* Action(FontListCommand command) const;
@@ -141,6 +150,8 @@ private:
     QWidget* Window() const;
 
     void OnFontsFolderShown(bool shown) { m_fontsFolderShown = shown; }
+    // The list's pages on the printer, in its margins.
+    void PrintOn(QPrinter& printer);
 
     CFontListView& m_view;
     // The view's viewport, known before the view starts going: events that
@@ -160,6 +171,8 @@ private:
     std::map<FontListCommand, std::function<void(int)>> m_added;
     QAction* m_print = nullptr;
     QAction* m_printPreview = nullptr;
+    QAction* m_pageSetup = nullptr;
+    std::unique_ptr<QPrinter> m_printer;
     CDropPlan m_dragPlan;  // for the drag over the list now
 };
 
