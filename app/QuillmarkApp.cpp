@@ -78,8 +78,7 @@ extern "C" void OnTerminate(int) {
 constexpr int kSplashMilliseconds = 750;
 
 CFontItemSettings ItemSettings(const CProgramOptions& options) {
-    return {options.GetAutoInstall(), static_cast<int>(options.GetFontListCharSize()),
-            static_cast<int>(options.GetFontListRenderingOption())};
+    return {options.GetAutoInstall()};
 }
 
 QPixmap SplashPicture(const QString& version) {
@@ -227,13 +226,6 @@ bool CQuillmarkApp::CreateServices() {
                                                        ItemSettings(*m_options));
         m_hub->ConnectOptionsChanged(
             [this] { m_fontManager->SetItemSettings(ItemSettings(*m_options)); });
-        // The list stores the new size in the options after this slot has
-        // run: the size comes from the signal.
-        m_hub->ConnectFontListPreviewSizeChanged([this](unsigned short pixels) {
-            CFontItemSettings settings = ItemSettings(*m_options);
-            settings.previewHeight = pixels;
-            m_fontManager->SetItemSettings(settings);
-        });
         return true;
     } catch (const CFontProjectException&) {
     } catch (const CFavoriteFoldersException&) {

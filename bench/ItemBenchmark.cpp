@@ -63,7 +63,7 @@ void DrawLines(benchmark::State& state, std::size_t count, bool cold) {
         for (const auto& item : items) {
             image.fill(Qt::white);
             QPainter painter(&image);
-            Quillmark::DrawPreviewLine(painter, QRectF(2, 2, 798, 26), *item, kText, Qt::black);
+            Quillmark::DrawPreviewLine(painter, QRectF(2, 2, 798, 26), *item, {}, kText, Qt::black);
         }
     }
     state.counters["time/line"] = benchmark::Counter(

@@ -111,7 +111,7 @@ int RunPrint(const Arguments& args) {
     }
 
     // The fonts in the order the book prints them.
-    const CFontItemSettings settings{false, text.pointSize, 0};
+    const CFontItemSettings settings;
     std::vector<std::unique_ptr<CFontItem>> items;
     for (const std::string& source : sources) {
         std::error_code ec;

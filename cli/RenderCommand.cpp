@@ -101,7 +101,8 @@ int RunRender(const Arguments& args) {
     char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
 
-    const CFontItemSettings settings{false, size, quality};
+    const CFontItemSettings settings;
+    const CPreviewLook look{size, static_cast<Rendering>(quality)};
     std::vector<std::unique_ptr<CFontItem>> items;
     qreal width = 1;
     bool allDrawn = true;
@@ -113,7 +114,7 @@ int RunRender(const Arguments& args) {
                       << Varnholt::StatusMessage(item.GetStatus()) << "\n";
             allDrawn = false;
         }
-        width = std::max(width, PreviewLineWidth(item, text));
+        width = std::max(width, PreviewLineWidth(item, look, text));
     }
     // One preview line a file, as high as the list's preview line.
     const int lineHeight = size + 4;
@@ -124,7 +125,7 @@ int RunRender(const Arguments& args) {
     for (std::size_t i = 0; i < items.size(); ++i) {
         const QRectF rect(kMargin, static_cast<qreal>(i) * lineHeight + kMargin,
                           image.width() - kMargin, lineHeight - kMargin);
-        if (!DrawPreviewLine(painter, rect, *items[i], text, Qt::black) &&
+        if (!DrawPreviewLine(painter, rect, *items[i], look, text, Qt::black) &&
             items[i]->GetStatus() == CFontItem::Loaded) {
             std::cerr << Platform::TerminalText(files[i]) << ": cannot be drawn\n";
             allDrawn = false;

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/QuillmarkSignals.h"
 #include "palette/PaletteLoader.h"
@@ -47,6 +48,7 @@ CPaletteDlg::CPaletteDlg(CPaletteModel& model, const CPaletteLoader& loader, QWi
         // By name, as the plugin's interface gives them.
         connect(m_control, SIGNAL(ColorChange(uint)), this, SLOT(OnColorChange(uint)));
         connect(m_control, SIGNAL(ColorOver(uint)), this, SLOT(OnColorOver(uint)));
+        m_control->installEventFilter(this);
         inside->addWidget(m_control);
     } else {
         m_fallback = new QColorDialog(m_group);
@@ -133,6 +135,15 @@ void CPaletteDlg::ShowFields() {
     for (int i = 0; i < 3; ++i) {
         m_channels[i]->setText(QString::number(m_model.Value(kChannels[i])));
     }
+    // The read-out follows the mouse over the palette, and otherwise shows
+    // the colour picked.
+    ShowReadOuts(m_model.Colour());
+}
+
+void CPaletteDlg::ShowReadOuts(quint32 colour) {
+    for (int i = 0; i < 3; ++i) {
+        m_readOuts[i]->setNum(int(colour >> (8 * i) & 0xFF));
+    }
 }
 
 void CPaletteDlg::ShowColourOnControl() {
@@ -151,10 +162,16 @@ void CPaletteDlg::OnColorChange(uint colour) {
     m_html->setText(HtmlColourText(m_model.Colour()));
 }
 
-void CPaletteDlg::OnColorOver(uint colour) {
-    for (int i = 0; i < 3; ++i) {
-        m_readOuts[i]->setNum(int(colour >> (8 * i) & 0xFF));
+bool CPaletteDlg::eventFilter(QObject* watched, QEvent* event) {
+    // The mouse left the palette: the read-out shows the picked colour again.
+    if (watched == m_control && event->type() == QEvent::Leave) {
+        ShowReadOuts(m_model.Colour());
     }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CPaletteDlg::OnColorOver(uint colour) {
+    ShowReadOuts(colour);
 }
 
 void CPaletteDlg::OnChannelEdited(Channel channel) {
@@ -168,6 +185,7 @@ void CPaletteDlg::OnChannelEdited(Channel channel) {
         }
     }
     m_html->setText(HtmlColourText(m_model.Colour()));
+    ShowReadOuts(m_model.Colour());
     ShowColourOnControl();
 }
 
@@ -210,6 +228,13 @@ QPoint CPaletteWnd::Placement(const QRect& owner, const QSize& popup, const QRec
         return below;
     }
     return {owner.left(), owner.top() - popup.height()};
+}
+
+void CPaletteWnd::SetOpeners(const QList<QWidget*>& buttons) {
+    m_openers.clear();
+    for (QWidget* button : buttons) {
+        m_openers << button;
+    }
 }
 
 void CPaletteWnd::ShowFor(QWidget* owner, const QString& caption, quint32 colour,
@@ -259,8 +284,15 @@ bool CPaletteWnd::eventFilter(QObject* watched, QEvent* event) {
         if ((press->button() == Qt::LeftButton || press->button() == Qt::RightButton) &&
             widget->window() != this) {
             // A click on the owner button is its own to handle: it toggles
-            // the pop-up. Any other click outside closes it and goes on.
-            m_clickOnOwner = m_owner && (widget == m_owner || m_owner->isAncestorOf(widget));
+            // the pop-up; so is one on another opener, which turns it to
+            // its colour. Any other click outside closes it and goes on.
+            const auto hits = [widget](const QWidget* button) {
+                return button != nullptr && (widget == button || button->isAncestorOf(widget));
+            };
+            m_clickOnOwner = hits(m_owner) || std::any_of(m_openers.begin(), m_openers.end(),
+                                                          [&](const QPointer<QWidget>& button) {
+                                                              return hits(button);
+                                                          });
             if (!m_clickOnOwner) {
                 ClosePopup();
             }

@@ -46,6 +46,9 @@ public:
     // Qt's colour dialog when the control could not be made, else null.
     QColorDialog* Fallback() const { return m_fallback; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private slots:
     void OnColorChange(uint colour);
     void OnColorOver(uint colour);
@@ -55,6 +58,7 @@ private:
     void OnHtmlEdited();
     void ShowColourOnControl();
     void ShowFields();
+    void ShowReadOuts(quint32 colour);
 
     CPaletteModel& m_model;
     QGroupBox* m_group = nullptr;
@@ -80,6 +84,7 @@ public:
                  bool isTextColour) override;
     void ClosePopup() override;
     bool IsShown() const override { return isVisible(); }
+    void SetOpeners(const QList<QWidget*>& buttons) override;
     bool IsTextColourTarget() const override { return m_model.IsTextColour(); }
 
     CPaletteDlg* Dialog() const { return m_dialog; }
@@ -104,7 +109,8 @@ private:
     CPaletteModel m_model;
     CPaletteDlg* m_dialog = nullptr;
     QPointer<QWidget> m_owner;
-    bool m_clickOnOwner = false;
+    QList<QPointer<QWidget>> m_openers;
+    bool m_clickOnOwner = false;  // or on another opener
     bool m_filtering = false;
 };
 

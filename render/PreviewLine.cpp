@@ -11,14 +11,18 @@ namespace Quillmark {
 
 namespace {
 
-Platform::CTextLook LookOf(const CFontItem& item) {
-    const CPreviewFont font = item.GetPreviewFont();
+Platform::CTextLook LookOf(const CFontItem& item, const CPreviewLook& preview) {
     Platform::CTextLook look;
-    look.cellHeight = font.height;
-    look.quality = static_cast<Rendering>(font.quality);
+    look.cellHeight = preview.height;
+    look.quality = preview.quality;
     look.data = item.GetData();
     look.symbolFont = look.data != nullptr && look.data->IsSymbolFont();
     return look;
+}
+
+// Whether the item has a preview line: a readable font at a drawable height.
+bool Drawn(const CFontItem& item, const CPreviewLook& look) {
+    return item.GetStatus() == CFontItem::Loaded && look.height > 0;
 }
 
 // A pangram or classic line for each script a font may be made for.
@@ -132,14 +136,14 @@ QString OwnSymbolCharacters(const Varnholt::COpenTypeData& data) {
 
 }  // namespace
 
-QString PreviewTextFor(const CFontItem& item, const QString& text) {
+QString PreviewTextFor(const CFontItem& item, const QString& text, const CPreviewLook& preview) {
     const auto data = item.GetData();
     if (data == nullptr || item.GetStatus() != CFontItem::Loaded) {
         return text;
     }
     auto& fonts = Platform::CExactFontCache::Instance();
     const QString path = PathText(item.GetPath());
-    const Platform::CTextLook look = LookOf(item);
+    const Platform::CTextLook look = LookOf(item, preview);
     if (fonts.Coverage(path, look, text) >= 1) {
         return text;
     }
@@ -162,25 +166,26 @@ QString PreviewTextFor(const CFontItem& item, const QString& text) {
 }
 
 bool DrawPreviewLine(QPainter& painter, const QRectF& rect, const CFontItem& item,
-                     const QString& text, const QColor& color) {
-    if (item.GetStatus() != CFontItem::Loaded || !item.GetPreviewFont().IsValid()) {
+                     const CPreviewLook& look, const QString& text, const QColor& color) {
+    if (!Drawn(item, look)) {
         return false;
     }
-    return Platform::CExactFontCache::Instance().DrawLine(
-        painter, rect, PathText(item.GetPath()), LookOf(item), PreviewTextFor(item, text), color);
+    return Platform::CExactFontCache::Instance().DrawLine(painter, rect, PathText(item.GetPath()),
+                                                          LookOf(item, look),
+                                                          PreviewTextFor(item, text, look), color);
 }
 
-bool PreviewLineReady(const CFontItem& item) {
-    return item.GetStatus() != CFontItem::Loaded || !item.GetPreviewFont().IsValid() ||
-           Platform::CExactFontCache::Instance().Holds(PathText(item.GetPath()), LookOf(item));
+bool PreviewLineReady(const CFontItem& item, const CPreviewLook& look) {
+    return !Drawn(item, look) || Platform::CExactFontCache::Instance().Holds(
+                                     PathText(item.GetPath()), LookOf(item, look));
 }
 
-qreal PreviewLineWidth(const CFontItem& item, const QString& text) {
-    if (item.GetStatus() != CFontItem::Loaded || !item.GetPreviewFont().IsValid()) {
+qreal PreviewLineWidth(const CFontItem& item, const CPreviewLook& look, const QString& text) {
+    if (!Drawn(item, look)) {
         return 0;
     }
     const auto line = Platform::CExactFontCache::Instance().Shape(
-        PathText(item.GetPath()), LookOf(item), PreviewTextFor(item, text));
+        PathText(item.GetPath()), LookOf(item, look), PreviewTextFor(item, text, look));
     return line.IsValid() ? line.width : 0;
 }
 

@@ -63,8 +63,6 @@ CFontItem::CFontItem(const std::filesystem::path& path, const CFontItemSettings&
     if (!settings.autoInstall || !IsInstalled()) {
         RegisterAs(settings.autoInstall ? Platform::kSharedFont : Platform::kPrivateFont);
     }
-    m_previewFont.height = settings.previewHeight;
-    m_previewFont.quality = settings.renderingQuality;
 }
 
 CFontItem::~CFontItem() {
@@ -122,17 +120,9 @@ bool CFontItem::IsTemporarilyPrivate() const {
     return m_temporarilyPrivate;
 }
 
-CPreviewFont CFontItem::GetPreviewFont() const {
-    CPreviewFont font;
-    {
-        std::lock_guard lock(m_mutex);
-        font = m_previewFont;
-    }
+std::u16string CFontItem::GetFaceName() const {
     // Made when asked rather than kept: it is the name's beginning.
-    if (font.IsValid()) {
-        font.faceName = m_name.substr(0, kMaxFaceName);
-    }
-    return font;
+    return m_status == Loaded ? m_name.substr(0, kMaxFaceName) : std::u16string();
 }
 
 void CFontItem::SetShared(bool share) {
@@ -166,20 +156,6 @@ void CFontItem::RestoreSharing() {
         m_temporarilyPrivate = false;
     }
     SetShared(true);
-}
-
-void CFontItem::SetPreviewHeight(int height) {
-    std::lock_guard lock(m_mutex);
-    if (m_previewFont.IsValid()) {
-        m_previewFont.height = height;
-    }
-}
-
-void CFontItem::SetPreviewQuality(int quality) {
-    std::lock_guard lock(m_mutex);
-    if (m_previewFont.IsValid()) {
-        m_previewFont.quality = quality;
-    }
 }
 
 void CFontItem::SetSimilarity(const std::u16string& referencePath, int distance) {

@@ -1,10 +1,12 @@
 #pragma once
 
 // One font file as the program knows it: where it is, its size, whether it
-// could be read, its parsed data, how its preview line is drawn and how it
-// is registered with the desktop. Items are created by the font manager,
-// which shares one item among every window that shows the same file.
-// Creating an item reads the file; nothing is loaded later.
+// could be read, its parsed data and how it is registered with the desktop.
+// Items are created by the font manager, which shares one item among every
+// window that shows the same file. Creating an item reads the file; nothing
+// is loaded later, and nothing about it changes after but its sharing, its
+// marks and the distances Find similar writes. How a font is drawn (its
+// preview line's height and quality) is the drawer's, not the item's.
 
 #include <atomic>
 #include <cstdint>
@@ -22,17 +24,6 @@ namespace Quillmark {
 // The options an item is made with.
 struct CFontItemSettings {
     bool autoInstall = false;  // new fonts are shared with every application
-    int previewHeight = 24;    // FontListCharSize: the preview line's cell height, pixels
-    int renderingQuality = 0;  // FontListRenderingOption: 0 default, 1 grey, 2 subpixel
-};
-
-// What the preview line is drawn with: the item's own file at this cell
-// height (ascent plus descent, in pixels) and quality.
-struct CPreviewFont {
-    int height = 0;
-    int quality = 0;
-    std::u16string faceName;  // the name it was made for, at most 31 units
-    bool IsValid() const { return height > 0; }
 };
 
 class CFontItem {
@@ -59,7 +50,9 @@ public:
     const std::filesystem::path& GetFileName() const { return m_fileName; }
     const std::string& GetSizeText() const { return m_sizeText; }
     std::uint32_t GetFileSize() const { return m_fileSize; }
-    CPreviewFont GetPreviewFont() const;
+    // The name a font is asked for by: its name's first 31 units, the
+    // desktop's limit; empty for a font that could not be read.
+    std::u16string GetFaceName() const;
     // The font's name: its full name (name ID 4) or, when it has none, its
     // family name (ID 1); empty for a font that could not be read.
     const std::u16string& GetName() const { return m_name; }
@@ -89,10 +82,6 @@ public:
     void RestoreSharing();
     void MarkInstalled() { m_installed = 1; }
     void MarkDeleting() { m_deleting = true; }
-
-    // Re-creates the preview font at a new height or quality.
-    void SetPreviewHeight(int height);
-    void SetPreviewQuality(int quality);
 
     // PANOSE distances to reference fonts: the first value for a reference stays.
     void SetSimilarity(const std::u16string& referencePath, int distance);
@@ -130,7 +119,6 @@ private:
     std::uint32_t m_resourceFlags = Platform::kSharedFont;
     bool m_registered = false;
     bool m_temporarilyPrivate = false;
-    CPreviewFont m_previewFont;
     std::map<std::u16string, int> m_similarity;
 
     mutable std::once_flag m_sortKeyOnce;

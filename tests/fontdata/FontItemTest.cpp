@@ -76,7 +76,7 @@ TEST_F(FontItemTest, ReadableFontHasItsNameSizeAndPreview) {
     // A folder whose name only begins like the font's folder holds nothing of it.
     EXPECT_FALSE(item.IsUnder(m_dir.string().substr(0, m_dir.string().size() - 1)));
     EXPECT_FALSE(item.IsUnder(path.string()));
-    EXPECT_EQ(item.GetPreviewFont().height, 24);
+    EXPECT_EQ(item.GetFaceName(), u"Family Full");
     EXPECT_EQ(item.GetResourceFlags(), Platform::kPrivateFont);
     EXPECT_TRUE(m_system.calls.empty()) << "private fonts need nothing of the desktop";
 }
@@ -86,13 +86,13 @@ TEST_F(FontItemTest, NameFallsBackToTheFamilyThenTheFontIsCorrupt) {
                      m_settings, &m_system);
     EXPECT_EQ(family.GetStatus(), CFontItem::Loaded);
     EXPECT_EQ(family.GetName(), u"Only Family");
-    EXPECT_EQ(family.GetPreviewFont().faceName, u"Only Family");
+    EXPECT_EQ(family.GetFaceName(), u"Only Family");
 
     CFontItem german(Write("german.ttf", NamedFont({{3, 1, 0x0407, 4, u"Deutsch"}})), m_settings,
                      &m_system);
     EXPECT_EQ(german.GetStatus(), CFontItem::Corrupt);
     EXPECT_EQ(german.GetDisplayName(), u"ERROR: Font file is corrupt");
-    EXPECT_FALSE(german.GetPreviewFont().IsValid());
+    EXPECT_TRUE(german.GetFaceName().empty());
 
     CFontItem empty(Write("empty.ttf", {}), m_settings, &m_system);
     EXPECT_EQ(empty.GetStatus(), CFontItem::Corrupt);
@@ -106,7 +106,7 @@ TEST_F(FontItemTest, FaceNameIsCutTo31Units) {
     const std::u16string forty = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn";
     CFontItem item(Write("long.ttf", NamedFont({{3, 1, 0x0409, 4, forty}})), m_settings, &m_system);
     EXPECT_EQ(item.GetName(), forty);
-    EXPECT_EQ(item.GetPreviewFont().faceName, forty.substr(0, 31));
+    EXPECT_EQ(item.GetFaceName(), forty.substr(0, 31));
 }
 
 TEST_F(FontItemTest, AutoInstallSharesAtOnceAndUnsharesAtTheEnd) {

@@ -25,11 +25,13 @@ namespace {
 const fs::path kData = QUILLMARK_TEST_DATA;
 const QString kText = QStringLiteral("The quick brown fox jumped over the lazy dog 0123456789");
 
-QImage Draw(const CFontItem& item, const QString& text = kText, int width = 800) {
-    QImage image(width, item.GetPreviewFont().height + 4, QImage::Format_RGB32);
+QImage Draw(const CFontItem& item, const QString& text = kText, int width = 800,
+            const CPreviewLook& look = {}) {
+    QImage image(width, look.height + 4, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    DrawPreviewLine(painter, QRectF(2, 2, width - 2, image.height() - 2), item, text, Qt::black);
+    DrawPreviewLine(painter, QRectF(2, 2, width - 2, image.height() - 2), item, look, text,
+                    Qt::black);
     return image;
 }
 
@@ -54,8 +56,8 @@ int DifferentPixels(const QImage& a, const QImage& b) {
     return differ;
 }
 
-CFontItem Item(const char* name, int height = 24, int quality = 0) {
-    return CFontItem(kData / name, CFontItemSettings{false, height, quality}, nullptr);
+CFontItem Item(const char* name) {
+    return CFontItem(kData / name, CFontItemSettings{}, nullptr);
 }
 
 }  // namespace
@@ -105,7 +107,7 @@ TEST(PreviewLineTest, SymbolFontIsDrawnThroughItsSymbolMap) {
 
 TEST(PreviewLineTest, LineIsCutWithAnEllipsisWhenTooWide) {
     const CFontItem item = Item("twin-a.ttf");
-    const qreal full = PreviewLineWidth(item, kText);
+    const qreal full = PreviewLineWidth(item, {}, kText);
     ASSERT_GT(full, 300);
     const QImage narrow = Draw(item, kText, 200);
     const QImage wide = Draw(item, kText, 800);
@@ -226,10 +228,10 @@ TEST(PreviewLineTest, PreviewLinesPicture) {
     QPainter painter(&picture);
     int top = 0;
     for (const fs::path& path : paths) {
-        for (int quality : {0, 1}) {
-            const CFontItem item(path, CFontItemSettings{false, line - 8, quality}, nullptr);
-            EXPECT_TRUE(
-                DrawPreviewLine(painter, QRectF(4, top, 892, line), item, kCyrillic, Qt::black))
+        const CFontItem item(path, CFontItemSettings{}, nullptr);
+        for (const Rendering quality : {Rendering::Default, Rendering::Antialiased}) {
+            EXPECT_TRUE(DrawPreviewLine(painter, QRectF(4, top, 892, line), item,
+                                        {line - 8, quality}, kCyrillic, Qt::black))
                 << path;
             top += line;
         }

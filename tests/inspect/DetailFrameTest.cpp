@@ -16,11 +16,14 @@
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
 #include "fontdata/manager/FontManager.h"
+#include "palette/PaletteLoader.h"
+#include "palette/PaletteWnd.h"
 #include "tests/support/TemporaryHome.h"
 #include "ui/common/ColourPopup.h"
 #include "ui/inspect/DetailFrameState.h"
 #include "ui/inspect/FontDetailFrame.h"
 #include "ui/inspect/FontInfoDlg.h"
+#include "ui/inspect/FontMapView.h"
 #include "ui/inspect/RichTextPreviewView.h"
 
 using namespace Quillmark;
@@ -49,12 +52,14 @@ public:
     }
     bool IsShown() const override { return shown; }
     bool IsTextColourTarget() const override { return text; }
+    void SetOpeners(const QList<QWidget*>& buttons) override { openers = buttons; }
 
     bool shown = false;
     bool text = true;
     QWidget* lastOwner = nullptr;
     QString lastCaption;
     quint32 lastColour = 0;
+    QList<QWidget*> openers;
 
 private:
     CQuillmarkSignals& m_hub;
@@ -133,9 +138,10 @@ TEST(DetailFrame, TheSizeBoxFiresForTheModeShown) {
     f.TypeSize(QStringLiteral("5"));
     f.TypeSize(QStringLiteral("301"));
     f.TypeSize(QStringLiteral("12a"));
-    // Each keystroke is a new text: "48 px" is 48 from its second to its
-    // fifth; "301" passes 30, "12a" passes 12; "4", "5", "3", "1" are too small.
-    EXPECT_EQ(f.previewSizes, (std::vector<unsigned short>{48, 48, 48, 48, 48, 30, 12}));
+    // Each keystroke is a new text, at most three of them: "48 px" stops at
+    // "48 ", 48 twice; "301" passes 30, "12a" passes 12; "4", "5", "3", "1"
+    // are too small.
+    EXPECT_EQ(f.previewSizes, (std::vector<unsigned short>{48, 48, 48, 30, 12}));
     f.previewSizes.clear();
     const int hundred = f.frame->SizeBox()->findText(QStringLiteral("100 px"));
     ASSERT_GE(hundred, 0);
@@ -224,6 +230,107 @@ TEST(DetailFrame, TheMapModeHasItsOwnSizeAndColoursAndNoStyleButtons) {
     CFontDetailFrame again(f.hub, f.options, f.manager, f.document, nullptr);
     EXPECT_EQ(again.ActiveView(), static_cast<QWidget*>(again.FontMap()));
     EXPECT_EQ(again.ModeBox()->currentIndex(), 1);
+}
+
+QColor SwatchColour(const QToolButton* button) {
+    return button->icon().pixmap(16, 16).toImage().pixelColor(8, 8);
+}
+
+TEST(DetailFrame, TheMapsColoursAreKeptAcrossModesAndRestarts) {
+    QColor red(255, 0, 0);
+    QColor green(0, 255, 0);
+    {
+        CFrameFixture f;
+        emit f.frame->ModeBox()->activated(1);
+        ASSERT_NE(f.frame->FontMap(), nullptr);
+        // As the palette reports a pick.
+        f.hub.FireColorChanged(0x0000FF, false);
+        f.hub.FireColorChanged(0x00FF00, true);
+        EXPECT_EQ(f.options.GetFontMapBackgroundColor(), 0x0000FFu);
+        EXPECT_EQ(f.options.GetFontMapFontColor(), 0x00FF00u);
+        EXPECT_EQ(f.options.GetPreviewBackgroundColor(), 0xFFFFFFu) << "the preview's stay";
+        EXPECT_EQ(f.frame->FontMap()->BackColor(), red);
+
+        // To the preview and back: the swatches and the palette show the map's colours.
+        emit f.frame->ModeBox()->activated(0);
+        EXPECT_EQ(SwatchColour(f.frame->ColourButton(false)), QColor(255, 255, 255));
+        emit f.frame->ModeBox()->activated(1);
+        EXPECT_EQ(SwatchColour(f.frame->ColourButton(false)), red);
+        EXPECT_EQ(SwatchColour(f.frame->ColourButton(true)), green);
+        QTest::mouseClick(f.frame->ColourButton(false), Qt::LeftButton);
+        EXPECT_EQ(f.popup->lastColour, 0x0000FFu);
+        f.popup->ClosePopup();
+        ASSERT_TRUE(f.options.Save());
+    }
+    // The next start.
+    CQuillmarkSignals hub;
+    CProgramOptions options;
+    options.Load();
+    EXPECT_EQ(options.GetFontMapBackgroundColor(), 0x0000FFu);
+    EXPECT_EQ(options.GetFontDetailMode(), 1u);
+    CFontManagerHub managerHub{hub};
+    CFontManager manager{&managerHub, nullptr};
+    CQuillmarkDoc document{hub, options, manager, QString()};
+    CFontDetailFrame frame(hub, options, manager, document, nullptr);
+    frame.show();
+    ASSERT_NE(frame.FontMap(), nullptr);
+    EXPECT_EQ(frame.FontMap()->BackColor(), red);
+    EXPECT_EQ(frame.FontMap()->TextColor(), green);
+    EXPECT_EQ(SwatchColour(frame.ColourButton(false)), red);
+    EXPECT_EQ(SwatchColour(frame.ColourButton(true)), green);
+    // Back as it was for the other tests.
+    options.SetFontDetailMode(0);
+    options.SetFontMapBackgroundColor(0xFFFFFF);
+    options.SetFontMapFontColor(0);
+    options.Save();
+}
+
+TEST(DetailFrame, TheOtherColourButtonTurnsTheOpenPaletteWithoutClosingIt) {
+    CFrameFixture f;
+    int closed = 0;
+    f.hub.ConnectPaletteClosed([&closed] { ++closed; });
+    // The real pop-up, with the colour dialog in the palette's place.
+    f.frame->SetPalette(std::make_unique<CPaletteWnd>(
+        f.hub, std::make_shared<CPaletteLoader>(QStringLiteral("/nonexistent/libtintora.so.1"))));
+    IColourPopup* palette = f.frame->Palette();
+    QToolButton* text = f.frame->ColourButton(true);
+    QToolButton* back = f.frame->ColourButton(false);
+    QTest::mouseClick(text, Qt::LeftButton);
+    ASSERT_TRUE(palette->IsShown());
+    EXPECT_TRUE(palette->IsTextColourTarget());
+
+    QTest::mouseClick(back, Qt::LeftButton);
+    EXPECT_EQ(closed, 0) << "nothing closed";
+    EXPECT_TRUE(palette->IsShown());
+    EXPECT_FALSE(palette->IsTextColourTarget());
+    EXPECT_FALSE(text->isChecked());
+    EXPECT_TRUE(back->isChecked());
+    auto* window = static_cast<CPaletteWnd*>(palette);
+    EXPECT_EQ(window->Dialog()->Group()->title(), QStringLiteral("Background Color"));
+
+    // The same button again closes it.
+    QTest::mouseClick(back, Qt::LeftButton);
+    EXPECT_FALSE(palette->IsShown());
+    EXPECT_EQ(closed, 1);
+    EXPECT_FALSE(back->isChecked());
+}
+
+TEST(DetailFrame, TheSizeBoxTakesThreeTypedCharacters) {
+    CFrameFixture f;
+    QLineEdit* edit = f.frame->SizeBox()->lineEdit();
+    f.TypeSize(QStringLiteral("2400"));
+    EXPECT_EQ(edit->text(), QStringLiteral("240"));
+    EXPECT_EQ(f.previewSizes, (std::vector<unsigned short>{24, 240}));
+    // The program's own longer text stands, and the user may shorten it.
+    const int hundred = f.frame->SizeBox()->findText(QStringLiteral("100 px"));
+    f.frame->SizeBox()->setCurrentIndex(hundred);
+    EXPECT_EQ(edit->text(), QStringLiteral("100 px"));
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->text(), QStringLiteral("100 p"));
+    QTest::keyClicks(edit, QStringLiteral("x"));
+    EXPECT_EQ(edit->text(), QStringLiteral("100 p")) << "no longer than it was";
 }
 
 TEST(DetailFrame, TheNameOpensTheFontInformation) {

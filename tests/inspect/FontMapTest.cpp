@@ -25,6 +25,7 @@
 #include "ui/inspect/CharacterCopy.h"
 #include "ui/inspect/FontMapController.h"
 #include "ui/inspect/FontMapView.h"
+#include "ui/inspect/FontMapWindow.h"
 
 using namespace Quillmark;
 
@@ -166,11 +167,15 @@ TEST(FontMapView, FollowsSizeColoursOptionsAndLetsGoOfTheFont) {
     map.options.SetFontDetailMode(0);
     map.hub.FireColorChanged(0x0000FF, false);  // 0x00BBGGRR: red
     EXPECT_EQ(map.view->BackColor(), QColor(Qt::white));
+    EXPECT_EQ(map.options.GetFontMapBackgroundColor(), 0xFFFFFFu);
     map.options.SetFontDetailMode(1);
     map.hub.FireColorChanged(0x0000FF, false);
     EXPECT_EQ(map.view->BackColor(), QColor(255, 0, 0));
     map.hub.FireColorChanged(0xFF0000, true);
     EXPECT_EQ(map.view->TextColor(), QColor(0, 0, 255));
+    // Kept in the options, for the swatches, the palette and the next start.
+    EXPECT_EQ(map.options.GetFontMapBackgroundColor(), 0x0000FFu);
+    EXPECT_EQ(map.options.GetFontMapFontColor(), 0xFF0000u);
 
     // Another font than the shown one is not let go.
     const CFontHandle other = map.manager.Open(kData + "/twin-b.ttf");
@@ -186,6 +191,50 @@ TEST(FontMapView, FollowsSizeColoursOptionsAndLetsGoOfTheFont) {
     map.hub.FireFontRemoved(other.get());
     EXPECT_EQ(map.controller->Font(), nullptr);
     EXPECT_EQ(map.controller->Detail()->Font(), nullptr);
+}
+
+TEST(FontMapView, AClickOnTheSelectedCellAnnouncesItAgain) {
+    CMap map;
+    const CFontHandle font = map.Show(kData + "/twin-a.ttf");
+    CCharDetailWnd* window = map.controller->Detail()->Window();
+    map.Click(33);
+    ASSERT_EQ(map.selected.size(), 1u);
+    ASSERT_TRUE(window->isVisible());
+    window->close();
+    ASSERT_FALSE(window->isVisible());
+    // Scrolled away and clicked again once back: selected, scrolled to and
+    // told again, so that the closed window comes back.
+    map.Click(33);
+    ASSERT_EQ(map.selected.size(), 2u);
+    EXPECT_EQ(map.selected[1].code, u'A');
+    EXPECT_EQ(map.view->Model().selected, 33);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST(FontMapView, TheMapsOfOneWindowShareOneCharacterDetailWindow) {
+    CMap map;
+    const CFontHandle font = map.Show(kData + "/twin-a.ttf");
+    const int uses = font->GetUseCount();
+    // View > Font Map beside the lower pane's map.
+    CFontMapWindow window(map.hub, map.options, map.manager, map.document, &map.owner);
+    window.show();
+    QTest::qWait(20);
+    ASSERT_NE(window.Controller()->Detail(), nullptr);
+    EXPECT_EQ(window.Controller()->Detail(), map.controller->Detail());
+    EXPECT_EQ(map.owner.findChildren<CCharDetailWnd*>().size(), 1);
+    EXPECT_EQ(window.Controller()->Names(), map.controller->Names());
+    // Each map and the one detail window hold the font once.
+    EXPECT_EQ(font->GetUseCount(), uses + 1);
+    EXPECT_EQ(map.hub.FireReleaseFont(font.get()), 3);
+    EXPECT_EQ(font->GetUseCount(), uses - 2);
+
+    // A character chosen in either map shows in the one window.
+    map.Show(kData + "/twin-a.ttf");
+    const QRect cell = window.View()->Model().CellRect(34);
+    QTest::mouseClick(window.View()->viewport(), Qt::LeftButton, {}, cell.center());
+    CCharDetailWnd* detail = map.controller->Detail()->Window();
+    EXPECT_TRUE(detail->isVisible());
+    EXPECT_EQ(detail->Model().Code(), u'B');
 }
 
 TEST(FontMapView, ContextMenuCopiesAndAppendsTheCharacter) {
@@ -253,14 +302,22 @@ TEST(CharDetail, FirstPlacementIsCentredAndTheStoredOneIsKept) {
     // A stored size without area is placed as the first time.
     EXPECT_EQ(CCharDetailModel::Placement({30, 40}, {0, 250}, screen), QRect(440, 340, 120, 120));
 
-    // Made by the map: 120 × 120 in the middle of the screen, hidden until
-    // a character is selected; at closing its place is stored.
+    // A first size of its own: no larger than the screen.
+    EXPECT_EQ(CCharDetailModel::Placement({-1, -1}, {-1, -1}, QRect(0, 0, 150, 100), {200, 160}),
+              QRect(0, 0, 150, 100));
+
+    // Made by the map: in the middle of the screen, large enough for its
+    // title and its character, hidden until a character is selected; at
+    // closing its place is stored.
     QRect stored;
     {
         CMap map;
         CCharDetailWnd* window = map.controller->Detail()->Window();
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-        EXPECT_EQ(window->geometry().size(), QSize(120, 120));
+        EXPECT_EQ(window->geometry().size(), CCharDetailController::FirstSize(*window));
+        EXPECT_GE(window->width(), window->fontMetrics().horizontalAdvance(window->windowTitle()) +
+                                       2 * window->fontMetrics().height());
+        EXPECT_GE(window->height(), CCharDetailModel::kFirstSide);
         EXPECT_EQ(window->geometry().center(), area.center());
         EXPECT_FALSE(window->isVisible());
         const CFontHandle font = map.Show(kData + "/twin-a.ttf");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFile>
 #include <QFontDatabase>
 #include <QTest>
@@ -16,6 +17,8 @@
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
 #include "fontdata/manager/FontManager.h"
+#include "palette/PaletteLoader.h"
+#include "palette/PaletteWnd.h"
 #include "render/ExactFamily.h"
 #include "tests/support/TemporaryHome.h"
 #include "ui/inspect/RichTextPreviewView.h"
@@ -201,6 +204,46 @@ TEST(RichTextPreview, StylesGoToTheSelectionOrToAllTheText) {
     f.hub.FireAppendCharacterToPreview(u'Z');
     EXPECT_TRUE(edit->toPlainText().endsWith(QLatin1Char('Z')));
     EXPECT_TRUE(edit->toPlainText().startsWith(QStringLiteral("Quillmark")));
+}
+
+TEST(RichTextPreview, AColourFromThePaletteKeepsTheTextsOwnFormatting) {
+    CPreviewFixture f;
+    auto a = f.Select("twin-a.ttf");
+    QTextEdit* edit = f.view->Editor();
+    ASSERT_NE(edit, nullptr);
+    // The user underlines "Quillmark" alone: selected with the keyboard.
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < 9; ++i) {
+        QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+    }
+    ASSERT_EQ(edit->textCursor().selectedText(), QStringLiteral("Quillmark"));
+    f.view->UnderlineAction()->trigger();
+    QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
+    ASSERT_FALSE(edit->textCursor().hasSelection());
+
+    // Then picks a text colour and a size, nothing selected.
+    CPaletteWnd palette(
+        f.hub, std::make_shared<CPaletteLoader>(QStringLiteral("/nonexistent/libtintora.so.1")));
+    palette.ShowFor(nullptr, QStringLiteral("Foreground Color"), 0, true);
+    palette.Dialog()->Fallback()->setCurrentColor(QColor(255, 0, 0));
+    f.hub.FireDetailPreviewSizeChanged(36);
+    const auto formatAt = [edit](int position) {
+        QTextCursor at(edit->document());
+        at.setPosition(position + 1);
+        return at.charFormat();
+    };
+    EXPECT_TRUE(formatAt(0).fontUnderline());
+    EXPECT_TRUE(formatAt(8).fontUnderline());
+    EXPECT_FALSE(formatAt(10).fontUnderline()) << "the underline stays on its word";
+    for (int position : {0, 10}) {
+        EXPECT_EQ(formatAt(position).foreground().color(), QColor(255, 0, 0)) << position;
+        EXPECT_EQ(formatAt(position).fontPointSize(), 36.0) << position;
+    }
+    // The palette's read-out shows the colour picked.
+    EXPECT_EQ(palette.Dialog()->ReadOut(Channel::Red)->text(), QStringLiteral("255"));
+    EXPECT_EQ(palette.Dialog()->ReadOut(Channel::Green)->text(), QStringLiteral("0"));
+    palette.ClosePopup();
 }
 
 TEST(RichTextPreview, AFontThatGoesTakesTheEditorWithIt) {

@@ -100,6 +100,7 @@ TEST(PalettePopup, FieldsControlAndHubAgree) {
     EXPECT_EQ(dlg->ChannelField(Channel::Red)->text(), QStringLiteral("255"));
     EXPECT_EQ(dlg->HtmlField()->text(), QStringLiteral("#FF0000"));
     EXPECT_EQ(dlg->Control()->property("SelectedColor").toUInt(), 0x0000FFu);
+    EXPECT_EQ(dlg->ReadOut(Channel::Red)->text(), QStringLiteral("255"));
     EXPECT_TRUE(log.colours.empty());
 
     // A pick on the control fills the fields and reaches the hub; hovering
@@ -111,11 +112,18 @@ TEST(PalettePopup, FieldsControlAndHubAgree) {
     EXPECT_EQ(dlg->HtmlField()->text(), QStringLiteral("#996633"));
     ASSERT_EQ(log.colours.size(), 1u);
     EXPECT_EQ(log.colours[0], std::make_pair(quint32(0x336699), true));
+    // The read-out shows the colour picked, and the one under the mouse
+    // while it is over the palette.
+    EXPECT_EQ(dlg->ReadOut(Channel::Red)->text(), QStringLiteral("153"));
+    EXPECT_EQ(dlg->ReadOut(Channel::Blue)->text(), QStringLiteral("51"));
     QMetaObject::invokeMethod(dlg->Control(), "ColorOver", Q_ARG(uint, 0x0A0B0Cu));
     EXPECT_EQ(dlg->ReadOut(Channel::Red)->text(), QStringLiteral("12"));
     EXPECT_EQ(dlg->ReadOut(Channel::Blue)->text(), QStringLiteral("10"));
     EXPECT_EQ(dlg->ChannelField(Channel::Red)->text(), QStringLiteral("153"));
     EXPECT_EQ(log.colours.size(), 1u);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(dlg->Control(), &leave);
+    EXPECT_EQ(dlg->ReadOut(Channel::Red)->text(), QStringLiteral("153"));
 
     // Typing: 300 shows 255, an emptied field shows a selected 0; each
     // change goes to the control and the hub.
@@ -125,6 +133,7 @@ TEST(PalettePopup, FieldsControlAndHubAgree) {
     EXPECT_EQ(dlg->ChannelField(Channel::Green)->text(), QStringLiteral("0"));
     EXPECT_EQ(dlg->ChannelField(Channel::Green)->selectedText(), QStringLiteral("0"));
     EXPECT_EQ(dlg->HtmlField()->text(), QStringLiteral("#FF0033"));
+    EXPECT_EQ(dlg->ReadOut(Channel::Blue)->text(), QStringLiteral("51"));
     EXPECT_EQ(dlg->Control()->property("SelectedColor").toUInt(), 0x3300FFu);
     EXPECT_EQ(log.colours.back(), std::make_pair(quint32(0x3300FF), true));
     Type(dlg->HtmlField(), QStringLiteral("#00ff80"));
@@ -173,6 +182,25 @@ TEST(PalettePopup, OpensBelowTheButtonOrAboveItAtTheBottomOfTheWorkArea) {
     EXPECT_EQ(CPaletteWnd::Placement(QRect(100, 600, 30, 24), size, work), QPoint(100, 220));
     // Just fits below.
     EXPECT_EQ(CPaletteWnd::Placement(QRect(100, 496, 30, 24), size, work), QPoint(100, 520));
+}
+
+TEST(PalettePopup, AClickOnAnotherOpenerIsThatButtonsToHandle) {
+    CQuillmarkSignals hub;
+    CHubLog log(hub);
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* text = new QPushButton(QStringLiteral("Text"), &window);
+    auto* back = new QPushButton(QStringLiteral("Background"), &window);
+    layout->addWidget(text);
+    layout->addWidget(back);
+    window.show();
+    CPaletteWnd popup(hub, BuiltPlugin());
+    popup.SetOpeners({text, back});
+    popup.ShowFor(text, QStringLiteral("Foreground Color"), 0, true);
+    QTest::mousePress(back, Qt::LeftButton);
+    EXPECT_TRUE(popup.IsShown());
+    EXPECT_EQ(log.closed, 0);
+    QTest::mouseRelease(back, Qt::LeftButton);
 }
 
 TEST(PalettePopup, AClickOutsideClosesItButOneOnTheOwnerButtonDoesNot) {

@@ -660,9 +660,11 @@ TEST(FontListTest, PreviewSizeChangedDuringALoadReachesEveryRow) {
     ASSERT_EQ(fixture.list->Model().rowCount(), 0);
     fixture.hub.FireFontListPreviewSizeChanged(64);
     ASSERT_TRUE(fixture.WaitForLoads(1));
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(fixture.list->Model().ItemAt(row)->GetPreviewFont().height, 64) << row;
-    }
+    // The look is the list's, one for every row: each is laid out and drawn at it.
+    ASSERT_EQ(fixture.list->Model().rowCount(), 3);
+    EXPECT_EQ(fixture.view->Delegate().PreviewLook().height, 64);
+    EXPECT_EQ(fixture.view->Delegate().RowHeight(),
+              fixture.view->Delegate().FirstLineHeight() + 64 + 4);
 }
 
 TEST(FontListTest, OutOfMemoryInAWorkerStopsTheLoadAndKeepsItsRows) {

@@ -65,7 +65,8 @@ CFontListController::CFontListController(CQuillmarkSignals& hub, CProgramOptions
       m_document(document),
       m_model(new CFontListModel(manager, this)),
       m_view(new CFontListView(*m_model, options, uiFont)),
-      m_watcher(new CFolderWatcher(this)) {
+      m_watcher(new CFolderWatcher(this)),
+      m_announcedFont(hub, manager) {
     m_view->Columns().SetWidths(static_cast<int>(options.GetFontNameColumnWidth()),
                                 static_cast<int>(options.GetFileNameColumnWidth()),
                                 static_cast<int>(options.GetSizeColumnWidth()));
@@ -106,7 +107,7 @@ CFontListController::~CFontListController() {
     // Waits for the workers; the rows they read are given back.
     m_job.reset();
     m_dropped.clear();
-    DropAnnouncedFont();
+    m_announcedFont.Reset();
     if (m_letGo.valid()) {
         m_letGo.wait();
     }
@@ -217,7 +218,7 @@ void CFontListController::DropLoad() {
     if (!job->load->Finished()) {
         m_dropped.emplace_back(job->id, std::move(job->load));
     }
-    DropAnnouncedFont();
+    m_announcedFont.Reset();
 }
 
 void CFontListController::OnRowsReady(quint64 id) {
@@ -261,10 +262,6 @@ void CFontListController::EndLoad() {
         m_model->Sort(m_view->SortColumn(), m_view->SortDescending());
         m_view->Columns().FitAfterLoad();
     }
-    if (m_restyle) {
-        m_restyle = false;
-        Restyle();
-    }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - job->started).count();
     ShowStatus(0, QString::fromStdString(
@@ -274,10 +271,10 @@ void CFontListController::EndLoad() {
     EndLocation(job->folder);
     if (m_view && !job->fileToSelect.isEmpty()) {
         m_view->SelectFile(job->fileToSelect);
-    } else if (m_view && m_announcedFont != nullptr) {
-        m_view->ShowFont(m_announcedFont.get());
+    } else if (m_view && m_announcedFont) {
+        m_view->ShowFont(m_announcedFont.Get());
     }
-    DropAnnouncedFont();
+    m_announcedFont.Reset();
     if (job->load->IsOutOfMemory()) {
         ShowOutOfMemory();
     }
@@ -475,17 +472,6 @@ void CFontListController::AnnounceSelection(const CFontItem* font) {
     m_firingSelection = false;
 }
 
-void CFontListController::HoldAnnouncedFont(const CFontItem* font) {
-    DropAnnouncedFont();
-    m_announcedFont = font != nullptr ? m_manager.Hold(font) : nullptr;
-}
-
-void CFontListController::DropAnnouncedFont() {
-    if (m_announcedFont != nullptr) {
-        m_announcedFont.reset();
-    }
-}
-
 // ---------------------------------------------------------------- slots
 
 void CFontListController::OnFolderSelected(const QString& folder, const QString* fileToSelect) {
@@ -515,7 +501,7 @@ void CFontListController::OnFontSelected(const CFontItem* font) {
     }
     if (m_job) {
         // Its row may not be there yet: it is selected when the load ends.
-        HoldAnnouncedFont(font);
+        m_announcedFont.Hold(font);
         return;
     }
     if (m_view) {
@@ -536,14 +522,8 @@ void CFontListController::OnFontsAddedToProject(const QStringList& paths) {
 }
 
 void CFontListController::Restyle() {
-    const int height = static_cast<int>(m_options.GetFontListCharSize());
-    const int quality = static_cast<int>(m_options.GetFontListRenderingOption());
-    for (int row = 0; row < m_model->rowCount(); ++row) {
-        if (auto* item = const_cast<CFontItem*>(m_model->ItemAt(row))) {
-            item->SetPreviewHeight(height);
-            item->SetPreviewQuality(quality);
-        }
-    }
+    // The look is the delegate's: every row, listed now or later, is drawn
+    // at the options' size and quality.
     if (m_view) {
         m_view->Delegate().Refresh();
         m_view->doItemsLayout();
@@ -552,19 +532,8 @@ void CFontListController::Restyle() {
 }
 
 void CFontListController::OnPreviewSizeChanged(unsigned short pixels) {
-    for (int row = 0; row < m_model->rowCount(); ++row) {
-        if (auto* item = const_cast<CFontItem*>(m_model->ItemAt(row))) {
-            item->SetPreviewHeight(pixels);
-        }
-    }
     m_options.SetFontListCharSize(pixels);
-    // Fonts read before the change and listed after it get it at the end.
-    m_restyle = m_restyle || m_job != nullptr;
-    if (m_view) {
-        m_view->Delegate().Refresh();
-        m_view->doItemsLayout();
-        m_view->viewport()->update();
-    }
+    Restyle();
 }
 
 void CFontListController::OnShareFonts(bool share) {
@@ -603,34 +572,16 @@ void CFontListController::OnApplicationClosing() {
 }
 
 void CFontListController::OnOptionsChanged() {
-    const int quality = static_cast<int>(m_options.GetFontListRenderingOption());
-    for (int row = 0; row < m_model->rowCount(); ++row) {
-        if (auto* item = const_cast<CFontItem*>(m_model->ItemAt(row))) {
-            item->SetPreviewQuality(quality);
-        }
-    }
-    m_restyle = m_restyle || m_job != nullptr;
-    if (m_view) {
-        m_view->Delegate().Refresh();
-        m_view->viewport()->update();
-    }
+    Restyle();
 }
 
 int CFontListController::OnReleaseFont(const CFontItem* font) {
-    int released = m_model->RemoveItem(font);
-    if (font != nullptr && font == m_announcedFont.get()) {
-        DropAnnouncedFont();
-        ++released;
-    }
-    return released;
+    return m_model->RemoveItem(font);
 }
 
 void CFontListController::OnFontRemoved(const CFontItem* font) {
     if (!m_removingVanished) {
         m_model->RemoveItem(font);
-    }
-    if (font != nullptr && font == m_announcedFont.get()) {
-        m_announcedFont.reset();  // the manager drops it whatever its uses
     }
 }
 

@@ -10,7 +10,7 @@
 // main window only. Choosing another location while a load runs drops that
 // load and starts the new one. Whatever else arrives during a load waits
 // for its end where it concerns the rows (a font announced, a change of the
-// folder, a new look for the previews).
+// folder).
 
 #include <QFont>
 #include <QObject>
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "fontdata/manager/FontManager.h"
+#include "ui/common/HeldFont.h"
 
 namespace Quillmark {
 
@@ -95,8 +96,6 @@ private:
     void ShowStatus(int pane, const QString& text);
     void ShowOutOfMemory();
     void Restyle();
-    void HoldAnnouncedFont(const CFontItem* font);
-    void DropAnnouncedFont();
     void AnnounceSelection(const CFontItem* font);
     void OnFolderChanged();
     void StartSync(std::vector<std::string> paths);
@@ -140,8 +139,7 @@ private:
     std::future<void> m_letGo;
     quint64 m_lastLoadId = 0;
     // Noticed during a load, done at its end:
-    CFontHandle m_announcedFont;   // a font announced during a load, held till its end
-    bool m_restyle = false;        // the previews' size or quality changed
+    CHeldFont m_announcedFont;     // a font announced during a load, held till its end
     bool m_folderChanged = false;  // the folder's files changed
     // Reading the files that came into the folder shown, and its load id.
     std::unique_ptr<CFolderLoad> m_sync;

@@ -4,6 +4,7 @@
 // opens it under one of its colour buttons, and learns of the picked colour
 // and of its closing through the hub (ColorChanged, PaletteClosed).
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -21,6 +22,10 @@ public:
     // Hides it and announces PaletteClosed; nothing when hidden.
     virtual void ClosePopup() = 0;
     virtual bool IsShown() const = 0;
+    // The buttons that open the pop-up: a click on one of them is that
+    // button's to handle (it closes the pop-up or turns it to its colour),
+    // never a click outside.
+    virtual void SetOpeners(const QList<QWidget*>& buttons) = 0;
     virtual bool IsTextColourTarget() const = 0;
 };
 

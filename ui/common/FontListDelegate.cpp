@@ -31,6 +31,7 @@ CFontListDelegate::CFontListDelegate(const CProgramOptions& options, QFont uiFon
 void CFontListDelegate::Refresh() {
     m_textHeight = QFontMetrics(m_uiFont).height();
     m_previewHeight = static_cast<int>(m_options.GetFontListCharSize());
+    m_previewLook = {m_previewHeight, m_options.GetFontListRenderingOption()};
     m_previewText = m_options.GetFontListText();
 }
 
@@ -137,11 +138,11 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
                           metrics.elidedText(text, Qt::ElideRight, to - from));
     }
 
-    if (status == CFontItem::Loaded && MayRead(PreviewLineReady(*item))) {
+    if (status == CFontItem::Loaded && MayRead(PreviewLineReady(*item, m_previewLook))) {
         const int top = row.top() + FirstLineHeight() + kMargin;
         DrawPreviewLine(
             *painter, QRectF(left + kMargin, top, row.right() - left - kMargin, row.bottom() - top),
-            *item, m_previewText, foreground);
+            *item, m_previewLook, m_previewText, foreground);
     }
     painter->setPen(QColor(0x80, 0x80, 0x80));
     painter->drawLine(row.left(), row.bottom(), row.right(), row.bottom());

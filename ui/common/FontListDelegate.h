@@ -10,6 +10,8 @@
 #include <QIcon>
 #include <QStyledItemDelegate>
 
+#include "render/PreviewLine.h"
+
 namespace Quillmark {
 
 class CProgramOptions;
@@ -44,12 +46,16 @@ public:
     // left of every row (0: none).
     void SetSearchCharacter(char16_t c) { m_searchCharacter = c; }
     void Refresh();  // the options changed
+    // How the preview lines are drawn: FontListCharSize and
+    // FontListRenderingOption as Refresh last read them.
+    const CPreviewLook& PreviewLook() const { return m_previewLook; }
 
 private:
     const CProgramOptions& m_options;
     QFont m_uiFont;
     int m_textHeight = 0;
     int m_previewHeight = 24;
+    CPreviewLook m_previewLook;
     QString m_previewText;
     QIcon m_fontIcon;
     QIcon m_errorIcon;

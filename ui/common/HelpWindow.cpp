@@ -9,6 +9,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ui/common/WindowPlacement.h"
+
 namespace Quillmark {
 
 namespace {
@@ -38,7 +40,6 @@ CHelpWindow::CHelpWindow(CHelpPages pages, QWidget* parent)
     setWindowTitle(tr("Quillmark Help"));
     setAccessibleName(tr("Quillmark Help"));
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(820, 600);
 
     m_back = MakeButton(tr("&Back"), QStyle::SP_ArrowBack, QStringLiteral("go-previous"), this);
     m_forward =
@@ -99,6 +100,7 @@ CHelpWindow::CHelpWindow(CHelpPages pages, QWidget* parent)
     connect(m_contents, &QListWidget::itemClicked, m_contents, &QListWidget::itemActivated);
     m_back->setEnabled(false);
     m_forward->setEnabled(false);
+    OpenInsideWorkArea(*this, QSize(820, 600), parent);
 }
 
 void CHelpWindow::ShowContext(int contextId) {

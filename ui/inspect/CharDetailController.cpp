@@ -4,11 +4,13 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <boost/bind/bind.hpp>
+#include <new>
 
 #include "core/PathText.h"
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
+#include "platform/QuillmarkException.h"
 #include "ui/inspect/CharacterCopy.h"
 
 namespace Quillmark {
@@ -18,19 +20,27 @@ using namespace boost::placeholders;
 CCharDetailController::CCharDetailController(CQuillmarkSignals& hub, CProgramOptions& options,
                                              CFontManager& manager, CQuillmarkDoc& document,
                                              QWidget* parent)
-    : m_hub(hub), m_options(options), m_manager(manager) {
+    : QObject(parent),
+      m_hub(hub),
+      m_options(options),
+      m_font(hub, manager, [this] { DropFont(); }) {
+    setObjectName(QStringLiteral("CharDetailController"));
     m_window = new CCharDetailWnd(parent);
     m_error = [this](const QString& text) {
         QMessageBox::critical(m_window, QStringLiteral("Quillmark"), text);
     };
-    QScreen* screen = QGuiApplication::primaryScreen();
+    const QScreen* screen = parent != nullptr && parent->screen() != nullptr
+                                ? parent->screen()
+                                : QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const QRect place = CCharDetailModel::Placement(options.GetCharDetailWindowPos(),
-                                                    options.GetCharDetailWindowSize(), area);
+    const QRect place =
+        CCharDetailModel::Placement(options.GetCharDetailWindowPos(),
+                                    options.GetCharDetailWindowSize(), area, FirstSize(*m_window));
     // The inside of the window, as it is stored at closing.
     m_window->setGeometry(place);
 
-    connect(m_window, &CCharDetailWnd::CopyRequested, this, &CCharDetailController::Copy);
+    connect(m_window, &CCharDetailWnd::CopyRequested, this,
+            [this](char16_t code) { CopyCharacterOf(code, m_font.Get(), m_error); });
     connect(m_window, &CCharDetailWnd::AppendRequested, this,
             [this](char16_t code) { m_hub.FireAppendCharacterToPreview(code); });
 
@@ -39,8 +49,6 @@ CCharDetailController::CCharDetailController(CQuillmarkSignals& hub, CProgramOpt
         boost::bind(&CCharDetailController::OnCharacterSelected, this, _1, _2));
     hub.ConnectApplicationClosing(boost::bind(&CCharDetailController::OnApplicationClosing, this));
     hub.ConnectOptionsChanged(boost::bind(&CCharDetailController::OnOptionsChanged, this));
-    hub.ConnectReleaseFont(boost::bind(&CCharDetailController::OnReleaseFont, this, _1));
-    hub.ConnectFontRemoved(boost::bind(&CCharDetailController::OnFontRemoved, this, _1));
 
     if (const CFontItem* current = document.GetCurrentFont()) {
         OnFontSelected(current);
@@ -51,8 +59,69 @@ CCharDetailController::~CCharDetailController() {
     delete m_window.data();
 }
 
+CCharDetailController* CCharDetailController::For(CQuillmarkSignals& hub, CProgramOptions& options,
+                                                  CFontManager& manager, CQuillmarkDoc& document,
+                                                  QWidget* parent) {
+    if (parent != nullptr) {
+        if (auto* made = parent->findChild<CCharDetailController*>(
+                QStringLiteral("CharDetailController"), Qt::FindDirectChildrenOnly)) {
+            return made;
+        }
+    }
+    return new CCharDetailController(hub, options, manager, document, parent);
+}
+
+QSize CCharDetailController::FirstSize(const CCharDetailWnd& window) {
+    const QFontMetrics metrics = window.fontMetrics();
+    const int line = metrics.height();
+    // The title with room for the frame's buttons; the two lines of the
+    // band under a glyph of several lines' height.
+    const int width = metrics.horizontalAdvance(window.windowTitle()) + 5 * line;
+    const int height = 2 * line + CCharDetailModel::kBandPadding + 6 * line;
+    return {std::max(CCharDetailModel::kFirstSide, width),
+            std::max(CCharDetailModel::kFirstSide, height)};
+}
+
+void CCharDetailController::SetFindCharacter(CFindCharacter find) {
+    if (!m_window) {
+        return;
+    }
+    std::function<void(char16_t)> finder;
+    if (find) {
+        finder = [this, find = std::move(find)](char16_t code) {
+            find(code, NameOf(code), m_font.Get());
+        };
+    }
+    m_window->SetFindOtherFonts(std::move(finder));
+}
+
+void CCharDetailController::LoadNames() {
+    if (m_namesRead) {
+        return;
+    }
+    m_namesRead = true;
+    try {
+        m_names = std::make_unique<CUnicodeCharDescriptions>();
+    } catch (const CFileNotFoundException& error) {
+        m_error(tr("The file %1 could not be found.")
+                    .arg(PathText(std::filesystem::path(error.GetPath()))));
+    } catch (const std::bad_alloc&) {
+        m_error(
+            tr("An error occurred due to low memory.  Please close other applications or "
+               "documents and try again."));
+    }
+}
+
+QString CCharDetailController::NameOf(char16_t code) const {
+    if (m_names == nullptr) {
+        return {};
+    }
+    const std::u16string_view name = m_names->Name(code);
+    return QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size()));
+}
+
 void CCharDetailController::DropFont() {
-    m_font.reset();
+    m_font.Reset();
     if (m_window) {
         m_window->ClearFont();
         m_window->hide();
@@ -60,12 +129,10 @@ void CCharDetailController::DropFont() {
 }
 
 void CCharDetailController::OnFontSelected(const CFontItem* font) {
-    CFontHandle held = font != nullptr ? m_manager.Hold(font) : nullptr;
-    if (held == nullptr || !m_window) {
+    if (!m_font.Hold(font) || !m_window) {
         DropFont();
         return;
     }
-    m_font = std::move(held);
     m_window->SetFont(PathText(m_font->GetPath()),
                       m_font->GetStatus() == CFontItem::Loaded ? m_font->GetData() : nullptr,
                       m_options.GetCharDetailRenderingOption());
@@ -76,7 +143,7 @@ void CCharDetailController::OnCharacterSelected(char16_t code, const QString& na
         return;
     }
     m_window->Model().SetCharacter(code, name);
-    if (code != 0 && m_font != nullptr) {
+    if (code != 0 && m_font) {
         m_window->show();
     } else {
         m_window->hide();
@@ -98,30 +165,6 @@ void CCharDetailController::OnApplicationClosing() {
 void CCharDetailController::OnOptionsChanged() {
     if (m_window) {
         m_window->SetQuality(m_options.GetCharDetailRenderingOption());
-    }
-}
-
-int CCharDetailController::OnReleaseFont(const CFontItem* font) {
-    if (font == nullptr || font != m_font.get()) {
-        return 0;
-    }
-    DropFont();
-    return 1;
-}
-
-void CCharDetailController::OnFontRemoved(const CFontItem* font) {
-    if (font != nullptr && font == m_font.get()) {
-        DropFont();
-    }
-}
-
-void CCharDetailController::Copy(char16_t code) {
-    if (code == 0 || m_font == nullptr) {
-        return;
-    }
-    const std::u16string& name = m_font->GetName();
-    if (!CopyCharacter(*QGuiApplication::clipboard(), code, QString::fromStdU16String(name))) {
-        m_error(tr("Cannot open clipboard"));
     }
 }
 

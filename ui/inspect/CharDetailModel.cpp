@@ -30,12 +30,13 @@ void CCharDetailModel::GlyphMade(int glyphHeight) {
     m_stale = false;
 }
 
-QRect CCharDetailModel::Placement(const CPair& position, const CPair& size, const QRect& screen) {
+QRect CCharDetailModel::Placement(const CPair& position, const CPair& size, const QRect& screen,
+                                  QSize first) {
     const bool never = position[0] == -1 && position[1] == -1 && size[0] == -1 && size[1] == -1;
     // A stored size without area would make the window unreachable: it is
     // placed as the first time.
     if (never || size[0] <= 0 || size[1] <= 0) {
-        QRect rect(0, 0, kFirstSide, kFirstSide);
+        QRect rect(QPoint(0, 0), first.boundedTo(screen.size()));
         rect.moveCenter(screen.center());
         return rect;
     }

@@ -36,10 +36,11 @@ public:
     void MarkStale() { m_stale = true; }
     int GlyphHeight() const { return m_glyphHeight; }
 
-    // The window's rectangle: the stored one, or 120 × 120 centred on
-    // `screen` when none was stored (every number -1) or the stored size
-    // has no area.
-    static QRect Placement(const CPair& position, const CPair& size, const QRect& screen);
+    // The window's rectangle: the stored one, or `first` centred on
+    // `screen` (and no larger than it) when none was stored (every number
+    // -1) or the stored size has no area.
+    static QRect Placement(const CPair& position, const CPair& size, const QRect& screen,
+                           QSize first = {kFirstSide, kFirstSide});
 
 private:
     char16_t m_code = 0;

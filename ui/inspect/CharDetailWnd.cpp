@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QPainter>
 
 namespace Quillmark {
@@ -22,27 +21,13 @@ CCharDetailWnd::CCharDetailWnd(QWidget* parent)
     setCursor(Qt::ArrowCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    m_menu = new QMenu(this);
-    m_menu->setObjectName(QStringLiteral("FontMapMenu"));
-    QAction* copy = m_menu->addAction(tr("&Copy character"));
-    copy->setObjectName(QStringLiteral("CopyCharacter"));
-    QAction* append = m_menu->addAction(tr("&Append character to preview text"));
-    append->setObjectName(QStringLiteral("AppendCharacter"));
-    connect(copy, &QAction::triggered, this, [this] { emit CopyRequested(m_model.Code()); });
-    connect(append, &QAction::triggered, this, [this] { emit AppendRequested(m_model.Code()); });
-    m_findOther = m_menu->addAction(tr("&Find other fonts that contain this character..."));
-    m_findOther->setObjectName(QStringLiteral("FindOtherFonts"));
-    m_findOther->setVisible(false);
-    connect(m_findOther, &QAction::triggered, this, [this] {
-        if (m_find) {
-            m_find(m_model.Code());
-        }
-    });
+    m_menu = new CCharacterMenu([this] { return m_model.Code(); }, this);
+    connect(m_menu, &CCharacterMenu::CopyRequested, this, &CCharDetailWnd::CopyRequested);
+    connect(m_menu, &CCharacterMenu::AppendRequested, this, &CCharDetailWnd::AppendRequested);
 }
 
 void CCharDetailWnd::SetFindOtherFonts(std::function<void(char16_t)> find) {
-    m_find = std::move(find);
-    m_findOther->setVisible(static_cast<bool>(m_find));
+    m_menu->SetFindOtherFonts(std::move(find));
 }
 
 void CCharDetailWnd::SetFont(const QString& path,

@@ -12,8 +12,7 @@
 
 #include "render/ExactFont.h"
 #include "ui/inspect/CharDetailModel.h"
-
-class QMenu;
+#include "ui/inspect/CharacterMenu.h"
 
 namespace Quillmark {
 
@@ -36,7 +35,7 @@ public:
     // Offers "Find other fonts that contain this character..." in the
     // menu, calling find with the character shown; absent until set.
     void SetFindOtherFonts(std::function<void(char16_t)> find);
-    QMenu* CharacterMenu() const { return m_menu; }
+    CCharacterMenu* CharacterMenu() const { return m_menu; }
 
     // The band's text height for this window's width and font.
     int TextHeight() const;
@@ -51,13 +50,11 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    QAction* m_findOther = nullptr;
-    std::function<void(char16_t)> m_find;
     CCharDetailModel m_model;
     QString m_path;
     Platform::CTextLook m_look;
     bool m_closing = false;
-    QMenu* m_menu = nullptr;
+    CCharacterMenu* m_menu = nullptr;
 };
 
 }  // namespace Quillmark

@@ -1,7 +1,11 @@
 #include "ui/inspect/CharacterCopy.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMimeData>
+
+#include "fontdata/item/FontItem.h"
 
 namespace Quillmark {
 
@@ -40,6 +44,18 @@ bool CopyCharacter(QClipboard& clipboard, char16_t code, const QString& fontName
     clipboard.setMimeData(CharacterMimeData(code, fontName));
     const QMimeData* held = clipboard.mimeData();
     return held != nullptr && held->data(kRtfType) == rtf;
+}
+
+void CopyCharacterOf(char16_t code, const CFontItem* font,
+                     const std::function<void(const QString&)>& error) {
+    if (code == 0 || font == nullptr) {
+        return;
+    }
+    if (!CopyCharacter(*QGuiApplication::clipboard(), code,
+                       QString::fromStdU16String(font->GetName())) &&
+        error) {
+        error(QCoreApplication::translate("Quillmark", "Cannot open clipboard"));
+    }
 }
 
 }  // namespace Quillmark

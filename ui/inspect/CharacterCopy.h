@@ -5,11 +5,14 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 class QClipboard;
 class QMimeData;
 
 namespace Quillmark {
+
+class CFontItem;
 
 // {\rtf1{\fonttbl{\f0\fnil\fcharset0 NAME;}}\pard\f0\fs24 \uCODE?}, CODE
 // unsigned decimal. A font name's characters outside ASCII are written as
@@ -23,5 +26,11 @@ QMimeData* CharacterMimeData(char16_t code, const QString& fontName);
 // Puts the character on `clipboard`; false when the clipboard did not take
 // it (it does not give it back).
 bool CopyCharacter(QClipboard& clipboard, char16_t code, const QString& fontName);
+
+// The character menu's "Copy character": the character in the font's name
+// on the application's clipboard; "Cannot open clipboard" told through
+// `error` when it did not take it. Nothing without a character or a font.
+void CopyCharacterOf(char16_t code, const CFontItem* font,
+                     const std::function<void(const QString&)>& error);
 
 }  // namespace Quillmark

@@ -12,6 +12,7 @@
 #include "document/QuillmarkDoc.h"
 #include "fontdata/item/FontItem.h"
 #include "ui/common/ColourPopup.h"
+#include "ui/common/TypedLengthLimit.h"
 #include "ui/inspect/FontInfoDlg.h"
 #include "ui/inspect/FontMapController.h"
 #include "ui/inspect/FontMapView.h"
@@ -22,6 +23,9 @@ namespace Quillmark {
 using namespace boost::placeholders;
 
 namespace {
+
+// A size is at most three digits: 300.
+constexpr int kSizeTypedLength = 3;
 
 QColor ToQColor(quint32 colour) {
     return QColor(int(colour & 0xFF), int(colour >> 8 & 0xFF), int(colour >> 16 & 0xFF));
@@ -99,9 +103,12 @@ CFontDetailFrame::CFontDetailFrame(CQuillmarkSignals& hub, CProgramOptions& opti
     m_preview = new CRichTextPreviewView(hub, options, manager, document, m_views);
     m_views->addWidget(m_preview);
     CreateBar();
+    if (m_palette) {
+        m_palette->SetOpeners({m_textButton, m_backButton});
+    }
 
     hub.ConnectFontSelected(boost::bind(&CFontDetailFrame::OnFontSelected, this, _1));
-    hub.ConnectShowPalette([this](bool text) { OnColourButton(text); });
+    hub.ConnectShowPalette(boost::bind(&CFontDetailFrame::OnColourButton, this, _1));
     hub.ConnectColorChanged(boost::bind(&CFontDetailFrame::OnColorChanged, this, _1, _2));
     hub.ConnectPaletteClosed(boost::bind(&CFontDetailFrame::OnPaletteClosed, this));
     OnFontSelected(document.GetCurrentFont());
@@ -138,6 +145,7 @@ void CFontDetailFrame::CreateBar() {
     m_sizeBox->setInsertPolicy(QComboBox::NoInsert);
     m_sizeBox->addItems(CDetailFrameState::StandardSizeTexts());
     m_sizeBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    new CTypedLengthLimit(m_sizeBox->lineEdit(), kSizeTypedLength);
     sizeLabel->setBuddy(m_sizeBox);
     connect(m_sizeBox, &QComboBox::activated, this, &CFontDetailFrame::OnSizeChosen);
     connect(m_sizeBox->lineEdit(), &QLineEdit::textEdited, this, &CFontDetailFrame::OnSizeTyped);
@@ -209,6 +217,9 @@ void CFontDetailFrame::SetPalette(std::unique_ptr<IColourPopup> palette) {
         m_palette->ClosePopup();
     }
     m_palette = std::move(palette);
+    if (m_palette) {
+        m_palette->SetOpeners({m_textButton, m_backButton});
+    }
 }
 
 QList<QAction*> CFontDetailFrame::StyleActions() const {

@@ -1,16 +1,13 @@
 #include "ui/inspect/FontMapController.h"
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <boost/bind/bind.hpp>
-#include <new>
 
 #include "core/PathText.h"
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
-#include "platform/QuillmarkException.h"
 #include "ui/inspect/CharacterCopy.h"
 
 namespace Quillmark {
@@ -37,6 +34,7 @@ CFontMapController::CFontMapController(CQuillmarkSignals& hub, CProgramOptions& 
       m_document(document),
       m_view(view),
       m_detailParent(detailParent),
+      m_font(hub, manager, [this] { DropFont(); }),
       m_fontSize(static_cast<int>(options.GetFontMapSize())) {
     m_error = [this](const QString& text) {
         QMessageBox::critical(m_view, QStringLiteral("Quillmark"), text);
@@ -47,15 +45,14 @@ CFontMapController::CFontMapController(CQuillmarkSignals& hub, CProgramOptions& 
 
     connect(view, &CFontMapView::CharacterSelected, this,
             [this](char16_t code) { m_hub.FireCharacterSelected(code, NameOf(code)); });
-    connect(view, &CFontMapView::CopyRequested, this, &CFontMapController::Copy);
+    connect(view, &CFontMapView::CopyRequested, this,
+            [this](char16_t code) { CopyCharacterOf(code, m_font.Get(), m_error); });
     connect(view, &CFontMapView::AppendRequested, this,
             [this](char16_t code) { m_hub.FireAppendCharacterToPreview(code); });
 
     hub.ConnectFontSelected(boost::bind(&CFontMapController::OnFontSelected, this, _1));
     hub.ConnectFontMapSizeChanged(boost::bind(&CFontMapController::OnFontMapSizeChanged, this, _1));
     hub.ConnectOptionsChanged(boost::bind(&CFontMapController::OnOptionsChanged, this));
-    hub.ConnectReleaseFont(boost::bind(&CFontMapController::OnReleaseFont, this, _1));
-    hub.ConnectFontRemoved(boost::bind(&CFontMapController::OnFontRemoved, this, _1));
     hub.ConnectColorChanged(boost::bind(&CFontMapController::OnColorChanged, this, _1, _2));
 }
 
@@ -63,7 +60,7 @@ CFontMapController::~CFontMapController() = default;
 
 void CFontMapController::SetErrorSink(std::function<void(const QString&)> sink) {
     m_error = std::move(sink);
-    if (m_detail != nullptr) {
+    if (m_detail) {
         m_detail->SetErrorSink(m_error);
     }
 }
@@ -73,13 +70,13 @@ void CFontMapController::SetFindCharacter(FindCharacter find) {
     // Without a finder the views leave the command out.
     std::function<void(char16_t)> finder;
     if (m_find) {
-        finder = [this](char16_t code) { m_find(code, NameOf(code), m_font.get()); };
+        finder = [this](char16_t code) { m_find(code, NameOf(code), m_font.Get()); };
     }
     if (m_view) {
         m_view->SetFindOtherFonts(finder);
     }
-    if (m_detail != nullptr && m_detail->Window() != nullptr) {
-        m_detail->Window()->SetFindOtherFonts(finder);
+    if (m_detail) {
+        m_detail->SetFindCharacter(m_find);
     }
 }
 
@@ -98,47 +95,38 @@ void CFontMapController::InitialUpdate() {
     if (const CFontItem* current = m_document.GetCurrentFont()) {
         OnFontSelected(current);
     }
-    try {
-        m_names = std::make_unique<CUnicodeCharDescriptions>();
-        m_view->SetNameLookup([this](char16_t code) { return NameOf(code); });
-    } catch (const CFileNotFoundException& error) {
-        m_error(tr("The file %1 could not be found.")
-                    .arg(PathText(std::filesystem::path(error.GetPath()))));
-    } catch (const std::bad_alloc&) {
-        m_error(
-            tr("An error occurred due to low memory.  Please close other applications or "
-               "documents and try again."));
-    }
-    m_detail = std::make_unique<CCharDetailController>(m_hub, m_options, m_manager, m_document,
-                                                       m_detailParent);
+    // One detail window and one name table for every map of the main window.
+    m_detail = CCharDetailController::For(m_hub, m_options, m_manager, m_document, m_detailParent);
     m_detail->SetErrorSink(m_error);
+    m_detail->LoadNames();
+    if (m_detail->Names() != nullptr && m_view) {
+        m_view->SetNameLookup([this](char16_t code) { return NameOf(code); });
+    }
     if (m_find) {
         SetFindCharacter(m_find);
     }
 }
 
+const CUnicodeCharDescriptions* CFontMapController::Names() const {
+    return m_detail ? m_detail->Names() : nullptr;
+}
+
 QString CFontMapController::NameOf(char16_t code) const {
-    if (m_names == nullptr) {
-        return {};
-    }
-    const std::u16string_view name = m_names->Name(code);
-    return QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size()));
+    return m_detail ? m_detail->NameOf(code) : QString();
 }
 
 void CFontMapController::DropFont() {
-    m_font.reset();
+    m_font.Reset();
     if (m_view) {
         m_view->ClearFont();
     }
 }
 
 void CFontMapController::OnFontSelected(const CFontItem* font) {
-    CFontHandle held = font != nullptr ? m_manager.Hold(font) : nullptr;
-    if (held == nullptr || !m_view) {
+    if (!m_font.Hold(font) || !m_view) {
         DropFont();
         return;
     }
-    m_font = std::move(held);
     m_view->SetFont(PathText(m_font->GetPath()),
                     m_font->GetStatus() == CFontItem::Loaded ? m_font->GetData() : nullptr,
                     m_fontSize, m_options.GetFontMapRenderingOption());
@@ -155,44 +143,25 @@ void CFontMapController::OnFontMapSizeChanged(unsigned short size) {
 }
 
 void CFontMapController::OnOptionsChanged() {
-    if (m_font != nullptr && m_view) {
+    if (m_font && m_view) {
         m_view->SetQuality(m_options.GetFontMapRenderingOption());
-    }
-}
-
-int CFontMapController::OnReleaseFont(const CFontItem* font) {
-    if (font == nullptr || font != m_font.get()) {
-        return 0;
-    }
-    DropFont();
-    return 1;
-}
-
-void CFontMapController::OnFontRemoved(const CFontItem* font) {
-    if (font != nullptr && font == m_font.get()) {
-        DropFont();
     }
 }
 
 void CFontMapController::OnColorChanged(quint32 colour, bool isTextColor) {
     // The colours of the detail pane's current mode: 1 is the map.
-    if (m_options.GetFontDetailMode() != 1 || !m_view) {
+    if (m_options.GetFontDetailMode() != 1) {
         return;
     }
+    // Kept, so that the swatches, the palette and the next start show it.
     if (isTextColor) {
-        m_view->SetColors(ColorFromStored(colour), m_view->BackColor());
+        m_options.SetFontMapFontColor(colour);
     } else {
-        m_view->SetColors(m_view->TextColor(), ColorFromStored(colour));
+        m_options.SetFontMapBackgroundColor(colour);
     }
-}
-
-void CFontMapController::Copy(char16_t code) {
-    if (code == 0 || m_font == nullptr) {
-        return;
-    }
-    if (!CopyCharacter(*QGuiApplication::clipboard(), code,
-                       QString::fromStdU16String(m_font->GetName()))) {
-        m_error(tr("Cannot open clipboard"));
+    if (m_view) {
+        m_view->SetColors(ColorFromStored(m_options.GetFontMapFontColor()),
+                          ColorFromStored(m_options.GetFontMapBackgroundColor()));
     }
 }
 

@@ -3,8 +3,8 @@
 // Ties a font map view to the program: it shows the font the user chose,
 // at the map's size, quality and colours from the options; announces the
 // selected character with its Unicode name; copies and appends characters;
-// and, the first time the view is shown, loads the name table and makes
-// the character detail window.
+// and, the first time the view is shown, finds the main window's character
+// detail window (made by the first map shown) with its name table.
 
 #include <QObject>
 #include <QPointer>
@@ -12,8 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "fontdata/manager/FontManager.h"
-#include "fontdata/unicode/UnicodeCharDescriptions.h"
+#include "ui/common/HeldFont.h"
 #include "ui/inspect/CharDetailController.h"
 #include "ui/inspect/FontMapView.h"
 
@@ -44,13 +43,14 @@ public:
     // What "Find other fonts that contain this character..." does, in the
     // map's menu and the character detail window's: given the character,
     // its Unicode name and the font it was taken from.
-    using FindCharacter = std::function<void(char16_t, const QString&, const CFontItem*)>;
+    using FindCharacter = CFindCharacter;
     void SetFindCharacter(FindCharacter find);
 
     CFontMapView* View() const { return m_view; }
-    const CFontItem* Font() const { return m_font.get(); }
-    const CUnicodeCharDescriptions* Names() const { return m_names.get(); }
-    CCharDetailController* Detail() const { return m_detail.get(); }
+    const CFontItem* Font() const { return m_font.Get(); }
+    const CUnicodeCharDescriptions* Names() const;
+    // The character detail window's controller, once the view was shown.
+    CCharDetailController* Detail() const { return m_detail; }
     // The Unicode name of a character; empty without one or without a table.
     QString NameOf(char16_t code) const;
 
@@ -61,11 +61,8 @@ private:
     void OnFontSelected(const CFontItem* font);
     void OnFontMapSizeChanged(unsigned short size);
     void OnOptionsChanged();
-    int OnReleaseFont(const CFontItem* font);
-    void OnFontRemoved(const CFontItem* font);
     void OnColorChanged(quint32 colour, bool isTextColor);
     void DropFont();
-    void Copy(char16_t code);
 
     CQuillmarkSignals& m_hub;
     CProgramOptions& m_options;
@@ -73,11 +70,10 @@ private:
     CQuillmarkDoc& m_document;
     QPointer<CFontMapView> m_view;
     QPointer<QWidget> m_detailParent;
-    CFontHandle m_font;
+    CHeldFont m_font;
     int m_fontSize;
     bool m_initialised = false;
-    std::unique_ptr<CUnicodeCharDescriptions> m_names;
-    std::unique_ptr<CCharDetailController> m_detail;
+    QPointer<CCharDetailController> m_detail;  // the main window's
     std::function<void(const QString&)> m_error;
     FindCharacter m_find;
 };

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -34,28 +33,9 @@ CFontMapView::CFontMapView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     m_scrollBarWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
 
-    m_menu = new QMenu(this);
-    m_menu->setObjectName(QStringLiteral("FontMapMenu"));
-    QAction* copy = m_menu->addAction(tr("&Copy character"));
-    copy->setObjectName(QStringLiteral("CopyCharacter"));
-    QAction* append = m_menu->addAction(tr("&Append character to preview text"));
-    append->setObjectName(QStringLiteral("AppendCharacter"));
-    for (QAction* action : {copy, append}) {
-        action->setToolTip(QString(action->text()).remove(QLatin1Char('&')));
-    }
-    connect(copy, &QAction::triggered, this,
-            [this] { emit CopyRequested(m_model.Code(m_model.contextIndex)); });
-    connect(append, &QAction::triggered, this,
-            [this] { emit AppendRequested(m_model.Code(m_model.contextIndex)); });
-    m_findOther = m_menu->addAction(tr("&Find other fonts that contain this character..."));
-    m_findOther->setObjectName(QStringLiteral("FindOtherFonts"));
-    m_findOther->setToolTip(QString(m_findOther->text()).remove(QLatin1Char('&')));
-    m_findOther->setVisible(false);
-    connect(m_findOther, &QAction::triggered, this, [this] {
-        if (m_find) {
-            m_find(m_model.Code(m_model.contextIndex));
-        }
-    });
+    m_menu = new CCharacterMenu([this] { return m_model.Code(m_model.contextIndex); }, this);
+    connect(m_menu, &CCharacterMenu::CopyRequested, this, &CFontMapView::CopyRequested);
+    connect(m_menu, &CCharacterMenu::AppendRequested, this, &CFontMapView::AppendRequested);
     connect(m_menu, &QMenu::aboutToShow, this, [this] { m_menuOpen = true; });
     connect(m_menu, &QMenu::aboutToHide, this, [this] {
         m_menuOpen = false;
@@ -133,8 +113,7 @@ void CFontMapView::SetColors(const QColor& text, const QColor& back) {
 }
 
 void CFontMapView::SetFindOtherFonts(std::function<void(char16_t)> find) {
-    m_find = std::move(find);
-    m_findOther->setVisible(static_cast<bool>(m_find));
+    m_menu->SetFindOtherFonts(std::move(find));
 }
 
 void CFontMapView::SetNameLookup(std::function<QString(char16_t)> lookup) {
@@ -255,11 +234,9 @@ void CFontMapView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         m_model.mouseDown = true;
         if (index != 0) {
-            if (index != m_model.selected) {
-                ChangeSelection(index);
-            } else {
-                RepaintCell(index);
-            }
+            // The selected cell too: announced again, it brings back a
+            // character detail window that was closed.
+            ChangeSelection(index);
         } else if (m_model.selected != 0) {
             // A click off the cells drops the selection.
             const int old = m_model.selected;

@@ -14,10 +14,8 @@
 #include <vector>
 
 #include "render/ExactFont.h"
+#include "ui/inspect/CharacterMenu.h"
 #include "ui/inspect/FontMapModel.h"
-
-class QMenu;
-class QAction;
 
 namespace Quillmark {
 
@@ -51,7 +49,7 @@ public:
     // The tooltip of a cell; empty without names or a cell.
     QString ToolTipFor(int index) const;
     // The character menu's commands, for the windows that offer the same.
-    QMenu* CharacterMenu() const { return m_menu; }
+    CCharacterMenu* CharacterMenu() const { return m_menu; }
     bool IsMenuOpen() const { return m_menuOpen; }
 
     QSize sizeHint() const override;
@@ -74,8 +72,6 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
-    QAction* m_findOther = nullptr;
-    std::function<void(char16_t)> m_find;
     void Relayout();
     void UpdateCellMetrics();
     void RepaintCell(int index);
@@ -92,7 +88,7 @@ private:
     QColor m_backColor = Qt::white;
     std::function<QString(char16_t)> m_names;
     int m_scrollBarWidth = 0;
-    QMenu* m_menu = nullptr;
+    CCharacterMenu* m_menu = nullptr;
     bool m_menuOpen = false;
     // Each cell's glyph, shaped the first time the cell is painted.
     std::vector<Platform::CExactFontCache::CGlyph> m_glyphs;

@@ -2,6 +2,7 @@
 
 #include <QVBoxLayout>
 
+#include "ui/common/WindowPlacement.h"
 #include "ui/inspect/FontMapController.h"
 #include "ui/inspect/FontMapView.h"
 
@@ -18,7 +19,7 @@ CFontMapWindow::CFontMapWindow(CQuillmarkSignals& hub, CProgramOptions& options,
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
-    resize(640, 480);
+    OpenInsideWorkArea(*this, QSize(640, 480), owner);
 }
 
 }  // namespace Quillmark

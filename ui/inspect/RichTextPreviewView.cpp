@@ -26,7 +26,10 @@ QColor ToQColor(quint32 colour) {
 CRichTextPreviewView::CRichTextPreviewView(CQuillmarkSignals& hub, CProgramOptions& options,
                                            CFontManager& manager, const CQuillmarkDoc& document,
                                            QWidget* parent)
-    : QWidget(parent), m_hub(hub), m_options(options), m_manager(manager) {
+    : QWidget(parent),
+      m_hub(hub),
+      m_options(options),
+      m_font(hub, manager, [this] { DropFont(); }) {
     setObjectName(QStringLiteral("RichTextPreview"));
     setAccessibleName(tr("Preview"));
     const auto action = [this](const QString& text, QKeySequence key, bool checked) {
@@ -61,8 +64,6 @@ CRichTextPreviewView::CRichTextPreviewView(CQuillmarkSignals& hub, CProgramOptio
     hub.ConnectColorChanged(boost::bind(&CRichTextPreviewView::OnColorChanged, this, _1, _2));
     hub.ConnectAppendCharacterToPreview(
         boost::bind(&CRichTextPreviewView::OnAppendCharacter, this, _1));
-    hub.ConnectReleaseFont(boost::bind(&CRichTextPreviewView::OnReleaseFont, this, _1));
-    hub.ConnectFontRemoved(boost::bind(&CRichTextPreviewView::OnFontRemoved, this, _1));
     hub.ConnectApplicationClosing(boost::bind(&CRichTextPreviewView::SaveText, this));
     if (const CFontItem* current = document.GetCurrentFont()) {
         OnFontSelected(current);
@@ -76,36 +77,40 @@ QString CRichTextPreviewView::NoFontText() {
 }
 
 void CRichTextPreviewView::OnFontSelected(const CFontItem* font) {
-    CFontHandle held = font != nullptr ? m_manager.Hold(font) : nullptr;
-    if (held && held->GetStatus() == CFontItem::Loaded) {
-        const auto* full = held->GetData()->GetName(4);
+    if (m_font.Hold(font) && m_font->GetStatus() == CFontItem::Loaded) {
+        const auto* full = m_font->GetData()->GetName(4);
         m_faceName = full != nullptr ? QString::fromStdU16String(std::u16string(*full))
-                                     : QString::fromStdU16String(held->GetName());
-        m_font = std::move(held);
+                                     : QString::fromStdU16String(m_font->GetName());
         m_family = CExactFamilies::Instance().FamilyFor(m_font->GetPath());
     } else {
-        m_font.reset();
+        m_font.Reset();
         m_faceName.clear();
         m_family.clear();
     }
-    ApplyPreview();
+    QTextCharFormat change;
+    change.setFontFamilies(FullFormat().fontFamilies().toStringList());
+    ApplyPreview(change);
 }
 
 void CRichTextPreviewView::OnSizeChanged(unsigned short size) {
     m_options.SetPreviewFontSize(size);
-    ApplyPreview();
+    QTextCharFormat change;
+    change.setFontPointSize(size);
+    ApplyPreview(change);
 }
 
 void CRichTextPreviewView::OnColorChanged(quint32 colour, bool isTextColour) {
     if (m_options.GetFontDetailMode() != 0) {
         return;
     }
+    QTextCharFormat change;
     if (isTextColour) {
         m_options.SetPreviewFontColor(colour);
+        change.setForeground(ToQColor(colour));
     } else {
         m_options.SetPreviewBackgroundColor(colour);
     }
-    ApplyPreview();
+    ApplyPreview(change);
 }
 
 void CRichTextPreviewView::OnAppendCharacter(char16_t ch) {
@@ -119,24 +124,10 @@ void CRichTextPreviewView::OnAppendCharacter(char16_t ch) {
 }
 
 void CRichTextPreviewView::DropFont() {
-    m_font.reset();
+    m_font.Reset();
     m_faceName.clear();
     m_family.clear();
-    ApplyPreview();
-}
-
-int CRichTextPreviewView::OnReleaseFont(const CFontItem* font) {
-    if (font == nullptr || m_font.get() != font) {
-        return 0;
-    }
-    DropFont();
-    return 1;
-}
-
-void CRichTextPreviewView::OnFontRemoved(const CFontItem* font) {
-    if (font != nullptr && m_font.get() == font) {
-        DropFont();
-    }
+    ApplyPreview({});
 }
 
 void CRichTextPreviewView::Toggle(bool (CProgramOptions::*get)() const,
@@ -145,7 +136,16 @@ void CRichTextPreviewView::Toggle(bool (CProgramOptions::*get)() const,
     m_bold->setChecked(m_options.GetPreviewFontBold());
     m_italic->setChecked(m_options.GetPreviewFontItalic());
     m_underline->setChecked(m_options.GetPreviewFontUnderlined());
-    ApplyPreview();
+    const QTextCharFormat full = FullFormat();
+    QTextCharFormat change;
+    if (get == &CProgramOptions::GetPreviewFontBold) {
+        change.setFontWeight(full.fontWeight());
+    } else if (get == &CProgramOptions::GetPreviewFontItalic) {
+        change.setFontItalic(full.fontItalic());
+    } else {
+        change.setFontUnderline(full.fontUnderline());
+    }
+    ApplyPreview(change);
 }
 
 void CRichTextPreviewView::SaveText() {
@@ -157,7 +157,20 @@ void CRichTextPreviewView::SaveText() {
     m_edit->setTextCursor(start);
 }
 
-void CRichTextPreviewView::ApplyPreview() {
+QTextCharFormat CRichTextPreviewView::FullFormat() const {
+    QTextCharFormat format;
+    format.setFontWeight(m_options.GetPreviewFontBold() ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(m_options.GetPreviewFontItalic());
+    format.setFontUnderline(m_options.GetPreviewFontUnderlined());
+    format.setForeground(ToQColor(m_options.GetPreviewFontColor()));
+    // The file's own family; its face name only when it could not be
+    // registered (then matching by name may pick another file).
+    format.setFontFamilies(QStringList{m_family.isEmpty() ? m_faceName.left(31) : m_family});
+    format.setFontPointSize(m_options.GetPreviewFontSize());
+    return format;
+}
+
+void CRichTextPreviewView::ApplyPreview(const QTextCharFormat& change) {
     if (m_faceName.isEmpty()) {
         if (m_edit) {
             SaveText();
@@ -182,16 +195,9 @@ void CRichTextPreviewView::ApplyPreview() {
         isNew = true;
     }
 
-    QTextCharFormat format;
-    format.setFontWeight(m_options.GetPreviewFontBold() ? QFont::Bold : QFont::Normal);
-    format.setFontItalic(m_options.GetPreviewFontItalic());
-    format.setFontUnderline(m_options.GetPreviewFontUnderlined());
-    format.setForeground(ToQColor(m_options.GetPreviewFontColor()));
-    // The file's own family; its face name only when it could not be
-    // registered (then matching by name may pick another file).
-    format.setFontFamilies(QStringList{m_family.isEmpty() ? m_faceName.left(31) : m_family});
-    format.setFontPointSize(m_options.GetPreviewFontSize());
-
+    // A new editor takes the whole format; after that a change brings only
+    // what changed, so that the text's own formatting stays.
+    const QTextCharFormat format = isNew ? FullFormat() : change;
     QTextCursor cursor = m_edit->textCursor();
     if (isNew || !cursor.hasSelection()) {
         // All the text, and what is typed next.

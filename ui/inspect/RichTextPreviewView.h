@@ -13,9 +13,10 @@
 #include <QWidget>
 #include <boost/signals2/trackable.hpp>
 
-#include "fontdata/manager/FontManager.h"
+#include "ui/common/HeldFont.h"
 
 #include <QMenu>
+#include <QTextCharFormat>
 
 namespace Quillmark {
 
@@ -56,20 +57,21 @@ private:
     void OnSizeChanged(unsigned short size);
     void OnColorChanged(quint32 colour, bool isTextColour);
     void OnAppendCharacter(char16_t ch);
-    int OnReleaseFont(const CFontItem* font);
-    void OnFontRemoved(const CFontItem* font);
     void DropFont();
     void Toggle(bool (CProgramOptions::*get)() const, void (CProgramOptions::*set)(const bool&));
-    void ApplyPreview();
+    // Every property of the options' format.
+    QTextCharFormat FullFormat() const;
+    // Applies what changed to the selection, or to all the text when none
+    // is selected; other properties keep the text's own formatting.
+    void ApplyPreview(const QTextCharFormat& change);
     void SaveText();
     void ShowMenu(const QPoint& global);
 
     CQuillmarkSignals& m_hub;
     CProgramOptions& m_options;
-    CFontManager& m_manager;
     QString m_faceName;
     QString m_family;
-    CFontHandle m_font;
+    CHeldFont m_font;
     QPointer<QTextEdit> m_edit;
     QAction* m_bold = nullptr;
     QAction* m_italic = nullptr;

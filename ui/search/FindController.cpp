@@ -308,16 +308,11 @@ void CFindController::UpdateActions() {
 }
 
 int CFindController::OnReleaseFont(const CFontItem* font) {
-    int released = m_model->RemoveFont(font) > 0 ? 1 : 0;
-    if (DropSource(font)) {
-        released = 1;
-    }
-    return released;
+    return m_model->RemoveFont(font) > 0 ? 1 : 0;
 }
 
 void CFindController::OnFontRemoved(const CFontItem* font) {
     m_model->RemoveFont(font);
-    DropSource(font);
 }
 
 // ---- Find by name ------------------------------------------------------------------
@@ -392,17 +387,14 @@ CSourceFontController::CSourceFontController(CSearchServices services,
                                              CFontHandle source, const QString& location,
                                              bool isProject, QWidget* owner)
     : CFindController(std::move(services), mode, caption, location, isProject, owner),
-      m_source(std::move(source)) {}
+      m_source(m_services.hub, m_services.manager, [this] { SourceGone(); }) {
+    m_source.Hold(std::move(source));
+}
 
-bool CSourceFontController::DropSource(const CFontItem* font) {
-    if (font == nullptr || font != m_source.get()) {
-        return false;
-    }
-    m_source.reset();
+void CSourceFontController::SourceGone() {
     if (m_sample != nullptr) {
         m_sample->Show(nullptr, GoneText());
     }
-    return true;
 }
 
 void CSourceFontController::OptionsChanged() {
@@ -438,13 +430,13 @@ CFindCharacterController* CFindCharacterController::Open(CSearchServices service
 QWidget* CFindCharacterController::MakeBand(QString* label) {
     *label = tr("Searching for:");
     m_sample = new CSourceSample(m_services.options, m_services.uiFont);
-    m_sample->Show(m_source, SampleText());
+    m_sample->Show(m_source.Handle(), SampleText());
     return m_sample;
 }
 
 FontTest CFindCharacterController::MakeTest(QString*) {
     // Compared with, never read: a source let go of meanwhile has expired.
-    return CharacterTest(m_character, std::weak_ptr<const CFontItem>(m_source));
+    return CharacterTest(m_character, std::weak_ptr<const CFontItem>(m_source.Handle()));
 }
 
 // ---- Find similar ----------------------------------------------------------------
@@ -485,7 +477,7 @@ CFindSimilarController* CFindSimilarController::Open(CSearchServices services, Q
 QWidget* CFindSimilarController::MakeBand(QString* label) {
     label->clear();
     m_sample = new CSourceSample(m_services.options, m_services.uiFont);
-    m_sample->Show(m_source, SampleText());
+    m_sample->Show(m_source.Handle(), SampleText());
     return m_sample;
 }
 
@@ -501,7 +493,7 @@ FontTest CFindSimilarController::MakeTest(QString*) {
     // The bytes were taken when the window opened: the test never reads
     // the source, which may be let go of while the search runs.
     return SimilarTest(m_panose, m_sourcePath.toStdU16String(),
-                       std::weak_ptr<const CFontItem>(m_source));
+                       std::weak_ptr<const CFontItem>(m_source.Handle()));
 }
 
 }  // namespace Quillmark

@@ -23,6 +23,7 @@
 #include "fontdata/manager/FontManager.h"
 #include "search/FontTests.h"
 #include "search/Search.h"
+#include "ui/common/HeldFont.h"
 #include "ui/search/FindFrame.h"
 #include "ui/search/LookInList.h"
 #include "ui/search/SearchResultsModel.h"
@@ -101,8 +102,6 @@ protected:
     // The kind's entries of the options menu, before "Search removable disks".
     virtual void AddKindOptions(QMenu&) {}
     virtual void StoreKindOptions() {}
-    // The source font went (released or removed): drop it. True when it was the source.
-    virtual bool DropSource(const CFontItem*) { return false; }
     virtual void OptionsChanged() {}
 
     CSearchServices m_services;
@@ -160,18 +159,19 @@ class CSourceFontController : public CFindController {
 
 public:
     CSourceSample* Sample() const { return m_sample; }
-    const CFontItem* Source() const { return m_source.get(); }
+    const CFontItem* Source() const { return m_source.Get(); }
 
 protected:
     CSourceFontController(CSearchServices services, CSearchResultsModel::Mode mode,
                           const QString& caption, CFontHandle source, const QString& location,
                           bool isProject, QWidget* owner);
-    bool DropSource(const CFontItem* font) override;
     void OptionsChanged() override;
     virtual QString SampleText() const = 0;
     virtual QString GoneText() const = 0;
+    // The source was taken back: the sample says so.
+    void SourceGone();
 
-    CFontHandle m_source;  // null once the font manager took it back
+    CHeldFont m_source;  // none once the font manager took it back
     CSourceSample* m_sample = nullptr;
 };
 

@@ -368,7 +368,9 @@ TEST_F(SearchWindowTest, APaintOutOfTimeLeavesFontsNotYetReadForTheNextOne) {
         delegate.PaintRow(&painter, QRect(0, row * height, 300, height), model.index(row, 0), false,
                           columns, QPalette());
     };
-    const auto read = [&](int row) { return PreviewLineReady(*model.FontAt(row)); };
+    const auto read = [&](int row) {
+        return PreviewLineReady(*model.FontAt(row), delegate.PreviewLook());
+    };
     const auto spend = [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
 
     delegate.BeginPaint(1);
@@ -402,14 +404,15 @@ TEST_F(SearchWindowTest, AFontThatCannotBeDrawnIsReadOnceNotInEveryPaint) {
     const CFontItem& font = *model.FontAt(0);
     ASSERT_EQ(font.GetStatus(), CFontItem::Loaded);
     Platform::CExactFontCache::Instance().Clear();
-    ASSERT_FALSE(PreviewLineReady(font));
-
     CFontListDelegate delegate(m_options, QApplication::font());
+    ASSERT_FALSE(PreviewLineReady(font, delegate.PreviewLook()));
+
     QImage image(300, delegate.RowHeight(), QImage::Format_RGB32);
     QPainter painter(&image);
     delegate.BeginPaint(1);
     delegate.PaintRow(&painter, image.rect(), model.index(0, 0), false,
                       {{0, 100, 200}, {100, 100, 100}}, QPalette());
-    EXPECT_TRUE(PreviewLineReady(font));  // remembered: the next paint has nothing to read
+    EXPECT_TRUE(PreviewLineReady(
+        font, delegate.PreviewLook()));  // remembered: the next paint has nothing to read
     EXPECT_FALSE(delegate.LeftSomeUndrawn());
 }
