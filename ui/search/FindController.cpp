@@ -28,8 +28,11 @@ void CSearchServices::UseStandardDialogs() {
         return QMessageBox::question(parent, QApplication::applicationName(), question,
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
-    tell = [](QWidget* parent, const QString& message) {
-        QMessageBox::critical(parent, QApplication::applicationName(), message);
+    tell = [](QWidget* parent, const QString& message, const QString& detail) {
+        QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message,
+                        QMessageBox::Ok, parent);
+        box.setInformativeText(detail);
+        box.exec();
     };
     browseFolder = [](QWidget* parent, const QString& start) {
         return QFileDialog::getExistingDirectory(parent, QObject::tr("Look in:"), start,
@@ -95,7 +98,26 @@ void CFindController::Open() {
                                 ? owner->screen()
                                 : QGuiApplication::primaryScreen();
     m_frame->setGeometry(Placement(m_services.options, screen->availableGeometry()));
-    m_frame->show();
+    BringForward();
+}
+
+void CFindController::BringForward() {
+    QWidget* field = FirstField();
+    m_frame->BringForward(field);
+    // Typing replaces what was sought last.
+    if (auto* text = qobject_cast<QLineEdit*>(field)) {
+        text->selectAll();
+    }
+}
+
+QWidget* CFindController::FirstField() const {
+    return m_frame->LookIn();
+}
+
+void CFindController::SetLocation(const QString& location, bool isProject) {
+    if (!m_searching) {
+        FillLocations(location, isProject);
+    }
 }
 
 QRect CFindController::Placement(const CProgramOptions& options, const QRect& workArea) {
@@ -243,6 +265,21 @@ void CFindController::Search() {
     if (m_searching || !CanStart()) {
         return;
     }
+    std::optional<CSearchLocation> location = SelectedLocation();
+    if (!location) {
+        return;
+    }
+    // Made before anything is cleared: a test that cannot be made (an
+    // expression in error) leaves the results as they are.
+    QString error;
+    QString detail;
+    FontTest test = MakeTest(&error, &detail);
+    if (!test) {
+        if (m_services.tell) {
+            m_services.tell(m_frame, error, detail);
+        }
+        return;
+    }
     if (m_model->rowCount() > 0) {
         const QString question =
             tr("You are about to begin a new search.  This will clear the results of the current "
@@ -251,18 +288,6 @@ void CFindController::Search() {
             return;
         }
         m_model->Clear();
-    }
-    std::optional<CSearchLocation> location = SelectedLocation();
-    if (!location) {
-        return;
-    }
-    QString error;
-    FontTest test = MakeTest(&error);
-    if (!test) {
-        if (m_services.tell) {
-            m_services.tell(m_frame, error);
-        }
-        return;
     }
     m_searching = true;
     m_stopRequested = false;
@@ -329,7 +354,6 @@ CFindNameController* CFindNameController::Open(CSearchServices services, QWidget
                                                const QString& location, bool isProject) {
     auto* controller = new CFindNameController(std::move(services), owner, location, isProject);
     controller->CFindController::Open();
-    controller->m_text->setFocus();
     return controller;
 }
 
@@ -346,7 +370,11 @@ bool CFindNameController::CanStart() const {
     return m_text != nullptr && !m_text->text().isEmpty();
 }
 
-FontTest CFindNameController::MakeTest(QString* error) {
+QWidget* CFindNameController::FirstField() const {
+    return m_text;
+}
+
+FontTest CFindNameController::MakeTest(QString* error, QString* detail) {
     CNameQuery query;
     query.text = m_text->text().toStdU16String();
     query.matchCase = m_matchCase;
@@ -355,8 +383,8 @@ FontTest CFindNameController::MakeTest(QString* error) {
     std::string why;
     const auto test = CNameTest::Compile(query, &why);
     if (test == nullptr) {
-        *error = tr("Error in regular expression") + QStringLiteral("\n\n") +
-                 QString::fromStdString(why);
+        *error = tr("Error in regular expression");
+        *detail = QString::fromStdString(why);
         return {};
     }
     return [test](CFontItem& font) { return (*test)(font); };
@@ -434,7 +462,7 @@ QWidget* CFindCharacterController::MakeBand(QString* label) {
     return m_sample;
 }
 
-FontTest CFindCharacterController::MakeTest(QString*) {
+FontTest CFindCharacterController::MakeTest(QString*, QString*) {
     // Compared with, never read: a source let go of meanwhile has expired.
     return CharacterTest(m_character, std::weak_ptr<const CFontItem>(m_source.Handle()));
 }
@@ -489,7 +517,7 @@ QString CFindSimilarController::GoneText() const {
     return tr("Preview unavailable.  Font has been moved or deleted.");
 }
 
-FontTest CFindSimilarController::MakeTest(QString*) {
+FontTest CFindSimilarController::MakeTest(QString*, QString*) {
     // The bytes were taken when the window opened: the test never reads
     // the source, which may be let go of while the search runs.
     return SimilarTest(m_panose, m_sourcePath.toStdU16String(),

@@ -49,8 +49,8 @@ struct CSearchServices {
     QFont uiFont;
     // A Yes/No question; true for Yes.
     std::function<bool(QWidget* parent, const QString& question)> ask;
-    // An error message.
-    std::function<void(QWidget* parent, const QString& message)> tell;
+    // An error message, and what the library had to say about it (may be empty).
+    std::function<void(QWidget* parent, const QString& message, const QString& detail)> tell;
     // A folder chosen in the folder browser, starting at `start`; empty when cancelled.
     std::function<QString(QWidget* parent, const QString& start)> browseFolder;
     // A favourite folder or a project chosen; empty when cancelled. When
@@ -84,6 +84,11 @@ public:
     void FillOptionsMenu(QMenu& menu);
     // Selects a "Look in:" entry as the user does (commands included).
     void ChooseLocation(int index);
+    // The window opened again: in front, with the keyboard in its first field.
+    void BringForward();
+    // "Look in:" at a folder or a project, as when the window opened; not
+    // while a search runs.
+    void SetLocation(const QString& location, bool isProject);
 
     // The middle half of `workArea`, or the stored rectangle.
     static QRect Placement(const CProgramOptions& options, const QRect& workArea);
@@ -97,8 +102,11 @@ protected:
     virtual QWidget* MakeBand(QString* label) = 0;
     // Whether Search may start (find by name: a text was typed).
     virtual bool CanStart() const { return true; }
-    // The test for a new search; null, with `error` set, when it cannot be made.
-    virtual FontTest MakeTest(QString* error) = 0;
+    // The test for a new search; null, with `error` (and `detail`) set, when
+    // it cannot be made.
+    virtual FontTest MakeTest(QString* error, QString* detail) = 0;
+    // Where the keyboard goes when the window comes forward.
+    virtual QWidget* FirstField() const;
     // The kind's entries of the options menu, before "Search removable disks".
     virtual void AddKindOptions(QMenu&) {}
     virtual void StoreKindOptions() {}
@@ -140,7 +148,8 @@ public:
 protected:
     QWidget* MakeBand(QString* label) override;
     bool CanStart() const override;
-    FontTest MakeTest(QString* error) override;
+    FontTest MakeTest(QString* error, QString* detail) override;
+    QWidget* FirstField() const override;
     void AddKindOptions(QMenu& menu) override;
     void StoreKindOptions() override;
 
@@ -187,7 +196,7 @@ public:
 
 protected:
     QWidget* MakeBand(QString* label) override;
-    FontTest MakeTest(QString* error) override;
+    FontTest MakeTest(QString* error, QString* detail) override;
     QString SampleText() const override { return QString(QChar(m_character)); }
     QString GoneText() const override { return SampleText(); }
 
@@ -208,7 +217,7 @@ public:
 
 protected:
     QWidget* MakeBand(QString* label) override;
-    FontTest MakeTest(QString* error) override;
+    FontTest MakeTest(QString* error, QString* detail) override;
     QString SampleText() const override;
     QString GoneText() const override;
 

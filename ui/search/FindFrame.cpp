@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolBar>
+#include <algorithm>
 
 #include "ui/search/SearchResultsModel.h"
 
@@ -35,12 +36,47 @@ protected:
 
 }  // namespace
 
+// A line of text that takes the width it is given, never more: what does
+// not fit is left out in the middle, where a path's least telling part is.
+class CElidedLabel : public QLabel {
+public:
+    explicit CElidedLabel(QWidget* parent) : QLabel(parent) {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        setTextFormat(Qt::PlainText);
+    }
+
+    void SetFullText(const QString& text) {
+        m_full = text;
+        setToolTip(text);
+        setAccessibleDescription(text);
+        Elide();
+    }
+    const QString& FullText() const { return m_full; }
+
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+    QSize sizeHint() const override { return {0, QLabel::sizeHint().height()}; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+private:
+    void Elide() {
+        const int room = contentsRect().width() - 2 * margin();
+        setText(fontMetrics().elidedText(m_full, Qt::ElideMiddle, std::max(0, room)));
+    }
+
+    QString m_full;
+};
+
 // ---- Status bar ------------------------------------------------------------
 
 CFindStatusBar::CFindStatusBar(QWidget* parent)
     : QStatusBar(parent),
       m_icon(new QLabel(this)),
-      m_text(new QLabel(tr("Ready to search"), this)),
+      m_text(new CElidedLabel(this)),
       m_progress(new QProgressBar(this)) {
     setSizeGripEnabled(true);
     m_icon->setFixedSize(16, 16);
@@ -57,6 +93,14 @@ CFindStatusBar::CFindStatusBar(QWidget* parent)
     SetState(State::Idle, false);
 }
 
+QString CFindStatusBar::Text() const {
+    return m_text->FullText();
+}
+
+QString CFindStatusBar::ShownText() const {
+    return m_text->text();
+}
+
 void CFindStatusBar::SetState(State state, bool animating) {
     m_state = state;
     m_progress->setVisible(animating);
@@ -68,24 +112,28 @@ void CFindStatusBar::SetState(State state, bool animating) {
 }
 
 void CFindStatusBar::ShowSearching(const QString& folder) {
-    m_text->setText(tr("Searching %1...").arg(folder));
+    m_text->SetFullText(tr("Searching %1...").arg(folder));
     if (!IsAnimating()) {
         SetState(State::Searching, true);
     }
 }
 
 void CFindStatusBar::ShowCanceled(int found) {
-    m_text->setText(tr("Search was canceled.  Files Found: %1").arg(found));
-    SetState(State::Canceled, false);
+    m_text->SetFullText(tr("Search was canceled.  Files Found: %1").arg(found));
+    // A search that never searched a folder (a project's) was never shown
+    // searching: its icon stays as it was.
+    if (IsAnimating()) {
+        SetState(State::Canceled, false);
+    }
 }
 
 void CFindStatusBar::ShowComplete(int found) {
-    m_text->setText(tr("Search complete.  Files Found: %1").arg(found));
+    m_text->SetFullText(tr("Search complete.  Files Found: %1").arg(found));
     SetState(State::Idle, false);
 }
 
 void CFindStatusBar::ShowFailed(const QString& failure, int found) {
-    m_text->setText(tr("Could not search %1.  Files Found: %2").arg(failure).arg(found));
+    m_text->SetFullText(tr("Could not search %1.  Files Found: %2").arg(failure).arg(found));
     SetState(State::Canceled, false);
 }
 
@@ -139,7 +187,9 @@ CFindFrame::CFindFrame(QWidget* owner, const QString& caption, CSearchResultsMod
     m_lookIn = new QComboBox(band2);
     m_lookIn->setAccessibleName(tr("Look in"));
     m_lookIn->setMinimumWidth(200);
-    m_lookIn->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // A long folder name is shortened rather than widening the window.
+    m_lookIn->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_lookIn->setMinimumContentsLength(24);
     m_lookIn->setMaxVisibleItems(24);
     m_lookIn->setItemDelegate(new CIndentDelegate(m_lookIn));
     lookInLabel->setBuddy(m_lookIn);
@@ -181,6 +231,19 @@ void CFindFrame::SetBand(const QString& label, QWidget* control) {
     m_band1->addWidget(control);
 }
 
+void CFindFrame::BringForward(QWidget* focus) {
+    if (isMinimized()) {
+        showNormal();
+    } else {
+        show();
+    }
+    raise();
+    activateWindow();
+    if (focus != nullptr) {
+        focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
+}
+
 void CFindFrame::closeEvent(QCloseEvent* event) {
     emit Closing();
     QMainWindow::closeEvent(event);
@@ -192,6 +255,11 @@ void CFindFrame::keyPressEvent(QKeyEvent* event) {
             m_search->trigger();
         }
         event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        close();
         return;
     }
     QMainWindow::keyPressEvent(event);

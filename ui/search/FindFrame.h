@@ -18,11 +18,13 @@
 
 namespace Quillmark {
 
+class CElidedLabel;
 class CProgramOptions;
 class CSearchResultsModel;
 
 // The status bar: an icon (idle, searching, canceled), the status text and
-// a marquee while a folder is being searched.
+// a marquee while a folder is being searched. The text starts empty; a long
+// path in it is shortened in the middle rather than widening the window.
 class CFindStatusBar : public QStatusBar {
     Q_OBJECT
 
@@ -36,7 +38,11 @@ public:
     // The location could not be searched: why, and the count.
     void ShowFailed(const QString& failure, int found);
 
-    QString Text() const { return m_text->text(); }
+    // The whole text, however much of it fits.
+    QString Text() const;
+    // The text as it is shown.
+    QString ShownText() const;
+    // The icon's state.
     State GetState() const { return m_state; }
     bool IsAnimating() const { return m_progress->isVisible(); }
 
@@ -44,7 +50,7 @@ private:
     void SetState(State state, bool animating);
 
     QLabel* m_icon;
-    QLabel* m_text;
+    CElidedLabel* m_text;
     QProgressBar* m_progress;
     State m_state = State::Idle;
 };
@@ -85,6 +91,9 @@ public:
     QAction* StopAction() const { return m_stop; }
     CSearchResultsView* Results() const { return m_results; }
     CFindStatusBar* Status() const { return m_status; }
+
+    // Shows the window in front, active, with the keyboard in `focus`.
+    void BringForward(QWidget* focus);
 
 signals:
     void Closing();

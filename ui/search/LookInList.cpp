@@ -48,9 +48,11 @@ const CLookInEntry* CLookInList::At(int index) const {
 int CLookInList::Fill(const CLookInPlaces& places, const QString& location, bool isProject) {
     using Kind = CLookInEntry::Kind;
     m_entries.clear();
-    m_entries.push_back({Kind::Folder, QObject::tr("Desktop"), Clean(places.desktop), 0,
+    const bool hasDesktop = !places.desktop.isEmpty() && QFileInfo(places.desktop).isDir();
+    const QString desktopPath = hasDesktop ? places.desktop : places.home;
+    m_entries.push_back({Kind::Folder, QObject::tr("Desktop"), Clean(desktopPath), 0,
                          QStringLiteral("user-desktop")});
-    QDir desktop(places.desktop);
+    QDir desktop(desktopPath);
     for (const QString& name :
          desktop.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
         m_entries.push_back(
@@ -58,6 +60,7 @@ int CLookInList::Fill(const CLookInPlaces& places, const QString& location, bool
     }
     m_entries.push_back(
         {Kind::Folder, QObject::tr("Home"), Clean(places.home), 1, QStringLiteral("user-home")});
+    const int computer = static_cast<int>(m_entries.size());
     m_entries.push_back(
         {Kind::Computer, QObject::tr("Computer"), {}, 1, QStringLiteral("computer")});
     for (const auto& volume : places.volumes) {
@@ -71,14 +74,17 @@ int CLookInList::Fill(const CLookInPlaces& places, const QString& location, bool
 
     int selection = -1;
     const QString chosen = isProject ? QString() : Clean(location);
-    if (!chosen.isEmpty()) {
+    if (chosen == QLatin1String(kComputer)) {
+        selection = computer;
+    } else if (!chosen.isEmpty()) {
         // The chosen folder's own entry, else the deepest entry it lies
         // below, with the rest of its path inserted there, one level deeper
         // each.
         int anchor = -1;
         for (int i = 0; i < static_cast<int>(m_entries.size()); ++i) {
             const CLookInEntry& entry = m_entries[static_cast<std::size_t>(i)];
-            if (entry.kind != Kind::Folder || entry.path.isEmpty()) {
+            // Where the desktop is the home folder, the path is Home's.
+            if (entry.kind != Kind::Folder || entry.path.isEmpty() || (i == 0 && !hasDesktop)) {
                 continue;
             }
             if (entry.path == chosen) {

@@ -39,9 +39,13 @@ struct CLookInPlaces {
 
 class CLookInList {
 public:
-    // The entries for `location` (a folder's path, or a project's name),
-    // and the index of the one to select: the location's own entry, else
-    // the Desktop.
+    // The location that stands for the computer, as the folder tree names it.
+    static constexpr const char* kComputer = "::computer";
+
+    // The entries for `location` (a folder's path, kComputer, or a
+    // project's name), and the index of the one to select: the location's
+    // own entry, else the Desktop. A desktop folder that does not exist is
+    // the home folder, as in the folder tree.
     int Fill(const CLookInPlaces& places, const QString& location, bool isProject);
 
     const std::vector<CLookInEntry>& Entries() const { return m_entries; }

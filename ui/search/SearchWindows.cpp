@@ -13,8 +13,10 @@ CSearchWindows::CSearchWindows(CSearchServices services, QWidget* owner,
 
 std::pair<QString, bool> CSearchWindows::Location() const {
     auto location = m_currentLocation ? m_currentLocation() : std::pair<QString, bool>();
-    // Virtual places ("::...") are no folder to search.
-    if (!location.second && location.first.startsWith(QLatin1String("::"))) {
+    // Virtual places ("::...") are no folder to search; the computer is
+    // "Look in:"'s entry of its own.
+    if (!location.second && location.first.startsWith(QLatin1String("::")) &&
+        location.first != QLatin1String(CLookInList::kComputer)) {
         location.first.clear();
     }
     return location;
@@ -26,7 +28,15 @@ CFindNameController* CSearchWindows::FindByName() {
 }
 
 CFindNameController* CSearchWindows::FindByName(const QString& location, bool isProject) {
-    return CFindNameController::Open(m_services, m_owner, location, isProject);
+    if (m_byName) {
+        m_byName->SetLocation(location, isProject);
+        m_byName->BringForward();
+        return m_byName;
+    }
+    m_byName = CFindNameController::Open(m_services, m_owner, location, isProject);
+    // A window being closed is not brought back: the next opening makes one.
+    connect(&m_byName->Frame(), &CFindFrame::Closing, this, [this] { m_byName = nullptr; });
+    return m_byName;
 }
 
 CFindSimilarController* CSearchWindows::FindSimilar(const CFontItem* font) {

@@ -4,7 +4,10 @@
 // the current location (Ctrl+F, the folder tree's "Search for fonts"),
 // find similar fonts for a font of the list, find fonts containing a
 // character of the font map or the character detail. Each window is a tool
-// window of `owner` and closes with it.
+// window of `owner` and closes with it, and opens in front with the
+// keyboard in its first field. There is one find-by-name window: opened
+// again, it comes forward, looking in the location asked for unless it is
+// searching.
 
 #include <QObject>
 #include <QPointer>
@@ -28,6 +31,8 @@ public:
     // Find by name at the current location.
     CFindNameController* FindByName();
     CFindNameController* FindByName(const QString& location, bool isProject);
+    // The find-by-name window, null when none is open.
+    CFindNameController* ByName() const { return m_byName; }
     // Find similar fonts to `font` (held by the window while it is open);
     // nothing for a font the manager does not hold.
     CFindSimilarController* FindSimilar(const CFontItem* font);
@@ -43,6 +48,7 @@ private:
     CSearchServices m_services;
     QPointer<QWidget> m_owner;
     std::function<std::pair<QString, bool>()> m_currentLocation;
+    QPointer<CFindNameController> m_byName;
 };
 
 }  // namespace Quillmark

@@ -139,3 +139,24 @@ TEST(LookInListTest, EntriesAndTheChosenFolderBelowItsPlace) {
     // Nothing chosen: the Desktop.
     EXPECT_EQ(list.Fill(places, {}, false), 0);
 }
+
+TEST(LookInListTest, TheComputerIsItsOwnEntryAndAMissingDesktopIsHome) {
+    const QString home = QDir::tempPath() + "/lookin-home";
+    ASSERT_TRUE(QDir().mkpath(home + "/Fonts"));
+    CLookInPlaces places;
+    places.desktop = home + "/no-such-desktop";
+    places.home = home;
+    places.volumes = {{"/", false}};
+    CLookInList list;
+    // Shown from the computer, "Look in:" is at the computer.
+    const int computer = list.Fill(places, CLookInList::kComputer, false);
+    EXPECT_EQ(list.At(computer)->kind, CLookInEntry::Kind::Computer);
+    // The desktop that is not there is the home folder, with its folders.
+    EXPECT_EQ(list.At(0)->text, "Desktop");
+    EXPECT_EQ(list.At(0)->path, home);
+    EXPECT_EQ(list.At(1)->text, "Fonts");
+    EXPECT_EQ(list.At(1)->path, home + "/Fonts");
+    // The home folder itself is Home's entry.
+    EXPECT_EQ(list.At(list.Fill(places, home, false))->text, "Home");
+    QDir(home).removeRecursively();
+}

@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 #include <atomic>
@@ -29,6 +32,7 @@
 #include "ui/search/FindController.h"
 #include "ui/search/FindFrame.h"
 #include "ui/search/SearchSession.h"
+#include "ui/search/SearchWindows.h"
 #include "ui/search/SourceSample.h"
 
 using namespace Quillmark;
@@ -83,7 +87,10 @@ protected:
             m_questions << question;
             return m_answer;
         };
-        services.tell = [this](QWidget*, const QString& message) { m_told << message; };
+        services.tell = [this](QWidget*, const QString& message, const QString& detail) {
+            m_told << message;
+            m_details << detail;
+        };
         services.chooseProject = [this](QWidget*) { return m_chosenProject; };
         services.places = [this] {
             CLookInPlaces places;
@@ -114,6 +121,7 @@ protected:
     CFontProjects m_projects;
     QStringList m_questions;
     QStringList m_told;
+    QStringList m_details;
     bool m_answer = false;
     QString m_chosenProject;
 };
@@ -131,7 +139,7 @@ TEST_F(SearchWindowTest, SearchAsksBeforeClearingResultsAndTellsHowItEnded) {
     CFindNameController* window = OpenName("sans");
     CFindFrame& frame = window->Frame();
     EXPECT_EQ(frame.windowTitle(), "Find font by name...");
-    EXPECT_EQ(frame.Status()->Text(), "Ready to search");
+    EXPECT_EQ(frame.Status()->Text(), "");
     EXPECT_EQ(window->LookIn().At(frame.LookIn()->currentIndex())->path, PathText(m_fonts));
 
     frame.SearchAction()->trigger();
@@ -218,6 +226,124 @@ TEST_F(SearchWindowTest, ErrorsLeaveTheWindowIdleAndSaySo) {
         window->Frame().Status()->Text().startsWith("Could not search " + PathText(m_fonts)))
         << window->Frame().Status()->Text().toStdString();
     EXPECT_FALSE(window->Frame().Status()->IsAnimating());
+}
+
+TEST_F(SearchWindowTest, AnExpressionInErrorLeavesTheResultsAndGivesTheLibrarysWordsApart) {
+    CFindNameController* window = OpenName("sans");
+    window->Search();
+    ASSERT_TRUE(Idle(*window));
+    ASSERT_EQ(window->Model().rowCount(), 2);
+    QMenu menu;
+    window->FillOptionsMenu(menu);
+    menu.actions().at(3)->trigger();  // Use regular expression
+    window->Text()->setText("(sans");
+    m_answer = true;
+    window->Search();
+    // Told before anything is asked or cleared: the results stay.
+    EXPECT_TRUE(m_questions.isEmpty());
+    EXPECT_EQ(Names(window->Model()), (QStringList{"Inner Sans", "Own Sans"}));
+    EXPECT_EQ(m_told, QStringList{"Error in regular expression"});
+    ASSERT_EQ(m_details.size(), 1);
+    EXPECT_FALSE(m_details[0].isEmpty());
+    EXPECT_FALSE(m_details[0].contains("Error in regular expression"));
+    EXPECT_FALSE(window->IsSearching());
+}
+
+TEST_F(SearchWindowTest, OpenedAgainTheWindowComesForwardWithTheKeyboardInLookFor) {
+    std::pair<QString, bool> shown{PathText(m_fonts), false};
+    CSearchWindows windows(Services(), nullptr, [&] { return shown; });
+    CFindNameController* window = windows.FindByName();
+    ASSERT_NE(window, nullptr);
+    CFindFrame& frame = window->Frame();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    EXPECT_EQ(QApplication::focusWidget(), window->Text());
+    // Typed, then Enter: searched at once, nothing to ask about.
+    QTest::keyClicks(window->Text(), "sans");
+    QTest::keyClick(window->Text(), Qt::Key_Return);
+    EXPECT_TRUE(m_questions.isEmpty());
+    ASSERT_TRUE(Idle(*window));
+    EXPECT_EQ(window->Model().rowCount(), 2);
+
+    // Another window in front, then Ctrl+F again: the same window, its
+    // results kept, the keyboard in "Look for" with the text selected.
+    frame.Results()->setFocus();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_EQ(windows.FindByName(), window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    EXPECT_EQ(QApplication::focusWidget(), window->Text());
+    EXPECT_EQ(window->Text()->selectedText(), "sans");
+    EXPECT_EQ(window->Model().rowCount(), 2);
+    int shownWindows = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        shownWindows += qobject_cast<CFindFrame*>(widget) != nullptr && widget->isVisible();
+    }
+    EXPECT_EQ(shownWindows, 1);
+
+    // Escape closes it; the next opening makes a new one, here at the computer.
+    QPointer<CFindFrame> closing(&frame);
+    QTest::keyClick(window->Text(), Qt::Key_Escape);
+    EXPECT_FALSE(closing->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(closing.isNull());
+    EXPECT_EQ(windows.ByName(), nullptr);
+    shown = {"::computer", false};
+    CFindNameController* again = windows.FindByName();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->LookIn().At(again->Frame().LookIn()->currentIndex())->kind,
+              CLookInEntry::Kind::Computer);
+    EXPECT_EQ(again->Frame().LookIn()->currentText(), "Computer");
+
+    // Find similar opens in front too, the keyboard in "Look in"; Escape
+    // from its results closes it.
+    CFontHandle source = m_manager.Open(m_fonts / "own.ttf");
+    CFindSimilarController* similar = windows.FindSimilar(source.get());
+    ASSERT_NE(similar, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&similar->Frame()));
+    EXPECT_EQ(QApplication::focusWidget(), similar->Frame().LookIn());
+    EXPECT_EQ(similar->LookIn().At(similar->Frame().LookIn()->currentIndex())->kind,
+              CLookInEntry::Kind::Computer);
+    similar->Frame().Results()->setFocus();
+    QTest::keyClick(similar->Frame().Results(), Qt::Key_Escape);
+    EXPECT_FALSE(similar->Frame().isVisible());
+}
+
+TEST_F(SearchWindowTest, TheStatusStartsEmptyAndALongPathNeverWidensTheWindow) {
+    CFindNameController* window = OpenName("sans");
+    CFindFrame& frame = window->Frame();
+    EXPECT_TRUE(frame.Status()->Text().isEmpty());
+    EXPECT_EQ(frame.Status()->GetState(), CFindStatusBar::State::Idle);
+    // Nothing was shown searching (a project's search): a cancel keeps the idle icon.
+    frame.Status()->ShowCanceled(0);
+    EXPECT_EQ(frame.Status()->GetState(), CFindStatusBar::State::Idle);
+    EXPECT_EQ(frame.Status()->Text(), "Search was canceled.  Files Found: 0");
+
+    const QRect screen = frame.screen()->availableGeometry();
+    frame.setGeometry(screen.left() + 40, screen.top() + 40, 640, 360);
+    QCoreApplication::processEvents();
+    QString path = "/media/ann/Archive";
+    while (path.size() < 3000) {
+        path += "/a rather long folder name of fonts";
+    }
+    frame.Status()->ShowSearching(path + "/Serif");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame.width(), 640);
+    EXPECT_LT(frame.minimumSizeHint().width(), screen.width());
+    EXPECT_EQ(frame.Status()->Text(), "Searching " + path + "/Serif...");
+    const QString shownText = frame.Status()->ShownText();
+    EXPECT_TRUE(shownText.startsWith("Searching /media/ann/")) << shownText.toStdString();
+    EXPECT_TRUE(shownText.endsWith("/Serif...")) << shownText.toStdString();
+    EXPECT_TRUE(shownText.contains(QChar(0x2026)));
+    EXPECT_LT(shownText.size(), 200);
+    // The icon tells of the search as it goes, then of its cancel.
+    EXPECT_EQ(frame.Status()->GetState(), CFindStatusBar::State::Searching);
+    EXPECT_TRUE(frame.grab().toImage().save(QDir::tempPath() + "/quillmark-search-long-path.png"));
+    frame.Status()->ShowCanceled(3);
+    EXPECT_EQ(frame.Status()->GetState(), CFindStatusBar::State::Canceled);
+    frame.Status()->ShowComplete(3);
+    EXPECT_EQ(frame.Status()->GetState(), CFindStatusBar::State::Idle);
 }
 
 TEST_F(SearchWindowTest, OptionsMenuEntriesFollowTheLocationAndAreKept) {
