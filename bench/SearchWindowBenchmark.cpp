@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     CFontManager manager(nullptr, nullptr);
     CFontProjects projects;
     CSearchServices services{hub, options, manager, projects, QApplication::font(), {}, {},
-                             {},  {},      {},      {}};
+                             {},  {},      {},      {},       {}};
     services.places = [] { return CLookInPlaces(); };
     auto* window = CFindNameController::Open(services, nullptr, folder, false);
     window->Frame().resize(1000, 700);
