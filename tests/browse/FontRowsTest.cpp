@@ -213,7 +213,8 @@ TEST(FontRowsTest, SimilarityWordsByDistance) {
 // Fonts given back to similar results (a delete that could not go on)
 // find their likeness under the reference font.
 TEST(FontRowsTest, SimilarResultsTakeFontsBackWithTheirDistance) {
-    const fs::path folder = fs::temp_directory_path() / ("qm-similar-" + std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("qm-similar-" + std::to_string(::getpid()));
     CFontManager manager(nullptr, nullptr);
     {
         CSearchResultsModel model(CSearchResultsModel::SimilarResults);
@@ -227,8 +228,8 @@ TEST(FontRowsTest, SimilarResultsTakeFontsBackWithTheirDistance) {
         std::vector<CFontHandle> fonts;
         const int distances[] = {20, 0, 40};
         for (int i = 0; i < 3; ++i) {
-            CFontHandle font = manager.Open(
-                WriteSearchFont(folder / ("s" + std::to_string(i) + ".ttf"), {}));
+            CFontHandle font =
+                manager.Open(WriteSearchFont(folder / ("s" + std::to_string(i) + ".ttf"), {}));
             font->SetSimilarity(source.toStdU16String(), distances[i]);
             fonts.push_back(std::move(font));
         }

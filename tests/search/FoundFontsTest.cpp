@@ -100,7 +100,8 @@ void Choose(QWidget* popup, const QString& text) {
             return;
         }
     }
-    ADD_FAILURE() << "no entry " << text.toStdString() << " in " << Texts(*menu).join('|').toStdString();
+    ADD_FAILURE() << "no entry " << text.toStdString() << " in "
+                  << Texts(*menu).join('|').toStdString();
     menu->close();
 }
 
@@ -167,8 +168,9 @@ struct CProgram {
         auto* field = window->findChild<QLineEdit*>();
         QTest::keyClicks(field, text);
         QTest::keyClick(field, Qt::Key_Return);
-        EXPECT_TRUE(WaitUntil([&] { return window->Status()->Text().startsWith("Search complete"); }))
-            << window->Status()->Text().toStdString();
+        EXPECT_TRUE(WaitUntil([&] {
+            return window->Status()->Text().startsWith("Search complete");
+        })) << window->Status()->Text().toStdString();
         return window;
     }
 };
@@ -219,9 +221,8 @@ TEST(FoundFontsTest, AResultOpensHasTheSearchMenuAndGoesToItsFolder) {
         << "the lower pane shows it";
 }
 
-TEST(FoundFontsTest, AResultIsDraggedOutAsFilesAndAddedToAProject) {
+TEST(FoundFontsTest, AResultIsDraggedOutAsFiles) {
     CProgram program("Dragged Fonts");
-    ASSERT_TRUE(program.Frame().ProjectView()->Model().AddProject("Mine"));
     CFindFrame* window = program.SearchFor("Alpha");
     ASSERT_NE(window, nullptr);
     CFontRowsView& results = *window->Results();
@@ -242,35 +243,6 @@ TEST(FoundFontsTest, AResultIsDraggedOutAsFilesAndAddedToAProject) {
     const auto block = DecodeFileListBlock(data.data(kFontProjectDataMimeType));
     ASSERT_TRUE(block.has_value()) << "the file list block";
     EXPECT_EQ(*block, QStringList{program.Path("alpha.ttf")});
-
-    // Add to Project... from the result: the project chooser, OK.
-    const auto chooseFirstProject = [](QWidget* dialog) {
-        auto* list = dialog->findChild<QTreeWidget*>();
-        ASSERT_NE(list, nullptr);
-        list->setFocus();
-        QTest::keyClick(list, Qt::Key_Down);
-        QTest::mouseClick(
-            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
-    };
-    WhenShown(OpenMenu, [&](QWidget* popup) {
-        WhenShown(ModalDialog, chooseFirstProject);
-        Choose(popup, "Add to &Project...");
-    });
-    RightClick(results, 0);
-    EXPECT_TRUE(program.app->Projects().HasFont("Mine", program.Path("alpha.ttf")));
-
-    // And from the main list, for every selected row.
-    CFontListView& list = program.List();
-    list.setFocus();
-    QTest::keyClick(&list, Qt::Key_A, Qt::ControlModifier);
-    ASSERT_EQ(list.selectionModel()->selectedRows().size(), 2);
-    WhenShown(OpenMenu, [&](QWidget* popup) {
-        WhenShown(ModalDialog, chooseFirstProject);
-        Choose(popup, "Add to &Project...");
-    });
-    RightClick(list, 1);
-    EXPECT_TRUE(program.app->Projects().HasFont("Mine", program.Path("beta.ttf")));
-    EXPECT_TRUE(program.app->Projects().HasFont("Mine", program.Path("alpha.ttf")));
 }
 
 TEST(FoundFontsTest, DeletingAResultTrashesItAndItLeavesBothLists) {
@@ -290,8 +262,7 @@ TEST(FoundFontsTest, DeletingAResultTrashesItAndItLeavesBothLists) {
     QTest::keyClick(&results, Qt::Key_Delete);
     EXPECT_EQ(question, "ConfirmDeleteDialog");
     EXPECT_FALSE(QFile::exists(program.Path("beta.ttf")));
-    EXPECT_TRUE(
-        QFile::exists(PathText(kHome.Root() / ".local/share/Trash/files/beta.ttf")))
+    EXPECT_TRUE(QFile::exists(PathText(kHome.Root() / ".local/share/Trash/files/beta.ttf")))
         << "in the Trash";
     EXPECT_EQ(results.Rows().rowCount(), 0);
     ASSERT_EQ(program.List().Model().rowCount(), 1) << "the main list let it go too";
