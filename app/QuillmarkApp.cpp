@@ -46,6 +46,9 @@
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/FontListModel.h"
+#include "ui/browse/FontListView.h"
+#include "ui/browse/FontProjectFrame.h"
+#include "ui/browse/FontProjectModel.h"
 #include "ui/browse/LocationCombo.h"
 #include "ui/browse/MainFrame.h"
 #include "ui/common/SelectFavoriteFoldersDialog.h"
@@ -287,17 +290,9 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
             frame->SetStatusText(pane, text);
     });
     m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list->View()));
-    auto* commands = new CFontListCommands(*list->View(), *m_hub, *m_fontManager, *m_document,
-                                           *m_options, true, {}, list);
-    m_mainFrame->AddFileActions(commands->PrintActions());
     CSearchWindows* searches = CreateSearchWindows();
-    commands->AddCommand(
-        FontListCommand::FindSimilar, tr("Find similar fonts..."),
-        [searches, list](int row) { searches->FindSimilar(list->Model().ItemAt(row)); });
-    commands->AddCommand(FontListCommand::FontInformation, tr("Font information"),
-                         [list, frame = m_mainFrame](int row) {
-                             CFontInfoDlg::Show(list->Model().ItemAt(row), frame);
-                         });
+    auto* commands = AttachListCommands(*list->View(), FontListKind::MainList, list);
+    m_mainFrame->AddFileActions(commands->PrintActions());
     auto* detail =
         new CFontDetailFrame(*m_hub, *m_options, *m_fontManager, *m_document, nullptr, m_mainFrame);
     // The palette is looked for once; without it Qt's colour dialog stands in.
@@ -341,7 +336,7 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
 
 CSearchWindows* CQuillmarkApp::CreateSearchWindows() {
     CSearchServices services{
-        *m_hub, *m_options, *m_fontManager, *m_projects, m_regularFont, {}, {}, {}, {}, {}, {}};
+        *m_hub, *m_options, *m_fontManager, *m_projects, m_regularFont, {}, {}, {}, {}, {}, {}, {}};
     services.UseStandardDialogs();
     services.chooseFavorite = [favorites = m_favorites.get()](QWidget* parent) {
         CSelectFavoriteFoldersDialog chooser(*favorites, parent);
@@ -351,16 +346,57 @@ CSearchWindows* CQuillmarkApp::CreateSearchWindows() {
         CSelectProjectsDialog chooser(*projects, parent);
         return chooser.exec() == QDialog::Accepted ? chooser.SelectedProject() : QString();
     };
+    // A search window's results have the commands of the main list's fonts.
+    services.attachCommands = [this](CFontRowsView& results) {
+        AttachListCommands(results, FontListKind::SearchResults, results.window());
+    };
     auto* windows = new CSearchWindows(services, m_mainFrame, [document = m_document.get()] {
         return document->IsProjectMode() ? std::pair(document->GetProjectName(), true)
                                          : std::pair(document->GetFolderPath(), false);
     });
+    m_searches = windows;
     // View > Search... (Ctrl+F): find fonts by name at the current location.
     QAction* find = m_mainFrame->ViewMenu()->addAction(tr("&Search..."));
     find->setObjectName(QStringLiteral("FindByName"));
     find->setShortcut(QKeySequence::Find);
     connect(find, &QAction::triggered, windows, [windows] { windows->FindByName(); });
     return windows;
+}
+
+CFontListCommands* CQuillmarkApp::AttachListCommands(CFontRowsView& view, FontListKind kind,
+                                                     QObject* parent) {
+    CFontListCommands::Hooks hooks = m_hooks.fontLists;
+    if (!hooks.open && m_hooks.open) {
+        hooks.open = [open = m_hooks.open](const QString& path) {
+            return open(QUrl::fromLocalFile(path));
+        };
+    }
+    if (!hooks.chooseProject) {
+        hooks.chooseProject = [projects = m_projects.get(), &view] {
+            CSelectProjectsDialog chooser(*projects, view.window());
+            return chooser.exec() == QDialog::Accepted ? chooser.SelectedProject() : QString();
+        };
+    }
+    if (!hooks.addToProject) {
+        hooks.addToProject = [frame = m_mainFrame](const QString& project,
+                                                   const QStringList& paths) {
+            return frame && frame->ProjectView() != nullptr
+                       ? frame->ProjectView()->Model().AddFiles(project, paths)
+                       : QStringList();
+        };
+    }
+    auto* commands = new CFontListCommands(view, *m_hub, *m_fontManager, *m_document, *m_options,
+                                           kind, std::move(hooks), parent);
+    CFontRows& rows = view.Rows();
+    commands->AddCommand(FontListCommand::FindSimilar, tr("Find similar fonts..."),
+                         [searches = m_searches, &rows](int row) {
+                             if (searches) {
+                                 searches->FindSimilar(rows.ItemAt(row));
+                             }
+                         });
+    commands->AddCommand(FontListCommand::FontInformation, tr("Font information"),
+                         [&rows, &view](int row) { CFontInfoDlg::Show(rows.ItemAt(row), &view); });
+    return commands;
 }
 
 void CQuillmarkApp::AddFontMapCommand() {

@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 
+#include "ui/browse/FontListCommands.h"
+
 class QSocketNotifier;
 class QUrl;
 class QWidget;
@@ -52,8 +54,12 @@ public:
         // Made after the main window, before the first location is chosen:
         // the place to add panes.
         std::function<void(CQuillmarkApp&)> addPanes;
-        // Opens a file with the desktop's "open" (the updater at exit).
+        // Opens a file with the desktop's "open" (the updater at exit, a
+        // font of a list).
         std::function<bool(const QUrl&)> open;
+        // What the font lists' commands ask and reach (those set here are
+        // used instead of the desktop's).
+        CFontListCommands::Hooks fontLists;
     };
 
     explicit CQuillmarkApp(QStringList arguments);
@@ -123,6 +129,8 @@ private:
     bool CreateServices();
     // The search windows' opener and Ctrl+F.
     CSearchWindows* CreateSearchWindows();
+    // The commands of a font list, the main one or a search window's.
+    CFontListCommands* AttachListCommands(CFontRowsView& view, FontListKind kind, QObject* parent);
     void ShowSplash();
     void AddFontMapCommand();
     void OnTerminationSignal();
@@ -149,7 +157,8 @@ private:
 
     std::unique_ptr<CQuillmarkDoc> m_document;
     QPointer<CMainFrame> m_mainFrame;
-    QPointer<CFontMapWindow> m_fontMap;  // a child of the main window
+    QPointer<CFontMapWindow> m_fontMap;   // a child of the main window
+    QPointer<CSearchWindows> m_searches;  // a child of the main window
     // "Find other fonts that contain this character..." of the font maps.
     std::function<void(char16_t, const QString&, const CFontItem*)> m_findCharacter;
     // A QWidget pointer: events still pass the filter while the splash is

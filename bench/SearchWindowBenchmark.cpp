@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     CProgramOptions options;
     CFontManager manager(nullptr, nullptr);
     CFontProjects projects;
-    CSearchServices services{hub, options, manager, projects, QApplication::font(), {}, {},
+    CSearchServices services{hub, options, manager, projects, QApplication::font(), {}, {}, {},
                              {},  {},      {},      {}};
     services.places = [] { return CLookInPlaces(); };
     auto* window = CFindNameController::Open(services, nullptr, folder, false);

@@ -6,13 +6,16 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QMimeData>
+#include <QMouseEvent>
 
 #include "core/FileListBlock.h"
 #include "core/PathText.h"
 #include "fontdata/item/FontItem.h"
 #include "tests/browse/ListCommandsSupport.h"
 #include "ui/browse/FontDrag.h"
+#include "ui/common/FontListDelegate.h"
 
 using namespace Quillmark;
 using namespace QuillmarkTest;
@@ -94,10 +97,13 @@ TEST(FontDragTest, MoveLeavesFontsPrivateCopyRestoresTheirSharing) {
     std::vector<std::uint32_t> flagsDuringDrag;
     QList<QUrl> urls;
     QStringList formats;
+    QByteArray block;
+    Qt::DropActions offered;
     CFontListCommands::Hooks hooks = fixture.Hooks({});
     hooks.runDrag = [&](QDrag& drag, Qt::DropActions allowed) {
-        EXPECT_EQ(allowed, Qt::CopyAction | Qt::MoveAction);
+        offered = allowed;
         formats = drag.mimeData()->formats();
+        block = drag.mimeData()->data(kFontProjectDataMimeType);
         urls = drag.mimeData()->urls();
         for (int row = 0; row < 3; ++row) {
             flagsDuringDrag.push_back(ItemOf(fixture, row)->GetResourceFlags());
@@ -113,10 +119,13 @@ TEST(FontDragTest, MoveLeavesFontsPrivateCopyRestoresTheirSharing) {
     delete fixture.commands;
     fixture.commands =
         new CFontListCommands(*fixture.view, fixture.hub, fixture.manager, fixture.document,
-                              fixture.options, true, hooks, fixture.list.get());
+                              fixture.options, FontListKind::MainList, hooks, fixture.list.get());
 
     fixture.commands->StartDrag();
-    EXPECT_EQ(formats, QStringList{"text/uri-list"}) << "a folder's rows go as files";
+    EXPECT_EQ(offered, Qt::CopyAction) << "without Shift a drag only copies";
+    EXPECT_EQ(formats, (QStringList{"text/uri-list", kFontProjectDataMimeType}))
+        << "a folder's rows go as files and as the file list block";
+    EXPECT_EQ(block, ExpectedBlock(dragged));
     EXPECT_EQ(urls,
               (QList<QUrl>{QUrl::fromLocalFile(dragged[0]), QUrl::fromLocalFile(dragged[1])}));
     EXPECT_EQ(flagsDuringDrag,
@@ -127,10 +136,14 @@ TEST(FontDragTest, MoveLeavesFontsPrivateCopyRestoresTheirSharing) {
             << "a copy gives the sharing back";
     }
 
+    // Shift held when the drag starts offers a move too.
     answer = Qt::MoveAction;
     const CFontItem* first = ItemOf(fixture, 0);
     const CFontItem* third = ItemOf(fixture, 2);
+    QTest::keyPress(fixture.view, Qt::Key_Shift, Qt::ShiftModifier);
     fixture.commands->StartDrag();
+    QTest::keyRelease(fixture.view, Qt::Key_Shift);
+    EXPECT_EQ(offered, Qt::CopyAction | Qt::MoveAction);
     EXPECT_EQ(first->GetResourceFlags(), Platform::kPrivateFont) << "moved: stays private";
     EXPECT_EQ(third->GetResourceFlags(), Platform::kPrivateFont);
     EXPECT_EQ(ItemOf(fixture, 1)->GetResourceFlags(), Platform::kSharedFont);
@@ -140,34 +153,57 @@ TEST(FontDragTest, MoveLeavesFontsPrivateCopyRestoresTheirSharing) {
               folder + "/f1.ttf");
 }
 
-TEST(FontDragTest, DraggingSelectedRowsWithTheMouseStartsTheDrag) {
+// A drag with the mouse copies unless Shift is held, and shows the name of
+// the row it began on, not the whole row.
+TEST(FontDragTest, DraggingWithTheMouseCopiesUnlessShiftIsHeld) {
     const QString folder = FontFolder("drag-mouse", 2);
     CCommandsFixture fixture;
     QList<QUrl> urls;
-    bool pictured = false;
+    QSize picture;
+    Qt::DropActions offered;
+    int drags = 0;
     CFontListCommands::Hooks hooks = fixture.Hooks({});
-    hooks.runDrag = [&](QDrag& drag, Qt::DropActions) {
+    hooks.runDrag = [&](QDrag& drag, Qt::DropActions allowed) {
+        ++drags;
+        offered = allowed;
         urls = drag.mimeData()->urls();
-        pictured = !drag.pixmap().isNull();
+        picture = drag.pixmap().deviceIndependentSize().toSize();
         return Qt::CopyAction;
     };
     delete fixture.commands;
     fixture.commands =
         new CFontListCommands(*fixture.view, fixture.hub, fixture.manager, fixture.document,
-                              fixture.options, true, hooks, fixture.list.get());
+                              fixture.options, FontListKind::MainList, hooks, fixture.list.get());
     fixture.Load(folder);
     ASSERT_EQ(fixture.Model().rowCount(), 2);
-    fixture.SelectRows({1});
     QWidget* viewport = fixture.view->viewport();
-    const QPoint from = fixture.view->visualRect(fixture.Model().index(1, 0)).center();
-    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
-    for (int step = 1; step <= 4; ++step) {
-        QTest::mouseMove(viewport, from + QPoint(10 * step, 10 * step));
-    }
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, from + QPoint(40, 40));
+    const QRect row = fixture.view->visualRect(fixture.Model().index(1, 0));
+    const QPoint from = row.center();
+    const auto drag = [&](Qt::KeyboardModifiers held) {
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, from);  // selects the row
+        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+        for (int step = 1; step <= 4; ++step) {
+            // The modifiers held while the mouse moves, as the desktop sends them.
+            QMouseEvent move(QEvent::MouseMove, from + QPoint(10 * step, 10 * step),
+                             viewport->mapToGlobal(from + QPoint(10 * step, 10 * step)),
+                             Qt::NoButton, Qt::LeftButton, held);
+            QApplication::sendEvent(viewport, &move);
+        }
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, from + QPoint(40, 40));
+    };
+    drag(Qt::NoModifier);
+    ASSERT_EQ(drags, 1);
     EXPECT_EQ(urls, QList<QUrl>{QUrl::fromLocalFile(
                         fixture.Model().index(1, 0).data(CFontListModel::PathRole).toString())});
-    EXPECT_TRUE(pictured) << "the drag shows the dragged rows";
+    EXPECT_EQ(offered, Qt::CopyAction) << "a file manager is offered no move";
+    EXPECT_EQ(picture.height(), fixture.view->Delegate().FirstLineHeight())
+        << "one line high, not the preview's height";
+    EXPECT_GT(picture.width(), 16);
+    EXPECT_LT(picture.width(), fixture.view->header()->sectionSize(0)) << "as wide as the name";
+
+    drag(Qt::ShiftModifier);
+    ASSERT_EQ(drags, 2);
+    EXPECT_EQ(offered, Qt::CopyAction | Qt::MoveAction) << "Shift offers the move";
 }
 
 TEST(FontDragTest, ProjectRowsGoOnlyAsTheFileListBlock) {
@@ -184,7 +220,7 @@ TEST(FontDragTest, ProjectRowsGoOnlyAsTheFileListBlock) {
     delete fixture.commands;
     fixture.commands =
         new CFontListCommands(*fixture.view, fixture.hub, fixture.manager, fixture.document,
-                              fixture.options, true, hooks, fixture.list.get());
+                              fixture.options, FontListKind::MainList, hooks, fixture.list.get());
     fixture.document.SetProjectMode(true);
     fixture.list->AddFile(folder + "/f0.ttf");
     fixture.list->AddFile(folder + "/f1.ttf");

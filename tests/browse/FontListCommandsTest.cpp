@@ -8,11 +8,13 @@
 #include <QMenu>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 
 #include "core/PathText.h"
 #include "fontdata/item/FontItem.h"
 #include "tests/browse/ListCommandsSupport.h"
 #include "ui/browse/FontListMenu.h"
+#include "ui/common/NameClashDialog.h"
 
 using namespace Quillmark;
 using namespace QuillmarkTest;
@@ -84,18 +86,18 @@ TEST(FontListMenuTest, OffersWhatTheRowAndTheListAllow) {
     CFontListMenuContext folder;
     folder.panoseFamily = 2;
     EXPECT_EQ(Commands(folder),
-              (std::vector{Open, OpenInFileManager, FindSimilar, Separator, Install, Delete,
-                           Separator, FontInformation, Properties}));
+              (std::vector{Open, OpenInFileManager, FindSimilar, Separator, Install, AddToProject,
+                           Delete, Separator, FontInformation, Properties}));
     EXPECT_TRUE(FontListMenuEntries(folder)[0].isDefault);
 
-    // Search results and projects go to the file's folder, above Delete.
+    // Search results and projects go to the file's folder, just above Delete.
     for (bool search : {true, false}) {
         CFontListMenuContext context = folder;
         context.searchResults = search;
         context.projectMode = !search;
         EXPECT_EQ(Commands(context), (std::vector{Open, OpenInFileManager, FindSimilar, Separator,
-                                                  GoToContainingFolder, Separator, Install, Delete,
-                                                  Separator, FontInformation, Properties}));
+                                                  Install, AddToProject, GoToContainingFolder,
+                                                  Delete, Separator, FontInformation, Properties}));
     }
 
     // Installed fonts are neither installed again nor deleted from here,
@@ -103,7 +105,7 @@ TEST(FontListMenuTest, OffersWhatTheRowAndTheListAllow) {
     CFontListMenuContext fonts = folder;
     fonts.fontsFolderShown = true;
     EXPECT_EQ(Commands(fonts), (std::vector{Open, OpenInFileManager, FindSimilar, Separator,
-                                            FontInformation, Properties}));
+                                            AddToProject, Separator, FontInformation, Properties}));
 
     CFontListMenuContext unreadable;
     unreadable.readable = false;
@@ -349,4 +351,104 @@ TEST(FontListCommandsTest, EnterAndDoubleClickOpenTheRow) {
     EXPECT_EQ(fixture.log.opened.size(), 2);
     EXPECT_EQ(fixture.log.opened.last(),
               fixture.Model().index(0, 0).data(CFontListModel::PathRole).toString());
+}
+
+TEST(FontListCommandsTest, FontInformationIsForTheFirstSelectedRow) {
+    const QString folder = FontFolder("information", 3);
+    CCommandsFixture fixture;
+    int informationRow = -1;
+    fixture.commands->AddCommand(FontListCommand::FontInformation, "Font information",
+                                 [&](int row) { informationRow = row; });
+    fixture.Load(folder);
+    fixture.SelectRows({1, 2});
+    // The menu opened on the last selected row.
+    fixture.commands->MenuFor(2);
+    fixture.commands->Action(FontListCommand::FontInformation)->trigger();
+    EXPECT_EQ(informationRow, 1);
+}
+
+// Where no program is set for font files, Open says so and offers the font
+// information instead.
+TEST(FontListCommandsTest, OpenWithoutAProgramSaysSoAndOffersTheInformation) {
+    const QString folder = FontFolder("no-opener", 2);
+    CFontListCommands::Hooks hooks;
+    hooks.open = [](const QString&) { return false; };
+    CCommandsFixture fixture(hooks);
+    fixture.Load(folder);
+    fixture.view->setFocus();
+    fixture.view->setCurrentIndex(fixture.Model().index(1, 0));
+    QTest::keyClick(fixture.view, Qt::Key_Return);
+    ASSERT_EQ(fixture.log.told.size(), 1) << "told, with nothing else to offer";
+    EXPECT_TRUE(fixture.log.told[0].contains("no program is set for font files"))
+        << fixture.log.told[0].toStdString();
+
+    int informationRow = -1;
+    fixture.commands->AddCommand(FontListCommand::FontInformation, "Font information",
+                                 [&](int row) { informationRow = row; });
+    fixture.log.askAnswer = false;
+    QTest::keyClick(fixture.view, Qt::Key_Return);
+    EXPECT_EQ(fixture.log.asked, QStringList{"Open"});
+    EXPECT_EQ(informationRow, -1) << "No shows nothing";
+    fixture.log.askAnswer = true;
+    QTest::keyClick(fixture.view, Qt::Key_Return);
+    EXPECT_EQ(informationRow, 1);
+}
+
+// Enter in the name clash question of Install skips the font: keeping both
+// would install it twice.
+TEST(FontListCommandsTest, InstallsNameClashQuestionSkipsOnEnter) {
+    const QString folder = FontFolder("install-clash", 1);
+    const QString fonts = FreshFolder("fonts-folder");
+    QFile::copy(folder + "/f0.ttf", fonts + "/f0.ttf");
+    CFontListCommands::Hooks hooks;
+    hooks.conflictAsker = [](Platform::ConflictChoice preferred) {
+        return NameClashAsker(nullptr, preferred);  // the real question
+    };
+    CCommandsFixture fixture(hooks);
+    fixture.Load(folder);
+    fixture.SelectRows({0});
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->objectName();
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    fixture.commands->Install();
+    EXPECT_EQ(shown, "NameClashDialog");
+    EXPECT_FALSE(QFile::exists(fonts + "/f0 (2).ttf")) << "no second copy installed";
+    EXPECT_EQ(QDir(fonts).entryList(QDir::Files), QStringList{"f0.ttf"});
+    EXPECT_FALSE(fixture.Model().ItemAt(0)->IsInstalled()) << "skipped, not installed";
+    QDir(fonts).removeRecursively();
+}
+
+// The lower pane shows the current row's font: click row 2, Shift-click
+// row 6, then click row 4, which alone stays selected.
+TEST(FontListCommandsTest, TheCurrentRowsFontIsTheOneSelected) {
+    const QString folder = FontFolder("current-row", 8);
+    CCommandsFixture fixture;
+    fixture.Load(folder);
+    ASSERT_EQ(fixture.Model().rowCount(), 8);
+    std::vector<const CFontItem*> announced;
+    fixture.hub.ConnectFontSelected([&](const CFontItem* font) { announced.push_back(font); });
+    QWidget* viewport = fixture.view->viewport();
+    const auto at = [&](int row) {
+        return fixture.view->visualRect(fixture.Model().index(row, 0)).center();
+    };
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at(2));
+    ASSERT_FALSE(announced.empty());
+    EXPECT_EQ(announced.back(), fixture.Model().ItemAt(2));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, at(6));
+    EXPECT_EQ(fixture.view->selectionModel()->selectedRows().size(), 5);
+    EXPECT_EQ(announced.back(), fixture.Model().ItemAt(6)) << "the row clicked is the current one";
+    const std::size_t before = announced.size();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at(4));
+    ASSERT_EQ(fixture.view->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(announced.size(), before + 1) << "told once";
+    EXPECT_EQ(announced.back(), fixture.Model().ItemAt(4));
+    EXPECT_EQ(fixture.document.GetCurrentFont(), fixture.Model().ItemAt(4));
+    // The keys move the current row and the pane with it, each once.
+    QTest::keyClick(fixture.view, Qt::Key_Down);
+    EXPECT_EQ(announced.size(), before + 2);
+    EXPECT_EQ(fixture.document.GetCurrentFont(), fixture.Model().ItemAt(5));
 }

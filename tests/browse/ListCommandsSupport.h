@@ -114,7 +114,8 @@ struct CCommandsFixture {
         view->resize(700, 500);
         window->resize(700, 500);
         window->show();
-        commands = new Quillmark::CFontListCommands(*view, hub, manager, document, options, true,
+        commands = new Quillmark::CFontListCommands(*view, hub, manager, document, options,
+                                                    Quillmark::FontListKind::MainList,
                                                     Hooks(std::move(extra)), list.get());
     }
     ~CCommandsFixture() {
@@ -142,7 +143,7 @@ struct CCommandsFixture {
         if (!hooks.tell)
             hooks.tell = [this](const QString&, const QString& text) { log.told.append(text); };
         if (!hooks.conflictAsker)
-            hooks.conflictAsker = [this] {
+            hooks.conflictAsker = [this](Platform::ConflictChoice) {
                 return [this](const QString&, const QString& existing) {
                     log.clashes.append(existing);
                     return log.clashAnswer;

@@ -1,9 +1,8 @@
-// The font list's model alone, in the modes of the search windows, and its
-// row delegate drawing the searched character.
+// The font list's row delegate drawing the searched character (the rows
+// themselves: tests/browse/FontRowsTest.cpp).
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemModelTester>
 #include <QImage>
 #include <QPainter>
 #include <filesystem>
@@ -20,44 +19,6 @@ namespace {
 const std::filesystem::path kData = QUILLMARK_TEST_DATA;
 
 }  // namespace
-
-TEST(FontListModelTest, SimilarityWordsByDistance) {
-    EXPECT_EQ(CFontListModel::SimilarityWords(0), "Identical");
-    EXPECT_EQ(CFontListModel::SimilarityWords(1), "Very Similar");
-    EXPECT_EQ(CFontListModel::SimilarityWords(15), "Very Similar");
-    EXPECT_EQ(CFontListModel::SimilarityWords(16), "Moderately Similar");
-    EXPECT_EQ(CFontListModel::SimilarityWords(30), "Moderately Similar");
-    EXPECT_EQ(CFontListModel::SimilarityWords(31), "Somewhat Similar");
-}
-
-TEST(FontListModelTest, SimilarResultsShowAndSortByLikeness) {
-    CFontManager manager(nullptr, nullptr);
-    {
-        CFontListModel model(manager);
-        QAbstractItemModelTester tester(&model,
-                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
-        model.SetMode(CFontListModel::SimilarResults);
-        const QString source = "/reference.ttf";
-        model.SetSimilaritySource(source);
-        EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole), "Similarity");
-        std::vector<CFontListModel::CNewRow> rows;
-        const int distances[] = {20, 0, 40};
-        const char* files[] = {"twin-a.ttf", "twin-b.ttf", "symbol.ttf"};
-        for (int i = 0; i < 3; ++i) {
-            CFontHandle item = manager.Open(kData / files[i]);
-            item->SetSimilarity(source.toStdU16String(), distances[i]);
-            rows.push_back({item, QString::fromStdU16String(item->GetDisplayName())});
-        }
-        model.AppendRows(std::move(rows));
-        EXPECT_EQ(model.index(0, 1).data(), "Moderately Similar");
-        model.Sort(1, true);
-        EXPECT_EQ(model.index(0, 1).data(), "Identical") << "descending: the likest first";
-        EXPECT_EQ(model.index(2, 1).data(), "Somewhat Similar");
-        // Search results give every row's folder.
-        EXPECT_TRUE(model.ToolTip(0).contains("Location: " + QString::fromStdString(kData)));
-    }
-    EXPECT_EQ(manager.Count(), 0u) << "the rows gave their uses back";
-}
 
 TEST(FontListDelegateTest, SearchedCharacterIsDrawnInAFramedCell) {
     CFontManager manager(nullptr, nullptr);

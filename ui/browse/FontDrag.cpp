@@ -11,13 +11,14 @@
 #include "core/FileListBlock.h"
 #include "core/PathText.h"
 #include "fontdata/item/FontItem.h"
-#include "ui/browse/FontListView.h"
+#include "ui/common/FontListDelegate.h"
+#include "ui/common/FontListRoles.h"
+#include "ui/common/FontRowsView.h"
 
 namespace Quillmark {
 
 namespace {
-constexpr int kMaxPictureHeight = 320;
-constexpr qreal kPictureOpacity = 0.75;
+constexpr qreal kPictureOpacity = 0.85;
 }  // namespace
 
 std::unique_ptr<QMimeData> FolderDragData(const QStringList& paths) {
@@ -28,6 +29,7 @@ std::unique_ptr<QMimeData> FolderDragData(const QStringList& paths) {
         urls.append(QUrl::fromLocalFile(path));
     }
     data->setUrls(urls);
+    data->setData(QString::fromLatin1(kFontProjectDataMimeType), EncodeFileListBlock(paths));
     return data;
 }
 
@@ -37,53 +39,57 @@ std::unique_ptr<QMimeData> ProjectDragData(const QStringList& paths) {
     return data;
 }
 
-QPixmap DraggedRowsPicture(const CFontListView& view) {
-    QModelIndexList rows = view.selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end(),
-              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    const QRect visible = view.viewport()->rect();
-    QRect area;
-    std::vector<QRect> parts;
-    for (const QModelIndex& index : rows) {
-        QRect rect = view.visualRect(index);
-        rect.setLeft(0);
-        rect.setRight(visible.right());
-        rect = rect.intersected(visible);
-        if (rect.isEmpty()) {
-            continue;
-        }
-        if (area.height() + rect.height() > kMaxPictureHeight && !parts.empty()) {
-            break;
-        }
-        parts.push_back(rect);
-        area.setHeight(area.height() + rect.height());
-        area.setWidth(std::max(area.width(), rect.width()));
-    }
-    if (parts.empty()) {
+QPixmap DraggedRowsPicture(const CFontRowsView& view) {
+    const QModelIndexList rows = view.selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
         return {};
     }
+    QModelIndex first = view.currentIndex().siblingAtColumn(FontList::NameColumn);
+    if (!first.isValid() || !view.selectionModel()->isRowSelected(first.row(), {})) {
+        first = rows.front();
+    }
+    // The row's icon and name on its first line, as wide as the name.
+    const QRect cell = view.visualRect(first);
+    const QFontMetrics metrics(view.font());
+    const int nameWidth = 2 + 16 + 2 + metrics.horizontalAdvance(first.data().toString()) + 6;
+    const QRect name = QRect(cell.left(), cell.top(), std::min(cell.width(), nameWidth),
+                             view.Delegate().FirstLineHeight())
+                           .intersected(view.viewport()->rect());
+    if (name.isEmpty()) {
+        return {};
+    }
+    const QString others = rows.size() > 1 ? QStringLiteral("+%1").arg(rows.size() - 1) : QString();
+    const int badge = others.isEmpty() ? 0 : metrics.horizontalAdvance(others) + 10;
     const qreal ratio = view.devicePixelRatioF();
-    QPixmap picture(area.size() * ratio);
+    QPixmap picture(QSize(name.width() + badge, name.height()) * ratio);
     picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setOpacity(kPictureOpacity);
-    int top = 0;
-    for (const QRect& part : parts) {
-        painter.drawPixmap(0, top, view.viewport()->grab(part));
-        top += part.height();
+    painter.drawPixmap(0, 0, view.viewport()->grab(name));
+    if (!others.isEmpty()) {
+        const QRect around(name.width() + 2, 1, badge - 4, name.height() - 2);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(view.palette().color(QPalette::Highlight));
+        painter.drawRoundedRect(around, 4, 4);
+        painter.setPen(view.palette().color(QPalette::HighlightedText));
+        painter.setFont(view.font());
+        painter.drawText(around, Qt::AlignCenter, others);
     }
     return picture;
 }
 
 Qt::DropAction RunFontDrag(QDrag& drag, const std::vector<CFontHandle>& fonts,
-                           const DragRunner& runner) {
+                           const DragRunner& runner, bool offerMove) {
     for (const CFontHandle& font : fonts) {
         font->MakeTemporarilyPrivate();
     }
-    const Qt::DropActions allowed = Qt::CopyAction | Qt::MoveAction;
+    const Qt::DropActions allowed =
+        offerMove ? Qt::CopyAction | Qt::MoveAction : Qt::DropActions(Qt::CopyAction);
     const Qt::DropAction action =
-        runner ? runner(drag, allowed) : drag.exec(allowed, Qt::CopyAction);
+        runner ? runner(drag, allowed)
+               : drag.exec(allowed, offerMove ? Qt::MoveAction : Qt::CopyAction);
     // After a move the files are gone: their rows go when the folder's
     // watcher notices, and the fonts with them.
     if (action != Qt::MoveAction) {

@@ -3,10 +3,12 @@
 // Fonts dragged out of a font list and files dropped on it.
 //
 // Out: the selected rows' files, as the files themselves ("text/uri-list",
-// which file managers and other programs take) when the list shows a
-// folder or search results, or only as Quillmark's own file list block
-// when the main list shows a font project, so that another project may
-// take them while no file manager is offered files to move. Fonts shared
+// which file managers and other programs take) and Quillmark's own file
+// list block when the list shows a folder or search results, or only as
+// the block when the main list shows a font project, so that another
+// project may take them while no file manager is offered files to move. A
+// drag copies: a move is offered only while Shift is held at its start, so
+// that no file manager moves a font out of its folder unasked. Fonts shared
 // with other applications are private for the drag and get their sharing
 // back unless the drop moved them away.
 //
@@ -26,23 +28,26 @@ class QDrag;
 
 namespace Quillmark {
 
-class CFontListView;
+class CFontRowsView;
 
-// The folder data: the files as local file URLs.
+// The folder data: the files as local file URLs, and the file list block.
 std::unique_ptr<QMimeData> FolderDragData(const QStringList& paths);
 // The project data: the file list block alone.
 std::unique_ptr<QMimeData> ProjectDragData(const QStringList& paths);
 
-// A picture of the list's selected rows that are on screen, for the drag.
-QPixmap DraggedRowsPicture(const CFontListView& view);
+// The picture that goes with the drag: the name of the row the drag began
+// on as the list shows it, no larger than that, with the number of the
+// other rows dragged beside it.
+QPixmap DraggedRowsPicture(const CFontRowsView& view);
 
 // Runs a drag (QDrag::exec by default); returns the drop's action.
 using DragRunner = std::function<Qt::DropAction(QDrag& drag, Qt::DropActions allowed)>;
 
 // The drag sequence for these fonts: sharing taken for the drag, the drag
-// run, sharing given back unless the result is a move. Returns the action.
+// run (a copy; a move offered too when `offerMove`), sharing given back
+// unless the result is a move. Returns the action.
 Qt::DropAction RunFontDrag(QDrag& drag, const std::vector<CFontHandle>& fonts,
-                           const DragRunner& runner);
+                           const DragRunner& runner, bool offerMove);
 
 // What a drop on the main list does.
 struct CDropPlan {

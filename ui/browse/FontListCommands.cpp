@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
@@ -32,8 +33,8 @@
 #include "platform/desktop/FileManager.h"
 #include "platform/desktop/Trash.h"
 #include "ui/browse/ConfirmDeleteDialog.h"
-#include "ui/browse/FontListModel.h"
-#include "ui/browse/FontListView.h"
+#include "ui/common/FontRows.h"
+#include "ui/common/FontRowsView.h"
 #include "ui/common/HelpPages.h"
 #include "ui/common/HelpWindow.h"
 #include "ui/common/NameClashDialog.h"
@@ -68,7 +69,21 @@ void Tell(QWidget* parent, const QString& title, const QString& text) {
     box.exec();
 }
 
-QList<QPair<QString, QString>> FontRows(const CFontItem& item) {
+// Whether the desktop has a program set for the file's type: xdg-open
+// starts whatever the answer, and fails on its own where nobody sees it.
+bool HasOpenerFor(const QString& path) {
+    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!query.waitForFinished(3000) || query.exitStatus() != QProcess::NormalExit) {
+        query.kill();
+        return true;  // cannot tell: let the desktop try
+    }
+    return !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+QList<QPair<QString, QString>> InfoRows(const CFontItem& item) {
     QList<QPair<QString, QString>> rows;
     if (item.GetStatus() != CFontItem::Loaded || item.GetData() == nullptr) {
         if (const char* message = Varnholt::StatusMessage(item.GetStatus())) {
@@ -88,19 +103,19 @@ QList<QPair<QString, QString>> FontRows(const CFontItem& item) {
 
 }  // namespace
 
-CFontListCommands::CFontListCommands(CFontListView& view, CQuillmarkSignals& hub,
+CFontListCommands::CFontListCommands(CFontRowsView& view, CQuillmarkSignals& hub,
                                      CFontManager& manager, CQuillmarkDoc& document,
-                                     CProgramOptions& options, bool mainList, Hooks hooks,
+                                     CProgramOptions& options, FontListKind kind, Hooks hooks,
                                      QObject* parent)
     : QObject(parent),
       m_view(view),
       m_viewAlive(&view),
-      m_model(view.Model()),
+      m_rows(view.Rows()),
       m_hub(hub),
       m_manager(manager),
       m_document(document),
       m_options(options),
-      m_mainList(mainList),
+      m_kind(kind),
       m_hooks(std::move(hooks)) {
     setObjectName(QStringLiteral("FontListCommands"));
     if (!m_hooks.ask) {
@@ -128,10 +143,14 @@ CFontListCommands::CFontListCommands(CFontListView& view, CQuillmarkSignals& hub
         };
     }
     if (!m_hooks.conflictAsker) {
-        m_hooks.conflictAsker = [this] { return NameClashAsker(Window()); };
+        m_hooks.conflictAsker = [this](Platform::ConflictChoice preferred) {
+            return NameClashAsker(Window(), preferred);
+        };
     }
     if (!m_hooks.open) {
-        m_hooks.open = [](const QString& path) { return Platform::OpenWithDesktop(path); };
+        m_hooks.open = [](const QString& path) {
+            return HasOpenerFor(path) && Platform::OpenWithDesktop(path);
+        };
     }
     if (!m_hooks.showInFileManager) {
         m_hooks.showInFileManager = [](const QStringList& paths) {
@@ -184,7 +203,7 @@ CFontListCommands::CFontListCommands(CFontListView& view, CQuillmarkSignals& hub
     m_view.SetDragStarter([this] { StartDrag(); });
     m_view.installEventFilter(this);
     m_viewport = m_view.viewport();
-    if (m_mainList) {
+    if (MainList()) {
         m_view.setAcceptDrops(true);
         m_view.viewport()->installEventFilter(this);
         hub.ConnectFontsFolderShown(boost::bind(&CFontListCommands::OnFontsFolderShown, this, _1));
@@ -220,6 +239,9 @@ void CFontListCommands::MakeActions() {
     MakeAction(FontListCommand::OpenInFileManager, tr("Open in File Manager"));
     MakeAction(FontListCommand::GoToContainingFolder, tr("Go to containing folder"));
     MakeAction(FontListCommand::Install, tr("&Install"));
+    if (m_hooks.chooseProject && m_hooks.addToProject) {
+        MakeAction(FontListCommand::AddToProject, tr("Add to &Project..."));
+    }
     MakeAction(FontListCommand::Delete, tr("Delete\tDel"));
     MakeAction(FontListCommand::Properties, tr("Properties"));
     MakeAction(FontListCommand::WhatsWrong, tr("&What's wrong with this font file?"));
@@ -270,6 +292,9 @@ void CFontListCommands::Run(FontListCommand command) {
         case FontListCommand::Install:
             Install();
             return;
+        case FontListCommand::AddToProject:
+            AddToProject();
+            return;
         case FontListCommand::Delete:
             Delete();
             return;
@@ -283,7 +308,13 @@ void CFontListCommands::Run(FontListCommand command) {
             break;
     }
     const auto added = m_added.find(command);
-    if (added != m_added.end() && row >= 0) {
+    if (added == m_added.end()) {
+        return;
+    }
+    if (command == FontListCommand::FontInformation) {
+        const std::vector<int> selected = SelectedRows();
+        added->second(selected.empty() ? row : selected.front());
+    } else if (row >= 0) {
         added->second(row);
     }
 }
@@ -299,9 +330,9 @@ std::unique_ptr<QMenu> CFontListCommands::MenuFor(int row) {
     CFontListMenuContext context;
     context.readable = item->GetStatus() == CFontItem::Loaded;
     context.panoseFamily = item->GetData() != nullptr ? item->GetData()->GetOS2().panose[0] : 0;
-    context.searchResults = m_model.GetMode() != CFontListModel::MainList;
+    context.searchResults = !MainList();
     context.projectMode = ProjectMode();
-    context.fontsFolderShown = m_mainList && m_fontsFolderShown;
+    context.fontsFolderShown = MainList() && m_fontsFolderShown;
 
     auto menu = std::make_unique<QMenu>(&m_view);
     menu->setObjectName(context.readable ? QStringLiteral("FontListMenu")
@@ -349,7 +380,7 @@ void CFontListCommands::ShowMenu(const QPoint& viewportPos) {
 // ---------------------------------------------------------------- rows
 
 const CFontItem* CFontListCommands::ItemAt(int row) const {
-    return row >= 0 && row < m_model.rowCount() ? m_model.ItemAt(row) : nullptr;
+    return m_rows.ItemAt(row);
 }
 
 std::vector<int> CFontListCommands::SelectedRows() const {
@@ -367,7 +398,7 @@ std::vector<int> CFontListCommands::SelectedRows() const {
 std::vector<CFontHandle> CFontListCommands::SelectedFonts() const {
     std::vector<CFontHandle> fonts;
     for (int row : SelectedRows()) {
-        if (CFontHandle font = m_manager.Hold(ItemAt(row))) {
+        if (CFontHandle font = m_rows.FontAt(row)) {
             fonts.push_back(std::move(font));
         }
     }
@@ -375,32 +406,31 @@ std::vector<CFontHandle> CFontListCommands::SelectedFonts() const {
 }
 
 bool CFontListCommands::ProjectMode() const {
-    return m_mainList && m_document.IsProjectMode();
-}
-
-void CFontListCommands::AddRows(const QStringList& paths) {
-    if (paths.isEmpty()) {
-        return;
-    }
-    std::vector<CFontListModel::CNewRow> rows;
-    for (const QString& path : paths) {
-        if (!QFileInfo::exists(path)) {
-            continue;
-        }
-        CFontHandle font = m_manager.Open(FilePath(path));
-        const QString name = QString::fromStdU16String(font->GetDisplayName());
-        rows.push_back({std::move(font), name});
-    }
-    m_model.AppendRows(std::move(rows));
-    m_model.Sort(m_view.SortColumn(), m_view.SortDescending());
+    return MainList() && m_document.IsProjectMode();
 }
 
 // ---------------------------------------------------------------- one row
 
 void CFontListCommands::Open(int row) {
     const CFontItem* item = ItemAt(row);
-    if (item != nullptr && item->GetStatus() == CFontItem::Loaded) {
-        m_hooks.open(PathText(item->GetPath()));
+    if (item != nullptr && item->GetStatus() == CFontItem::Loaded &&
+        !m_hooks.open(PathText(item->GetPath()))) {
+        TellNoOpener(row);
+    }
+}
+
+void CFontListCommands::TellNoOpener(int row) {
+    const QString file = PathText(ItemAt(row)->GetFileName());
+    const QString text =
+        tr("\u201C%1\u201D cannot be opened: no program is set for font files on this "
+           "desktop.")
+            .arg(file);
+    const auto information = m_added.find(FontListCommand::FontInformation);
+    if (information == m_added.end()) {
+        m_hooks.tell(tr("Open"), text);
+    } else if (m_hooks.ask(tr("Open"), text + QStringLiteral("\n\n") +
+                                           tr("Show the font information instead?"))) {
+        information->second(row);
     }
 }
 
@@ -413,7 +443,7 @@ void CFontListCommands::OpenInFileManager(int row) {
 
 void CFontListCommands::Properties(int row) {
     if (const CFontItem* item = ItemAt(row)) {
-        m_hooks.showProperties(PathText(item->GetPath()), FontRows(*item));
+        m_hooks.showProperties(PathText(item->GetPath()), InfoRows(*item));
     }
 }
 
@@ -425,6 +455,11 @@ void CFontListCommands::GoToContainingFolder(int row) {
     const QString folder = PathText(item->GetPath().parent_path());
     const QString file = PathText(item->GetFileName());
     m_hub.FireFolderSelected(folder, &file);
+    // A search window's font is shown in the main window, which comes up.
+    if (QWidget* main = !MainList() ? Window()->parentWidget() : nullptr) {
+        main->window()->raise();
+        main->window()->activateWindow();
+    }
 }
 
 void CFontListCommands::WhatsWrong() {
@@ -454,8 +489,11 @@ void CFontListCommands::Install() {
     for (const CFontHandle& font : fonts) {
         sources.append(PathText(font->GetPath()));
     }
-    const Platform::TransferResult result = Platform::TransferFiles(
-        sources, folder, Platform::TransferMode::Copy, m_hooks.conflictAsker());
+    // A hasty Enter skips the font that is there already: keeping both would
+    // install it twice.
+    const Platform::TransferResult result =
+        Platform::TransferFiles(sources, folder, Platform::TransferMode::Copy,
+                                m_hooks.conflictAsker(Platform::ConflictChoice::Skip));
     // The transfer goes in order and stops at a failure or a cancel: the
     // first created + skipped sources were dealt with.
     const auto handled = static_cast<std::size_t>(result.created.size() + result.skipped.size());
@@ -474,6 +512,31 @@ void CFontListCommands::Install() {
     }
 }
 
+// ---------------------------------------------------------------- projects
+
+void CFontListCommands::AddToProject() {
+    QStringList paths;
+    for (int row : SelectedRows()) {
+        const CFontItem* item = ItemAt(row);
+        if (item != nullptr && item->GetStatus() == CFontItem::Loaded) {
+            paths.append(PathText(item->GetPath()));
+        }
+    }
+    if (paths.isEmpty() || !m_hooks.chooseProject || !m_hooks.addToProject) {
+        return;
+    }
+    const QString project = m_hooks.chooseProject();
+    if (project.isEmpty()) {
+        return;
+    }
+    if (m_hooks.addToProject(project, paths).isEmpty()) {
+        m_hooks.tell(tr("Add to Project"),
+                     paths.size() == 1
+                         ? tr("The font is in the project \u201C%1\u201D already.").arg(project)
+                         : tr("The fonts are in the project \u201C%1\u201D already.").arg(project));
+    }
+}
+
 // ---------------------------------------------------------------- delete
 
 void CFontListCommands::Delete() {
@@ -485,7 +548,7 @@ void CFontListCommands::Delete() {
 }
 
 void CFontListCommands::DeleteFiles() {
-    if ((m_mainList && m_fontsFolderShown) || SelectedRows().empty()) {
+    if ((MainList() && m_fontsFolderShown) || SelectedRows().empty()) {
         return;
     }
     const std::vector<int> rows = SelectedRows();
@@ -497,44 +560,40 @@ void CFontListCommands::DeleteFiles() {
     // Every font is let go before any file is touched: one that some
     // window keeps stops the whole command, and its rows come back.
     struct CGoing {
-        std::shared_ptr<const CFontItem> item;  // not a use: keeps the record alive
+        std::shared_ptr<const CFontItem> record;  // not a use: the item stays known
         QString path;
-        QString name;
     };
     std::vector<CGoing> going;
     for (int row : rows) {
-        const CFontItem* item = ItemAt(row);
-        if (item == nullptr) {
-            continue;
+        if (const CFontHandle font = m_rows.FontAt(row)) {
+            font->MarkDeleting();
+            font->MakeTemporarilyPrivate();
+            going.push_back({m_manager.Find(font.get()), PathText(font->GetPath())});
         }
-        going.push_back({m_manager.Find(item), PathText(item->GetPath()),
-                         QString::fromStdU16String(item->GetDisplayName())});
     }
     bool released = true;
     for (const CGoing& font : going) {
-        if (font.item == nullptr) {
-            continue;
-        }
-        auto* item = const_cast<CFontItem*>(font.item.get());
-        item->MarkDeleting();
-        item->MakeTemporarilyPrivate();
-        m_model.RemoveItem(item);
-        if (!m_manager.CanRelease(item)) {
+        m_rows.RemoveFont(font.record.get());
+        if (!m_manager.CanRelease(font.record.get())) {
             released = false;
             break;
         }
     }
     if (!released) {
-        QStringList back;
+        std::vector<CFontHandle> back;
         for (const CGoing& font : going) {
-            if (font.item != nullptr) {
-                const_cast<CFontItem*>(font.item.get())->RestoreSharing();
+            // Still held by the window that kept it, or read again.
+            CFontHandle handle = m_manager.Hold(font.record.get());
+            if (handle != nullptr) {
+                handle->RestoreSharing();
+            } else if (QFileInfo::exists(font.path)) {
+                handle = m_manager.Open(FilePath(font.path));
             }
-            if (m_model.RowOf(font.item.get()) < 0) {
-                back.append(font.path);
+            if (handle != nullptr && m_rows.RowOf(handle.get()) < 0) {
+                back.push_back(std::move(handle));
             }
         }
-        AddRows(back);
+        m_rows.AddFonts(std::move(back));
         m_hooks.tell(tr("Delete"), tr("The fonts are in use in another window and were not "
                                       "deleted. Close the window that shows them and try again."));
         return;
@@ -545,26 +604,36 @@ void CFontListCommands::DeleteFiles() {
         paths.append(font.path);
     }
     QStringList failures;
-    QStringList stayed;
+    std::vector<CFontHandle> stayed;
+    QStringList gone;
     for (const Platform::TrashOutcome& outcome : Platform::MoveToTrash(paths)) {
         if (outcome.trashed) {
+            gone.append(outcome.path);
             continue;
         }
         QString why = outcome.failure;
-        if (QFileInfo::exists(outcome.path) &&
-            m_hooks.askDeleteForGood(outcome.path, outcome.failure)) {
+        const bool exists = QFileInfo::exists(outcome.path);
+        if (exists && m_hooks.askDeleteForGood(outcome.path, outcome.failure)) {
             if (Platform::DeletePermanently(outcome.path, &why)) {
+                gone.append(outcome.path);
                 continue;
             }
-        } else if (QFileInfo::exists(outcome.path)) {
-            stayed.append(outcome.path);  // the user kept it
+        } else if (exists) {
+            stayed.push_back(m_manager.Open(FilePath(outcome.path)));  // the user kept it
             continue;
         }
         failures.append(tr("\u201C%1\u201D: %2").arg(QDir::toNativeSeparators(outcome.path), why));
-        stayed.append(outcome.path);
+        // Files still there get their rows back.
+        if (QFileInfo::exists(outcome.path)) {
+            stayed.push_back(m_manager.Open(FilePath(outcome.path)));
+        }
     }
-    // Files still there get their rows back.
-    AddRows(stayed);
+    m_rows.AddFonts(std::move(stayed));
+    // Every list that shows a font of a file that went lets it go; the main
+    // list does so also while a search window deletes.
+    for (const QString& path : gone) {
+        m_manager.RemoveFile(FilePath(path));
+    }
     if (!failures.isEmpty()) {
         m_hooks.tell(
             tr("Delete"),
@@ -584,7 +653,7 @@ void CFontListCommands::RemoveFromProject() {
     m_hub.FireFontSelected(nullptr);
     for (const CFontHandle& font : SelectedFonts()) {
         m_hub.FireRemoveFontFromProject(font.get());
-        m_model.RemoveItem(font.get());
+        m_rows.RemoveFont(font.get());
     }
 }
 
@@ -605,8 +674,8 @@ CFontBookText CFontListCommands::BookText() const {
 std::vector<CFontBookEntry> CFontListCommands::BookEntries() const {
     const CFontBookText text = BookText();
     std::vector<CFontBookEntry> entries;
-    for (int row = 0; row < m_model.rowCount(); ++row) {
-        if (const CFontItem* item = m_model.ItemAt(row)) {
+    for (int row = 0; row < m_rows.rowCount(); ++row) {
+        if (const CFontItem* item = m_rows.ItemAt(row)) {
             entries.push_back(FontBookEntryOf(*item, text));
         }
     }
@@ -693,15 +762,16 @@ void CFontListCommands::StartDrag() {
     for (const CFontHandle& font : fonts) {
         paths.append(PathText(font->GetPath()));
     }
-    const bool projectData = ProjectMode() && m_model.GetMode() == CFontListModel::MainList;
+    const bool projectData = ProjectMode();
     auto* drag = new QDrag(&m_view);
     drag->setMimeData((projectData ? ProjectDragData(paths) : FolderDragData(paths)).release());
     const QPixmap picture = DraggedRowsPicture(m_view);
     if (!picture.isNull()) {
         drag->setPixmap(picture);
-        drag->setHotSpot(QPoint(16, 16));
+        drag->setHotSpot(QPoint(12, picture.deviceIndependentSize().toSize().height() / 2));
     }
-    RunFontDrag(*drag, fonts, m_hooks.runDrag);
+    const bool offerMove = m_view.DragModifiers().testFlag(Qt::ShiftModifier);
+    RunFontDrag(*drag, fonts, m_hooks.runDrag, offerMove);
     drag->deleteLater();
 }
 
@@ -735,7 +805,7 @@ void CFontListCommands::CarryOut(const CDropPlan& plan, Qt::DropAction action) {
                 Platform::TransferFiles(plan.paths, m_document.GetFolderPath(),
                                         action == Qt::MoveAction ? Platform::TransferMode::Move
                                                                  : Platform::TransferMode::Copy,
-                                        m_hooks.conflictAsker());
+                                        m_hooks.conflictAsker(Platform::ConflictChoice::KeepBoth));
             if (!result.failedSource.isEmpty()) {
                 m_hooks.tell(action == Qt::MoveAction ? tr("Move Files") : tr("Copy Files"),
                              tr("\u201C%1\u201D could not be %2: %3")

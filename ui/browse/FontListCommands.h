@@ -6,10 +6,15 @@
 // properties, the help for unreadable files, printing the list; and fonts
 // dragged out of the list and files dropped on the main list.
 //
+// The same commands serve the main list and a search window's results,
+// each told which it serves: a search list takes no drops, knows no project
+// mode and no fonts folder, and goes to a font's folder in the main window.
+//
 // Open, Open in File Manager, Properties, Go to containing folder and the
 // commands that others add act on one row: the row clicked for the menu,
-// or the current row for a key. Install, Delete and Remove from project act
-// on every selected row, in list order.
+// or the current row for a key; Font information acts on the first selected
+// row. Install, Add to Project, Delete and Remove from project act on every
+// selected row, in list order.
 //
 // Every question and every reach outside the program goes through Hooks,
 // so that tests can answer and watch them.
@@ -38,8 +43,8 @@ class QPrinter;
 namespace Quillmark {
 
 class CFontItem;
-class CFontListModel;
-class CFontListView;
+class CFontRows;
+class CFontRowsView;
 class CProgramOptions;
 class CQuillmarkDoc;
 class CQuillmarkSignals;
@@ -57,8 +62,11 @@ public:
         std::function<bool(const QString& path, const QString& why)> askDeleteForGood;
         // A failure to tell the user.
         std::function<void(const QString& title, const QString& text)> tell;
-        // Asked for each name clash of one transfer (made once a transfer).
-        std::function<Platform::ConflictAsker()> conflictAsker;
+        // Asked for each name clash of one transfer (made once a transfer),
+        // with the answer that Enter gives.
+        std::function<Platform::ConflictAsker(Platform::ConflictChoice preferred)> conflictAsker;
+        // Opens the file with the program set for font files; false when
+        // none is set or it cannot be started.
         std::function<bool(const QString& path)> open;
         std::function<bool(const QStringList& paths)> showInFileManager;
         std::function<void(const QString& path, const QList<QPair<QString, QString>>& rows)>
@@ -72,12 +80,17 @@ public:
         // The page setup and print dialogs on the printer; true for OK.
         std::function<bool(QPrinter& printer)> pageSetup;
         std::function<bool(QPrinter& printer)> printDialog;
+        // The project chosen for "Add to Project..."; empty when cancelled.
+        // Unset (or addToProject unset): the command is not offered.
+        std::function<QString()> chooseProject;
+        // Adds the files to the project; the paths it took.
+        std::function<QStringList(const QString& project, const QStringList& paths)> addToProject;
     };
 
-    // `mainList`: the main window's list (drops, project mode, the fonts
-    // folder); else a search window's list.
-    CFontListCommands(CFontListView& view, CQuillmarkSignals& hub, CFontManager& manager,
-                      CQuillmarkDoc& document, CProgramOptions& options, bool mainList,
+    // The view's rows are the list's; the main list takes drops and knows
+    // the project mode and the fonts folder.
+    CFontListCommands(CFontRowsView& view, CQuillmarkSignals& hub, CFontManager& manager,
+                      CQuillmarkDoc& document, CProgramOptions& options, FontListKind kind,
                       Hooks hooks = {}, QObject* parent = nullptr);
     ~CFontListCommands() override;
 
@@ -92,6 +105,7 @@ public:
     void Open(int row);
     void OpenInFileManager(int row);
     void Install();
+    void AddToProject();
     // Delete files, or Remove from project in project mode.
     void Delete();
     void DeleteFiles();
@@ -146,24 +160,26 @@ private:
     std::vector<CFontHandle> SelectedFonts() const;
     const CFontItem* ItemAt(int row) const;
     bool ProjectMode() const;
-    void AddRows(const QStringList& paths);
+    bool MainList() const { return m_kind == FontListKind::MainList; }
     QWidget* Window() const;
+    // Open found no program: says so, and offers the font information.
+    void TellNoOpener(int row);
 
     void OnFontsFolderShown(bool shown) { m_fontsFolderShown = shown; }
     // The list's pages on the printer, in its margins.
     void PrintOn(QPrinter& printer);
 
-    CFontListView& m_view;
+    CFontRowsView& m_view;
     // The view's viewport, known before the view starts going: events that
     // reach the filter while the view is destroyed must not call into it.
     const QObject* m_viewport = nullptr;
-    QPointer<CFontListView> m_viewAlive;  // the view may go first
-    CFontListModel& m_model;
+    QPointer<CFontRowsView> m_viewAlive;  // the view may go first
+    CFontRows& m_rows;
     CQuillmarkSignals& m_hub;
     CFontManager& m_manager;
     CQuillmarkDoc& m_document;
     CProgramOptions& m_options;
-    const bool m_mainList;
+    const FontListKind m_kind;
     Hooks m_hooks;
     bool m_fontsFolderShown = false;
     int m_hotRow = -1;  // the row the menu was opened for

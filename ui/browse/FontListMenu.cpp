@@ -37,19 +37,23 @@ std::vector<CFontListMenuEntry> FontListMenuEntries(const CFontListMenuContext& 
         entries.push_back({WhatsWrong, true, true});
     }
     entries.push_back({Separator});
+    // Fonts in the fonts folder are installed already.
+    if (context.readable && !context.fontsFolderShown) {
+        entries.push_back({Install});
+    }
+    if (context.readable) {
+        entries.push_back({AddToProject});
+    }
+    // Just above Delete, so that the font can be seen where it lies before
+    // it goes.
     if (context.searchResults || context.projectMode) {
         entries.push_back({GoToContainingFolder});
-        entries.push_back({Separator});
     }
-    // Fonts in the fonts folder are installed already, and are not deleted
-    // from here.
+    // Fonts in the fonts folder are not deleted from here.
     if (!context.fontsFolderShown) {
-        if (context.readable) {
-            entries.push_back({Install});
-        }
         entries.push_back({Delete});
-        entries.push_back({Separator});
     }
+    entries.push_back({Separator});
     if (context.readable) {
         entries.push_back({FontInformation});
     }

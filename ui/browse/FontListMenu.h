@@ -8,6 +8,12 @@
 
 namespace Quillmark {
 
+// Which list a font list's commands serve.
+enum class FontListKind {
+    MainList,       // the main window's: a folder or a font project
+    SearchResults,  // a search window's
+};
+
 enum class FontListCommand {
     Separator,
     Open,
@@ -15,6 +21,7 @@ enum class FontListCommand {
     FindSimilar,
     GoToContainingFolder,
     Install,
+    AddToProject,
     Delete,  // "Remove from project" in project mode
     FontInformation,
     Properties,

@@ -47,18 +47,8 @@ const std::u16string& CFontListModel::FileSortKey(const CRow& row) const {
     return row.fileKey;
 }
 
-QString CFontListModel::SimilarityWords(int distance) {
-    if (distance == 0)
-        return tr("Identical");
-    if (distance <= 15)
-        return tr("Very Similar");
-    if (distance <= 30)
-        return tr("Moderately Similar");
-    return tr("Somewhat Similar");
-}
-
 CFontListModel::CFontListModel(CFontManager& manager, QObject* parent)
-    : QAbstractTableModel(parent), m_manager(manager) {}
+    : CFontRows(parent), m_manager(manager) {}
 
 CFontListModel::~CFontListModel() {
     // Fonts shared with other applications go in one refresh, not one each.
@@ -70,47 +60,16 @@ int CFontListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size() - (m_gapEnd - m_gapBegin));
 }
 
-int CFontListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+QString CFontListModel::DisplayName(int row) const {
+    return Row(row).displayName;
 }
 
-QVariant CFontListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
-        return {};
-    }
-    return FontList::HeaderText(section, m_mode == SimilarResults);
+QString CFontListModel::FileText(int row) const {
+    return Row(row).fileName;
 }
 
-QVariant CFontListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount()) {
-        return {};
-    }
-    const CRow& row = Row(index.row());
-    switch (role) {
-        case Qt::DisplayRole:
-            switch (index.column()) {
-                case NameColumn:
-                    return row.displayName;
-                case FileColumn:
-                    if (m_mode == SimilarResults && row.item != nullptr) {
-                        return SimilarityWords(
-                            row.item->GetSimilarity(m_similaritySource.toStdU16String()));
-                    }
-                    return row.fileName;
-                case SizeColumn:
-                    return row.sizeText;
-                default:
-                    return {};
-            }
-        case Qt::ToolTipRole:
-            return ToolTip(index.row());
-        case ItemRole:
-            return QVariant::fromValue(static_cast<const void*>(row.item.get()));
-        case PathRole:
-            return row.item != nullptr ? PathText(row.item->GetPath()) : QString();
-        default:
-            return {};
-    }
+QString CFontListModel::SizeText(int row) const {
+    return Row(row).sizeText;
 }
 
 void CFontListModel::AppendRows(std::vector<CNewRow> rows) {
@@ -145,8 +104,17 @@ void CFontListModel::Clear() {
     rows.clear();
 }
 
-int CFontListModel::RemoveItem(const CFontItem* item) {
-    return RemoveItems({item});
+void CFontListModel::AddFonts(std::vector<CFontHandle> fonts) {
+    std::vector<CNewRow> rows;
+    rows.reserve(fonts.size());
+    for (CFontHandle& font : fonts) {
+        if (font != nullptr) {
+            const QString name = QString::fromStdU16String(font->GetDisplayName());
+            rows.push_back({std::move(font), name});
+        }
+    }
+    AppendRows(std::move(rows));
+    Sort(SortColumn(), SortDescending());
 }
 
 // The rows that stay are moved down over the ones that go, once each: rows
@@ -222,6 +190,10 @@ const CFontItem* CFontListModel::ItemAt(int row) const {
     return row >= 0 && row < rowCount() ? Row(row).item.get() : nullptr;
 }
 
+CFontHandle CFontListModel::FontAt(int row) const {
+    return row >= 0 && row < rowCount() ? Row(row).item : nullptr;
+}
+
 int CFontListModel::RowOf(const CFontItem* item) const {
     if (!m_itemIndexValid) {
         m_itemIndex.clear();
@@ -270,6 +242,7 @@ std::vector<QString> CFontListModel::Paths() const {
 // indexes follow in one pass. The keys are those of the font item's
 // orderings, so the order is theirs; equal keys keep their order.
 void CFontListModel::Sort(int column, bool descending) {
+    SetSortOrder(column, descending);
     const std::size_t count = m_rows.size();
     std::vector<std::size_t> order(count);  // new row -> old row
     std::iota(order.begin(), order.end(), std::size_t{0});
@@ -282,15 +255,7 @@ void CFontListModel::Sort(int column, bool descending) {
                              [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
         }
     };
-    if (m_mode == SimilarResults && column == FileColumn) {
-        // Ascending similarity: the largest distance first.
-        const std::u16string source = m_similaritySource.toStdU16String();
-        std::vector<std::int64_t> distances(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            distances[i] = -std::int64_t{m_rows[i].item->GetSimilarity(source)};
-        }
-        sortBy(distances);
-    } else if (column == SizeColumn) {
+    if (column == SizeColumn) {
         std::vector<std::uint32_t> sizes(count);
         for (std::size_t i = 0; i < count; ++i) {
             sizes[i] = m_rows[i].item->GetFileSize();
@@ -310,53 +275,7 @@ void CFontListModel::Sort(int column, bool descending) {
         }
         sortBy(keys);
     }
-    if (std::is_sorted(order.begin(), order.end())) {
-        return;  // nothing moves
-    }
-
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> newRow(count);
-    const QModelIndexList before = persistentIndexList();
-    std::vector<CRow> sorted;
-    sorted.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        newRow[order[i]] = static_cast<int>(i);
-        sorted.push_back(std::move(m_rows[order[i]]));
-    }
-    m_rows.swap(sorted);
-    Changed();
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex& index : before) {
-        after.push_back(this->index(newRow[static_cast<std::size_t>(index.row())], index.column()));
-    }
-    changePersistentIndexList(before, after);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-QString CFontListModel::ToolTip(int row) const {
-    const CFontItem* item = ItemAt(row);
-    if (item == nullptr || item->GetStatus() != CFontItem::Loaded || item->GetName().empty()) {
-        return {};
-    }
-    const QString name = QString::fromStdU16String(item->GetName());
-    const QString file = PathText(item->GetFileName());
-    const int kilobytes = static_cast<int>(item->GetFileSize() / 1024);
-    if (m_mode == MainList && !m_showsLocation) {
-        return tr("Font Name: %1\nFile Name: %2\nSize: %3KB").arg(name, file).arg(kilobytes);
-    }
-    const QString location = PathText(item->GetPath().parent_path());
-    return tr("Font Name: %1\nFile Name: %2\nLocation: %3\nSize: %4KB")
-        .arg(name, file, location)
-        .arg(kilobytes);
-}
-
-Qt::ItemFlags CFontListModel::flags(const QModelIndex& index) const {
-    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (index.isValid()) {
-        flags |= Qt::ItemIsDragEnabled;
-    }
-    return flags;
+    Reorder(m_rows, order, [this] { Changed(); });
 }
 
 }  // namespace Quillmark

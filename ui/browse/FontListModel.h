@@ -8,7 +8,6 @@
 // compares keys computed once per row and moves each row once, and a row is
 // found by its item or file name through an index, not by a scan.
 
-#include <QAbstractTableModel>
 #include <QString>
 #include <string>
 #include <utility>
@@ -16,14 +15,14 @@
 
 #include "fontdata/manager/FontManager.h"
 
-#include "ui/common/FontListRoles.h"
+#include "ui/common/FontRows.h"
 
 namespace Quillmark {
 
 class CFontItem;
 class CFontManager;
 
-class CFontListModel : public QAbstractTableModel {
+class CFontListModel : public CFontRows {
     Q_OBJECT
 
 public:
@@ -37,27 +36,14 @@ public:
         ItemRole = FontList::ItemRole,  // const CFontItem*
         PathRole = FontList::PathRole,  // the file's full path
     };
-    // What the list shows: a folder or project, or search results.
-    enum Mode { MainList = 0, SimilarResults = 1, NameResults = 2, CharacterResults = 3 };
-    // The words for a distance in the similarity column.
-    static QString SimilarityWords(int distance);
-
     explicit CFontListModel(CFontManager& manager, QObject* parent = nullptr);
     ~CFontListModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    // Rows can be dragged (their files go with them).
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    void SetMode(Mode mode) { m_mode = mode; }
-    Mode GetMode() const { return m_mode; }
-    // Mode 1: the reference font's path.
-    void SetSimilaritySource(const QString& path) { m_similaritySource = path; }
     // Whether the rows are a project's (the tooltips then give the folder).
     void SetShowsLocation(bool showsLocation) { m_showsLocation = showsLocation; }
+    bool ShowsLocation() const override { return m_showsLocation; }
 
     struct CNewRow {
         CFontHandle item;  // the row holds the font while it is listed
@@ -65,25 +51,34 @@ public:
     };
     // Appends rows in the given order, in one insertion.
     void AppendRows(std::vector<CNewRow> rows);
+    // Appends the fonts' rows, then sorts them into the present order.
+    void AddFonts(std::vector<CFontHandle> fonts) override;
     // Removes every row, letting go of their fonts.
-    void Clear();
+    void Clear() override;
     // Removes the rows of `item`, letting go of it. Returns how many rows went.
-    int RemoveItem(const CFontItem* item);
+    int RemoveItem(const CFontItem* item) { return RemoveItems({item}); }
+    int RemoveFonts(const std::vector<const CFontItem*>& fonts) override {
+        return RemoveItems(fonts);
+    }
     // Removes the rows of every item given, in one pass over the rows: one
     // removal for each run of neighbouring rows. Returns how many rows went.
     // With `handOver`, the rows' fonts are moved there instead of let go of.
     int RemoveItems(const std::vector<const CFontItem*>& items,
                     std::vector<CFontHandle>* handOver = nullptr);
 
-    const CFontItem* ItemAt(int row) const;
-    int RowOf(const CFontItem* item) const;
+    const CFontItem* ItemAt(int row) const override;
+    CFontHandle FontAt(int row) const override;
+    int RowOf(const CFontItem* item) const override;
     int RowOfFileName(const QString& fileName, int start = 0) const;
     std::vector<QString> Paths() const;
 
-    // Sorts with the column's ordering (mode 1, column 1: by similarity).
-    void Sort(int column, bool descending);
-    // The row's tooltip text; empty for a font without a name.
-    QString ToolTip(int row) const;
+    // Sorts with the column's ordering.
+    void Sort(int column, bool descending) override;
+
+protected:
+    QString DisplayName(int row) const override;
+    QString FileText(int row) const override;
+    QString SizeText(int row) const override;
 
 private:
     struct CRow;
@@ -105,8 +100,6 @@ private:
     mutable std::vector<std::pair<QString, int>> m_fileNameIndex;
     mutable bool m_itemIndexValid = false;
     mutable bool m_fileNameIndexValid = false;
-    Mode m_mode = MainList;
-    QString m_similaritySource;
     bool m_showsLocation = false;
 };
 

@@ -1,7 +1,5 @@
 #include "ui/browse/FontListView.h"
 
-#include <QHeaderView>
-
 #include "fontdata/item/FontItem.h"
 #include "ui/browse/FontListModel.h"
 
@@ -12,28 +10,6 @@ CFontListView::CFontListView(CFontListModel& model, const CProgramOptions& optio
     : CFontRowsView(model, options, std::move(uiFont), parent), m_model(model) {
     setObjectName(QStringLiteral("FontList"));
     setAccessibleName(tr("Fonts"));
-    QHeaderView* bar = header();
-    connect(bar, &QHeaderView::sectionClicked, this, &CFontListView::OnHeaderClicked);
-    bar->setSortIndicator(m_sortColumn,
-                          m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
-}
-
-void CFontListView::SortBy(int column, bool descending) {
-    m_sortColumn = column;
-    m_sortDescending = descending;
-    header()->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
-    m_model.Sort(column, descending);
-}
-
-void CFontListView::OnHeaderClicked(int section) {
-    bool descending = false;
-    if (section == m_sortColumn) {
-        descending = !m_sortDescending;
-    } else if (section == 1 && m_model.GetMode() == CFontListModel::SimilarResults) {
-        descending = true;
-    }
-    SortBy(section, descending);
-    emit SortChosen(section, descending);
 }
 
 void CFontListView::SelectFile(const QString& fileName) {
@@ -65,23 +41,37 @@ void CFontListView::ShowFont(const CFontItem* item) {
     selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
+    m_reported = index;
     m_reporting = true;
 }
 
+// The lower pane shows the current row's font. A click sets the current row
+// before it selects, a key selects before it sets the current row: the one
+// that finds the current row selected reports it, the other not again.
 void CFontListView::selectionChanged(const QItemSelection& selected,
                                      const QItemSelection& deselected) {
     QTreeView::selectionChanged(selected, deselected);
-    if (!m_reporting || selected.isEmpty()) {
-        return;
+    if (selected.contains(currentIndex())) {
+        ReportCurrent();
     }
-    const CFontItem* item = m_model.ItemAt(selected.indexes().first().row());
-    emit FontChosen(item != nullptr && item->GetStatus() == CFontItem::Loaded ? item : nullptr);
 }
 
-void CFontListView::startDrag(Qt::DropActions) {
-    if (m_dragStarter) {
-        m_dragStarter();
+void CFontListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTreeView::currentChanged(current, previous);
+    if (current.isValid() && m_reported != current.siblingAtColumn(0)) {
+        ReportCurrent();
     }
+}
+
+void CFontListView::ReportCurrent() {
+    const QModelIndex current = currentIndex();
+    if (!m_reporting || !current.isValid() ||
+        !selectionModel()->isRowSelected(current.row(), current.parent())) {
+        return;
+    }
+    m_reported = current.siblingAtColumn(0);
+    const CFontItem* item = m_model.ItemAt(current.row());
+    emit FontChosen(item != nullptr && item->GetStatus() == CFontItem::Loaded ? item : nullptr);
 }
 
 }  // namespace Quillmark

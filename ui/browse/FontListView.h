@@ -3,11 +3,11 @@
 // The list of fonts as a widget: one row per font file, its name, file name
 // and size above a line of preview text drawn from the font's own file. It
 // draws, sorts when a header is clicked, keeps its columns filling its
-// width, and reports the row the user selects; what the rows are and what a
-// selection means is its controller's business.
+// width, and reports the current row's font while it is selected; what the
+// rows are and what a selection means is its controller's business.
 
 #include <QFont>
-#include <functional>
+#include <QPersistentModelIndex>
 
 #include "ui/common/FontRowsView.h"
 
@@ -27,10 +27,6 @@ public:
 
     CFontListModel& Model() const { return m_model; }
 
-    void SortBy(int column, bool descending);
-    int SortColumn() const { return m_sortColumn; }
-    bool SortDescending() const { return m_sortDescending; }
-
     // Selects the first row of this file name (any letter case) and nothing
     // else, and shows it; reported like a selection by the user.
     void SelectFile(const QString& fileName);
@@ -38,29 +34,22 @@ public:
     // reporting it.
     void ShowFont(const CFontItem* item);
 
-    // Runs a drag of the selected rows when the user starts one (the
-    // list's commands do); without it no drag starts.
-    void SetDragStarter(std::function<void()> starter) { m_dragStarter = std::move(starter); }
-
 signals:
-    // A row became selected: its font, or null when the font is unreadable.
+    // Another row became the current one while selected, or the current
+    // row became selected: its font, or null when the font is unreadable.
     void FontChosen(const CFontItem* font);
-    // The user sorted by clicking a column header.
-    void SortChosen(int column, bool descending);
 
 protected:
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
-    void startDrag(Qt::DropActions supportedActions) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
-    void OnHeaderClicked(int section);
+    void ReportCurrent();
 
     CFontListModel& m_model;
-    int m_sortColumn = 0;
-    bool m_sortDescending = false;
-    bool m_reporting = true;  // false while ShowFont selects
-    std::function<void()> m_dragStarter;
+    bool m_reporting = true;           // false while ShowFont selects
+    QPersistentModelIndex m_reported;  // the row last reported
 };
 
 }  // namespace Quillmark

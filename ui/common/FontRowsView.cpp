@@ -1,18 +1,21 @@
 #include "ui/common/FontRowsView.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include "ui/common/ColumnFitter.h"
 #include "ui/common/FontListDelegate.h"
 #include "ui/common/FontListRoles.h"
+#include "ui/common/FontRows.h"
 
 namespace Quillmark {
 
-CFontRowsView::CFontRowsView(QAbstractItemModel& model, const CProgramOptions& options,
-                             QFont uiFont, QWidget* parent)
-    : QTreeView(parent), m_delegate(new CFontListDelegate(options, uiFont, this)) {
-    setModel(&model);
+CFontRowsView::CFontRowsView(CFontRows& rows, const CProgramOptions& options, QFont uiFont,
+                             QWidget* parent)
+    : QTreeView(parent), m_rows(rows), m_delegate(new CFontListDelegate(options, uiFont, this)) {
+    setModel(&rows);
     setItemDelegate(m_delegate);
     setFont(uiFont);
     setRootIsDecorated(false);
@@ -32,6 +35,12 @@ CFontRowsView::CFontRowsView(QAbstractItemModel& model, const CProgramOptions& o
     bar->setSectionResizeMode(QHeaderView::Interactive);
     bar->setMinimumSectionSize(0);
     m_columns = new CColumnFitter(*this, uiFont);
+    if (rows.ShowsSimilarity()) {
+        bar->hideSection(FontList::SizeColumn);
+    }
+    connect(bar, &QHeaderView::sectionClicked, this, &CFontRowsView::OnHeaderClicked);
+    bar->setSortIndicator(rows.SortColumn(),
+                          rows.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 CFontRowsView::~CFontRowsView() {
@@ -44,6 +53,48 @@ CFontRowsView::~CFontRowsView() {
 void CFontRowsView::SetPaintBudget(int milliseconds) {
     m_paintBudget = milliseconds;
     viewport()->update();
+}
+
+void CFontRowsView::SortBy(int column, bool descending) {
+    header()->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    m_rows.Sort(column, descending);
+}
+
+int CFontRowsView::SortColumn() const {
+    return m_rows.SortColumn();
+}
+
+bool CFontRowsView::SortDescending() const {
+    return m_rows.SortDescending();
+}
+
+void CFontRowsView::OnHeaderClicked(int section) {
+    const bool descending = section == m_rows.SortColumn() ? !m_rows.SortDescending()
+                                                           : m_rows.FirstSortDescending(section);
+    SortBy(section, descending);
+    emit SortChosen(section, descending);
+}
+
+void CFontRowsView::mousePressEvent(QMouseEvent* event) {
+    m_dragModifiers = event->modifiers();
+    QTreeView::mousePressEvent(event);
+}
+
+void CFontRowsView::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() != Qt::NoButton) {
+        m_dragModifiers |= event->modifiers();
+    }
+    QTreeView::mouseMoveEvent(event);
+}
+
+Qt::KeyboardModifiers CFontRowsView::DragModifiers() const {
+    return m_dragModifiers | QGuiApplication::keyboardModifiers();
+}
+
+void CFontRowsView::startDrag(Qt::DropActions) {
+    if (m_dragStarter) {
+        m_dragStarter();
+    }
 }
 
 void CFontRowsView::paintEvent(QPaintEvent* event) {

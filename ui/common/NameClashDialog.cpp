@@ -29,7 +29,8 @@ QString Describe(const QFileInfo& file) {
 }  // namespace
 
 CNameClashDialog::CNameClashDialog(const QString& source, const QString& existing,
-                                   bool showApplyToAll, QWidget* parent)
+                                   bool showApplyToAll, QWidget* parent,
+                                   Platform::ConflictChoice preferred)
     : QDialog(parent), m_text(new QLabel(this)) {
     setObjectName(QStringLiteral("NameClashDialog"));
     setWindowTitle(tr("File Already Exists"));
@@ -53,15 +54,16 @@ CNameClashDialog::CNameClashDialog(const QString& source, const QString& existin
         button->setAccessibleName(QString(text).remove('&'));
         button->setObjectName(QString(text).remove('&').remove(' '));
         connect(button, &QPushButton::clicked, this, [this, choice] { Choose(choice); });
+        // Replacing loses a file: never the answer to a hasty Enter.
+        if (choice == preferred && choice != Platform::ConflictChoice::Replace) {
+            button->setDefault(true);
+        }
         return button;
     };
     add(tr("&Replace"), QDialogButtonBox::AcceptRole, Platform::ConflictChoice::Replace);
-    QPushButton* keepBoth =
-        add(tr("&Keep Both"), QDialogButtonBox::AcceptRole, Platform::ConflictChoice::KeepBoth);
+    add(tr("&Keep Both"), QDialogButtonBox::AcceptRole, Platform::ConflictChoice::KeepBoth);
     add(tr("&Skip"), QDialogButtonBox::AcceptRole, Platform::ConflictChoice::Skip);
     add(tr("Cancel"), QDialogButtonBox::RejectRole, Platform::ConflictChoice::Cancel);
-    // Keeping both loses nothing: the safe answer to a hasty Enter.
-    keepBoth->setDefault(true);
 
     auto* top = new QHBoxLayout;
     top->addWidget(icon, 0, Qt::AlignTop);
@@ -93,9 +95,9 @@ QString CNameClashDialog::Text() const {
     return m_text->text();
 }
 
-Platform::ConflictAsker NameClashAsker(QWidget* parent) {
+Platform::ConflictAsker NameClashAsker(QWidget* parent, Platform::ConflictChoice preferred) {
     auto remembered = std::make_shared<std::optional<Platform::ConflictChoice>>();
-    return [parent, remembered](const QString& source, const QString& existing) {
+    return [parent, preferred, remembered](const QString& source, const QString& existing) {
         const QFileInfo from(source);
         const QFileInfo to(existing);
         if (from.exists() && to.exists() && from.canonicalFilePath() == to.canonicalFilePath()) {
@@ -104,7 +106,7 @@ Platform::ConflictAsker NameClashAsker(QWidget* parent) {
         if (remembered->has_value()) {
             return **remembered;
         }
-        CNameClashDialog dialog(source, existing, true, parent);
+        CNameClashDialog dialog(source, existing, true, parent, preferred);
         dialog.exec();
         const Platform::ConflictChoice choice = dialog.Choice();
         if (dialog.ApplyToAll() && choice != Platform::ConflictChoice::Cancel) {

@@ -4,7 +4,9 @@
 // already has a file of its name: replace it, keep both (the new one
 // named "NAME (2).ext"), skip this file, or stop. "Do this for the
 // remaining names" gives the same answer to every later clash of the same
-// transfer.
+// transfer. Enter gives the answer the caller prefers: keeping both for a
+// copy into a folder, skipping for an install (a second copy of a font
+// installed is a duplicate).
 
 #include <QDialog>
 
@@ -20,7 +22,8 @@ class CNameClashDialog : public QDialog {
 
 public:
     CNameClashDialog(const QString& source, const QString& existing, bool showApplyToAll,
-                     QWidget* parent = nullptr);
+                     QWidget* parent = nullptr,
+                     Platform::ConflictChoice preferred = Platform::ConflictChoice::KeepBoth);
 
     Platform::ConflictChoice Choice() const { return m_choice; }
     bool ApplyToAll() const;
@@ -38,6 +41,7 @@ private:
 // An asker for TransferFiles that shows the dialog over `parent` for each
 // clash, remembering an answer given for all. A file that would replace
 // itself (the same file) is always skipped.
-Platform::ConflictAsker NameClashAsker(QWidget* parent);
+Platform::ConflictAsker NameClashAsker(
+    QWidget* parent, Platform::ConflictChoice preferred = Platform::ConflictChoice::KeepBoth);
 
 }  // namespace Quillmark

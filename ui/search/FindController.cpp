@@ -23,6 +23,11 @@ namespace Quillmark {
 
 using namespace boost::placeholders;
 
+namespace {
+// While results arrive, a paint reads new fonts for this long at most.
+constexpr int kArrivingPaintBudget = 12;
+}  // namespace
+
 void CSearchServices::UseStandardDialogs() {
     ask = [](QWidget* parent, const QString& question) {
         return QMessageBox::question(parent, QApplication::applicationName(), question,
@@ -62,6 +67,9 @@ CFindController::CFindController(CSearchServices services, CSearchResultsModel::
     };
     handlers.complete = [this](const CSearchEnd& end) { OnComplete(end); };
     m_session = std::make_unique<CSearchSession>(m_services.manager, std::move(handlers));
+    if (m_services.attachCommands) {
+        m_services.attachCommands(*m_frame->Results());
+    }
 
     FillLocations(location, isProject);
     CFindFrame& frame = *m_frame;
@@ -291,7 +299,7 @@ void CFindController::Search() {
     }
     m_searching = true;
     m_stopRequested = false;
-    m_frame->Results()->SetPaintBudget(CSearchResultsView::kArrivingPaintBudget);
+    m_frame->Results()->SetPaintBudget(kArrivingPaintBudget);
     UpdateActions();
     m_session->Start(std::move(*location), std::move(test));
 }
@@ -491,7 +499,9 @@ CFindSimilarController::CFindSimilarController(CSearchServices services, QWidget
                             tr("Find fonts similar to %1").arg(NameOf(source)), source, location,
                             isProject, owner),
       m_panose(PanoseOf(source)),
-      m_sourcePath(source != nullptr ? PathText(source->GetPath()) : QString()) {}
+      m_sourcePath(source != nullptr ? PathText(source->GetPath()) : QString()) {
+    Model().SetSimilaritySource(m_sourcePath);
+}
 
 CFindSimilarController* CFindSimilarController::Open(CSearchServices services, QWidget* owner,
                                                      CFontHandle source, const QString& location,

@@ -59,6 +59,9 @@ struct CSearchServices {
     std::function<QString(QWidget* parent)> chooseProject;
     // The places of the "Look in:" list (this desktop's unless set).
     std::function<CLookInPlaces()> places;
+    // Gives the results the font list's commands: the row menu, the keys,
+    // dragging rows out. Unset: the results are only shown.
+    std::function<void(CFontRowsView& results)> attachCommands;
 
     // Sets ask, tell and browseFolder to the desktop's dialogs.
     void UseStandardDialogs();

@@ -3,14 +3,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolBar>
 #include <algorithm>
-
-#include "ui/search/SearchResultsModel.h"
 
 namespace Quillmark {
 
@@ -137,38 +134,9 @@ void CFindStatusBar::ShowFailed(const QString& failure, int found) {
     SetState(State::Canceled, false);
 }
 
-// ---- Results ---------------------------------------------------------------
-
-CSearchResultsView::CSearchResultsView(CSearchResultsModel& model, const CProgramOptions& options,
-                                       QFont uiFont, QWidget* parent)
-    : CFontRowsView(model, options, std::move(uiFont), parent), m_model(model) {
-    setObjectName(QStringLiteral("SearchResults"));
-    setAccessibleName(tr("Results"));
-    setAcceptDrops(false);  // results are never a drop target
-    QHeaderView* bar = header();
-    if (m_model.GetMode() == CSearchResultsModel::SimilarResults) {
-        bar->hideSection(FontList::SizeColumn);
-    }
-    connect(bar, &QHeaderView::sectionClicked, this, &CSearchResultsView::OnHeaderClicked);
-    bar->setSortIndicator(m_model.SortColumn(),
-                          m_model.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
-}
-
-void CSearchResultsView::OnHeaderClicked(int section) {
-    bool descending = false;
-    if (section == m_model.SortColumn()) {
-        descending = !m_model.SortDescending();
-    } else if (section == FontList::FileColumn &&
-               m_model.GetMode() == CSearchResultsModel::SimilarResults) {
-        descending = true;
-    }
-    header()->setSortIndicator(section, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
-    m_model.Sort(section, descending);
-}
-
 // ---- Window ----------------------------------------------------------------
 
-CFindFrame::CFindFrame(QWidget* owner, const QString& caption, CSearchResultsModel& model,
+CFindFrame::CFindFrame(QWidget* owner, const QString& caption, CFontRows& results,
                        const CProgramOptions& options, QFont uiFont)
     : QMainWindow(owner, Qt::Tool) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -215,7 +183,10 @@ CFindFrame::CFindFrame(QWidget* owner, const QString& caption, CSearchResultsMod
         }
     }
 
-    m_results = new CSearchResultsView(model, options, uiFont, this);
+    m_results = new CFontRowsView(results, options, uiFont, this);
+    m_results->setObjectName(QStringLiteral("SearchResults"));
+    m_results->setAccessibleName(tr("Results"));
+    m_results->setAcceptDrops(false);  // results are never a drop target
     setCentralWidget(m_results);
     m_status = new CFindStatusBar(this);
     setStatusBar(m_status);

@@ -20,7 +20,7 @@ namespace Quillmark {
 
 class CElidedLabel;
 class CProgramOptions;
-class CSearchResultsModel;
+class CFontRows;
 
 // The status bar: an icon (idle, searching, canceled), the status text and
 // a marquee while a folder is being searched. The text starts empty; a long
@@ -55,23 +55,6 @@ private:
     State m_state = State::Idle;
 };
 
-// The results: the font list's rows, painted by its delegate.
-class CSearchResultsView : public CFontRowsView {
-    Q_OBJECT
-
-public:
-    CSearchResultsView(CSearchResultsModel& model, const CProgramOptions& options, QFont uiFont,
-                       QWidget* parent = nullptr);
-
-    // While results arrive, a paint reads new fonts for this long at most.
-    static constexpr int kArrivingPaintBudget = 12;
-
-private:
-    void OnHeaderClicked(int section);
-
-    CSearchResultsModel& m_model;
-};
-
 class CFindFrame : public QMainWindow {
     Q_OBJECT
 
@@ -79,7 +62,7 @@ public:
     // The "Look in:" entries' level, for their indent in the list.
     static constexpr int IndentRole = Qt::UserRole + 1;
 
-    CFindFrame(QWidget* owner, const QString& caption, CSearchResultsModel& model,
+    CFindFrame(QWidget* owner, const QString& caption, CFontRows& results,
                const CProgramOptions& options, QFont uiFont);
 
     // Band 1: the kind's control, with its label (none when empty).
@@ -89,7 +72,7 @@ public:
     QToolButton* OptionsButton() const { return m_options; }
     QAction* SearchAction() const { return m_search; }
     QAction* StopAction() const { return m_stop; }
-    CSearchResultsView* Results() const { return m_results; }
+    CFontRowsView* Results() const { return m_results; }
     CFindStatusBar* Status() const { return m_status; }
 
     // Shows the window in front, active, with the keyboard in `focus`.
@@ -108,7 +91,7 @@ private:
     QToolButton* m_options;
     QAction* m_search;
     QAction* m_stop;
-    CSearchResultsView* m_results;
+    CFontRowsView* m_results;
     CFindStatusBar* m_status;
 };
 

@@ -19,73 +19,45 @@ struct CSearchResultsModel::CRow {
     QString sizeText;
 };
 
+const CSearchResultsModel::CRow& CSearchResultsModel::Row(int row) const {
+    return m_rows[static_cast<std::size_t>(row)];
+}
+
 CSearchResultsModel::CSearchResultsModel(Mode mode, QObject* parent)
-    : QAbstractTableModel(parent),
-      m_mode(mode),
-      // Find similar: most similar first; the others by name.
-      m_sortColumn(mode == SimilarResults ? FontList::FileColumn : FontList::NameColumn),
-      m_descending(mode == SimilarResults) {}
+    : CFontRows(parent), m_mode(mode) {
+    // Find similar: most similar first; the others by name.
+    SetSortOrder(mode == SimilarResults ? FontList::FileColumn : FontList::NameColumn,
+                 mode == SimilarResults);
+}
 
 CSearchResultsModel::~CSearchResultsModel() = default;
-
-QString CSearchResultsModel::SimilarityWords(int distance) {
-    if (distance == 0)
-        return tr("Identical");
-    if (distance <= 15)
-        return tr("Very Similar");
-    if (distance <= 30)
-        return tr("Moderately Similar");
-    return tr("Somewhat Similar");
-}
 
 int CSearchResultsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
-int CSearchResultsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : FontList::ColumnCount;
-}
-
-QVariant CSearchResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
-        return {};
-    }
-    return FontList::HeaderText(section, m_mode == SimilarResults);
-}
-
 QVariant CSearchResultsModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount()) {
-        return {};
+    if (role == DistanceRole && index.isValid() && index.row() < rowCount()) {
+        return Row(index.row()).distance;
     }
-    const CRow& row = m_rows[static_cast<std::size_t>(index.row())];
-    switch (role) {
-        case Qt::DisplayRole:
-            switch (index.column()) {
-                case FontList::NameColumn:
-                    return row.displayName;
-                case FontList::FileColumn:
-                    return m_mode == SimilarResults ? SimilarityWords(row.distance) : row.fileName;
-                case FontList::SizeColumn:
-                    return row.sizeText;
-                default:
-                    return {};
-            }
-        case Qt::ToolTipRole:
-            return ToolTip(index.row());
-        case FontList::ItemRole:
-            return QVariant::fromValue(static_cast<const void*>(row.font.get()));
-        case FontList::PathRole:
-            return PathText(row.font->GetPath());
-        case DistanceRole:
-            return row.distance;
-        default:
-            return {};
-    }
+    return CFontRows::data(index, role);
+}
+
+QString CSearchResultsModel::DisplayName(int row) const {
+    return Row(row).displayName;
+}
+
+QString CSearchResultsModel::FileText(int row) const {
+    return m_mode == SimilarResults ? SimilarityWords(Row(row).distance) : Row(row).fileName;
+}
+
+QString CSearchResultsModel::SizeText(int row) const {
+    return Row(row).sizeText;
 }
 
 bool CSearchResultsModel::Before(const CRow& a, const CRow& b) const {
     const auto ascending = [&](const CRow& x, const CRow& y) {
-        switch (m_sortColumn) {
+        switch (SortColumn()) {
             case FontList::FileColumn:
                 if (m_mode == SimilarResults) {
                     // Ascending similarity: the largest distance first.
@@ -98,7 +70,7 @@ bool CSearchResultsModel::Before(const CRow& a, const CRow& b) const {
                 return *x.nameKey < *y.nameKey;  // as CFontItem::CompareByName
         }
     };
-    return m_descending ? ascending(b, a) : ascending(a, b);
+    return SortDescending() ? ascending(b, a) : ascending(a, b);
 }
 
 void CSearchResultsModel::AddResults(std::vector<CResult> results) {
@@ -160,6 +132,19 @@ void CSearchResultsModel::AddResults(std::vector<CResult> results) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+void CSearchResultsModel::AddFonts(std::vector<CFontHandle> fonts) {
+    std::vector<CResult> results;
+    results.reserve(fonts.size());
+    for (CFontHandle& font : fonts) {
+        if (font != nullptr) {
+            const int distance =
+                m_mode == SimilarResults ? font->GetSimilarity(m_similaritySource) : 0;
+            results.push_back({std::move(font), distance});
+        }
+    }
+    AddResults(std::move(results));
+}
+
 void CSearchResultsModel::Clear() {
     if (m_rows.empty()) {
         return;
@@ -170,59 +155,58 @@ void CSearchResultsModel::Clear() {
     endResetModel();
 }
 
-int CSearchResultsModel::RemoveFont(const CFontItem* font) {
+// From the last row up, one removal for each run of neighbouring rows.
+int CSearchResultsModel::RemoveFonts(const std::vector<const CFontItem*>& fonts) {
+    const auto going = [&fonts](const CRow& row) {
+        return std::find(fonts.begin(), fonts.end(), row.font.get()) != fonts.end();
+    };
     int removed = 0;
-    for (int i = rowCount() - 1; i >= 0; --i) {
-        if (m_rows[static_cast<std::size_t>(i)].font.get() != font) {
+    for (int end = rowCount(); end > 0;) {
+        if (!going(Row(end - 1))) {
+            --end;
             continue;
         }
-        beginRemoveRows({}, i, i);
-        const CFontHandle held = std::move(m_rows[static_cast<std::size_t>(i)].font);
-        m_rows.erase(m_rows.begin() + i);
+        int first = end - 1;
+        while (first > 0 && going(Row(first - 1))) {
+            --first;
+        }
+        beginRemoveRows({}, first, end - 1);
+        std::vector<CRow> gone(std::make_move_iterator(m_rows.begin() + first),
+                               std::make_move_iterator(m_rows.begin() + end));
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + end);
         endRemoveRows();
-        ++removed;
+        removed += end - first;
+        end = first;
     }
     return removed;
 }
 
-const CFontItem* CSearchResultsModel::FontAt(int row) const {
-    return row >= 0 && row < rowCount() ? m_rows[static_cast<std::size_t>(row)].font.get()
-                                        : nullptr;
+const CFontItem* CSearchResultsModel::ItemAt(int row) const {
+    return row >= 0 && row < rowCount() ? Row(row).font.get() : nullptr;
+}
+
+CFontHandle CSearchResultsModel::FontAt(int row) const {
+    return row >= 0 && row < rowCount() ? Row(row).font : nullptr;
+}
+
+int CSearchResultsModel::RowOf(const CFontItem* font) const {
+    for (int row = 0; row < rowCount(); ++row) {
+        if (Row(row).font.get() == font) {
+            return row;
+        }
+    }
+    return -1;
 }
 
 void CSearchResultsModel::Sort(int column, bool descending) {
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const QModelIndexList before = persistentIndexList();
-    std::vector<const CFontItem*> fontsBefore;
-    for (const QModelIndex& index : before) fontsBefore.push_back(FontAt(index.row()));
-    m_sortColumn = column;
-    m_descending = descending;
-    std::stable_sort(m_rows.begin(), m_rows.end(),
-                     [this](const CRow& a, const CRow& b) { return Before(a, b); });
-    QModelIndexList after;
-    for (std::size_t i = 0; i < fontsBefore.size(); ++i) {
-        int row = -1;
-        for (int r = 0; r < rowCount(); ++r) {
-            if (FontAt(r) == fontsBefore[i]) {
-                row = r;
-                break;
-            }
-        }
-        after.push_back(index(row, before[static_cast<int>(i)].column()));
+    SetSortOrder(column, descending);
+    std::vector<std::size_t> order(m_rows.size());  // new row -> old row
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
     }
-    changePersistentIndexList(before, after);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-QString CSearchResultsModel::ToolTip(int row) const {
-    const CFontItem* font = FontAt(row);
-    if (font == nullptr || font->GetStatus() != CFontItem::Loaded || font->GetName().empty()) {
-        return {};
-    }
-    return tr("Font Name: %1\nFile Name: %2\nLocation: %3\nSize: %4KB")
-        .arg(QString::fromStdU16String(font->GetName()), PathText(font->GetFileName()),
-             PathText(font->GetPath().parent_path()))
-        .arg(static_cast<int>(font->GetFileSize() / 1024));
+    std::stable_sort(order.begin(), order.end(),
+                     [this](std::size_t a, std::size_t b) { return Before(m_rows[a], m_rows[b]); });
+    Reorder(m_rows, order);
 }
 
 }  // namespace Quillmark

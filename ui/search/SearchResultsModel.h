@@ -7,16 +7,15 @@
 // go straight to their sorted places, so that tens of thousands of them
 // never make the list sort itself again.
 
-#include <QAbstractTableModel>
 #include <QString>
 #include <vector>
 
 #include "fontdata/manager/FontManager.h"
-#include "ui/common/FontListRoles.h"
+#include "ui/common/FontRows.h"
 
 namespace Quillmark {
 
-class CSearchResultsModel : public QAbstractTableModel {
+class CSearchResultsModel : public CFontRows {
     Q_OBJECT
 
 public:
@@ -31,37 +30,42 @@ public:
     explicit CSearchResultsModel(Mode mode, QObject* parent = nullptr);
     ~CSearchResultsModel() override;
 
-    static QString SimilarityWords(int distance);
-
     int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     Mode GetMode() const { return m_mode; }
+    // Find similar: the reference font's path, under which each font found
+    // keeps its distance (AddFonts reads it there).
+    void SetSimilaritySource(const QString& path) { m_similaritySource = path.toStdU16String(); }
+    bool ShowsSimilarity() const override { return m_mode == SimilarResults; }
+    bool ShowsLocation() const override { return true; }
 
     // Adds the results each at its place in the present order.
     void AddResults(std::vector<CResult> results);
-    void Clear();
-    // Removes the rows of `font`, letting go of it; how many went.
-    int RemoveFont(const CFontItem* font);
-    const CFontItem* FontAt(int row) const;
+    // The same, the distances as the fonts keep them for the reference.
+    void AddFonts(std::vector<CFontHandle> fonts) override;
+    void Clear() override;
+    int RemoveFonts(const std::vector<const CFontItem*>& fonts) override;
+    const CFontItem* ItemAt(int row) const override;
+    CFontHandle FontAt(int row) const override;
+    int RowOf(const CFontItem* font) const override;
 
-    void Sort(int column, bool descending);
-    int SortColumn() const { return m_sortColumn; }
-    bool SortDescending() const { return m_descending; }
+    void Sort(int column, bool descending) override;
 
-    QString ToolTip(int row) const;
+protected:
+    QString DisplayName(int row) const override;
+    QString FileText(int row) const override;
+    QString SizeText(int row) const override;
 
 private:
     struct CRow;
     static constexpr std::size_t kInsertOneByOne = 16;  // larger batches are merged
     bool Before(const CRow& a, const CRow& b) const;    // in the present order
+    const CRow& Row(int row) const;
 
     const Mode m_mode;
+    std::u16string m_similaritySource;
     std::vector<CRow> m_rows;
-    int m_sortColumn;
-    bool m_descending;
 };
 
 }  // namespace Quillmark

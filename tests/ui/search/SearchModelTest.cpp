@@ -94,7 +94,7 @@ TEST_F(ResultsModelTest, NameResultsStaySortedAndTheSelectionFollowsItsRow) {
     EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "File Name");
     EXPECT_EQ(model.index(0, 1).data().toString(), "a.ttf");
     // A font let go of leaves the list.
-    const CFontItem* beta = model.FontAt(1);
+    const CFontItem* beta = model.ItemAt(1);
     EXPECT_EQ(model.RemoveFont(beta), 1);
     EXPECT_EQ(Names(model).mid(0, 2), (QStringList{"Alpha", "Mu"}));
     model.Sort(0, true);
