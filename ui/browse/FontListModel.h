@@ -58,6 +58,10 @@ public:
     void SetSimilaritySource(const QString& path) { m_similaritySource = path; }
     // Whether the rows are a project's (the tooltips then give the folder).
     void SetShowsLocation(bool showsLocation) { m_showsLocation = showsLocation; }
+    // Rows added from now on show in the file name column their path below
+    // this folder (given with a trailing separator, as the file system
+    // spells it); empty: the file's own name.
+    void SetFileNamesBelow(std::string folderPrefix) { m_namesBelow = std::move(folderPrefix); }
 
     struct CNewRow {
         CFontHandle item;  // the row holds the font while it is listed
@@ -108,6 +112,7 @@ private:
     Mode m_mode = MainList;
     QString m_similaritySource;
     bool m_showsLocation = false;
+    std::string m_namesBelow;
 };
 
 }  // namespace Quillmark
