@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <new>
+#include <utility>
 
 #include "app/SingleInstance.h"
 #include "collections/FavoriteFolders.h"
@@ -35,6 +36,7 @@
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
+#include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
 #include "palette/PaletteLoader.h"
 #include "palette/PaletteWnd.h"
@@ -186,7 +188,14 @@ void CQuillmarkApp::CheckForUpdates() {
 bool CQuillmarkApp::CreateServices() {
     try {
         m_options = std::make_unique<CProgramOptions>();
-        m_options->Load();
+        if (!m_options->Load()) {
+            // Nothing was ever saved: a first start shows the desktop's own
+            // fonts, which lie in subfolders of the system's font folder.
+            if (const QString system = SystemFontsFolder(); !system.isEmpty()) {
+                m_options->SetLastFolder(system);
+                m_options->SetIncludeSubfolders(true);
+            }
+        }
         if (const QString updater = m_options->GetUpdaterLocation(); !updater.isEmpty()) {
             // The updater started at the last exit has done its work. Only
             // our own download goes: the setting may name any file.
@@ -239,10 +248,22 @@ bool CQuillmarkApp::CreateServices() {
 
 CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     m_singleInstance = std::make_unique<CSingleInstance>();
-    switch (m_singleInstance->Claim([this] {
-        if (m_mainFrame)
+    const std::filesystem::path given = CommandLinePath();
+    const auto activate = [this](const QByteArray& path) {
+        if (m_mainFrame) {
             m_mainFrame->BringForward();
-    })) {
+        }
+        if (path.isEmpty()) {
+            return;
+        }
+        // A path asked for while this copy still starts is shown after the
+        // first location.
+        m_requestedPath = path.toStdString();
+        if (m_started) {
+            OpenPath(std::exchange(m_requestedPath, {}));
+        }
+    };
+    switch (m_singleInstance->Claim(activate, QByteArray::fromStdString(given.native()))) {
         case CSingleInstance::Claimed::Alone:
             break;
         case CSingleInstance::Claimed::OtherCopyRuns:
@@ -289,7 +310,16 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
         if (frame)
             frame->SetStatusText(pane, text);
     });
-    m_mainFrame->SetPane(CMainFrame::Pane::FontList, new CFontListFrame(*m_hub, list->View()));
+    auto* listFrame = new CFontListFrame(*m_hub, list->View());
+    m_mainFrame->SetPane(CMainFrame::Pane::FontList, listFrame);
+    connect(list, &CFontListController::EmptyTextChanged, listFrame, &CFontListFrame::SetEmptyText);
+    listFrame->SetEmptyText(list->EmptyText(), list->OffersSubfolders());
+    connect(listFrame, &CFontListFrame::IncludeSubfoldersRequested, m_mainFrame,
+            [frame = m_mainFrame] {
+                frame->Command(QStringLiteral("IncludeSubfolders"))->setChecked(true);
+            });
+    connect(m_mainFrame, &CMainFrame::IncludeSubfoldersChanged, list,
+            &CFontListController::OnIncludeSubfoldersChanged);
     CSearchWindows* searches = CreateSearchWindows();
     auto* commands = AttachListCommands(*list->View(), FontListKind::MainList, list);
     m_mainFrame->AddFileActions(commands->PrintActions());
@@ -331,6 +361,9 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
     }
     m_started = true;
     ChooseFirstLocation();
+    if (!m_requestedPath.empty()) {
+        OpenPath(std::exchange(m_requestedPath, {}));
+    }
     return StartResult::Started;
 }
 
@@ -470,7 +503,7 @@ std::filesystem::path Cleaned(const std::filesystem::path& path) {
 
 }  // namespace
 
-void CQuillmarkApp::ChooseFirstLocation() {
+std::filesystem::path CQuillmarkApp::CommandLinePath() const {
     QString argument;
     for (const QString& arg : m_arguments.mid(1)) {
         if (!arg.startsWith(QLatin1Char('-'))) {
@@ -479,24 +512,58 @@ void CQuillmarkApp::ChooseFirstLocation() {
         }
     }
     std::error_code ec;
-    const std::filesystem::path given =
-        argument.isEmpty() ? std::filesystem::path()
-                           : Cleaned(std::filesystem::absolute(ArgumentPath(argument), ec));
-    if (!given.empty() && std::filesystem::exists(given, ec)) {
-        // Opened by its own bytes, which need not be UTF-8.
-        if (std::filesystem::is_directory(given, ec)) {
-            m_hub->FireFolderSelected(PathText(given), nullptr);
-            return;
+    return argument.isEmpty() ? std::filesystem::path()
+                              : Cleaned(std::filesystem::absolute(ArgumentPath(argument), ec));
+}
+
+bool CQuillmarkApp::OpenPath(const std::filesystem::path& given) {
+    std::error_code ec;
+    if (given.empty() || !std::filesystem::exists(given, ec)) {
+        return false;
+    }
+    // Opened by its own bytes, which need not be UTF-8.
+    if (std::filesystem::is_directory(given, ec)) {
+        m_hub->FireFolderSelected(PathText(given), nullptr);
+        return true;
+    }
+    const std::filesystem::path folder = given.parent_path();
+    if (std::filesystem::is_directory(folder, ec)) {
+        m_hub->FireFolderSelected(PathText(folder), nullptr);
+    }
+    CFontItem* item = m_fontManager->Acquire(given);
+    if (item->GetStatus() == CFontItem::Loaded) {
+        m_hub->FireFontSelected(item);
+    }
+    m_fontManager->Release(item);
+    return true;
+}
+
+QString CQuillmarkApp::SystemFontsFolder() {
+    QString dirs = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (dirs.isEmpty()) {
+        dirs = QStringLiteral("/usr/local/share:/usr/share");
+    }
+    QString first;
+    for (const QString& dir : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        const QString folder = QDir::cleanPath(dir + QStringLiteral("/fonts"));
+        if (!QFileInfo(folder).isDir()) {
+            continue;
         }
-        const std::filesystem::path folder = given.parent_path();
-        if (std::filesystem::is_directory(folder, ec)) {
-            m_hub->FireFolderSelected(PathText(folder), nullptr);
+        // The first that holds fonts: /usr/local/share/fonts is often there
+        // and empty.
+        const std::filesystem::path path = FilePath(folder);
+        if (!CFolderLoad::EnumerateTexts(path).empty() || CFolderLoad::HasFontsInSubfolders(path)) {
+            return folder;
         }
-        CFontItem* item = m_fontManager->Acquire(given);
-        if (item->GetStatus() == CFontItem::Loaded) {
-            m_hub->FireFontSelected(item);
+        if (first.isEmpty()) {
+            first = folder;
         }
-        m_fontManager->Release(item);
+    }
+    return first;
+}
+
+void CQuillmarkApp::ChooseFirstLocation() {
+    if (OpenPath(CommandLinePath())) {
         return;
     }
 

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -102,6 +103,13 @@ public:
 
     // The first location, from the command line or the start-up option.
     void ChooseFirstLocation();
+    // Shows a folder, or a font file's folder with the font selected; false
+    // when the path does not exist.
+    bool OpenPath(const std::filesystem::path& path);
+    // The system's font folder: the first "fonts" folder of the desktop's
+    // data folders (XDG_DATA_DIRS) that holds fonts, else the first there
+    // is; empty when there is none.
+    static QString SystemFontsFolder();
 
     // "%d.%d.%d.%d" of the program's version.
     static QString ProgramVersionText();
@@ -127,6 +135,8 @@ protected:
 
 private:
     bool CreateServices();
+    // The command line's path, absolute; empty when it names none.
+    std::filesystem::path CommandLinePath() const;
     // The search windows' opener and Ctrl+F.
     CSearchWindows* CreateSearchWindows();
     // The commands of a font list, the main one or a search window's.
@@ -138,6 +148,7 @@ private:
     const QStringList m_arguments;
     Hooks m_hooks;
     QString m_pendingUpdater;
+    std::filesystem::path m_requestedPath;  // from a second copy, during the start
 
     QString m_fontsFolder;
     bool m_started = false;

@@ -64,19 +64,27 @@ bool CSingleInstance::Listen(bool& nameTaken) {
                     connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
                         if (!socket->canReadLine())
                             return;
-                        if (socket->readLine().trimmed() == "activate") {
-                            // The answer first: the window comes forward
-                            // when the user-interface thread gets to it.
-                            socket->write("ok\n");
-                            socket->flush();
-                            QMetaObject::invokeMethod(
-                                this,
-                                [this] {
-                                    if (m_onActivate)
-                                        m_onActivate();
-                                },
-                                Qt::QueuedConnection);
+                        // "activate", or "open " and the path's bytes in
+                        // base64 (a file name may hold any byte but "/"
+                        // and NUL, a line break too).
+                        const QByteArray line = socket->readLine().trimmed();
+                        QByteArray path;
+                        if (line.startsWith("open ")) {
+                            path = QByteArray::fromBase64(line.mid(5));
+                        } else if (line != "activate") {
+                            return;
                         }
+                        // The answer first: the window comes forward
+                        // when the user-interface thread gets to it.
+                        socket->write("ok\n");
+                        socket->flush();
+                        QMetaObject::invokeMethod(
+                            this,
+                            [this, path] {
+                                if (m_onActivate)
+                                    m_onActivate(path);
+                            },
+                            Qt::QueuedConnection);
                     });
                 }
             });
@@ -91,7 +99,8 @@ bool CSingleInstance::Listen(bool& nameTaken) {
     return listening;
 }
 
-CSingleInstance::Claimed CSingleInstance::Claim(std::function<void()> onActivate) {
+CSingleInstance::Claimed CSingleInstance::Claim(std::function<void(const QByteArray&)> onActivate,
+                                                const QByteArray& path) {
     m_onActivate = std::move(onActivate);
     for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
         bool nameTaken = false;
@@ -110,7 +119,7 @@ CSingleInstance::Claimed CSingleInstance::Claim(std::function<void()> onActivate
         if (!socket.waitForConnected(kAnswerMilliseconds)) {
             continue;  // it has just ended: try to take the name again
         }
-        socket.write("activate\n");
+        socket.write(path.isEmpty() ? QByteArray("activate\n") : "open " + path.toBase64() + '\n');
         socket.flush();
         if (socket.waitForReadyRead(kAnswerMilliseconds) && socket.canReadLine() &&
             socket.readLine().trimmed() == "ok") {

@@ -3,7 +3,8 @@
 // One copy of Quillmark a user at a time. The first copy listens on a local
 // socket in the abstract namespace (it vanishes with the process, so no
 // crash leaves it behind); a second copy finds it there, asks it to come
-// forward, and exits. The second copy's command line is not passed on.
+// forward with the path of its command line (a font file opened from the
+// file manager), and exits; the first copy shows that path.
 //
 // The socket is served from a thread of its own: the first copy answers at
 // once, also while its start is still loading the stores or showing a
@@ -37,8 +38,11 @@ public:
     static QString ServerName();
 
     // `onActivate` runs on this object's thread when a second copy asks
-    // this one to come forward.
-    Claimed Claim(std::function<void()> onActivate);
+    // this one to come forward, with the path the second copy was given
+    // (its bytes; empty for none). `path` is what this copy passes on when
+    // another copy runs.
+    Claimed Claim(std::function<void(const QByteArray& path)> onActivate,
+                  const QByteArray& path = {});
 
 private:
     // True when listening; else `nameTaken` tells whether another copy
@@ -47,7 +51,7 @@ private:
 
     QThread m_thread;
     QLocalServer* m_server = nullptr;  // lives in m_thread
-    std::function<void()> m_onActivate;
+    std::function<void(const QByteArray&)> m_onActivate;
 };
 
 }  // namespace Quillmark

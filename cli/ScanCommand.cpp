@@ -1,8 +1,10 @@
-// quillmark-cli scan [--json] DIR
+// quillmark-cli scan [--json] [--recursive] DIR
 //
 // Reads the fonts of a folder as the font list does: the same enumeration,
 // worker threads and font manager; a progress bar on a terminal; Ctrl+C
-// cancels and keeps what was read.
+// cancels and keeps what was read. With --recursive, the fonts of the
+// folders below it too, as the list's "Include Subfolders" reads them; each
+// file name is then its path below the folder.
 
 #include <pthread.h>
 #include <signal.h>
@@ -10,6 +12,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -23,6 +26,8 @@
 namespace Quillmark::Cli {
 
 namespace {
+
+constexpr const char* kUsage = "usage: quillmark-cli scan [--json] [--recursive] DIR\n";
 
 std::atomic<CFolderLoad*> g_load{nullptr};
 std::atomic<bool> g_interrupted{false};
@@ -46,17 +51,20 @@ void ShowProgress(std::size_t done, std::size_t total) {
 
 int RunScan(const Arguments& args) {
     bool json = false;
+    bool recursive = false;
     std::string folder;
     for (const auto& arg : args) {
         if (arg == "--json") {
             json = true;
+        } else if (arg == "--recursive" || arg == "-r") {
+            recursive = true;
         } else if (arg == "--help" || arg == "-h") {
-            std::cout << "usage: quillmark-cli scan [--json] DIR\n";
+            std::cout << kUsage;
             return 0;
         } else if (folder.empty()) {
             folder = arg;
         } else {
-            std::cerr << "usage: quillmark-cli scan [--json] DIR\n";
+            std::cerr << kUsage;
             return 2;
         }
     }
@@ -76,13 +84,32 @@ int RunScan(const Arguments& args) {
         std::cerr << "quillmark-cli scan: "
                   << (folder.empty() ? "no folder given"
                                      : Platform::TerminalText(folder) + " is not a folder")
-                  << "\nusage: quillmark-cli scan [--json] DIR\n";
+                  << "\n"
+                  << kUsage;
         return 2;
     }
 
     // A scan only reads: nothing is shared with other applications.
     CFontManager manager(nullptr, nullptr);
-    CFolderLoad load(manager, CFolderLoad::EnumerateTexts(folder));
+    CFolderLoad::Listing listing = CFolderLoad::List(folder, recursive);
+    if (listing.error != 0) {
+        std::cerr << "quillmark-cli scan: " << Platform::TerminalText(folder)
+                  << " cannot be read: " << std::strerror(listing.error) << "\n";
+        return 1;
+    }
+    CFolderLoad load(manager, std::move(listing.paths));
+    // The file names below the folder when its subfolders were read.
+    std::string prefix = recursive ? folder : std::string();
+    if (!prefix.empty() && prefix.back() != '/') {
+        prefix += '/';
+    }
+    const auto fileName = [&prefix](const CFontItem& item) -> std::string {
+        const std::string& path = item.GetPathText();
+        if (!prefix.empty() && path.size() > prefix.size() && path.starts_with(prefix)) {
+            return path.substr(prefix.size());
+        }
+        return item.GetFileName().native();
+    };
     std::FILE* statusOut = json ? stderr : stdout;
     if (load.Total() == 0) {
         std::fprintf(statusOut, "%s\n%s\n", CFolderLoad::NoFontsText().c_str(),
@@ -119,7 +146,7 @@ int RunScan(const Arguments& args) {
                 .Key("path")
                 .Path(item.GetPath().native())
                 .Key("fileName")
-                .Path(item.GetFileName().native())
+                .Path(fileName(item))
                 .Key("status")
                 .Number(static_cast<int>(item.GetStatus()))
                 .Key("displayName")
@@ -131,7 +158,7 @@ int RunScan(const Arguments& args) {
         } else {
             // Names from files and fonts never reach the terminal raw.
             out += Platform::TerminalText(Varnholt::ToUtf8(row.displayName)) + "\t" +
-                   Platform::TerminalText(item.GetFileName().native()) + "\t" + item.GetSizeText();
+                   Platform::TerminalText(fileName(item)) + "\t" + item.GetSizeText();
         }
         out += '\n';
     }

@@ -120,14 +120,15 @@ const QString kMainRebarLayout = QStringLiteral("MainRebarLayout");
 
 CProgramOptions::CProgramOptions() : m_d(std::make_shared<Record>()) {}
 
-void CProgramOptions::Load() {
+bool CProgramOptions::Load() {
     CKey key;
     if (!key.Open()) {
-        return;
+        return false;
     }
 #define X(kind, name, def) Read(key, QStringLiteral(#name), m_d->name);
 #include "core/OptionsTable.inc"
 #undef X
+    return true;
 }
 
 bool CProgramOptions::Save() const {

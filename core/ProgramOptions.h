@@ -24,7 +24,8 @@ public:
     CProgramOptions();
 
     // Reads every value that is stored; a missing key leaves every default.
-    void Load();
+    // False when there was no key: nothing was ever saved (a first start).
+    bool Load();
     // Writes every value, creating the key when it does not exist. Returns
     // whether the store accepted the write.
     bool Save() const;

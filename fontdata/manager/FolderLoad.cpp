@@ -6,8 +6,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <new>
+#include <set>
 #include <string_view>
 
 namespace Quillmark {
@@ -75,37 +78,174 @@ std::vector<fs::path> CFolderLoad::Enumerate(const fs::path& folder) {
 }
 
 std::vector<std::string> CFolderLoad::EnumerateTexts(const fs::path& folder) {
-    std::vector<std::string> found;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) {
-        return found;
+    return List(folder, false).paths;
+}
+
+namespace {
+
+bool IsFontName(std::string_view name) {
+    return HasExtension(name, ".ttf") || HasExtension(name, ".otf");
+}
+
+// Trees of the system that hold no fonts and would only cost time (or
+// never end, as /proc does).
+bool IsSystemTree(const std::string& path) {
+    for (const char* tree : {"/proc", "/sys", "/dev", "/run"}) {
+        if (path == tree) {
+            return true;
+        }
     }
-    std::string prefix = folder.native();
+    return false;
+}
+
+// One walk over a folder and, when asked, the folders below it, in name
+// order. `onFile` gets each font file's path, `onFolder` each folder below
+// the first as it is entered (once, however it is reached); either stops
+// the walk by returning false.
+class CWalk {
+public:
+    using FileHandler = std::function<bool(std::string path)>;
+    using FolderHandler = std::function<bool(const std::string& path)>;
+
+    CWalk(bool subfolders, FileHandler onFile, FolderHandler onFolder = {})
+        : m_subfolders(subfolders), m_onFile(std::move(onFile)), m_onFolder(std::move(onFolder)) {}
+
+    // Returns errno of the first folder's failure, 0 when it was listed.
+    int Run(const fs::path& folder) {
+        std::vector<std::string> pending{folder.native()};
+        bool first = true;
+        int error = 0;
+        while (!pending.empty() && !m_stopped) {
+            std::string path = std::move(pending.back());
+            pending.pop_back();
+            const int failed = ListOne(path, pending, first);
+            if (first) {
+                error = failed;
+                first = false;
+            }
+        }
+        return error;
+    }
+
+private:
+    int ListOne(const std::string& path, std::vector<std::string>& pending, bool first) {
+        DIR* dir = ::opendir(path.c_str());
+        if (dir == nullptr) {
+            return errno != 0 ? errno : EIO;
+        }
+        struct stat self {};
+        if (::fstat(::dirfd(dir), &self) == 0 &&
+            !m_seen.insert({self.st_dev, self.st_ino}).second) {
+            ::closedir(dir);  // reached before, through a link or another way
+            return 0;
+        }
+        if (!first && m_onFolder && !m_onFolder(path)) {
+            ::closedir(dir);
+            m_stopped = true;
+            return 0;
+        }
+        std::string prefix = path;
+        if (!prefix.empty() && prefix.back() != '/') {
+            prefix += '/';
+        }
+        std::vector<std::string> below;
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string_view name = entry->d_name;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            const bool font = IsFontName(name);
+            if (!font && !m_subfolders) {
+                continue;
+            }
+            bool folderEntry = entry->d_type == DT_DIR;
+            if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+                // What a link leads to; an entry that cannot be looked at is
+                // listed, and its reading says what is wrong with it.
+                struct stat info {};
+                folderEntry =
+                    ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+            }
+            if (folderEntry) {
+                if (m_subfolders && name.front() != '.') {
+                    std::string sub = prefix + std::string(name);
+                    if (!IsSystemTree(sub)) {
+                        below.push_back(std::move(sub));
+                    }
+                }
+            } else if (font && !m_onFile(prefix + std::string(name))) {
+                m_stopped = true;
+                break;
+            }
+        }
+        ::closedir(dir);
+        // Taken from the back: walked in name order.
+        std::sort(below.begin(), below.end(), std::greater<>());
+        for (auto& sub : below) {
+            pending.push_back(std::move(sub));
+        }
+        return 0;
+    }
+
+    const bool m_subfolders;
+    FileHandler m_onFile;
+    FolderHandler m_onFolder;
+    std::set<std::pair<dev_t, ino_t>> m_seen;
+    bool m_stopped = false;
+};
+
+}  // namespace
+
+CFolderLoad::Listing CFolderLoad::List(const fs::path& folder, bool subfolders) {
+    Listing listing;
+    CWalk walk(subfolders, [&listing](std::string path) {
+        listing.paths.push_back(std::move(path));
+        return true;
+    });
+    listing.error = walk.Run(folder);
+    // Ordinal order, no duplicates.
+    std::sort(listing.paths.begin(), listing.paths.end());
+    listing.paths.erase(std::unique(listing.paths.begin(), listing.paths.end()),
+                        listing.paths.end());
+    return listing;
+}
+
+bool CFolderLoad::HasFontsInSubfolders(const fs::path& folder, std::size_t folderLimit) {
+    const std::string own = folder.native();
+    std::string prefix = own;
     if (!prefix.empty() && prefix.back() != '/') {
         prefix += '/';
     }
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (!HasExtension(name, ".ttf") && !HasExtension(name, ".otf")) {
-            continue;
-        }
-        bool folderEntry = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            // What a link leads to; an entry that cannot be looked at is
-            // listed, and its reading says what is wrong with it.
-            struct stat info {};
-            folderEntry =
-                ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
-        }
-        if (!folderEntry) {
-            found.push_back(prefix + std::string(name));
-        }
-    }
-    ::closedir(dir);
-    // Ordinal order, no duplicates.
-    std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end()), found.end());
+    bool found = false;
+    std::size_t folders = 0;
+    CWalk walk(
+        true,
+        [&](const std::string& path) {
+            // A font of the folder itself does not count.
+            if (path.find('/', prefix.size()) != std::string::npos) {
+                found = true;
+                return false;
+            }
+            return true;
+        },
+        [&](const std::string&) { return ++folders <= folderLimit; });
+    walk.Run(folder);
     return found;
+}
+
+std::vector<std::string> CFolderLoad::Subfolders(const fs::path& folder, std::size_t limit) {
+    std::vector<std::string> folders;
+    CWalk walk(
+        true, [](const std::string&) { return true; },
+        [&](const std::string& path) {
+            if (folders.size() >= limit) {
+                return false;
+            }
+            folders.push_back(path);
+            return true;
+        });
+    walk.Run(folder);
+    return folders;
 }
 
 CFolderLoad::CFolderLoad(CFontManager& manager, std::vector<fs::path> paths,

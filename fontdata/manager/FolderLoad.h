@@ -46,6 +46,29 @@ public:
     // fonts is listed without building a path object for each file.
     static std::vector<std::string> EnumerateTexts(const std::filesystem::path& folder);
 
+    // How a folder is listed.
+    struct Listing {
+        std::vector<std::string> paths;  // sorted by path, without duplicates
+        // The folder itself could not be listed: errno of the failure
+        // (ENOENT, EACCES, ...); 0 when it was.
+        int error = 0;
+    };
+    // With `subfolders`, the fonts of every folder below it too, in one
+    // list. Hidden folders are left out; a folder reached again (through a
+    // link that leads back up, or twice) is read once; a subfolder that
+    // cannot be read is skipped; the system's own trees (/proc, /sys, /dev,
+    // /run) are never entered.
+    static Listing List(const std::filesystem::path& folder, bool subfolders);
+    // Whether a font lies in a subfolder of `folder` (not in the folder
+    // itself). Looks at no more than `folderLimit` folders: false when
+    // none was found there.
+    static bool HasFontsInSubfolders(const std::filesystem::path& folder,
+                                     std::size_t folderLimit = 2000);
+    // The folders below `folder` that a listing with subfolders reads (the
+    // folder itself not among them), at most `limit` of them.
+    static std::vector<std::string> Subfolders(const std::filesystem::path& folder,
+                                               std::size_t limit);
+
     CFolderLoad(CFontManager& manager, std::vector<std::filesystem::path> paths,
                 Platform::IFontSystem* system = nullptr,
                 unsigned processors = std::thread::hardware_concurrency());

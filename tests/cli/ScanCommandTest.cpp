@@ -57,6 +57,32 @@ TEST_F(ScanCommandTest, JsonRowsOnStdoutAndStatusTextsOnStderr) {
     EXPECT_NE(run.err.find("4 fonts displayed"), std::string::npos);
 }
 
+TEST_F(ScanCommandTest, RecursiveReadsTheSubfoldersAndNamesEachFileBelowTheFolder) {
+    MakeFonts(1);
+    const fs::path fonts = m_work / "fonts";
+    fs::create_directories(fonts / "dejavu");
+    const Bytes font = BuildFont({{"name", NameTable({CNameEntry{3, 1, 0x0409, 4, u"Deep"}})}});
+    WriteFile((fonts / "dejavu" / "DejaVuSans.ttf").string(), font);
+    fs::create_directory_symlink(fonts, fonts / "dejavu" / "up");  // never walked twice
+
+    const CRun flat = RunCli({"scan", "--json", fonts.string()}, m_work);
+    EXPECT_EQ(Lines(flat.out), 1) << flat.out;
+
+    const CRun deep = RunCli({"scan", "--json", "--recursive", fonts.string()}, m_work);
+    EXPECT_EQ(deep.exitCode, 0) << deep.err;
+    EXPECT_EQ(Lines(deep.out), 2) << deep.out;
+    EXPECT_NE(deep.out.find("{\"path\":\"" + (fonts / "dejavu" / "DejaVuSans.ttf").string() +
+                            "\",\"fileName\":\"dejavu/DejaVuSans.ttf\",\"status\":1,"
+                            "\"displayName\":\"Deep\""),
+              std::string::npos)
+        << deep.out;
+    EXPECT_NE(deep.out.find("\"fileName\":\"f0.ttf\""), std::string::npos);
+    EXPECT_NE(deep.err.find("2 fonts displayed"), std::string::npos) << deep.err;
+
+    const CRun text = RunCli({"scan", "--recursive", fonts.string()}, m_work);
+    EXPECT_NE(text.out.find("Deep\tdejavu/DejaVuSans.ttf\t"), std::string::npos) << text.out;
+}
+
 TEST_F(ScanCommandTest, EmptyFolderAndBadArguments) {
     const CRun empty = RunCli({"scan", (m_work / "fonts").string()}, m_work);
     EXPECT_EQ(empty.exitCode, 0);

@@ -88,10 +88,10 @@ TEST_F(ProgramOptionsTest, EveryValueIsSavedAndReadBack) {
 #define X(kind, name, def) saved.Set##name(Changed(saved.Get##name(), ++n));
 #include "core/OptionsTable.inc"
 #undef X
-    ASSERT_EQ(n, 49);
+    ASSERT_EQ(n, 50);
     ASSERT_TRUE(saved.Save());
     EXPECT_TRUE(QFile::exists(CKey::FileName()));
-    EXPECT_EQ(RawStore()->childKeys().size(), 49);
+    EXPECT_EQ(RawStore()->childKeys().size(), 50);
 
     CProgramOptions loaded;
     loaded.Load();

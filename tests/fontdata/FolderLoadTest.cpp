@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -73,6 +74,67 @@ TEST_F(FolderLoadTest, EnumeratesTtfThenOtfOfAnyCaseSortedWithoutFolders) {
     }
     EXPECT_EQ(names, (std::vector<std::string>{"ARIAL.TTF", "X.OTF", "a.otf", "b.ttf"}));
     EXPECT_TRUE(CFolderLoad::Enumerate(m_dir / "missing").empty());
+}
+
+TEST_F(FolderLoadTest, ListsSubfoldersOnceEachWithoutLoopsOrHiddenFolders) {
+    Font("top.ttf");
+    for (const char* folder : {"dejavu", "dejavu/bold", "liberation", ".hidden", "empty"}) {
+        fs::create_directories(m_dir / folder);
+    }
+    Font("dejavu/DejaVuSans.ttf");
+    Font("dejavu/bold/DejaVuSans-Bold.TTF");
+    Font("liberation/LiberationMono.otf");
+    Font(".hidden/secret.ttf");
+    // Links that lead back up and sideways: each folder is read once.
+    fs::create_directory_symlink(m_dir, m_dir / "dejavu/bold/up");
+    fs::create_directory_symlink(m_dir / "liberation", m_dir / "again");
+    const std::string prefix = m_dir.string() + '/';
+
+    const CFolderLoad::Listing flat = CFolderLoad::List(m_dir, false);
+    EXPECT_EQ(flat.error, 0);
+    EXPECT_EQ(flat.paths, (std::vector<std::string>{prefix + "top.ttf"}));
+
+    const CFolderLoad::Listing deep = CFolderLoad::List(m_dir, true);
+    EXPECT_EQ(deep.error, 0);
+    std::vector<std::string> below;
+    for (const std::string& path : deep.paths) {
+        ASSERT_EQ(path.rfind(prefix, 0), 0u) << path;
+        below.push_back(path.substr(prefix.size()));
+    }
+    // "again" and "liberation" are one folder, read under the name walked
+    // first; the link up leads nowhere new.
+    EXPECT_EQ(below, (std::vector<std::string>{"again/LiberationMono.otf", "dejavu/DejaVuSans.ttf",
+                                               "dejavu/bold/DejaVuSans-Bold.TTF", "top.ttf"}));
+    EXPECT_EQ(CFolderLoad::Subfolders(m_dir, 100),
+              (std::vector<std::string>{prefix + "again", prefix + "dejavu", prefix + "dejavu/bold",
+                                        prefix + "empty"}));
+    EXPECT_EQ(CFolderLoad::Subfolders(m_dir, 1).size(), 1u);
+
+    EXPECT_TRUE(CFolderLoad::HasFontsInSubfolders(m_dir));
+    EXPECT_FALSE(CFolderLoad::HasFontsInSubfolders(m_dir / "dejavu/bold/up/empty"));
+    EXPECT_FALSE(CFolderLoad::HasFontsInSubfolders(m_dir / "liberation"))
+        << "a font of the folder itself is no font of a subfolder";
+    EXPECT_TRUE(CFolderLoad::HasFontsInSubfolders(m_dir, 2));
+    EXPECT_FALSE(CFolderLoad::HasFontsInSubfolders(m_dir, 0)) << "no folder may be looked at";
+}
+
+TEST_F(FolderLoadTest, AFolderThatCannotBeListedSaysWhyAndSubfoldersThatCannotAreSkipped) {
+    EXPECT_EQ(CFolderLoad::List(m_dir / "missing", true).error, ENOENT);
+    Font("plain.ttf");
+    EXPECT_EQ(CFolderLoad::List(m_dir / "plain.ttf", false).error, ENOTDIR);
+    EXPECT_EQ(CFolderLoad::List(m_dir, false).error, 0);
+
+    fs::create_directories(m_dir / "locked");
+    Font("locked/inside.ttf");
+    fs::permissions(m_dir / "locked", fs::perms::none);
+    const CFolderLoad::Listing listing = CFolderLoad::List(m_dir, true);
+    fs::permissions(m_dir / "locked", fs::perms::owner_all);
+    EXPECT_EQ(listing.error, 0) << "the folder itself was read";
+    if (::geteuid() == 0) {
+        EXPECT_EQ(listing.paths.size(), 2u) << "root reads the locked folder all the same";
+    } else {
+        EXPECT_EQ(listing.paths, (std::vector<std::string>{(m_dir / "plain.ttf").string()}));
+    }
 }
 
 TEST_F(FolderLoadTest, RowsComeInPathOrderWithNamesOrStatusMessages) {

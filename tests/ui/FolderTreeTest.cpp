@@ -132,6 +132,9 @@ TEST_F(FolderTreeTest, AnnouncesEachUserSelectionOnceAndNothingWhileStarting) {
     EXPECT_EQ(m_announced, QStringList({m_desktop + "/b"}));
     Click(Item("b"));  // the selected one again: nothing new
     QTest::keyClick(View(), Qt::Key_Down);
+    // A folder reached with the keys is announced once the keys rest.
+    EXPECT_EQ(m_announced, QStringList({m_desktop + "/b"}));
+    EXPECT_TRUE(WaitUntil([&] { return m_announced.size() == 2; }));
     EXPECT_EQ(m_announced, QStringList({m_desktop + "/b", m_desktop + "/Fonts"}));
     EXPECT_EQ(m_document.GetFolderPath(), m_desktop + "/Fonts");
 

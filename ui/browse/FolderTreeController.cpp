@@ -113,6 +113,9 @@ CFolderTreeController::CFolderTreeController(CQuillmarkSignals& hub, CQuillmarkD
       m_model(model != nullptr ? model : ModelWithIcons(this)) {
     setObjectName(QStringLiteral("FolderTreeController"));
     m_model->setParent(this);
+    m_keySettle.setSingleShot(true);
+    m_keySettle.setInterval(kKeyboardSettleMilliseconds);
+    connect(&m_keySettle, &QTimer::timeout, this, &CFolderTreeController::OnKeySettled);
     m_view = new CFolderTreeView(*m_model);
 
     Hooks hooks;
@@ -214,11 +217,26 @@ void CFolderTreeController::OnSelectionChanged() {
     if (!index.isValid()) {
         return;
     }
+    if (m_view->IsMovingByKeyboard() && !m_selecting && m_started()) {
+        m_keySettle.start();  // the location once the keys rest
+        return;
+    }
+    m_keySettle.stop();
     const QString path = m_model->PathOf(index);
     m_document.SetFolder(path);
     if (!m_selecting && m_started()) {
         Announce(path);
     }
+}
+
+void CFolderTreeController::OnKeySettled() {
+    const QModelIndex index = Selected();
+    if (!index.isValid()) {
+        return;
+    }
+    const QString path = m_model->PathOf(index);
+    m_document.SetFolder(path);
+    Announce(path);
 }
 
 void CFolderTreeController::OnClicked(const QModelIndex& index) {
@@ -248,6 +266,7 @@ void CFolderTreeController::OnFolderSelected(const QString& path) {
     if (m_emitting || !m_view) {
         return;
     }
+    m_keySettle.stop();  // chosen elsewhere: the folder passed is no longer wanted
     const CFlagSet selecting(m_selecting);
     const QModelIndex index = ExpandTo(path);
     if (index.isValid()) {

@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <boost/signals2/trackable.hpp>
 #include <functional>
 
@@ -64,8 +65,15 @@ public:
     // Expands the tree down to a parsing name; the item, or invalid.
     QModelIndex ExpandTo(const QString& path);
 
+    // A folder reached with the keys is the location once the selection
+    // has rested this long: walking the tree neither loads nor records
+    // every folder passed, as a file manager's tree does.
+    static constexpr int kKeyboardSettleMilliseconds = 500;
+    void SetKeyboardSettleMilliseconds(int milliseconds) { m_keySettle.setInterval(milliseconds); }
+
 private:
     void OnSelectionChanged();
+    void OnKeySettled();
     void OnClicked(const QModelIndex& index);
     void NewFolder(const QModelIndex& index);
     void Delete(const QModelIndex& index);
@@ -91,6 +99,7 @@ private:
     bool m_emitting = false;       // FolderSelected is being fired from here
     bool m_selecting = false;      // the tree follows someone else's FolderSelected
     bool m_modelChanging = false;  // rows go: the selection moves without the user
+    QTimer m_keySettle;            // runs while a selection made with the keys has not rested
 };
 
 }  // namespace Quillmark

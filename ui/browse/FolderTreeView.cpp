@@ -228,7 +228,9 @@ void CFolderTreeView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    m_keyboardMove = state() != EditingState;
     QTreeView::keyPressEvent(event);
+    m_keyboardMove = false;
 }
 
 void CFolderTreeView::mousePressEvent(QMouseEvent* event) {

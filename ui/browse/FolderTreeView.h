@@ -43,6 +43,9 @@ public:
     void SetSearchCommand(std::function<void(const QString& folder)> search);
     // The folder under a drag now, while a drop there is allowed.
     QModelIndex DropTarget() const { return m_dropTarget; }
+    // True while a key press moves the selection (the arrow keys, Page
+    // Up, Home...): the folders passed are not yet the user's choice.
+    bool IsMovingByKeyboard() const { return m_keyboardMove; }
 
     // The action of a drop of `sources` on `target`: Ctrl copies, Shift
     // moves; otherwise what stays on one disk is moved, else copied.
@@ -92,6 +95,7 @@ private:
     QPersistentModelIndex m_menuTarget;
     QPersistentModelIndex m_dropTarget;
     QTimer* m_shownLater;
+    bool m_keyboardMove = false;
 };
 
 }  // namespace Quillmark

@@ -4,12 +4,15 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QVBoxLayout>
 #include <boost/bind/bind.hpp>
 #include <chrono>
+#include <cstring>
 #include <set>
 
 #include "collections/FontProjects.h"
@@ -42,6 +45,15 @@ QString CleanFolder(const QString& folder) {
     return QDir::cleanPath(folder);
 }
 
+std::vector<CFontListModel::CNewRow> NewRows(std::vector<CFolderLoadRow> rows) {
+    std::vector<CFontListModel::CNewRow> newRows;
+    newRows.reserve(rows.size());
+    for (auto& row : rows) {
+        newRows.push_back({std::move(row.item), QString::fromStdU16String(row.displayName)});
+    }
+    return newRows;
+}
+
 }  // namespace
 
 struct CFontListController::CJob {
@@ -67,6 +79,16 @@ CFontListController::CFontListController(CQuillmarkSignals& hub, CProgramOptions
       m_view(new CFontListView(*m_model, options, uiFont)),
       m_watcher(new CFolderWatcher(this)),
       m_announcedFont(hub, manager) {
+    m_lister = &CFolderLoad::List;
+    m_tell = [this](const QString& text) {
+        auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Quillmark"), text,
+                                    QMessageBox::Ok, m_view ? m_view->window() : nullptr);
+        box->setObjectName(QStringLiteral("ListMessage"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->button(QMessageBox::Ok)->setAccessibleName(tr("OK"));
+        box->setWindowModality(Qt::WindowModal);
+        box->open();
+    };
     m_view->Columns().SetWidths(static_cast<int>(options.GetFontNameColumnWidth()),
                                 static_cast<int>(options.GetFileNameColumnWidth()),
                                 static_cast<int>(options.GetSizeColumnWidth()));
@@ -144,14 +166,52 @@ void CFontListController::LoadFolder(const QString& folder, const QString& fileT
     }
     m_watcher->Stop();
     m_folderChanged = false;
-    RunLoad(CFolderLoad::EnumerateTexts(FilePath(m_folderPath)), fileToSelect, true);
+    m_subfoldersListed = m_options.GetIncludeSubfolders();
+    m_model->SetFileNamesBelow(ListedFolderPrefix(true));
+    CFolderLoad::Listing listing = ListFolder();
+    QString emptyStatus;
+    if (listing.error != 0) {
+        // Not "no fonts": the user must know that the folder was not read.
+        emptyStatus = tr("“%1” cannot be read: %2")
+                          .arg(ShownPath(FilePath(m_folderPath)),
+                               QString::fromLocal8Bit(std::strerror(listing.error)));
+        SetEmptyText(emptyStatus, false);
+    } else if (listing.paths.empty()) {
+        const bool below =
+            !m_subfoldersListed && CFolderLoad::HasFontsInSubfolders(FilePath(m_folderPath));
+        SetEmptyText(below ? tr("This folder holds no fonts of its own, but its subfolders do.")
+                           : tr("No fonts to display"),
+                     below);
+    } else {
+        SetEmptyText({}, false);  // told when the load has ended
+    }
+    RunLoad(std::move(listing.paths), fileToSelect, true, emptyStatus);
     // The rows are gone, and with them the font that was selected.
     if (fileToSelect.isEmpty()) {
         m_firingSelection = true;
         m_hub.FireFontSelected(nullptr);
         m_firingSelection = false;
     }
-    m_watcher->Watch(m_folderPath);
+    m_watcher->Watch(m_folderPath, m_subfoldersListed);
+}
+
+CFolderLoad::Listing CFontListController::ListFolder() const {
+    return m_lister(FilePath(m_folderPath), m_subfoldersListed);
+}
+
+void CFontListController::SetEmptyText(const QString& text, bool offerSubfolders) {
+    if (text == m_emptyText && offerSubfolders == m_offerSubfolders) {
+        return;
+    }
+    m_emptyText = text;
+    m_offerSubfolders = offerSubfolders;
+    emit EmptyTextChanged(m_emptyText, m_offerSubfolders);
+}
+
+void CFontListController::OnIncludeSubfoldersChanged() {
+    if (!m_projectShown && !m_folderPath.isEmpty()) {
+        LoadFolder({});
+    }
 }
 
 bool CFontListController::LoadProject(const QString& name) {
@@ -161,6 +221,7 @@ bool CFontListController::LoadProject(const QString& name) {
     }
     m_projectShown = true;
     m_model->SetShowsLocation(true);
+    m_model->SetFileNamesBelow({});
     // A project's rows are no folder's: nothing to follow.
     m_watcher->Stop();
     m_folderChanged = false;
@@ -172,19 +233,26 @@ bool CFontListController::LoadProject(const QString& name) {
     for (const QString& path : *project->second) {
         paths.push_back(FilePath(path).native());
     }
+    SetEmptyText({}, false);  // told when the load has ended
     RunLoad(std::move(paths), {}, false);
     return true;
 }
 
 void CFontListController::RunLoad(std::vector<std::string> paths, const QString& fileToSelect,
-                                  bool folder) {
+                                  bool folder, const QString& emptyStatus) {
     DropLoad();
     DropSync();
     m_model->Clear();
     if (paths.empty()) {
-        ShowStatus(0, QString::fromStdString(CFolderLoad::NoFontsText()));
+        if (!folder) {
+            SetEmptyText(tr("This font project holds no fonts."), false);
+        }
+        ShowStatus(0, emptyStatus.isEmpty() ? QString::fromStdString(CFolderLoad::NoFontsText())
+                                            : emptyStatus);
         ShowStatus(1, QString::fromStdString(CFolderLoad::DisplayedText(0)));
-        EndLocation(folder);
+        if (emptyStatus.isEmpty()) {
+            EndLocation(folder);  // a folder that cannot be read is not opened at the next start
+        }
         emit FolderLoaded();
         return;
     }
@@ -242,11 +310,7 @@ void CFontListController::AppendReadyRows(CJob& job) {
     if (rows.empty()) {
         return;
     }
-    std::vector<CFontListModel::CNewRow> newRows;
-    newRows.reserve(rows.size());
-    for (auto& row : rows) {
-        newRows.push_back({row.item, QString::fromStdU16String(row.displayName)});
-    }
+    std::vector<CFontListModel::CNewRow> newRows = NewRows(std::move(rows));
     job.rowsRead += newRows.size();
     m_model->AppendRows(std::move(newRows));
 }
@@ -269,6 +333,8 @@ void CFontListController::EndLoad() {
     ShowStatus(1, QString::fromStdString(
                       CFolderLoad::DisplayedText(static_cast<std::size_t>(m_model->rowCount()))));
     EndLocation(job->folder);
+    SetEmptyText(job->folder ? tr("No fonts to display") : tr("This font project holds no fonts."),
+                 false);
     if (m_view && !job->fileToSelect.isEmpty()) {
         m_view->SelectFile(job->fileToSelect);
     } else if (m_view && m_announcedFont) {
@@ -330,6 +396,9 @@ void CFontListController::Resynchronise() {
     if (m_projectShown || m_folderPath.isEmpty() || m_job) {
         return;
     }
+    if (FolderWasRemoved()) {
+        return;
+    }
     if (m_sync) {
         m_folderChanged = true;  // taken up when the files that came are listed
         return;
@@ -343,7 +412,7 @@ void CFontListController::Resynchronise() {
         listed.emplace_back(item->GetPathText(), item);
     }
     std::sort(listed.begin(), listed.end());
-    std::vector<std::string> present = CFolderLoad::EnumerateTexts(FilePath(m_folderPath));
+    std::vector<std::string> present = ListFolder().paths;
 
     std::vector<const CFontItem*> vanished;
     std::vector<std::string> appeared;
@@ -430,13 +499,7 @@ void CFontListController::OnSyncRowsReady(quint64 id) {
         return;
     }
     std::unique_ptr<CFolderLoad> sync = std::move(m_sync);
-    std::vector<CFolderLoadRow> rows = sync->TakeRows();
-    std::vector<CFontListModel::CNewRow> newRows;
-    newRows.reserve(rows.size());
-    for (auto& row : rows) {
-        newRows.push_back({std::move(row.item), QString::fromStdU16String(row.displayName)});
-    }
-    m_model->AppendRows(std::move(newRows));
+    m_model->AppendRows(NewRows(sync->TakeRows()));
     if (m_view) {
         m_model->Sort(m_view->SortColumn(), m_view->SortDescending());
     }
@@ -462,6 +525,34 @@ void CFontListController::DropSync() {
         m_dropped.emplace_back(m_syncId, std::move(m_sync));
     }
     m_sync.reset();
+}
+
+// The folder shown is gone (the watcher heard it go): the user is told,
+// and the list moves to the nearest folder above it that is still there.
+bool CFontListController::FolderWasRemoved() {
+    if (QFileInfo(m_folderPath).isDir()) {
+        return false;
+    }
+    QString parent = CleanFolder(m_folderPath);
+    do {
+        parent = QFileInfo(parent).absolutePath();
+    } while (parent != QLatin1String("/") && !QFileInfo(parent).isDir());
+    m_tell(tr("The folder “%1” was removed or renamed. The list now shows “%2”, the folder that "
+              "held it.")
+               .arg(ShownPath(FilePath(m_folderPath)), ShownPath(FilePath(parent))));
+    m_hub.FireFolderSelected(parent, nullptr);
+    return true;
+}
+
+std::string CFontListController::ListedFolderPrefix(bool folder) const {
+    if (!folder || !m_subfoldersListed) {
+        return {};
+    }
+    std::string prefix = FilePath(m_folderPath).native();
+    if (prefix.empty() || prefix.back() != '/') {
+        prefix += '/';
+    }
+    return prefix;
 }
 
 // ---------------------------------------------------------------- selection

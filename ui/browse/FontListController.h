@@ -22,6 +22,7 @@
 #include <memory>
 #include <vector>
 
+#include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
 #include "ui/common/HeldFont.h"
 
@@ -78,16 +79,41 @@ public:
     // Called with every load before it starts: tests pace or fail its
     // workers through it.
     void SetLoadSetup(std::function<void(CFolderLoad&)> setup) { m_loadSetup = std::move(setup); }
+    // How a folder is listed (folder, with subfolders); tests make a
+    // listing fail through it.
+    using Lister = std::function<CFolderLoad::Listing(const std::filesystem::path&, bool)>;
+    void SetLister(Lister lister) { m_lister = std::move(lister); }
+    // Tells the user something that went wrong (the folder shown was
+    // removed); a message box unless replaced.
+    void SetMessageSink(std::function<void(const QString&)> sink) { m_tell = std::move(sink); }
+
+    // The option IncludeSubfolders changed: the folder shown is read again.
+    void OnIncludeSubfoldersChanged();
+    // What the empty list says, and whether it offers to include the
+    // subfolders (the folder holds no fonts, its subfolders do).
+    const QString& EmptyText() const { return m_emptyText; }
+    bool OffersSubfolders() const { return m_offerSubfolders; }
 
 signals:
     // A load has ended: read, cancelled or stopped short. A load that
     // another one replaced does not end.
     void FolderLoaded();
+    // What the list says while it holds no rows changed.
+    void EmptyTextChanged(const QString& text, bool offerSubfolders);
 
 private:
     struct CJob;
 
-    void RunLoad(std::vector<std::string> paths, const QString& fileToSelect, bool folder);
+    // `emptyStatus`: what the status bar says when there is nothing to
+    // read, instead of "No fonts to display".
+    void RunLoad(std::vector<std::string> paths, const QString& fileToSelect, bool folder,
+                 const QString& emptyStatus = {});
+    CFolderLoad::Listing ListFolder() const;
+    void SetEmptyText(const QString& text, bool offerSubfolders);
+    bool FolderWasRemoved();
+    // The folder shown with a trailing separator, when its rows show their
+    // paths below it (a folder's load with subfolders); else empty.
+    std::string ListedFolderPrefix(bool folder) const;
     void DropLoad();
     void OnRowsReady(quint64 id);
     void AppendReadyRows(CJob& job);
@@ -127,6 +153,11 @@ private:
     std::function<void(CFolderLoad&)> m_loadSetup;
 
     QString m_folderPath;
+    bool m_subfoldersListed = false;  // the rows hold the subfolders' fonts too
+    Lister m_lister;
+    std::function<void(const QString&)> m_tell;
+    QString m_emptyText;
+    bool m_offerSubfolders = false;
     bool m_projectShown = false;
     bool m_fontsFolderShown = false;
     bool m_firingSelection = false;

@@ -83,7 +83,11 @@ void CFontListModel::AppendRows(std::vector<CNewRow> rows) {
         CRow added;
         added.item = row.item;
         added.displayName = std::move(row.displayName);
-        added.fileName = PathText(row.item->GetFileName());
+        const std::string& path = row.item->GetPathText();
+        added.fileName = !m_namesBelow.empty() && path.size() > m_namesBelow.size() &&
+                                 path.starts_with(m_namesBelow)
+                             ? PathText(std::filesystem::path(path.substr(m_namesBelow.size())))
+                             : PathText(row.item->GetFileName());
         added.sizeText = QString::fromStdString(row.item->GetSizeText());
         m_rows.push_back(std::move(added));
     }

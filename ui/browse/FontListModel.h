@@ -44,6 +44,10 @@ public:
     // Whether the rows are a project's (the tooltips then give the folder).
     void SetShowsLocation(bool showsLocation) { m_showsLocation = showsLocation; }
     bool ShowsLocation() const override { return m_showsLocation; }
+    // Rows added from now on show in the file name column their path below
+    // this folder (given with a trailing separator, as the file system
+    // spells it); empty: the file's own name.
+    void SetFileNamesBelow(std::string folderPrefix) { m_namesBelow = std::move(folderPrefix); }
 
     struct CNewRow {
         CFontHandle item;  // the row holds the font while it is listed
@@ -101,6 +105,7 @@ private:
     mutable bool m_itemIndexValid = false;
     mutable bool m_fileNameIndexValid = false;
     bool m_showsLocation = false;
+    std::string m_namesBelow;
 };
 
 }  // namespace Quillmark

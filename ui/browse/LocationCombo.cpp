@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QStyle>
 #include <QUrl>
 #include <algorithm>
@@ -57,6 +59,18 @@ CLocationCombo::CLocationCombo(CQuillmarkSignals& hub, CProgramOptions& options,
         QIcon::fromTheme(QStringLiteral("folder"), style()->standardIcon(QStyle::SP_DirIcon));
     m_projectIcon = QIcon::fromTheme(QStringLiteral("folder-documents"),
                                      style()->standardIcon(QStyle::SP_FileDialogContentsView));
+
+    m_tell = [this](const QString& text) {
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quillmark"), text,
+                                    QMessageBox::Ok, window());
+        box->setObjectName(QStringLiteral("LocationMessage"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->button(QMessageBox::Ok)->setAccessibleName(tr("OK"));
+        box->setWindowModality(Qt::WindowModal);
+        // The text stays in the bar to be put right.
+        connect(box, &QDialog::finished, this, [this] { lineEdit()->setFocus(); });
+        box->open();
+    };
 
     m_list.Load(m_filePath);
     ApplyLimit();
@@ -164,6 +178,10 @@ bool CLocationCombo::GoTo(const QString& text) {
         m_hub.FireProjectSelected(text);
         return true;
     }
+    if (!path.isEmpty() && QDir::isAbsolutePath(path) && QFileInfo(path).isFile()) {
+        OpenDropped(path);  // its folder, with the file selected
+        return true;
+    }
     return false;
 }
 
@@ -182,7 +200,15 @@ void CLocationCombo::OpenDropped(const QString& path) {
 
 void CLocationCombo::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        GoTo(currentText());
+        const QString text = currentText();
+        if (!text.trimmed().isEmpty() && !GoTo(text) && m_tell) {
+            const QString path = ExpandHome(text);
+            m_tell(QDir::isAbsolutePath(path)
+                       ? tr("The folder “%1” does not exist.").arg(text)
+                       : tr("“%1” is neither a folder nor a font project. Type a folder's full "
+                            "path (or one that begins with ~) or a project's name.")
+                             .arg(text));
+        }
         event->accept();  // consumed, whatever it named
         return;
     }

@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <boost/signals2/trackable.hpp>
+#include <functional>
 
 #include "collections/LocationList.h"
 
@@ -33,8 +34,12 @@ public:
     // False when it could not be done (the old file then stays).
     bool SaveAtExit();
 
-    // Goes where the typed text says; false when it names nothing.
+    // Goes where the typed text says (a folder, a font file's folder with
+    // the font selected, or a project); false when it names nothing.
     bool GoTo(const QString& text);
+    // Tells the user that a typed location names nothing; a message box
+    // unless replaced. The text typed stays in the bar.
+    void SetMessageSink(std::function<void(const QString&)> sink) { m_tell = std::move(sink); }
     // Opens the folder of the first dropped path.
     void OpenDropped(const QString& path);
     // The path the text names, a leading "~" being the home folder.
@@ -67,6 +72,7 @@ private:
     CLocationList m_list;
     QIcon m_folderIcon;
     QIcon m_projectIcon;
+    std::function<void(const QString&)> m_tell;
 };
 
 }  // namespace Quillmark

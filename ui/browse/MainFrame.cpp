@@ -95,6 +95,8 @@ void CMainFrame::CreateMenus() {
 
     m_viewMenu = menuBar()->addMenu(tr("&View"));
     m_viewMenu->setObjectName(QStringLiteral("ViewMenu"));
+    m_viewMenu->addAction(Command(QStringLiteral("IncludeSubfolders")));
+    m_viewMenu->addSeparator();
     m_viewMenu->addAction(Command(QStringLiteral("ManageFavorites")));
     m_viewMenu->addSeparator();
     // The bars' own commands are added by CreateBars.

@@ -125,6 +125,8 @@ signals:
     // application shows their dialogs.
     void OptionsRequested();
     void CheckForUpdatesRequested();
+    // View > Include Subfolders was turned on or off (the option is set).
+    void IncludeSubfoldersChanged(bool included);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

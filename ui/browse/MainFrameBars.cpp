@@ -129,6 +129,16 @@ void CMainFrame::CreateCommands() {
         m_hub.FireShareFonts(checked);
     });
 
+    QAction* subfolders = make("IncludeSubfolders", tr("Include S&ubfolders"));
+    subfolders->setCheckable(true);
+    subfolders->setChecked(m_options.GetIncludeSubfolders());
+    connect(subfolders, &QAction::toggled, this, [this](bool included) {
+        if (included != m_options.GetIncludeSubfolders()) {
+            m_options.SetIncludeSubfolders(included);
+            emit IncludeSubfoldersChanged(included);
+        }
+    });
+
     QAction* selectAll = make("SelectAll", tr("Select &All"));
     selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     selectAll->setShortcutContext(Qt::WindowShortcut);

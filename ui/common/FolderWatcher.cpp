@@ -1,6 +1,10 @@
 #include "ui/common/FolderWatcher.h"
 
 #include <QFileInfo>
+#include <QSet>
+
+#include "core/PathText.h"
+#include "fontdata/manager/FolderLoad.h"
 
 namespace Quillmark {
 
@@ -12,17 +16,40 @@ CFolderWatcher::CFolderWatcher(QObject* parent, int settleMilliseconds)
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_settle.start(); });
 }
 
-void CFolderWatcher::Watch(const QString& folder) {
+void CFolderWatcher::Watch(const QString& folder, bool subfolders) {
     Stop();
     m_folder = folder;
+    m_subfolders = subfolders;
     if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
         m_watcher.addPath(folder);
+        WatchSubfolders();
+    }
+}
+
+// The folders below that are not watched yet: those made since are
+// followed from the change that made them on.
+void CFolderWatcher::WatchSubfolders() {
+    if (!m_subfolders || m_folder.isEmpty()) {
+        return;
+    }
+    const QStringList watched = m_watcher.directories();
+    const QSet<QString> known(watched.begin(), watched.end());
+    QStringList added;
+    for (const std::string& path : CFolderLoad::Subfolders(FilePath(m_folder), kMaxSubfolders)) {
+        const QString folder = PathText(std::filesystem::path(path));
+        if (!known.contains(folder)) {
+            added.push_back(folder);
+        }
+    }
+    if (!added.isEmpty()) {
+        m_watcher.addPaths(added);  // those the system refuses are not watched
     }
 }
 
 void CFolderWatcher::Stop() {
     m_settle.stop();
     m_folder.clear();
+    m_subfolders = false;
     if (!m_watcher.directories().isEmpty()) {
         m_watcher.removePaths(m_watcher.directories());
     }
@@ -34,6 +61,7 @@ void CFolderWatcher::OnSettled() {
     if (!m_folder.isEmpty() && m_watcher.directories().isEmpty() && QFileInfo(m_folder).isDir()) {
         m_watcher.addPath(m_folder);
     }
+    WatchSubfolders();
     emit FolderChanged();
 }
 

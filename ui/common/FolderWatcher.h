@@ -1,8 +1,10 @@
 #pragma once
 
-// Watches one folder for files that come, go or are renamed, and says once
-// that it changed when a burst of changes has settled. It goes on watching
-// after each change; what to do about one is the owner's business.
+// Watches one folder (and, when asked, every folder below it) for files
+// that come, go or are renamed, and says once that it changed when a burst
+// of changes has settled. It goes on watching after each change, and
+// follows subfolders made later; what to do about a change is the owner's
+// business.
 
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -19,12 +21,17 @@ public:
     // FolderChanged is emitted.
     explicit CFolderWatcher(QObject* parent = nullptr, int settleMilliseconds = 200);
 
-    // Watches `folder` instead of any other; a folder that cannot be
-    // watched (missing, unreadable) is simply not watched.
-    void Watch(const QString& folder);
+    // Watches `folder` instead of any other, with `subfolders` the folders
+    // below it too (as many as the system lets one program watch, at most
+    // kMaxSubfolders); a folder that cannot be watched (missing,
+    // unreadable) is simply not watched.
+    void Watch(const QString& folder, bool subfolders = false);
+    static constexpr std::size_t kMaxSubfolders = 4000;
     // Stops watching; a change noticed but not yet told is dropped.
     void Stop();
     bool IsWatching() const { return !m_watcher.directories().isEmpty(); }
+    // The folders watched now (the folder first when it is watched).
+    QStringList WatchedFolders() const { return m_watcher.directories(); }
     const QString& Folder() const { return m_folder; }
 
 signals:
@@ -33,10 +40,12 @@ signals:
 
 private:
     void OnSettled();
+    void WatchSubfolders();
 
     QFileSystemWatcher m_watcher;
     QTimer m_settle;
     QString m_folder;
+    bool m_subfolders = false;
 };
 
 }  // namespace Quillmark
