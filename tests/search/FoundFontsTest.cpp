@@ -269,3 +269,52 @@ TEST(FoundFontsTest, DeletingAResultTrashesItAndItLeavesBothLists) {
     EXPECT_EQ(program.List().Model().index(0, 0).data(FontList::PathRole).toString(),
               program.Path("alpha.ttf"));
 }
+
+// "Add to Project..." asks for the project with the chooser and adds every
+// selected row: two rows of the main list, then a search result.
+TEST(FoundFontsTest, MainRowsAndAResultAreAddedToTheProjectChosen) {
+    CProgram program("Project Fonts");
+    CFontProjects& projects = program.app->Projects();
+    projects.AddProject("Posters");
+    projects.AddProject("Proofs");
+
+    // Chooses `project` in the chooser that the menu's command opens.
+    const auto addWithMenu = [](QAbstractItemView& view, int row, const QString& project) {
+        QString dialogName;
+        WhenShown(OpenMenu, [&](QWidget* popup) {
+            WhenShown(ModalDialog, [&](QWidget* dialog) {
+                dialogName = dialog->objectName();
+                auto* list = dialog->findChild<QTreeWidget*>("ProjectList");
+                const QList<QTreeWidgetItem*> found =
+                    list->findItems(project + " (", Qt::MatchStartsWith);
+                ASSERT_EQ(found.size(), 1) << project.toStdString();
+                list->setCurrentItem(found[0]);
+                auto* buttons = dialog->findChild<QDialogButtonBox*>();
+                QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+            });
+            Choose(popup, "Add to &Project...");
+        });
+        RightClick(view, row);
+        EXPECT_TRUE(WaitUntil([] { return ModalDialog() == nullptr; }));
+        return dialogName;
+    };
+
+    CFontListView& list = program.List();
+    list.setFocus();
+    list.selectAll();
+    ASSERT_EQ(list.selectionModel()->selectedRows().size(), 2);
+    EXPECT_EQ(addWithMenu(list, 0, "Posters"), "SelectProjectsDialog");
+    EXPECT_TRUE(projects.HasFont("Posters", program.Path("alpha.ttf")));
+    EXPECT_TRUE(projects.HasFont("Posters", program.Path("beta.ttf")));
+    EXPECT_EQ(list.selectionModel()->selectedRows().size(), 2) << "the right click kept both";
+
+    CFindFrame* window = program.SearchFor("Beta");
+    ASSERT_NE(window, nullptr);
+    CFontRowsView& results = *window->Results();
+    ASSERT_EQ(results.Rows().rowCount(), 1);
+    QTest::mouseClick(results.viewport(), Qt::LeftButton, {},
+                      results.visualRect(results.Rows().index(0, 0)).center());
+    EXPECT_EQ(addWithMenu(results, 0, "Proofs"), "SelectProjectsDialog");
+    EXPECT_TRUE(projects.HasFont("Proofs", program.Path("beta.ttf")));
+    EXPECT_FALSE(projects.HasFont("Proofs", program.Path("alpha.ttf")));
+}
