@@ -166,6 +166,15 @@ TEST_F(FolderTreeModelTest, FindsAPathThroughItsDeepestPlaceAndNeverAHiddenOne) 
     const QModelIndex root = fonts.parent().parent().parent();
     EXPECT_EQ(root.data().toString(), "/");
     EXPECT_EQ(root.parent().data().toString(), "Computer");
+
+    // A folder made after its parent was listed, before any watcher told
+    // (a second start asked for it): found all the same.
+    m_model->fetchMore(music);
+    ASSERT_TRUE(m_model->IsLoaded(music));
+    ASSERT_TRUE(QDir().mkpath(Path("home/Music/Later")));
+    const QModelIndex later = m_model->IndexForPath(Path("home/Music/Later"));
+    ASSERT_TRUE(later.isValid());
+    EXPECT_EQ(later.parent(), music);
 }
 
 TEST_F(FolderTreeModelTest, ComputerShowsTheUsersVolumesAsTheMountTableComesAndGoes) {

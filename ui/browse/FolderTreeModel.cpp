@@ -374,15 +374,23 @@ QModelIndex CFolderTreeModel::IndexForPath(const QString& path) {
     }
     const QStringList segments =
         clean.mid(node->fsPath.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    const auto childNamed = [this](CNode* parent, const QString& name) -> CNode* {
+        for (std::size_t i = static_cast<std::size_t>(FixedChildren(*parent));
+             i < parent->children.size(); ++i) {
+            if (parent->children[i]->name == name) {
+                return parent->children[i].get();
+            }
+        }
+        return nullptr;
+    };
     for (const QString& segment : segments) {
         Load(node);
-        CNode* next = nullptr;
-        for (std::size_t i = static_cast<std::size_t>(FixedChildren(*node));
-             i < node->children.size(); ++i) {
-            if (node->children[i]->name == segment) {
-                next = node->children[i].get();
-                break;
-            }
+        CNode* next = childNamed(node, segment);
+        if (next == nullptr) {
+            // Made since the folder was listed, and the watcher has not
+            // told yet (or does not watch it): listed again now.
+            Sync(node, false);
+            next = childNamed(node, segment);
         }
         if (next == nullptr) {
             return {};
