@@ -292,12 +292,17 @@ TEST(MainWindowTest, AFolderThatCannotBeReadSaysSoAndNotThatItHoldsNoFonts) {
 
 TEST(MainWindowTest, AShownFolderRemovedIsToldBeforeTheListMovesToItsParent) {
     SaveOptions([](CProgramOptions& o) { o.SetIncludeSubfolders(false); });
-    const QString parent = MakeFolder("newcomer/removed", {{"inner/twin-a.ttf", "twin-a.ttf"}});
+    // Folders beside it, which the tree's selection would fall on.
+    const QString parent = MakeFolder("newcomer/removed", {{"aaa/twin-b.ttf", "twin-b.ttf"},
+                                                           {"inner/twin-a.ttf", "twin-a.ttf"},
+                                                           {"zzz/twin-b.ttf", "twin-b.ttf"}});
     CRunning running({parent + "/inner"});
     ASSERT_TRUE(running.started);
     ASSERT_EQ(running.List()->Model().rowCount(), 1);
+    QStringList selected;
     bool toldFirst = false;
     running.app->Hub().ConnectFolderSelected([&](const QString& path, const QString*) {
+        selected << path;
         if (path == parent) {
             toldFirst = running.Message("ListMessage") != nullptr;
         }
@@ -305,12 +310,28 @@ TEST(MainWindowTest, AShownFolderRemovedIsToldBeforeTheListMovesToItsParent) {
     ASSERT_TRUE(QDir(parent + "/inner").removeRecursively());
     QMessageBox* box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = running.Message("ListMessage")) != nullptr; }))
-        << "the folder went without a word";
+        << "the folder went without a word; the list went to " << selected.join(' ').toStdString();
     EXPECT_TRUE(box->text().contains(parent + "/inner")) << box->text().toStdString();
     EXPECT_TRUE(box->text().contains("was removed"));
     ASSERT_TRUE(WaitUntil([&] { return running.Folder() == parent; }));
     EXPECT_TRUE(toldFirst) << "the list moved before the user was told";
+    EXPECT_EQ(selected, QStringList{parent}) << "never to a folder beside it";
+    EXPECT_EQ(running.Tree()->Model().PathOf(running.Tree()->View()->currentIndex()), parent);
     box->accept();
+
+    // Deleted by the user in the tree: the location moves up, untold.
+    running.app->Hub().FireFolderSelected(parent + "/zzz", nullptr);
+    ASSERT_TRUE(running.WaitLoaded());
+    CFolderTreeController::Hooks yes;
+    yes.ask = [](const QString&) { return true; };
+    running.Tree()->SetHooks(yes);
+    running.Tree()->Run(CFolderTreeView::Command::Delete,
+                        running.Tree()->ExpandTo(parent + "/zzz"));
+    ASSERT_TRUE(WaitUntil([&] { return running.Folder() == parent; }));
+    QTest::qWait(1500);  // the watcher has heard it go
+    EXPECT_EQ(running.Message("ListMessage"), nullptr);
+    EXPECT_EQ(running.Folder(), parent);
+    EXPECT_EQ(running.Tree()->Model().PathOf(running.Tree()->View()->currentIndex()), parent);
 }
 
 TEST(MainWindowTest, ASecondStartWithAFontFileShowsItInTheRunningWindowInFront) {

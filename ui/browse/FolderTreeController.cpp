@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <boost/bind/bind.hpp>
+#include <utility>
 
 #include "core/PathText.h"
 #include "core/QuillmarkSignals.h"
@@ -143,10 +144,24 @@ CFolderTreeController::CFolderTreeController(CQuillmarkSignals& hub, CQuillmarkD
     connect(m_view, &CFolderTreeView::CommandChosen, this, &CFolderTreeController::Run);
     connect(m_view, &CFolderTreeView::RenameFailed, this, &CFolderTreeController::ShowStatus);
     connect(m_view, &CFolderTreeView::FilesDropped, this, &CFolderTreeController::Drop);
-    // Rows that go take the selection with them: that is no choice of the user's.
-    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this] { m_modelChanging = true; });
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] { m_modelChanging = false; });
+    // Rows that go take the selection with them: that is no choice of the
+    // user's. When the selected folder goes with them, the selection moves
+    // to the folder above that is still listed.
+    connect(m_model, &CFolderTreeModel::RowGoing, this, [this](const QModelIndex& holder, int row) {
+        m_modelChanging = true;
+        for (QModelIndex up = Selected(); up.isValid(); up = up.parent()) {
+            if (up.parent() == holder && up.row() == row) {
+                m_selectionGoneTo = holder;
+                break;
+            }
+        }
+    });
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] {
+        m_modelChanging = false;
+        if (m_selectionGoneTo.isValid()) {
+            QTimer::singleShot(0, this, &CFolderTreeController::OnSelectedFolderGone);
+        }
+    });
     connect(m_model, &CFolderTreeModel::FolderRenamed, this,
             [this](const QString& oldPath, const QString& newPath) {
                 // The folder shown, or one that holds it, has a new name:
@@ -227,6 +242,18 @@ void CFolderTreeController::OnSelectionChanged() {
     if (!m_selecting && m_started()) {
         Announce(path);
     }
+}
+
+void CFolderTreeController::OnSelectedFolderGone() {
+    const QModelIndex parent = std::exchange(m_selectionGoneTo, {});
+    if (!parent.isValid() || !m_view) {
+        return;
+    }
+    // The tree shows where the list is about to go: the list's own watcher
+    // tells the user and moves it there.
+    const CFlagSet changing(m_modelChanging);
+    m_view->selectionModel()->setCurrentIndex(parent, QItemSelectionModel::ClearAndSelect);
+    m_view->scrollTo(parent);
 }
 
 void CFolderTreeController::OnKeySettled() {
@@ -367,6 +394,14 @@ void CFolderTreeController::Delete(const QModelIndex& index) {
         if (!Platform::DeletePermanently(path, &failure)) {
             ShowStatus(tr("“%1” could not be deleted: %2").arg(name, failure));
         }
+    }
+    // The user's own doing: the location moves up at once, untold.
+    const QString current = m_document.GetFolderPath();
+    if (!m_document.IsProjectMode() && Platform::IsSameOrBelow(current, path) &&
+        !QFileInfo(current).isDir()) {
+        const QString above = QFileInfo(path).absolutePath();
+        m_document.SetFolder(above);
+        Announce(above);
     }
     m_model->SyncFolder(QFileInfo(path).absolutePath());
 }

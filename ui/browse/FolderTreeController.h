@@ -8,6 +8,7 @@
 // are copied or moved into it, never overwriting anything unasked.
 
 #include <QObject>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QTimer>
 #include <boost/signals2/trackable.hpp>
@@ -74,6 +75,7 @@ public:
 private:
     void OnSelectionChanged();
     void OnKeySettled();
+    void OnSelectedFolderGone();
     void OnClicked(const QModelIndex& index);
     void NewFolder(const QModelIndex& index);
     void Delete(const QModelIndex& index);
@@ -100,6 +102,7 @@ private:
     bool m_selecting = false;      // the tree follows someone else's FolderSelected
     bool m_modelChanging = false;  // rows go: the selection moves without the user
     QTimer m_keySettle;            // runs while a selection made with the keys has not rested
+    QPersistentModelIndex m_selectionGoneTo;  // the selected folder went: its parent, listed
 };
 
 }  // namespace Quillmark

@@ -552,7 +552,9 @@ void CFolderTreeModel::InsertSorted(CNode* parent, std::vector<std::unique_ptr<C
 }
 
 void CFolderTreeModel::RemoveChild(CNode* parent, int row) {
-    beginRemoveRows(IndexOf(parent), row, row);
+    const QModelIndex parentIndex = IndexOf(parent);
+    emit RowGoing(parentIndex, row);
+    beginRemoveRows(parentIndex, row, row);
     const auto at = parent->children.begin() + row;
     UnwatchTree(at->get());
     if (at->get() == m_computer) {

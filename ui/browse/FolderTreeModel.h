@@ -140,6 +140,10 @@ public:
 signals:
     // A folder the tree shows was given a new name (by the tree or not).
     void FolderRenamed(const QString& oldPath, const QString& newPath);
+    // A row is about to go (its folder has gone): told before the views
+    // hear of it, so that whoever follows the selection can tell a move
+    // of the user's from one of the rows'.
+    void RowGoing(const QModelIndex& parent, int row);
 
 private:
     struct CNode;

@@ -527,9 +527,8 @@ void CFontListController::DropSync() {
     m_sync.reset();
 }
 
-// The folder shown is gone (the watcher heard it go): the list moves to
-// the nearest folder above it that is still there, and the user is told
-// as it moves (OnFolderSelected).
+// The folder shown is gone (the watcher heard it go): the user is told,
+// and the list moves to the nearest folder above it that is still there.
 bool CFontListController::FolderWasRemoved() {
     if (QFileInfo(m_folderPath).isDir()) {
         return false;
@@ -538,25 +537,11 @@ bool CFontListController::FolderWasRemoved() {
     do {
         parent = QFileInfo(parent).absolutePath();
     } while (parent != QLatin1String("/") && !QFileInfo(parent).isDir());
-    m_hub.FireFolderSelected(parent, nullptr);
-    return true;
-}
-
-// Whoever moved the list (the watcher, or the tree whose row went with the
-// folder), a shown folder that has gone is told before its list goes.
-void CFontListController::TellIfShownFolderWent(const QString& next) {
-    if (m_projectShown || m_folderPath.isEmpty() || QFileInfo(m_folderPath).isDir()) {
-        return;
-    }
-    const QString gone = CleanFolder(m_folderPath);
-    const QString above = CleanFolder(next);
-    const QString prefix = above.endsWith(QLatin1Char('/')) ? above : above + QLatin1Char('/');
-    if (!gone.startsWith(prefix)) {
-        return;  // the user went elsewhere; the list simply follows
-    }
     m_tell(tr("The folder “%1” was removed or renamed. The list now shows “%2”, the folder that "
               "held it.")
-               .arg(ShownPath(FilePath(gone)), ShownPath(FilePath(above))));
+               .arg(ShownPath(FilePath(m_folderPath)), ShownPath(FilePath(parent))));
+    m_hub.FireFolderSelected(parent, nullptr);
+    return true;
 }
 
 std::string CFontListController::ListedFolderPrefix(bool folder) const {
@@ -594,7 +579,6 @@ void CFontListController::OnFolderSelected(const QString& folder, const QString*
         }
         return;
     }
-    TellIfShownFolderWent(folder);
     LoadFolder(folder, file);
 }
 

@@ -111,7 +111,6 @@ private:
     CFolderLoad::Listing ListFolder() const;
     void SetEmptyText(const QString& text, bool offerSubfolders);
     bool FolderWasRemoved();
-    void TellIfShownFolderWent(const QString& next);
     // The folder shown with a trailing separator, when its rows show their
     // paths below it (a folder's load with subfolders); else empty.
     std::string ListedFolderPrefix(bool folder) const;
