@@ -7,6 +7,7 @@
 #include <iostream>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "fontdata/opentype/FontImage.h"
@@ -20,8 +21,6 @@ namespace Quillmark::Cli {
 
 namespace {
 
-constexpr const char* kUsage = "usage: quillmark-cli chars [--json] FILE...\n";
-
 std::string Hex(std::uint16_t code) {
     char text[8];
     std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(code));
@@ -32,20 +31,17 @@ std::string Hex(std::uint16_t code) {
 
 int RunChars(const Arguments& args) {
     bool json = false;
+    CCommandLine commandLine(
+        "chars", "chars [--json] FILE...",
+        "The characters the font map shows for each font, one \"U+XXXX NAME\" a "
+        "line.");
+    commandLine.Flag("json", &json, "one JSON object a character");
     std::vector<std::string> files;
-    for (const auto& arg : args) {
-        if (arg == "--json") {
-            json = true;
-        } else if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 0;
-        } else {
-            files.push_back(arg);
-        }
+    if (const auto status = commandLine.Parse(args, &files)) {
+        return *status;
     }
     if (files.empty()) {
-        std::cerr << "quillmark-cli chars: no font file given\n" << kUsage;
-        return 2;
+        return commandLine.Refuse("no font file given");
     }
     std::unique_ptr<CUnicodeCharDescriptions> names;
     try {

@@ -27,8 +27,8 @@ int RunPrint(const Arguments& args);
 using ProjectFiles = std::function<std::optional<std::vector<std::filesystem::path>>(
     const std::string& name, std::string* error)>;
 int RunFind(const std::string& command, const Arguments& args, const ProjectFiles& projectFiles);
-// Whether the command line names a font project (--project).
-bool NamesProject(const Arguments& args);
+// Whether the find command's line names a font project (--project).
+bool NamesProject(const std::string& command, const Arguments& args);
 // The files of a project of the user's store.
 std::optional<std::vector<std::filesystem::path>> ReadProjectFiles(const std::string& name,
                                                                    std::string* error);

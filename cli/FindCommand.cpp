@@ -7,17 +7,16 @@
 // found is printed as it is found; status texts go to standard error;
 // Ctrl+C stops the walk and keeps what was printed.
 
-#include <pthread.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <iostream>
 #include <optional>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 #include "cli/Json.h"
 #include "fontdata/item/FontItem.h"
 #include "fontdata/opentype/FontInfoRows.h"
@@ -29,27 +28,50 @@ namespace Quillmark::Cli {
 
 namespace {
 
-std::atomic<CSearch*> g_search{nullptr};
-std::atomic<bool> g_interrupted{false};
+// What a find command was given.
+struct CFindArguments {
+    bool json = false;
+    bool noSubfolders = false;
+    bool computer = false;
+    bool removable = false;
+    std::optional<std::string> project;
+    CNameQuery query;
+};
 
-extern "C" void StopOnInterrupt(int) {
-    g_interrupted.store(true);
-    if (CSearch* search = g_search.load()) {
-        search->Stop();
-    }
+// What is looked for: TEXT, CHAR or FONT.
+std::string Sought(const std::string& command) {
+    return command == "find-name" ? "TEXT" : command == "find-char" ? "CHAR" : "FONT";
 }
 
-std::string Usage(const std::string& command) {
-    std::string what;
+CCommandLine FindCommandLine(const std::string& command, CFindArguments& given) {
+    std::string options = "[--no-subfolders] [--json]";
+    std::string about;
     if (command == "find-name") {
-        what = "[--case] [--word] [--regex] [--no-subfolders] [--json] TEXT";
+        options = "[--case] [--word] [--regex] " + options;
+        about = "Fonts whose full name holds TEXT, as the Find by Name window finds them.";
     } else if (command == "find-char") {
-        what = "[--no-subfolders] [--json] CHAR";
+        about = "Fonts that have the character CHAR (or U+XXXX, up to U+FFFF).";
     } else {
-        what = "[--no-subfolders] [--json] FONT";
+        about = "Fonts whose PANOSE classification is close to FONT's.";
     }
-    return "usage: quillmark-cli " + command + " " + what +
-           " FOLDER|--computer [--removable]|--project NAME\n";
+    CCommandLine commandLine(
+        command,
+        command + " " + options + " " + Sought(command) +
+            " FOLDER|--computer [--removable]|--project NAME",
+        about +
+            "\nEach font is printed as it is found; Ctrl+C stops and keeps what was "
+            "printed.");
+    if (command == "find-name") {
+        commandLine.Flag("case", &given.query.matchCase, "match upper and lower case")
+            .Flag("word", &given.query.wholeWord, "match whole words only")
+            .Flag("regex", &given.query.regularExpression, "TEXT is a regular expression");
+    }
+    commandLine.Flag("no-subfolders", &given.noSubfolders, "not the folders below the place")
+        .Flag("json", &given.json, "one JSON object a font")
+        .Flag("computer", &given.computer, "the place is the computer's drives")
+        .Flag("removable", &given.removable, "with --computer: the removable drives too")
+        .Text("project", "NAME", &given.project, "the place is the font project NAME");
+    return commandLine;
 }
 
 // Text given on the command line as UTF-16; false when it is not UTF-8.
@@ -161,61 +183,46 @@ private:
 
 }  // namespace
 
-bool NamesProject(const Arguments& args) {
-    for (const auto& arg : args) {
-        if (arg == "--project") {
-            return true;
-        }
-    }
-    return false;
+bool NamesProject(const std::string& command, const Arguments& args) {
+    CFindArguments given;
+    std::vector<std::string> operands;
+    std::string mistake;
+    // A mistake is told by the search itself.
+    return FindCommandLine(command, given).Read(args, &operands, &mistake) ==
+               CCommandLine::Outcome::Run &&
+           given.project.has_value();
 }
 
 int RunFind(const std::string& command, const Arguments& args, const ProjectFiles& projectFiles) {
-    bool json = false;
-    bool subfolders = true;
-    bool computer = false;
-    bool removable = false;
-    std::optional<std::string> project;
-    CNameQuery query;
+    CFindArguments given;
+    CCommandLine commandLine = FindCommandLine(command, given);
     std::vector<std::string> operands;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << Usage(command);
-            return 0;
-        } else if (arg == "--json") {
-            json = true;
-        } else if (arg == "--no-subfolders") {
-            subfolders = false;
-        } else if (arg == "--computer") {
-            computer = true;
-        } else if (arg == "--removable") {
-            removable = true;
-        } else if (arg == "--project" && i + 1 < args.size()) {
-            project = args[++i];
-        } else if (command == "find-name" && arg == "--case") {
-            query.matchCase = true;
-        } else if (command == "find-name" && arg == "--word") {
-            query.wholeWord = true;
-        } else if (command == "find-name" && arg == "--regex") {
-            query.regularExpression = true;
-        } else if (arg == "--") {
-            operands.insert(operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                            args.end());
-            break;
-        } else if (arg.starts_with("--")) {
-            std::cerr << "quillmark-cli " << command << ": unknown option " << arg << "\n"
-                      << Usage(command);
-            return 2;
-        } else {
-            operands.push_back(arg);
-        }
+    if (const auto status = commandLine.Parse(args, &operands)) {
+        return *status;
     }
-    const std::size_t places = (computer ? 1 : 0) + (project ? 1 : 0);
-    if (operands.size() + places != 2 || places > 1 || (removable && !computer)) {
-        std::cerr << Usage(command);
-        return 2;
+    const std::size_t places = (given.computer ? 1 : 0) + (given.project ? 1 : 0);
+    if (places > 1) {
+        return commandLine.Refuse("give one place: --computer or --project");
     }
+    if (given.removable && !given.computer) {
+        return commandLine.Refuse("--removable goes with --computer");
+    }
+    if (operands.empty()) {
+        return commandLine.Refuse("no " + Sought(command) + " given");
+    }
+    if (operands.size() + places < 2) {
+        return commandLine.Refuse("no place given");
+    }
+    if (operands.size() + places > 2) {
+        return commandLine.Refuse(places > 0 ? "give one place: a folder, --computer or --project"
+                                             : "too many operands");
+    }
+    const bool json = given.json;
+    const bool subfolders = !given.noSubfolders;
+    const bool computer = given.computer;
+    const bool removable = given.removable;
+    const std::optional<std::string>& project = given.project;
+    CNameQuery& query = given.query;
 
     // A search only reads: nothing is shared with other applications.
     CFontManager manager(nullptr, nullptr);
@@ -279,29 +286,15 @@ int RunFind(const std::string& command, const Arguments& args, const ProjectFile
     }
 
     // Ctrl+C from here on stops the walk; what was printed stays.
-    struct sigaction action {};
-    action.sa_handler = StopOnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigset_t interrupt;
-    sigemptyset(&interrupt);
-    sigaddset(&interrupt, SIGINT);
-    pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
-
+    TakeInterrupts();
     CPrinter printer(json, command == "find-similar");
     int status = 0;
     {
         CSearch search(manager, std::move(location), std::move(test), printer);
-        // The signal reaches this thread only: the worker threads block it.
-        pthread_sigmask(SIG_BLOCK, &interrupt, nullptr);
-        search.Start();
-        pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
-        g_search = &search;
-        if (g_interrupted.load()) {
-            search.Stop();
-        }
+        const CStopOnInterrupt stopper(
+            &search, [](void* job) noexcept { static_cast<CSearch*>(job)->Stop(); });
+        WithoutInterrupts([&search] { search.Start(); });
         search.Wait();
-        g_search = nullptr;
     }
     const CSearchEnd& end = printer.End();
     if (printer.Progress()) {

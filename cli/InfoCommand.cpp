@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "fontdata/opentype/FontImage.h"
@@ -94,21 +95,17 @@ std::string TextReport(const std::string& path, FontStatus status, const COpenTy
 
 int RunInfo(const Arguments& args) {
     bool json = false;
+    CCommandLine commandLine(
+        "info", "info [--json] FILE...",
+        "What the font reader finds in each file: the rows of the font information\n"
+        "view.");
+    commandLine.Flag("json", &json, "one JSON object a file");
     std::vector<std::string> files;
-    for (const auto& arg : args) {
-        if (arg == "--json") {
-            json = true;
-        } else if (arg == "--help" || arg == "-h") {
-            std::cout << "usage: quillmark-cli info [--json] FILE...\n";
-            return 0;
-        } else {
-            files.push_back(arg);
-        }
+    if (const auto status = commandLine.Parse(args, &files)) {
+        return *status;
     }
     if (files.empty()) {
-        std::cerr << "quillmark-cli info: no font file given\n"
-                     "usage: quillmark-cli info [--json] FILE...\n";
-        return 2;
+        return commandLine.Refuse("no font file given");
     }
     for (const auto& file : files) {
         COpenTypeData data;

@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "core/ProgramOptions.h"
 #include "fontdata/item/FontItem.h"
@@ -32,23 +33,7 @@ namespace Quillmark::Cli {
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: quillmark-cli print [--size PT] [--page a4|letter] -o OUT.pdf DIR|FILE...\n";
 constexpr int kResolution = 300;
-
-bool ParseSize(const std::string& text, int& value) {
-    try {
-        std::size_t used = 0;
-        const int parsed = std::stoi(text, &used);
-        if (used != text.size() || parsed < 1 || parsed > 500) {
-            return false;
-        }
-        value = parsed;
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
 
 void UsePrivateRuntimeFolder() {
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
@@ -71,43 +56,32 @@ int RunPrint(const Arguments& args) {
     text.pointSize = static_cast<int>(options.GetPrintCharSize());
     text.line1 = options.GetPrintSampleTextLine1();
     text.line2 = options.GetPrintSampleTextLine2();
-    QPageSize page(QPageSize::A4);
+    std::string pageName = "a4";
     std::string output;
+    CCommandLine commandLine(
+        "print", "print [--size PT] [--page a4|letter] -o OUT.pdf DIR|FILE...",
+        "The pages Quillmark prints for a font list, as a PDF: a folder's fonts\n"
+        "sorted by name as the list shows them, files in the order given.");
+    commandLine
+        .Number("size", "PT", 1, 500, &text.pointSize,
+                "the sample lines' size in points (the Print option's unless given)")
+        .Text("page", "a4|letter", &pageName, "the paper size")
+        .Text("output,o", "OUT.pdf", &output, "the PDF to write");
     std::vector<std::string> sources;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == "--size" && hasValue) {
-            if (!ParseSize(args[++i], text.pointSize)) {
-                std::cerr << "quillmark-cli print: --size must be a number of points from 1 to "
-                             "500\n";
-                return 2;
-            }
-        } else if (arg == "--page" && hasValue) {
-            const std::string name = args[++i];
-            if (name == "a4" || name == "A4") {
-                page = QPageSize(QPageSize::A4);
-            } else if (name == "letter" || name == "Letter") {
-                page = QPageSize(QPageSize::Letter);
-            } else {
-                std::cerr << "quillmark-cli print: --page must be a4 or letter\n";
-                return 2;
-            }
-        } else if ((arg == "-o" || arg == "--output") && hasValue) {
-            output = args[++i];
-        } else if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 0;
-        } else if (!arg.empty() && arg[0] == '-') {
-            std::cerr << "quillmark-cli print: unknown option " << arg << "\n" << kUsage;
-            return 2;
-        } else {
-            sources.push_back(arg);
-        }
+    if (const auto status = commandLine.Parse(args, &sources)) {
+        return *status;
     }
-    if (output.empty() || sources.empty()) {
-        std::cerr << kUsage;
-        return 2;
+    QPageSize page(QPageSize::A4);
+    if (pageName == "letter" || pageName == "Letter") {
+        page = QPageSize(QPageSize::Letter);
+    } else if (pageName != "a4" && pageName != "A4") {
+        return commandLine.Refuse("--page must be a4 or letter, not '" + pageName + "'");
+    }
+    if (output.empty()) {
+        return commandLine.Refuse("no PDF given (-o OUT.pdf)");
+    }
+    if (sources.empty()) {
+        return commandLine.Refuse("no folder or font file given");
     }
 
     // The fonts in the order the book prints them.

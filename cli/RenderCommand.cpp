@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "core/ProgramOptions.h"
 #include "fontdata/item/FontItem.h"
@@ -27,23 +28,7 @@
 namespace Quillmark::Cli {
 
 namespace {
-constexpr const char* kUsage =
-    "usage: quillmark-cli render [--text T] [--size PX] [--quality 0|1|2] -o OUT.png FILE...\n";
 constexpr int kMargin = 2;  // as the list's left and top margins
-
-bool ParseInt(const std::string& text, int low, int high, int& value) {
-    try {
-        std::size_t used = 0;
-        const int parsed = std::stoi(text, &used);
-        if (used != text.size() || parsed < low || parsed > high) {
-            return false;
-        }
-        value = parsed;
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
 }  // namespace
 
 int RunRender(const Arguments& args) {
@@ -52,38 +37,29 @@ int RunRender(const Arguments& args) {
     QString text = options.GetFontListText();
     int size = static_cast<int>(options.GetFontListCharSize());
     int quality = static_cast<int>(options.GetFontListRenderingOption());
+    std::optional<std::string> given;
     std::string output;
+    CCommandLine commandLine(
+        "render", "render [--text T] [--size PX] [--quality 0|1|2] -o OUT.png FILE...",
+        "Each file's preview line as the font list draws it, one line a file, as a "
+        "PNG.");
+    commandLine.Text("text", "T", &given, "the preview text (the font list's unless given)")
+        .Number("size", "PX", 6, 300, &size, "the characters' size in pixels")
+        .Number("quality", "0|1|2", 0, 2, &quality,
+                "0 as the desktop draws text, 1 grey-scale, 2 subpixel antialiasing")
+        .Text("output,o", "OUT.png", &output, "the picture to write");
     std::vector<std::string> files;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == "--text" && hasValue) {
-            text = QString::fromStdString(args[++i]);
-        } else if (arg == "--size" && hasValue) {
-            if (!ParseInt(args[++i], 6, 300, size)) {
-                std::cerr << "quillmark-cli render: --size must be a number from 6 to 300\n";
-                return 2;
-            }
-        } else if (arg == "--quality" && hasValue) {
-            if (!ParseInt(args[++i], 0, 2, quality)) {
-                std::cerr << "quillmark-cli render: --quality must be 0, 1 or 2\n";
-                return 2;
-            }
-        } else if ((arg == "-o" || arg == "--output") && hasValue) {
-            output = args[++i];
-        } else if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 0;
-        } else if (!arg.empty() && arg[0] == '-') {
-            std::cerr << "quillmark-cli render: unknown option " << arg << "\n" << kUsage;
-            return 2;
-        } else {
-            files.push_back(arg);
-        }
+    if (const auto status = commandLine.Parse(args, &files)) {
+        return *status;
     }
-    if (output.empty() || files.empty()) {
-        std::cerr << kUsage;
-        return 2;
+    if (output.empty()) {
+        return commandLine.Refuse("no picture given (-o OUT.png)");
+    }
+    if (files.empty()) {
+        return commandLine.Refuse("no font file given");
+    }
+    if (given) {
+        text = QString::fromStdString(*given);
     }
 
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -6,17 +6,16 @@
 // folders below it too, as the list's "Include Subfolders" reads them; each
 // file name is then its path below the folder.
 
-#include <pthread.h>
-#include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 #include "cli/Json.h"
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
@@ -26,18 +25,6 @@
 namespace Quillmark::Cli {
 
 namespace {
-
-constexpr const char* kUsage = "usage: quillmark-cli scan [--json] [--recursive] DIR\n";
-
-std::atomic<CFolderLoad*> g_load{nullptr};
-std::atomic<bool> g_interrupted{false};
-
-extern "C" void CancelOnInterrupt(int) {
-    g_interrupted.store(true);
-    if (CFolderLoad* load = g_load.load()) {
-        load->Cancel();
-    }
-}
 
 void ShowProgress(std::size_t done, std::size_t total) {
     constexpr int kWidth = 30;
@@ -52,41 +39,26 @@ void ShowProgress(std::size_t done, std::size_t total) {
 int RunScan(const Arguments& args) {
     bool json = false;
     bool recursive = false;
-    std::string folder;
-    for (const auto& arg : args) {
-        if (arg == "--json") {
-            json = true;
-        } else if (arg == "--recursive" || arg == "-r") {
-            recursive = true;
-        } else if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 0;
-        } else if (folder.empty()) {
-            folder = arg;
-        } else {
-            std::cerr << kUsage;
-            return 2;
-        }
+    CCommandLine commandLine(
+        "scan", "scan [--json] [--recursive] DIR",
+        "Reads the fonts of a folder as the font list does; Ctrl+C stops and keeps\n"
+        "what was read.");
+    commandLine.Flag("json", &json, "one JSON object a font; the status texts on standard error")
+        .Flag("recursive,r", &recursive, "the fonts of the folders below it too");
+    std::vector<std::string> operands;
+    if (const auto status = commandLine.Parse(args, &operands)) {
+        return *status;
     }
     // Ctrl+C from here on cancels the scan the way the dialog's Cancel does.
-    struct sigaction action {};
-    action.sa_handler = CancelOnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    // A caller may have started us with Ctrl+C blocked; it is ours now.
-    sigset_t interrupt;
-    sigemptyset(&interrupt);
-    sigaddset(&interrupt, SIGINT);
-    pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
+    TakeInterrupts();
 
+    if (operands.size() != 1) {
+        return commandLine.Refuse(operands.empty() ? "no folder given" : "give one folder");
+    }
+    const std::string& folder = operands.front();
     std::error_code ec;
-    if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
-        std::cerr << "quillmark-cli scan: "
-                  << (folder.empty() ? "no folder given"
-                                     : Platform::TerminalText(folder) + " is not a folder")
-                  << "\n"
-                  << kUsage;
-        return 2;
+    if (!std::filesystem::is_directory(folder, ec)) {
+        return commandLine.Refuse(folder + " is not a folder");
     }
 
     // A scan only reads: nothing is shared with other applications.
@@ -117,20 +89,18 @@ int RunScan(const Arguments& args) {
         return 0;
     }
 
-    g_load = &load;
-    if (g_interrupted.load()) {
-        load.Cancel();
-    }
-
     const bool progress = ::isatty(STDERR_FILENO) != 0;
-    load.Start();
-    while (!load.WaitFor(std::chrono::milliseconds(50))) {
-        if (progress) {
-            ShowProgress(load.Done(), load.Total());
+    {
+        const CStopOnInterrupt stopper(
+            &load, [](void* job) noexcept { static_cast<CFolderLoad*>(job)->Cancel(); });
+        WithoutInterrupts([&load] { load.Start(); });
+        while (!load.WaitFor(std::chrono::milliseconds(50))) {
+            if (progress) {
+                ShowProgress(load.Done(), load.Total());
+            }
         }
+        load.Wait();
     }
-    load.Wait();
-    g_load = nullptr;
     if (progress) {
         ShowProgress(load.Done(), load.Total());
         std::fputc('\n', stderr);

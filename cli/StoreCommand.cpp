@@ -10,6 +10,7 @@
 #include <QFile>
 #include <iostream>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "collections/FavoriteFolders.h"
@@ -19,36 +20,39 @@
 namespace Quillmark::Cli {
 
 namespace {
-constexpr const char* kUsage = "usage: quillmark-cli store projects|favorites [--save OUT] FILE\n";
-
 std::u16string Text(const QString& text) {
     return text.toStdU16String();
 }
 }  // namespace
 
 int RunStore(const Arguments& args) {
-    std::string kind;
-    std::string save;
-    std::string file;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--save" && i + 1 < args.size()) {
-            save = args[++i];
-        } else if (args[i] == "--help" || args[i] == "-h") {
-            std::cout << kUsage;
-            return 0;
-        } else if (kind.empty()) {
-            kind = args[i];
-        } else if (file.empty()) {
-            file = args[i];
-        } else {
-            std::cerr << kUsage;
-            return 2;
-        }
+    std::optional<std::string> save;
+    CCommandLine commandLine(
+        "store", "store projects|favorites [--save OUT] FILE",
+        "What the font projects or favourites store reads from FILE, as JSON;\n"
+        "reading changes nothing.");
+    commandLine.Text("save", "OUT", &save, "write the store to OUT as Quillmark does at exit");
+    std::vector<std::string> operands;
+    if (const auto status = commandLine.Parse(args, &operands)) {
+        return *status;
     }
-    if ((kind != "projects" && kind != "favorites") || file.empty()) {
-        std::cerr << kUsage;
-        return 2;
+    if (operands.empty()) {
+        return commandLine.Refuse("no store given: projects or favorites");
     }
+    if (operands[0] != "projects" && operands[0] != "favorites") {
+        return commandLine.Refuse("no store is named '" + operands[0] + "': projects or favorites");
+    }
+    if (operands.size() > 2) {
+        return commandLine.Refuse("give one store file");
+    }
+    if (operands.size() < 2 || operands[1].empty()) {
+        return commandLine.Refuse("no store file given");
+    }
+    if (save && save->empty()) {
+        return commandLine.Refuse("--save needs a file name");
+    }
+    const std::string& kind = operands[0];
+    const std::string& file = operands[1];
     const QString path = PathText(file);
     constexpr auto keep = CXmlStoreFile::Keep::BeforeReplacing;
     bool saved = true;
@@ -69,8 +73,8 @@ int RunStore(const Arguments& args) {
             json.EndArray().End();
         }
         json.EndArray();
-        if (!save.empty()) {
-            saved = projects.Save(PathText(save));
+        if (save) {
+            saved = projects.Save(PathText(*save));
             saveError = projects.SaveError();
             json.Key("saved").Bool(saved);
         }
@@ -88,9 +92,9 @@ int RunStore(const Arguments& args) {
         favorites.ForEach(
             [&](const QString& folder) { json.String(std::u16string_view(Text(folder))); });
         json.EndArray();
-        if (!save.empty()) {
+        if (save) {
             try {
-                favorites.Save(PathText(save));
+                favorites.Save(PathText(*save));
             } catch (const CFavoriteFoldersException&) {
                 saved = false;
                 saveError = favorites.SaveError();

@@ -1,14 +1,20 @@
 // quillmark-cli: Quillmark's engine from the command line.
 
+#include <boost/program_options/options_description.hpp>
+#include <boost/program_options/parsers.hpp>
+#include <boost/program_options/variables_map.hpp>
 #include <iostream>
 #include <string>
 
 #include "cli/Commands.h"
+#include "platform/PathBytes.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: quillmark-cli COMMAND [ARGS]\n"
+    "       quillmark-cli COMMAND --help\n"
+    "       quillmark-cli --help | --version\n"
     "\n"
     "commands:\n"
     "  info [--json] FILE...   what the font reader finds in each file\n"
@@ -30,6 +36,39 @@ constexpr const char* kUsage =
     "                          fonts whose PANOSE classification is close to FONT's\n"
     "    PLACE: FOLDER, --computer [--removable], or --project NAME\n";
 
+// The program's own options, before any command: --help and --version.
+int RunProgramOptions(int argc, char** argv) {
+    namespace po = boost::program_options;
+    po::options_description options;
+    options.add_options()("help,h", "")("version", "");
+    po::variables_map values;
+    try {
+        // The parser skips argv[0], the program's name.
+        const po::parsed_options parsed = po::command_line_parser(argc, argv)
+                                              .options(options)
+                                              .style(po::command_line_style::default_style &
+                                                     ~po::command_line_style::allow_guessing)
+                                              .run();
+        for (const po::option& option : parsed.options) {
+            if (option.position_key >= 0) {
+                throw po::error("the command comes first, before its options: '" +
+                                option.original_tokens.front() + "'");
+            }
+        }
+        po::store(parsed, values);
+    } catch (const po::error& error) {
+        std::cerr << "quillmark-cli: " << Quillmark::Platform::TerminalText(error.what()) << "\n"
+                  << kUsage;
+        return 2;
+    }
+    if (values.count("version") != 0) {
+        std::cout << "quillmark-cli " << QUILLMARK_VERSION << "\n";
+    } else {
+        std::cout << kUsage;
+    }
+    return std::cout.flush() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -40,6 +79,9 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     const Quillmark::Cli::Arguments args(argv + 2, argv + argc);
+    if (command.starts_with("-")) {
+        return RunProgramOptions(argc, argv);
+    }
     if (command == "info") {
         return Quillmark::Cli::RunInfo(args);
     }
@@ -51,7 +93,7 @@ int main(int argc, char** argv) {
     }
     if (command == "find-name" || command == "find-char" || command == "find-similar") {
         // Font projects are kept in a store that is read with Qt.
-        if (Quillmark::Cli::NamesProject(args)) {
+        if (Quillmark::Cli::NamesProject(command, args)) {
             return Quillmark::Cli::ExecQtTool(argc, argv);
         }
         return Quillmark::Cli::RunFind(command, args, nullptr);
@@ -59,10 +101,12 @@ int main(int argc, char** argv) {
     if (command == "render" || command == "store" || command == "print") {
         return Quillmark::Cli::ExecQtTool(argc, argv);
     }
-    if (command == "--help" || command == "-h" || command == "help") {
+    if (command == "help") {
         std::cout << kUsage;
         return 0;
     }
-    std::cerr << "quillmark-cli: unknown command '" << command << "'\n" << kUsage;
+    std::cerr << "quillmark-cli: unknown command '" << Quillmark::Platform::TerminalText(command)
+              << "'\n"
+              << kUsage;
     return 2;
 }

@@ -7,7 +7,7 @@ set -euo pipefail
 
 run_packages=(
     cmake ninja-build pkg-config g++
-    qt6-base-dev qt6-svg-dev libboost-dev libboost-regex-dev libicu-dev libharfbuzz-dev libfontconfig-dev fontconfig fonts-dejavu-core
+    qt6-base-dev qt6-svg-dev libboost-dev libboost-regex-dev libboost-program-options-dev libicu-dev libharfbuzz-dev libfontconfig-dev fontconfig fonts-dejavu-core
     # The character names are made at build time from the Unicode database.
     python3 unicode-data
     # Icons of folders, places and drives for the folder tree where the desktop names no theme.

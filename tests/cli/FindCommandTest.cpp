@@ -102,6 +102,10 @@ TEST_F(FindCommandTest, AProjectOfTheUserStore) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, b + "\tBeta\n" + a + "\tAlpha\n");
     EXPECT_EQ(run.err.find("Searching"), std::string::npos);
+    // The project named in one word, before the text.
+    const CRun joined = RunCli({"find-name", "--project=Mine", "a"}, m_work);
+    EXPECT_EQ(joined.exitCode, 0) << joined.err;
+    EXPECT_EQ(joined.out, run.out);
     const CRun unknown = RunCli({"find-name", "a", "--project", "Theirs"}, m_work);
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_NE(unknown.err.find("Theirs"), std::string::npos);
