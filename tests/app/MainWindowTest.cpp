@@ -32,6 +32,7 @@
 #include "document/QuillmarkDoc.h"
 #include "fontdata/manager/FolderLoad.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/WaitUntil.h"
 #include "ui/browse/FolderTreeController.h"
 #include "ui/browse/FolderTreeModel.h"
 #include "ui/browse/FontListController.h"
@@ -53,14 +54,7 @@ QString Home(const QString& relative) {
     return QString::fromStdString(kHome.Root().string()) + QLatin1Char('/') + relative;
 }
 
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < milliseconds) {
-        QTest::qWait(10);
-    }
-    return condition();
-}
+using QuillmarkTest::WaitUntil;
 
 // A folder made afresh, with fonts of the test data copied in:
 // {relative path in the folder, test font}.

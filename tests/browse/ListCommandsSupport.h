@@ -22,6 +22,7 @@
 #include "fontdata/manager/FontManager.h"
 #include "platform/FontSystem.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/WaitUntil.h"
 #include "ui/browse/FontListCommands.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListModel.h"
@@ -54,15 +55,6 @@ inline QString FontFolder(const char* name, int count) {
         EXPECT_TRUE(QFile::copy(QStringLiteral(QUILLMARK_TEST_DATA "/") + fonts[i % 4], to));
     }
     return folder;
-}
-
-inline bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < milliseconds) {
-        QTest::qWait(10);
-    }
-    return condition();
 }
 
 // Shares fonts by doing nothing but recording that they are.

@@ -31,6 +31,7 @@
 #include "document/QuillmarkDoc.h"
 #include "tests/search/SearchFonts.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/WaitUntil.h"
 #include "ui/browse/FontListModel.h"
 #include "ui/browse/FontListView.h"
 #include "ui/browse/FontProjectFrame.h"
@@ -48,15 +49,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const auto& kHome = TemporaryHome();
-
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < milliseconds) {
-        QTest::qWait(10);
-    }
-    return condition();
-}
 
 // Runs `act` on the widget `find` gives as soon as it is there (a menu or
 // a dialog that a click or a key is about to open and wait on).

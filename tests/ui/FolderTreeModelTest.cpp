@@ -14,6 +14,7 @@
 #include <QTest>
 #include <functional>
 
+#include "tests/support/WaitUntil.h"
 #include "ui/browse/FolderTreeModel.h"
 
 using namespace Quillmark;
@@ -23,12 +24,7 @@ namespace {
 using Kind = CFolderTreeModel::Kind;
 
 bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 1000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < milliseconds) {
-        QTest::qWait(10);
-    }
-    return condition();
+    return QuillmarkTest::WaitUntil(condition, milliseconds);
 }
 
 QStringList Names(const QAbstractItemModel& model, const QModelIndex& parent) {

@@ -21,6 +21,7 @@
 #include "document/QuillmarkDoc.h"
 #include "fontdata/manager/FontManager.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/WaitUntil.h"
 #include "ui/browse/FolderTreeController.h"
 #include "ui/browse/FolderTreeModel.h"
 #include "ui/browse/FolderTreeView.h"
@@ -39,12 +40,7 @@ QString Home(const QString& relative) {
 }
 
 bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 3000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < milliseconds) {
-        QTest::qWait(10);
-    }
-    return condition();
+    return QuillmarkTest::WaitUntil(condition, milliseconds);
 }
 
 // A desktop of its own with folders a, b and Fonts, the tree on it, and

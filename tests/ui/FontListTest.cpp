@@ -32,6 +32,7 @@
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/WaitUntil.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListFrame.h"
 #include "ui/browse/FontListModel.h"
@@ -67,14 +68,7 @@ QString FolderOf(const char* name, int count) {
     return folder;
 }
 
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < milliseconds) {
-        QTest::qWait(10);
-    }
-    return condition();
-}
+using QuillmarkTest::WaitUntil;
 
 // Lets a load's workers read only as many files as they have been allowed;
 // a cancelled load's workers are let through.
