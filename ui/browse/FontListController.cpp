@@ -37,6 +37,16 @@ using namespace boost::placeholders;
 
 namespace {
 
+// A message over the window that leaves the list working behind it.
+void OpenMessage(QMessageBox::Icon icon, const char* name, const QString& text, QWidget* window) {
+    auto* box = new QMessageBox(icon, QStringLiteral("Quillmark"), text, QMessageBox::Ok, window);
+    box->setObjectName(QLatin1String(name));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->button(QMessageBox::Ok)->setAccessibleName(CFontListController::tr("OK"));
+    box->setWindowModality(Qt::WindowModal);
+    box->open();
+}
+
 constexpr int kSharingWaitRows = 500;
 // Rows gone at once after which the freed memory is handed back.
 constexpr std::size_t kTrimAfterRows = 1000;
@@ -81,13 +91,8 @@ CFontListController::CFontListController(CQuillmarkSignals& hub, CProgramOptions
       m_announcedFont(hub, manager) {
     m_lister = &CFolderLoad::List;
     m_tell = [this](const QString& text) {
-        auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Quillmark"), text,
-                                    QMessageBox::Ok, m_view ? m_view->window() : nullptr);
-        box->setObjectName(QStringLiteral("ListMessage"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->button(QMessageBox::Ok)->setAccessibleName(tr("OK"));
-        box->setWindowModality(Qt::WindowModal);
-        box->open();
+        OpenMessage(QMessageBox::Information, "ListMessage", text,
+                    m_view ? m_view->window() : nullptr);
     };
     m_view->Columns().SetWidths(static_cast<int>(options.GetFontNameColumnWidth()),
                                 static_cast<int>(options.GetFileNameColumnWidth()),
@@ -362,15 +367,10 @@ void CFontListController::EndLocation(bool folder) {
 }
 
 void CFontListController::ShowOutOfMemory() {
-    auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Quillmark"),
-                                tr("An error occurred due to low memory.  Please close other "
-                                   "applications or documents and try again."),
-                                QMessageBox::Ok, m_view ? m_view->window() : nullptr);
-    box->setObjectName(QStringLiteral("OutOfMemoryMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->button(QMessageBox::Ok)->setAccessibleName(tr("OK"));
-    box->setWindowModality(Qt::WindowModal);
-    box->open();
+    OpenMessage(QMessageBox::Critical, "OutOfMemoryMessage",
+                tr("An error occurred due to low memory.  Please close other "
+                   "applications or documents and try again."),
+                m_view ? m_view->window() : nullptr);
 }
 
 void CFontListController::AddFile(const QString& path) {
