@@ -3,12 +3,14 @@
 #include <sys/stat.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cerrno>
 #include <stdexcept>
+
+#include "core/PathText.h"
+#include "platform/Files.h"
 
 namespace Quillmark {
 
@@ -56,7 +58,7 @@ bool HoldsMountPoints(const QString& folder) {
 // or is where drives are mounted, may be on a drive that is not mounted now.
 bool SurelyGone(const QString& folder) {
     struct stat info {};
-    if (::stat(QFile::encodeName(folder).constData(), &info) == 0 || errno != ENOENT) {
+    if (::stat(FilePath(folder).c_str(), &info) == 0 || errno != ENOENT) {
         return false;
     }
     const QString cleaned = QDir::cleanPath(folder);
@@ -64,7 +66,7 @@ bool SurelyGone(const QString& folder) {
     if (parent == cleaned || HoldsMountPoints(parent)) {
         return false;
     }
-    return ::stat(QFile::encodeName(parent).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return Platform::IsFolder(FilePath(parent));
 }
 
 }  // namespace

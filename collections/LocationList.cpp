@@ -1,7 +1,9 @@
 #include "collections/LocationList.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <filesystem>
+
+#include "core/PathText.h"
+#include "platform/Files.h"
 
 namespace Quillmark {
 
@@ -15,8 +17,13 @@ const QString kName = QStringLiteral("name");
 // The folder a path names with every link resolved; empty when there is
 // no such folder.
 QString FolderIdentity(const QString& path) {
-    const QFileInfo info(path);
-    return info.isDir() ? info.canonicalFilePath() : QString();
+    std::error_code error;
+    const std::filesystem::path folder = FilePath(path);
+    if (!Platform::IsFolder(folder)) {
+        return {};
+    }
+    const std::filesystem::path canonical = std::filesystem::canonical(folder, error);
+    return error ? QString() : PathText(canonical);
 }
 
 }  // namespace
@@ -66,8 +73,13 @@ QString CLocationList::TakeKeptFileNotice() {
 }
 
 bool CLocationList::RemoveFile(const QString& path) {
-    const QFileInfo info(path);
-    return !(info.exists() || info.isSymLink()) || QFile::remove(path);
+    const std::filesystem::path file = FilePath(path);
+    if (!Platform::EntryExists(file)) {
+        return true;
+    }
+    std::error_code error;
+    return !std::filesystem::is_directory(std::filesystem::symlink_status(file, error)) &&
+           !Platform::RemoveEntry(file);
 }
 
 int CLocationList::FindFolder(const QString& path) const {
@@ -106,7 +118,7 @@ bool CLocationList::BringToTop(const CLocation& location) {
                                                           : FindFolder(location.name);
     if (found < 0) {
         if (location.kind == CLocation::Folder && !IsVirtual(location.name) &&
-            !QFileInfo(location.name).isDir()) {
+            !Platform::IsFolder(FilePath(location.name))) {
             return false;
         }
         m_items.insert(m_items.begin(), location);
@@ -129,7 +141,7 @@ void CLocationList::RemoveStale(const std::function<bool(const QString&)>& proje
         if (item.kind == CLocation::Project) {
             return !projectExists(item.name);
         }
-        return !IsVirtual(item.name) && !QFileInfo(item.name).isDir();
+        return !IsVirtual(item.name) && !Platform::IsFolder(FilePath(item.name));
     });
 }
 

@@ -5,19 +5,19 @@
 #include <unistd.h>
 
 #include <QBuffer>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "core/PathText.h"
+#include "platform/Files.h"
 #include "platform/Paths.h"
 
 namespace Quillmark {
@@ -28,14 +28,9 @@ const QString kEncoded = QStringLiteral("encoded");
 constexpr char16_t kEscape = u'%';
 constexpr const char* kPendingSuffix = ".quillmark-new";
 
-// Where a save to `path` lands: a symbolic link is followed, as QSaveFile
-// does (a loop is not).
+// Where a save to `path` lands: a symbolic link is followed (a loop is not).
 QString FinalPath(const QString& path) {
-    QFileInfo info(path);
-    for (int depth = 0; depth < 128 && info.isSymLink(); ++depth) {
-        info.setFile(info.symLinkTarget());
-    }
-    return info.isSymLink() ? path : info.filePath();
+    return PathText(Platform::FollowLinks(FilePath(path)));
 }
 
 void SetReason(QString* why, const QString& reason) {
@@ -209,71 +204,21 @@ private:
     int m_fd;
 };
 
-// Whether the open file `fd` holds exactly `bytes`, read back from it.
-bool ReadsBack(int fd, const QByteArray& bytes, QString* why) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        SetReason(why, ErrnoText(errno));
-        return false;
-    }
-    if (info.st_size != bytes.size()) {
-        SetReason(why, QStringLiteral("%1 of %2 bytes were written")
-                           .arg(static_cast<qint64>(info.st_size))
-                           .arg(bytes.size()));
-        return false;
-    }
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const auto want =
-            static_cast<size_t>(std::min<qsizetype>(chunk.size(), bytes.size() - done));
-        const ssize_t got = ::pread(fd, chunk.data(), want, static_cast<off_t>(done));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            SetReason(why, got < 0 ? ErrnoText(errno) : QStringLiteral("the file ended early"));
-            return false;
-        }
-        if (std::memcmp(chunk.constData(), bytes.constData() + done, static_cast<size_t>(got)) !=
-            0) {
-            SetReason(why, QStringLiteral("the file does not hold what was written"));
-            return false;
-        }
-        done += got;
-    }
-    return true;
-}
-
 // Moves `path` (whatever it is: a file, a folder, a link) to the first free
 // name of "<path>.unreadable", ".unreadable-2", ...; never replaces anything.
 bool MoveAside(const QString& path, QString& kept) {
-    const QByteArray from = QFile::encodeName(path);
+    const std::filesystem::path from = FilePath(path);
     for (int n = 1; n < 1000; ++n) {
         const QString name = n == 1 ? path + QStringLiteral(".unreadable")
                                     : path + QStringLiteral(".unreadable-") + QString::number(n);
-        const QByteArray to = QFile::encodeName(name);
-        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) ==
-            0) {
+        const std::error_code error = Platform::RenameNoReplace(from, FilePath(name));
+        if (!error) {
             kept = name;
             return true;
         }
-        if (errno == EEXIST) {
-            continue;
-        }
-        if (errno != EINVAL && errno != ENOSYS) {
+        if (error.value() != EEXIST) {
             return false;
         }
-        // A file system that cannot refuse to replace: look first.
-        struct stat info {};
-        if (::lstat(to.constData(), &info) == 0) {
-            continue;
-        }
-        if (errno == ENOENT && ::rename(from.constData(), to.constData()) == 0) {
-            kept = name;
-            return true;
-        }
-        return false;
     }
     return false;
 }
@@ -329,10 +274,10 @@ CXmlStoreFile::CXmlStoreFile(QString rootName, QStringList levels)
 CXmlStoreFile::LoadResult ReadStoreBytes(const QString& path, QByteArray& bytes, QString* why) {
     using R = CXmlStoreFile::LoadResult;
     bytes.clear();
-    const QByteArray native = QFile::encodeName(path);
+    const std::string native = FilePath(path).native();
     struct stat info {};
     // Looked at before it is opened: opening a device may do something.
-    if (::stat(native.constData(), &info) != 0) {
+    if (::stat(native.c_str(), &info) != 0) {
         const int error = errno;
         SetReason(why, ErrnoText(error));
         return error == ENOENT ? R::Missing : R::Unreadable;
@@ -345,8 +290,7 @@ CXmlStoreFile::LoadResult ReadStoreBytes(const QString& path, QByteArray& bytes,
     }
     // Without blocking: a FIFO put in its place meanwhile opens at once, and
     // is then refused.
-    const CFileDescriptor fd(
-        ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const CFileDescriptor fd(::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.Get() < 0) {
         const int error = errno;
         SetReason(why, ErrnoText(error));
@@ -496,8 +440,7 @@ bool CXmlStoreFile::KeepUnusableFile(const QString& path) {
     if (m_unusablePath.isEmpty() || m_unusablePath != path) {
         return true;
     }
-    struct stat info {};
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0 && errno == ENOENT) {
+    if (!Platform::EntryExists(FilePath(path))) {
         // Gone meanwhile: nothing to keep.
         m_unusablePath.clear();
         return true;
@@ -570,109 +513,80 @@ QString PendingFilePath(const QString& path) {
 }
 
 void RemoveLeftovers(const QString& path) {
-    const QString pending = PendingFilePath(path);
-    const QFileInfo pendingInfo(pending);
-    QStringList leftovers{pending};
-    // Where the file system has no unnamed files, QSaveFile writes to a
-    // named one: "<pending>.XXXXXX".
-    const QRegularExpression named(QStringLiteral("^%1\\.[A-Za-z0-9]{6}$")
-                                       .arg(QRegularExpression::escape(pendingInfo.fileName())));
-    const QDir folder = pendingInfo.dir();
-    for (const QString& name :
-         folder.entryList({pendingInfo.fileName() + QStringLiteral(".*")},
-                          QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
-        if (named.match(name).hasMatch()) {
-            leftovers.append(folder.filePath(name));
+    const std::filesystem::path pending = FilePath(PendingFilePath(path));
+    const std::string pendingName = pending.filename().native();
+    std::vector<std::filesystem::path> leftovers{pending};
+    // A save of an earlier version wrote to a named file beside that one:
+    // "<pending>.XXXXXX".
+    const std::filesystem::path folder = pending.parent_path();
+    Platform::ListFolder(folder, [&](const Platform::CFolderEntry& entry) {
+        const std::string_view name = entry.Name();
+        if (name.size() == pendingName.size() + 7 &&
+            name.substr(0, pendingName.size()) == pendingName && name[pendingName.size()] == '.' &&
+            std::all_of(name.begin() + static_cast<std::ptrdiff_t>(pendingName.size()) + 1,
+                        name.end(),
+                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)); })) {
+            leftovers.push_back(folder / std::string(name));
         }
-    }
-    for (const QString& leftover : leftovers) {
+        return true;
+    });
+    for (const std::filesystem::path& leftover : leftovers) {
         struct stat info {};
-        const QByteArray native = QFile::encodeName(leftover);
-        if (::lstat(native.constData(), &info) == 0 && S_ISREG(info.st_mode)) {
-            ::unlink(native.constData());
+        if (::lstat(leftover.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+            ::unlink(leftover.c_str());
         }
     }
 }
 
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, const CFileWriter& writer,
                     QString* why) {
-    // A link is written through, as QSaveFile does.
+    // A link is written through. The new file is named
+    // "<file>.quillmark-new", which never exists here, before it is renamed
+    // over the file: a kill in between leaves only that name, which the next
+    // start or save removes.
     const QString final = FinalPath(path);
-    const QByteArray finalNative = QFile::encodeName(final);
-    struct stat existing {};
-    const bool exists = ::stat(finalNative.constData(), &existing) == 0;
-    if (exists && (S_ISDIR(existing.st_mode) || ::access(finalNative.constData(), W_OK) != 0)) {
-        SetReason(why, QStringLiteral("the file %1 cannot be written").arg(final));
-        return false;
-    }
-    // QSaveFile writes an unnamed file and names it only once it is whole.
-    // Naming it over an existing file goes through a name of its own making
-    // ("<file>.XXXXXX"), which a kill at that moment would leave behind
-    // under a name nobody can tell from a user's file. So it names the file
-    // "<file>.quillmark-new", which never exists here, and that is then
-    // renamed over the file: a kill in between leaves only that name, which
-    // the next start or save removes.
     RemoveLeftovers(final);
-    const QString pending = final + QLatin1String(kPendingSuffix);
-    QSaveFile file(pending);
-    if (!file.open(QIODevice::WriteOnly)) {
-        SetReason(why, file.errorString());
-        return false;
-    }
-    const auto fail = [&](const QString& reason) {
-        // The new file goes; the old one was never touched.
-        file.cancelWriting();
-        SetReason(why, reason);
-        return false;
+    Platform::WholeFileOptions options;
+    options.pending = FilePath(final + QLatin1String(kPendingSuffix));
+    options.verify = true;
+    QString writeFailure;
+    options.write = [&](int fd, std::string_view) -> std::error_code {
+        QFile file;
+        if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+            writeFailure = file.errorString();
+            return std::error_code(EIO, std::system_category());
+        }
+        // A full disk must be seen here, at the flush, too.
+        if (!writer(file, bytes) || !file.flush() || file.error() != QFileDevice::NoError) {
+            writeFailure = file.error() != QFileDevice::NoError
+                               ? file.errorString()
+                               : QStringLiteral("the write failed");
+            return std::error_code(EIO, std::system_category());
+        }
+        return {};
     };
-    if (!writer(file, bytes)) {
-        return fail(file.error() != QFileDevice::NoError ? file.errorString()
-                                                         : QStringLiteral("the write failed"));
+    const std::error_code error = Platform::WriteFileWhole(
+        FilePath(final),
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), options);
+    if (!error) {
+        return true;
     }
-    // QSaveFile::commit() flushes its buffer without looking at the result
-    // and then renames: a full disk must be seen here.
-    if (!file.flush() || file.error() != QFileDevice::NoError) {
-        return fail(file.errorString());
+    if (!writeFailure.isEmpty()) {
+        SetReason(why, writeFailure);
+    } else if (error.value() == EISDIR || error.value() == EACCES || error.value() == EPERM) {
+        SetReason(why, QStringLiteral("the file %1 cannot be written").arg(final));
+    } else if (error.value() == EIO) {
+        SetReason(why, QStringLiteral("the file does not hold what was written"));
+    } else {
+        SetReason(why, ErrnoText(error.value()));
     }
-    const int fd = file.handle();
-    if (fd < 0) {
-        return fail(QStringLiteral("the file is not open"));
-    }
-    if (exists) {
-        // The new file keeps the old one's permissions.
-        (void)::fchmod(fd, existing.st_mode & 07777);
-    }
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) {
-        return fail(ErrnoText(errno));
-    }
-    QString readBack;
-    if (!ReadsBack(fd, bytes, &readBack)) {
-        return fail(readBack);
-    }
-    if (!file.commit()) {
-        SetReason(why, file.errorString());
-        return false;
-    }
-    const QByteArray pendingNative = QFile::encodeName(pending);
-    if (::rename(pendingNative.constData(), finalNative.constData()) != 0) {
-        SetReason(why, ErrnoText(errno));
-        ::unlink(pendingNative.constData());
-        return false;
-    }
-    // The rename itself reaches the disk.
-    const CFileDescriptor folder(
-        ::open(QFile::encodeName(QFileInfo(final).absolutePath()).constData(),
-               O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.Get() >= 0) {
-        (void)::fsync(folder.Get());
-    }
-    return true;
+    return false;
 }
 
 QString DataFilePath(const QString& fileName, bool forWriting) {
     const QString folder = PathText(Platform::DataFolder());
     if (forWriting) {
-        QDir().mkpath(folder);
+        Platform::MakeFolders(Platform::DataFolder());
     }
     return folder + QLatin1Char('/') + fileName;
 }
@@ -683,19 +597,19 @@ QString EarlierEditionFilePath(const QString& fileName) {
 
 void ImportEarlierEditionFile(const QString& fileName, const std::function<bool()>& replaceOurs) {
     const QString earlier = EarlierEditionFilePath(fileName);
-    if (!QFileInfo::exists(earlier)) {
+    if (!Platform::EntryExists(FilePath(earlier))) {
         return;
     }
     const QString ours = DataFilePath(fileName, true);
-    if (!QFileInfo::exists(ours) || (replaceOurs && replaceOurs())) {
+    if (!Platform::EntryExists(FilePath(ours)) || (replaceOurs && replaceOurs())) {
         // Ours is replaced only by a whole copy of a regular file.
         QByteArray bytes;
         if (ReadStoreBytes(earlier, bytes) == CXmlStoreFile::LoadResult::Parsed) {
             WriteWholeFile(ours, bytes);
         }
     }
-    // QFile::rename never replaces an existing ".old" file.
-    QFile::rename(earlier, earlier + QStringLiteral(".old"));
+    // Never over an existing ".old" file.
+    Platform::RenameNoReplace(FilePath(earlier), FilePath(earlier + QStringLiteral(".old")));
 }
 
 }  // namespace Quillmark

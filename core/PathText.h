@@ -10,9 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QUrl>
 #include <filesystem>
 #include <string_view>
 
+#include "platform/Files.h"
 #include "platform/PathBytes.h"
 
 namespace Quillmark {
@@ -30,6 +32,30 @@ inline std::filesystem::path FilePath(const QString& text) {
 // A path for showing: each byte that does not decode as U+FFFD.
 inline QString ShownPath(const std::filesystem::path& path) {
     return QString::fromStdString(Platform::PathDisplayText(path.native()));
+}
+
+// A file's URL ("file:///..."), its bytes percent-encoded as they are, so
+// that a drop target gets the very bytes of a name that is not UTF-8.
+inline QUrl FileUrl(const std::filesystem::path& path) {
+    return QUrl::fromEncoded(QByteArray("file://") +
+                             QByteArray::fromStdString(Platform::PercentEncodePath(path.native())));
+}
+inline QUrl FileUrl(const QString& pathText) {
+    return FileUrl(FilePath(pathText));
+}
+
+// The path of a local file's URL, each percent-encoded byte as it is; empty
+// for a URL that is no local file.
+inline std::filesystem::path UrlFilePath(const QUrl& url) {
+    if (!url.isLocalFile()) {
+        return {};
+    }
+    return std::filesystem::path(
+        Platform::PercentDecode(url.path(QUrl::FullyEncoded).toStdString()));
+}
+// The same as text that keeps every byte (see PathText).
+inline QString UrlPathText(const QUrl& url) {
+    return url.isLocalFile() ? PathText(UrlFilePath(url)) : QString();
 }
 
 // Whether two paths name one folder, as the file system resolves them (a

@@ -28,11 +28,11 @@ std::filesystem::path XdgOr(const char* variable, const char* fallback) {
     return Home() / fallback;
 }
 
+}  // namespace
+
 std::filesystem::path DataHome() {
     return XdgOr("XDG_DATA_HOME", ".local/share");
 }
-
-}  // namespace
 
 std::filesystem::path ConfigHome() {
     return XdgOr("XDG_CONFIG_HOME", ".config");

@@ -8,6 +8,8 @@
 
 namespace Quillmark::Platform {
 
+// $XDG_DATA_HOME, else ~/.local/share.
+std::filesystem::path DataHome();
 // $XDG_CONFIG_HOME, else ~/.config.
 std::filesystem::path ConfigHome();
 // The user's font folder, $XDG_DATA_HOME/fonts: installed fonts go here.

@@ -10,6 +10,7 @@
 #include <set>
 #include <utility>
 
+#include "platform/Files.h"
 #include "platform/Mounts.h"
 #include "search/ReadAhead.h"
 
@@ -58,18 +59,6 @@ private:
     std::function<void(const CFontHandle&)> m_test;
 };
 
-bool IsFontFile(const fs::path& path) {
-    const std::string& name = path.native();
-    if (name.size() < 4 || name[name.size() - 4] != '.') {
-        return false;
-    }
-    std::string extension = name.substr(name.size() - 3);
-    for (char& c : extension) {
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-    return extension == "ttf" || extension == "otf";
-}
-
 std::string Reason(const fs::path& place, const std::string& why) {
     return place.string() + ": " + why;
 }
@@ -97,9 +86,8 @@ public:
             *failure = Reason(root, "not a folder");
             return false;
         }
-        std::error_code ec;
-        fs::directory_iterator probe(root, ec);
-        if (ec) {
+        if (const std::error_code ec =
+                Platform::ListFolder(root, [](const Platform::CFolderEntry&) { return false; })) {
             *failure = Reason(root, ec.message());
             return false;
         }
@@ -118,8 +106,7 @@ private:
 
     // Whether to walk a subfolder: not a system folder, not walked before
     // (a link loop), and within the volume when walking one.
-    bool Enter(const fs::directory_entry& entry) {
-        const fs::path& path = entry.path();
+    bool Enter(const fs::path& path, bool isLink) {
         if (Platform::IsSystemFolder(path.native())) {
             return false;
         }
@@ -132,7 +119,7 @@ private:
             return false;
         }
         std::error_code ec;
-        if (entry.is_symlink(ec)) {
+        if (isLink) {
             const fs::path target = fs::canonical(path, ec);
             if (ec || Platform::IsSystemFolder(target.native()) ||
                 (m_mountPoints != nullptr && m_mountPoints->count(target.native()) != 0)) {
@@ -147,22 +134,27 @@ private:
             return;
         }
         m_controller.ReportFolder(folder);
-        std::vector<fs::directory_entry> subfolders;
+        std::vector<std::pair<fs::path, bool>> subfolders;  // and whether a link
         std::vector<fs::path> files;
-        std::error_code ec;
-        fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+        bool stopped = false;
         // A folder that cannot be read yields nothing; the walk goes on.
-        for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        Platform::ListFolder(folder, [&](const Platform::CFolderEntry& entry) {
             if (!Keep()) {
-                return;
+                stopped = true;
+                return false;
             }
-            const fs::directory_entry& entry = *it;
-            std::error_code type;
-            if (IsFontFile(entry.path()) && entry.is_regular_file(type)) {
-                files.push_back(entry.path());
-            } else if (m_subfolders && entry.is_directory(type)) {
-                subfolders.push_back(entry);
+            const bool folderEntry = entry.IsFolder();
+            if (!folderEntry && Platform::IsFontFileName(entry.Name())) {
+                if (Platform::IsRegularFile(folder / entry.Name())) {
+                    files.push_back(folder / entry.Name());
+                }
+            } else if (m_subfolders && folderEntry) {
+                subfolders.emplace_back(folder / entry.Name(), entry.IsLink());
             }
+            return true;
+        });
+        if (stopped) {
+            return;
         }
         std::sort(subfolders.begin(), subfolders.end());
         std::sort(files.begin(), files.end());
@@ -170,8 +162,8 @@ private:
             if (!Keep()) {
                 return;
             }
-            if (Enter(subfolder)) {
-                WalkFolder(subfolder.path());
+            if (Enter(subfolder.first, subfolder.second)) {
+                WalkFolder(subfolder.first);
             }
         }
         if (!Keep()) {

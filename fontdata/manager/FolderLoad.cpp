@@ -1,6 +1,5 @@
 #include "fontdata/manager/FolderLoad.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +11,8 @@
 #include <new>
 #include <set>
 #include <string_view>
+
+#include "platform/Files.h"
 
 namespace Quillmark {
 
@@ -36,20 +37,6 @@ void Prefetch(const std::string& path) {
     ::close(fd);
 }
 
-// Whether the file name ends in the extension (any letter case) after at
-// least one other character, as fs::path::extension() finds it.
-bool HasExtension(std::string_view name, const char* extension) {
-    if (name.size() <= 4) {
-        return false;
-    }
-    const std::string_view ext = name.substr(name.size() - 4);
-    for (std::size_t i = 0; i < 4; ++i) {
-        if (std::tolower(static_cast<unsigned char>(ext[i])) != extension[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 std::vector<std::string> Texts(std::vector<fs::path> paths) {
     std::vector<std::string> texts;
     texts.reserve(paths.size());
@@ -82,10 +69,6 @@ std::vector<std::string> CFolderLoad::EnumerateTexts(const fs::path& folder) {
 }
 
 namespace {
-
-bool IsFontName(std::string_view name) {
-    return HasExtension(name, ".ttf") || HasExtension(name, ".otf");
-}
 
 // Trees of the system that hold no fonts and would only cost time (or
 // never end, as /proc does).
@@ -129,56 +112,57 @@ public:
 
 private:
     int ListOne(const std::string& path, std::vector<std::string>& pending, bool first) {
-        DIR* dir = ::opendir(path.c_str());
-        if (dir == nullptr) {
-            return errno != 0 ? errno : EIO;
-        }
-        struct stat self {};
-        if (::fstat(::dirfd(dir), &self) == 0 &&
-            !m_seen.insert({self.st_dev, self.st_ino}).second) {
-            ::closedir(dir);  // reached before, through a link or another way
-            return 0;
-        }
-        if (!first && m_onFolder && !m_onFolder(path)) {
-            ::closedir(dir);
-            m_stopped = true;
-            return 0;
-        }
         std::string prefix = path;
         if (!prefix.empty() && prefix.back() != '/') {
             prefix += '/';
         }
         std::vector<std::string> below;
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string_view name = entry->d_name;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            const bool font = IsFontName(name);
-            if (!font && !m_subfolders) {
-                continue;
-            }
-            bool folderEntry = entry->d_type == DT_DIR;
-            if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-                // What a link leads to; an entry that cannot be looked at is
-                // listed, and its reading says what is wrong with it.
-                struct stat info {};
-                folderEntry =
-                    ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
-            }
-            if (folderEntry) {
-                if (m_subfolders && name.front() != '.') {
-                    std::string sub = prefix + std::string(name);
-                    if (!IsSystemTree(sub)) {
-                        below.push_back(std::move(sub));
+        Platform::FileIdentity self;
+        bool entered = false;
+        const std::error_code error = Platform::ListFolder(
+            path,
+            [&](const Platform::CFolderEntry& entry) {
+                if (!entered) {
+                    entered = true;
+                    if (!m_seen.insert({self.device, self.inode}).second) {
+                        return false;  // reached before, through a link or another way
+                    }
+                    if (!first && m_onFolder && !m_onFolder(path)) {
+                        m_stopped = true;
+                        return false;
                     }
                 }
-            } else if (font && !m_onFile(prefix + std::string(name))) {
-                m_stopped = true;
-                break;
-            }
+                const std::string_view name = entry.Name();
+                const bool font = Platform::IsFontFileName(name);
+                if (!font && !m_subfolders) {
+                    return true;
+                }
+                // What a link leads to; an entry that cannot be looked at is
+                // listed, and its reading says what is wrong with it.
+                if (entry.IsFolder()) {
+                    if (m_subfolders && name.front() != '.') {
+                        std::string sub = prefix + std::string(name);
+                        if (!IsSystemTree(sub)) {
+                            below.push_back(std::move(sub));
+                        }
+                    }
+                } else if (font && !m_onFile(prefix + std::string(name))) {
+                    m_stopped = true;
+                    return false;
+                }
+                return true;
+            },
+            &self);
+        if (error) {
+            return error.value();
         }
-        ::closedir(dir);
+        if (!entered && !m_seen.insert({self.device, self.inode}).second) {
+            return 0;
+        }
+        if (!entered && !first && m_onFolder && !m_onFolder(path)) {
+            m_stopped = true;
+            return 0;
+        }
         // Taken from the back: walked in name order.
         std::sort(below.begin(), below.end(), std::greater<>());
         for (auto& sub : below) {

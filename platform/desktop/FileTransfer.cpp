@@ -3,50 +3,55 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QObject>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/Files.h"
+#include "platform/PathBytes.h"
 
 namespace Quillmark::Platform {
 
 namespace {
 
-QString ErrnoText(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+namespace fs = std::filesystem;
+
+// The windows hand paths as text that keeps every byte of a name (see
+// platform/PathBytes.h); the file system gets those bytes.
+fs::path Bytes(const QString& path) {
+    return fs::path(PathTextToBytes(std::u16string_view(
+        reinterpret_cast<const char16_t*>(path.utf16()), static_cast<std::size_t>(path.size()))));
+}
+
+QString Text(const fs::path& path) {
+    const std::u16string text = PathBytesToText(path.native());
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString ErrorText(const std::error_code& error) {
+    return QString::fromStdString(error.message());
 }
 
 QString Clean(const QString& path) {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-bool Exists(const QString& path) {
-    // A dangling symbolic link takes the name too.
-    return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
+QString FileName(const QString& path) {
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-// Renames from to to; unless replace, an existing to is never overwritten,
-// even when it appears between our check and the rename.
-int RenameEntry(const QString& from, const QString& to, bool replace) {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (replace)
-        return ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    // A file system without RENAME_NOREPLACE: a hard link fails when the
-    // name is taken.
-    if (::link(source.constData(), target.constData()) != 0)
-        return errno;
-    ::unlink(source.constData());
-    return 0;
+bool Exists(const QString& path) {
+    // A dangling symbolic link takes the name too.
+    return EntryExists(Bytes(path));
+}
+
+bool IsRealFolder(const QString& path) {
+    const fs::path bytes = Bytes(path);
+    return IsFolder(bytes) && !fs::is_symlink(fs::symlink_status(bytes));
 }
 
 class Transfer {
@@ -57,12 +62,13 @@ public:
 
     // Transfers source into folder; false stops the whole transfer.
     bool Entry(const QString& source, const QString& folder) {
-        const QFileInfo info(source);
         if (!Exists(source))
-            return Fail(source, ErrnoText(ENOENT));
-        if (info.isDir() && !info.isSymLink() && IsSameOrBelow(folder, source))
+            return Fail(source, ErrorText(std::error_code(ENOENT, std::system_category())));
+        const bool sourceIsFolder = IsRealFolder(source);
+        if (sourceIsFolder && IsSameOrBelow(folder, source))
             return Fail(source, QObject::tr("A folder cannot be put into itself."));
-        QString target = folder + QLatin1Char('/') + info.fileName();
+        const QString name = FileName(source);
+        QString target = folder + QLatin1Char('/') + name;
         bool replace = false;
         bool merge = false;
         if (Exists(target)) {
@@ -75,12 +81,10 @@ public:
                     result.skipped << source;
                     return true;
                 case ConflictChoice::KeepBoth:
-                    target = folder + QLatin1Char('/') + KeepBothName(folder, info.fileName());
+                    target = folder + QLatin1Char('/') + KeepBothName(folder, name);
                     break;
                 case ConflictChoice::Replace: {
-                    const QFileInfo existing(target);
-                    const bool sourceIsFolder = info.isDir() && !info.isSymLink();
-                    const bool targetIsFolder = existing.isDir() && !existing.isSymLink();
+                    const bool targetIsFolder = IsRealFolder(target);
                     if (sourceIsFolder && targetIsFolder) {
                         merge = true;
                     } else if (sourceIsFolder != targetIsFolder) {
@@ -95,19 +99,24 @@ public:
         }
         if (merge)
             return MergeFolder(source, target);
+        std::error_code error;
         if (m_mode == TransferMode::Move) {
-            const int error = RenameEntry(source, target, replace);
-            if (error == 0) {
-                result.created << target;
-                return true;
-            }
-            if (error != EXDEV)
-                return Fail(source, ErrnoText(error));
+            bool copiedButKept = false;
+            error = MoveEntry(Bytes(source), Bytes(target), replace, &copiedButKept);
+            if (copiedButKept)
+                return Fail(
+                    source,
+                    QObject::tr("The copy is complete, but the original could not be removed."));
+        } else if (sourceIsFolder || !IsRegularFile(Bytes(source)) ||
+                   fs::is_symlink(fs::symlink_status(Bytes(source)))) {
+            if (replace)
+                RemoveEntry(Bytes(target));
+            error = CopyEntry(Bytes(source), Bytes(target));
+        } else {
+            error = CopyFileWhole(Bytes(source), Bytes(target), replace);
         }
-        if (!CopyEntry(source, target, replace))
-            return false;
-        if (m_mode == TransferMode::Move && !RemoveSource(source))
-            return false;
+        if (error)
+            return Fail(source, ErrorText(error));
         result.created << target;
         return true;
     }
@@ -120,96 +129,20 @@ private:
     }
 
     bool MergeFolder(const QString& source, const QString& target) {
-        const QFileInfoList entries = QDir(source).entryInfoList(
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        for (const QFileInfo& entry : entries) {
-            if (!Entry(entry.absoluteFilePath(), target))
+        std::vector<std::string> names;
+        ListFolder(Bytes(source), [&](const CFolderEntry& entry) {
+            names.emplace_back(entry.Name());
+            return true;
+        });
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names) {
+            if (!Entry(Text(Bytes(source) / name), target))
                 return false;
         }
-        if (m_mode == TransferMode::Move && !RemoveSource(source))
-            return false;
-        return true;
-    }
-
-    bool RemoveSource(const QString& source) {
-        const QFileInfo info(source);
-        const bool removed = info.isDir() && !info.isSymLink() ? QDir(source).removeRecursively()
-                                                               : QFile::remove(source);
-        if (!removed)
+        if (m_mode == TransferMode::Move && RemoveEntry(Bytes(source)))
             return Fail(
                 source,
                 QObject::tr("The copy is complete, but the original could not be removed."));
-        return true;
-    }
-
-    bool CopyEntry(const QString& source, const QString& target, bool replace) {
-        const QFileInfo info(source);
-        if (info.isSymLink()) {
-            // A link is copied as the link it is, never as what it points to.
-            QByteArray linkTarget(4096, '\0');
-            const ssize_t length =
-                ::readlink(QFile::encodeName(source).constData(), linkTarget.data(),
-                           static_cast<size_t>(linkTarget.size()));
-            if (length < 0)
-                return Fail(source, ErrnoText(errno));
-            linkTarget.truncate(length);
-            if (replace)
-                QFile::remove(target);
-            if (::symlink(linkTarget.constData(), QFile::encodeName(target).constData()) != 0)
-                return Fail(source, ErrnoText(errno));
-            return true;
-        }
-        if (info.isDir())
-            return CopyFolder(source, target);
-        return CopyFile(source, target, replace);
-    }
-
-    bool CopyFolder(const QString& source, const QString& target) {
-        if (::mkdir(QFile::encodeName(target).constData(), 0777) != 0)
-            return Fail(source, ErrnoText(errno));
-        QFile::setPermissions(target, QFileInfo(source).permissions());
-        const QFileInfoList entries = QDir(source).entryInfoList(
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        for (const QFileInfo& entry : entries) {
-            if (!CopyEntry(entry.absoluteFilePath(), target + QLatin1Char('/') + entry.fileName(),
-                           false))
-                return false;
-        }
-        return true;
-    }
-
-    // Writes the copy under a temporary name beside the target and renames
-    // it into place only when every byte reached the disk.
-    bool CopyFile(const QString& source, const QString& target, bool replace) {
-        QFile in(source);
-        if (!in.open(QIODevice::ReadOnly))
-            return Fail(source, in.errorString());
-        const QFileInfo targetInfo(target);
-        QTemporaryFile out(targetInfo.absolutePath() + QStringLiteral("/.") +
-                           targetInfo.fileName() + QStringLiteral(".XXXXXX.part"));
-        if (!out.open())
-            return Fail(source, out.errorString());
-        QByteArray buffer(1 << 20, Qt::Uninitialized);
-        for (;;) {
-            const qint64 read = in.read(buffer.data(), buffer.size());
-            if (read < 0)
-                return Fail(source, in.errorString());
-            if (read == 0)
-                break;
-            if (out.write(buffer.constData(), read) != read)
-                return Fail(source, out.errorString());
-        }
-        if (!out.flush() || ::fsync(out.handle()) != 0)
-            return Fail(source,
-                        out.error() != QFileDevice::NoError ? out.errorString() : ErrnoText(errno));
-        out.setPermissions(in.permissions());
-        out.setFileTime(in.fileTime(QFileDevice::FileModificationTime),
-                        QFileDevice::FileModificationTime);
-        out.close();
-        const int error = RenameEntry(out.fileName(), target, replace);
-        if (error != 0)
-            return Fail(source, ErrnoText(error));
-        out.setAutoRemove(false);
         return true;
     }
 
@@ -224,7 +157,7 @@ TransferResult TransferFiles(const QStringList& sources, const QString& targetFo
                              const TransferProgress& progress) {
     Transfer transfer(mode, askOnConflict);
     const QString folder = Clean(targetFolder);
-    if (!QFileInfo(folder).isDir()) {
+    if (!IsFolder(Bytes(folder))) {
         transfer.result.failedSource = sources.value(0);
         transfer.result.failure =
             QObject::tr("The folder \"%1\" does not exist.").arg(targetFolder);
@@ -233,7 +166,8 @@ TransferResult TransferFiles(const QStringList& sources, const QString& targetFo
     int done = 0;
     for (const QString& rawSource : sources) {
         const QString source = Clean(rawSource);
-        if (QFileInfo(source).absolutePath() == folder) {
+        if (source.left(source.lastIndexOf(QLatin1Char('/'))) == folder ||
+            (folder == QLatin1String("/") && source.lastIndexOf(QLatin1Char('/')) == 0)) {
             transfer.result.skipped << rawSource;
         } else if (!transfer.Entry(source, folder)) {
             break;
@@ -264,8 +198,9 @@ QString KeepBothName(const QString& folder, const QString& fileName) {
 
 bool IsSameOrBelow(const QString& child, const QString& folder) {
     const auto canonical = [](const QString& path) {
-        const QString resolved = QFileInfo(path).canonicalFilePath();
-        return resolved.isEmpty() ? Clean(path) : resolved;
+        std::error_code error;
+        const fs::path resolved = fs::canonical(Bytes(path), error);
+        return error ? Clean(path) : Text(resolved);
     };
     const QString c = canonical(child);
     const QString f = canonical(folder);

@@ -1,16 +1,16 @@
 #pragma once
 
-// The desktop's trash (the freedesktop.org trash, through Qt).
+// The desktop's trash (the freedesktop.org trash), for the windows.
 
 #include <QString>
-#include <QStringList>
 
+#include <filesystem>
 #include <vector>
 
 namespace Quillmark::Platform {
 
 struct TrashOutcome {
-    QString path;
+    std::filesystem::path path;
     bool trashed = false;
     QString failure;  // why not, in words for the user, when !trashed
 };
@@ -19,10 +19,10 @@ struct TrashOutcome {
 // $XDG_DATA_HOME/Trash for the home file system, the volume's own trash
 // folder elsewhere. Each entry gets its .trashinfo file naming the original
 // path. Every path is tried; the outcomes come back in the same order.
-std::vector<TrashOutcome> MoveToTrash(const QStringList& paths);
+std::vector<TrashOutcome> MoveToTrash(const std::vector<std::filesystem::path>& paths);
 
 // Deletes a file, or a folder with everything in it, for good. Used only
 // after the user agreed, when the trash was not available.
-bool DeletePermanently(const QString& path, QString* failure);
+bool DeletePermanently(const std::filesystem::path& path, QString* failure);
 
 }  // namespace Quillmark::Platform

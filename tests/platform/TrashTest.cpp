@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <filesystem>
+
 #include "platform/desktop/Trash.h"
 #include "tests/support/TemporaryHome.h"
 
@@ -28,7 +30,9 @@ TEST(TrashTest, FilesGoToTheUsersTrashWithTheirOriginalPaths) {
     }
     paths << fonts + "/missing.ttf";
 
-    const std::vector<TrashOutcome> outcomes = MoveToTrash(paths);
+    std::vector<std::filesystem::path> files;
+    for (const QString& path : paths) files.emplace_back(path.toStdString());
+    const std::vector<TrashOutcome> outcomes = MoveToTrash(files);
     ASSERT_EQ(outcomes.size(), 4u);
     QStringList originals;
     for (int i = 0; i < 3; ++i) {
@@ -54,9 +58,9 @@ TEST(TrashTest, DeletingForGoodRemovesFilesAndFolders) {
     QDir().mkpath(home + "/gone/deep");
     QFile(home + "/gone/deep/x.ttf").open(QIODevice::WriteOnly);
     QString failure;
-    EXPECT_TRUE(DeletePermanently(home + "/gone", &failure));
+    EXPECT_TRUE(DeletePermanently((home + "/gone").toStdString(), &failure));
     EXPECT_FALSE(QFile::exists(home + "/gone"));
-    EXPECT_FALSE(DeletePermanently(home + "/gone", &failure));
+    EXPECT_FALSE(DeletePermanently((home + "/gone").toStdString(), &failure));
     EXPECT_FALSE(failure.isEmpty());
 }
 
@@ -75,7 +79,7 @@ TEST(TrashTest, AFileThatCannotReachATrashStaysWhereItWasAndSaysSo) {
     QFile font(home + "/Stays.ttf");
     ASSERT_TRUE(font.open(QIODevice::WriteOnly));
     font.close();
-    const std::vector<TrashOutcome> outcomes = MoveToTrash({font.fileName()});
+    const std::vector<TrashOutcome> outcomes = MoveToTrash({font.fileName().toStdString()});
 
     QDir::setCurrent(savedCurrent);
     qputenv("XDG_DATA_HOME", savedDataHome);

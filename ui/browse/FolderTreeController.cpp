@@ -382,7 +382,7 @@ void CFolderTreeController::Delete(const QModelIndex& index) {
         return;
     }
     m_manager.ReleaseFontsUnder(under);
-    const std::vector<Platform::TrashOutcome> outcomes = Platform::MoveToTrash({path});
+    const std::vector<Platform::TrashOutcome> outcomes = Platform::MoveToTrash({FilePath(path)});
     if (outcomes.empty() || !outcomes.front().trashed) {
         const QString why = outcomes.empty() ? QString() : outcomes.front().failure;
         if (!m_hooks.ask(tr("“%1” cannot be moved to the Trash: %2\n\nDelete it for good? This "
@@ -391,7 +391,7 @@ void CFolderTreeController::Delete(const QModelIndex& index) {
             return;
         }
         QString failure;
-        if (!Platform::DeletePermanently(path, &failure)) {
+        if (!Platform::DeletePermanently(FilePath(path), &failure)) {
             ShowStatus(tr("“%1” could not be deleted: %2").arg(name, failure));
         }
     }

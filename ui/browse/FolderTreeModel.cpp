@@ -17,6 +17,7 @@
 #include <numeric>
 
 #include "core/PathText.h"
+#include "platform/Files.h"
 #include "platform/desktop/FileTransfer.h"
 #include "ui/browse/FolderScan.h"
 
@@ -284,7 +285,7 @@ QMimeData* CFolderTreeModel::mimeData(const QModelIndexList& indexes) const {
     for (const QModelIndex& index : indexes) {
         const CNode* node = NodeOf(index);
         if (node != nullptr && !node->fsPath.isEmpty()) {
-            urls.append(QUrl::fromLocalFile(node->fsPath));
+            urls.append(FileUrl(node->fsPath));
         }
     }
     if (urls.isEmpty()) {
@@ -709,10 +710,11 @@ QModelIndex CFolderTreeModel::CreateFolder(const QModelIndex& parentIndex) {
         if (PathExists(path)) {
             continue;
         }
-        if (::mkdir(FilePath(path).c_str(), 0777) == 0) {
+        const std::error_code error = Platform::MakeFolder(FilePath(path));
+        if (!error) {
             name = candidate;
-        } else if (errno != EEXIST) {
-            m_failure = tr("The folder could not be made: %1").arg(ErrorText(errno));
+        } else if (error.value() != EEXIST) {
+            m_failure = tr("The folder could not be made: %1").arg(ErrorText(error.value()));
             return {};
         }
     }
@@ -751,23 +753,14 @@ bool CFolderTreeModel::RenameFolder(const QModelIndex& index, const QString& new
     }
     const QString oldPath = node->fsPath;
     const QString newPath = Join(node->parent->fsPath, newName);
-    const std::string from = FilePath(oldPath).native();
-    const std::string to = FilePath(newPath).native();
     // Never onto what is there: rename(2) alone would replace an empty folder.
-    int result = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
-    if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
-        // A file system that cannot promise it: looked at first.
-        if (PathExists(newPath)) {
-            errno = EEXIST;
-        } else {
-            result = ::rename(from.c_str(), to.c_str());
-        }
-    }
-    if (result != 0) {
+    if (const std::error_code error =
+            Platform::RenameNoReplace(FilePath(oldPath), FilePath(newPath))) {
         m_failure =
-            errno == EEXIST || errno == ENOTEMPTY
+            error.value() == EEXIST || error.value() == ENOTEMPTY
                 ? tr("There is already a file or folder named “%1” here.").arg(Shown(newName))
-                : tr("“%1” could not be renamed: %2").arg(Shown(node->name), ErrorText(errno));
+                : tr("“%1” could not be renamed: %2")
+                      .arg(Shown(node->name), ErrorText(error.value()));
         return false;
     }
     Repath(node, oldPath, newPath);
@@ -835,7 +828,7 @@ bool CFolderTreeModel::CanDropOn(const QModelIndex& target, const QList<QUrl>& u
         if (!url.isLocalFile()) {
             return false;
         }
-        const QString source = Clean(url.toLocalFile());
+        const QString source = Clean(UrlPathText(url));
         if (Platform::IsSameOrBelow(node->fsPath, source)) {
             return false;  // a folder into itself or below itself
         }

@@ -273,7 +273,7 @@ QStringList LocalPaths(const QMimeData* data) {
     if (data != nullptr) {
         for (const QUrl& url : data->urls()) {
             if (url.isLocalFile()) {
-                paths.append(url.toLocalFile());
+                paths.append(UrlPathText(url));
             }
         }
     }

@@ -26,7 +26,7 @@ std::unique_ptr<QMimeData> FolderDragData(const QStringList& paths) {
     QList<QUrl> urls;
     urls.reserve(paths.size());
     for (const QString& path : paths) {
-        urls.append(QUrl::fromLocalFile(path));
+        urls.append(FileUrl(path));
     }
     data->setUrls(urls);
     data->setData(QString::fromLatin1(kFontProjectDataMimeType), EncodeFileListBlock(paths));
@@ -107,7 +107,7 @@ QStringList DroppedFiles(const QMimeData& data) {
     }
     for (const QUrl& url : data.urls()) {
         if (url.isLocalFile()) {
-            files.append(QDir::cleanPath(url.toLocalFile()));
+            files.append(QDir::cleanPath(UrlPathText(url)));
         }
     }
     return files;

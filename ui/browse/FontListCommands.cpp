@@ -30,6 +30,7 @@
 #include "document/QuillmarkDoc.h"
 #include "fontdata/item/FontItem.h"
 #include "fontdata/opentype/FontInfoRows.h"
+#include "platform/Files.h"
 #include "platform/desktop/FileManager.h"
 #include "platform/desktop/Trash.h"
 #include "ui/browse/ConfirmDeleteDialog.h"
@@ -134,7 +135,7 @@ CFontListCommands::CFontListCommands(CFontRowsView& view, CQuillmarkSignals& hub
             return AskYesNo(Window(), tr("Delete Permanently?"),
                             tr("\u201C%1\u201D cannot be moved to the Trash: %2\n\n"
                                "Delete it permanently? It cannot be restored afterwards.")
-                                .arg(QDir::toNativeSeparators(path), why));
+                                .arg(ShownPath(FilePath(path)), why));
         };
     }
     if (!m_hooks.tell) {
@@ -480,7 +481,7 @@ void CFontListCommands::Install() {
         return;
     }
     const QString folder = m_document.GetFontsFolder();
-    if (!QDir().mkpath(folder)) {
+    if (Platform::MakeFolders(FilePath(folder))) {
         m_hooks.tell(tr("Install Fonts"), tr("The fonts folder \u201C%1\u201D cannot be made.")
                                               .arg(QDir::toNativeSeparators(folder)));
         return;
@@ -508,7 +509,7 @@ void CFontListCommands::Install() {
     if (!result.failedSource.isEmpty()) {
         m_hooks.tell(tr("Install Fonts"),
                      tr("\u201C%1\u201D could not be installed: %2")
-                         .arg(QDir::toNativeSeparators(result.failedSource), result.failure));
+                         .arg(ShownPath(FilePath(result.failedSource)), result.failure));
     }
 }
 
@@ -561,14 +562,14 @@ void CFontListCommands::DeleteFiles() {
     // window keeps stops the whole command, and its rows come back.
     struct CGoing {
         std::shared_ptr<const CFontItem> record;  // not a use: the item stays known
-        QString path;
+        std::filesystem::path path;
     };
     std::vector<CGoing> going;
     for (int row : rows) {
         if (const CFontHandle font = m_rows.FontAt(row)) {
             font->MarkDeleting();
             font->MakeTemporarilyPrivate();
-            going.push_back({m_manager.Find(font.get()), PathText(font->GetPath())});
+            going.push_back({m_manager.Find(font.get()), font->GetPath()});
         }
     }
     bool released = true;
@@ -586,8 +587,8 @@ void CFontListCommands::DeleteFiles() {
             CFontHandle handle = m_manager.Hold(font.record.get());
             if (handle != nullptr) {
                 handle->RestoreSharing();
-            } else if (QFileInfo::exists(font.path)) {
-                handle = m_manager.Open(FilePath(font.path));
+            } else if (Platform::EntryExists(font.path)) {
+                handle = m_manager.Open(font.path);
             }
             if (handle != nullptr && m_rows.RowOf(handle.get()) < 0) {
                 back.push_back(std::move(handle));
@@ -599,40 +600,40 @@ void CFontListCommands::DeleteFiles() {
         return;
     }
 
-    QStringList paths;
+    std::vector<std::filesystem::path> paths;
     for (const CGoing& font : going) {
-        paths.append(font.path);
+        paths.push_back(font.path);
     }
     QStringList failures;
     std::vector<CFontHandle> stayed;
-    QStringList gone;
+    std::vector<std::filesystem::path> gone;
     for (const Platform::TrashOutcome& outcome : Platform::MoveToTrash(paths)) {
         if (outcome.trashed) {
-            gone.append(outcome.path);
+            gone.push_back(outcome.path);
             continue;
         }
         QString why = outcome.failure;
-        const bool exists = QFileInfo::exists(outcome.path);
-        if (exists && m_hooks.askDeleteForGood(outcome.path, outcome.failure)) {
+        const bool exists = Platform::EntryExists(outcome.path);
+        if (exists && m_hooks.askDeleteForGood(PathText(outcome.path), outcome.failure)) {
             if (Platform::DeletePermanently(outcome.path, &why)) {
-                gone.append(outcome.path);
+                gone.push_back(outcome.path);
                 continue;
             }
         } else if (exists) {
-            stayed.push_back(m_manager.Open(FilePath(outcome.path)));  // the user kept it
+            stayed.push_back(m_manager.Open(outcome.path));  // the user kept it
             continue;
         }
-        failures.append(tr("\u201C%1\u201D: %2").arg(QDir::toNativeSeparators(outcome.path), why));
+        failures.append(tr("\u201C%1\u201D: %2").arg(ShownPath(outcome.path), why));
         // Files still there get their rows back.
-        if (QFileInfo::exists(outcome.path)) {
-            stayed.push_back(m_manager.Open(FilePath(outcome.path)));
+        if (Platform::EntryExists(outcome.path)) {
+            stayed.push_back(m_manager.Open(outcome.path));
         }
     }
     m_rows.AddFonts(std::move(stayed));
     // Every list that shows a font of a file that went lets it go; the main
     // list does so also while a search window deletes.
-    for (const QString& path : gone) {
-        m_manager.RemoveFile(FilePath(path));
+    for (const std::filesystem::path& path : gone) {
+        m_manager.RemoveFile(path);
     }
     if (!failures.isEmpty()) {
         m_hooks.tell(
@@ -809,7 +810,7 @@ void CFontListCommands::CarryOut(const CDropPlan& plan, Qt::DropAction action) {
             if (!result.failedSource.isEmpty()) {
                 m_hooks.tell(action == Qt::MoveAction ? tr("Move Files") : tr("Copy Files"),
                              tr("\u201C%1\u201D could not be %2: %3")
-                                 .arg(QDir::toNativeSeparators(result.failedSource),
+                                 .arg(ShownPath(FilePath(result.failedSource)),
                                       action == Qt::MoveAction ? tr("moved") : tr("copied"),
                                       result.failure));
             }

@@ -106,7 +106,7 @@ QStringList CFontProjectModel::DroppedFiles(const QMimeData* data) {
     if (data->hasUrls()) {
         for (const QUrl& url : data->urls()) {
             if (url.isLocalFile()) {
-                files.append(url.toLocalFile());
+                files.append(UrlPathText(url));
             }
         }
         return files;

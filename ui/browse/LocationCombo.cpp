@@ -15,6 +15,7 @@
 #include <boost/bind/bind.hpp>
 
 #include "collections/FontProjects.h"
+#include "core/PathText.h"
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
@@ -32,7 +33,7 @@ QString FirstDroppedPath(const QMimeData* data) {
         return {};
     }
     const QList<QUrl> urls = data->urls();
-    return urls.isEmpty() || !urls.first().isLocalFile() ? QString() : urls.first().toLocalFile();
+    return urls.isEmpty() || !urls.first().isLocalFile() ? QString() : UrlPathText(urls.first());
 }
 
 }  // namespace

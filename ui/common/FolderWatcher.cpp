@@ -1,10 +1,10 @@
 #include "ui/common/FolderWatcher.h"
 
-#include <QFileInfo>
 #include <QSet>
 
 #include "core/PathText.h"
 #include "fontdata/manager/FolderLoad.h"
+#include "platform/Files.h"
 
 namespace Quillmark {
 
@@ -20,10 +20,37 @@ void CFolderWatcher::Watch(const QString& folder, bool subfolders) {
     Stop();
     m_folder = folder;
     m_subfolders = subfolders;
-    if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
-        m_watcher.addPath(folder);
+    if (!folder.isEmpty() && Platform::IsFolder(FilePath(folder))) {
+        m_watcher.addPath(WatchName(folder));
         WatchSubfolders();
     }
+}
+
+// Qt names a watched folder by UTF-8 text: one whose name is not UTF-8 is
+// watched through a name of its open folder, held while watched.
+QString CFolderWatcher::WatchName(const QString& folder) {
+    const std::filesystem::path path = FilePath(folder);
+    if (Platform::IsUtf8(path.native())) {
+        return folder;
+    }
+    auto held = std::make_shared<Platform::CHeldFolder>(path);
+    if (!held->IsHeld()) {
+        return folder;
+    }
+    const QString alias = QString::fromStdString(held->Alias());
+    m_held[alias] = {std::move(held), folder};
+    return alias;
+}
+
+QStringList CFolderWatcher::WatchedFolders() const {
+    QStringList folders = m_watcher.directories();
+    for (QString& folder : folders) {
+        const auto it = m_held.find(folder);
+        if (it != m_held.end()) {
+            folder = it->second.second;
+        }
+    }
+    return folders;
 }
 
 // The folders below that are not watched yet: those made since are
@@ -32,13 +59,13 @@ void CFolderWatcher::WatchSubfolders() {
     if (!m_subfolders || m_folder.isEmpty()) {
         return;
     }
-    const QStringList watched = m_watcher.directories();
+    const QStringList watched = WatchedFolders();
     const QSet<QString> known(watched.begin(), watched.end());
     QStringList added;
     for (const std::string& path : CFolderLoad::Subfolders(FilePath(m_folder), kMaxSubfolders)) {
         const QString folder = PathText(std::filesystem::path(path));
         if (!known.contains(folder)) {
-            added.push_back(folder);
+            added.push_back(WatchName(folder));
         }
     }
     if (!added.isEmpty()) {
@@ -53,13 +80,16 @@ void CFolderWatcher::Stop() {
     if (!m_watcher.directories().isEmpty()) {
         m_watcher.removePaths(m_watcher.directories());
     }
+    m_held.clear();
 }
 
 void CFolderWatcher::OnSettled() {
     // A folder removed and made again is a new folder to the system: watch
     // it again, so that later changes are heard too.
-    if (!m_folder.isEmpty() && m_watcher.directories().isEmpty() && QFileInfo(m_folder).isDir()) {
-        m_watcher.addPath(m_folder);
+    if (!m_folder.isEmpty() && m_watcher.directories().isEmpty() &&
+        Platform::IsFolder(FilePath(m_folder))) {
+        m_held.clear();
+        m_watcher.addPath(WatchName(m_folder));
     }
     WatchSubfolders();
     emit FolderChanged();

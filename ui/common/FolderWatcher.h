@@ -11,6 +11,14 @@
 #include <QString>
 #include <QTimer>
 
+#include <map>
+#include <memory>
+#include <utility>
+
+namespace Quillmark::Platform {
+class CHeldFolder;
+}
+
 namespace Quillmark {
 
 class CFolderWatcher : public QObject {
@@ -31,7 +39,7 @@ public:
     void Stop();
     bool IsWatching() const { return !m_watcher.directories().isEmpty(); }
     // The folders watched now (the folder first when it is watched).
-    QStringList WatchedFolders() const { return m_watcher.directories(); }
+    QStringList WatchedFolders() const;
     const QString& Folder() const { return m_folder; }
 
 signals:
@@ -41,11 +49,15 @@ signals:
 private:
     void OnSettled();
     void WatchSubfolders();
+    QString WatchName(const QString& folder);
 
     QFileSystemWatcher m_watcher;
     QTimer m_settle;
     QString m_folder;
     bool m_subfolders = false;
+    // Folders watched through another name: that name, the folder held
+    // open and its own path.
+    std::map<QString, std::pair<std::shared_ptr<Platform::CHeldFolder>, QString>> m_held;
 };
 
 }  // namespace Quillmark
