@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QSet>
+#include <QSocketNotifier>
 
 #include "core/PathText.h"
 #include "fontdata/manager/FolderLoad.h"
@@ -13,7 +14,30 @@ CFolderWatcher::CFolderWatcher(QObject* parent, int settleMilliseconds)
     m_settle.setSingleShot(true);
     m_settle.setInterval(settleMilliseconds);
     connect(&m_settle, &QTimer::timeout, this, &CFolderWatcher::OnSettled);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_settle.start(); });
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &CFolderWatcher::Noticed);
+    if (m_writes.Handle() >= 0) {
+        m_writesNotifier = new QSocketNotifier(m_writes.Handle(), QSocketNotifier::Read, this);
+        connect(m_writesNotifier, &QSocketNotifier::activated, this, &CFolderWatcher::OnWrites);
+    }
+}
+
+CFolderWatcher::~CFolderWatcher() {
+    delete m_writesNotifier;  // before the handle it listens on closes
+}
+
+void CFolderWatcher::Noticed() {
+    if (!m_settle.isActive()) {
+        m_burst.start();
+    } else if (m_burst.elapsed() >= qint64{kMaxBurstSettles} * m_settle.interval()) {
+        return;  // told when the timer runs out
+    }
+    m_settle.start();
+}
+
+void CFolderWatcher::OnWrites() {
+    if (m_writes.TakeWrites() && !m_folder.isEmpty()) {
+        Noticed();
+    }
 }
 
 void CFolderWatcher::Watch(const QString& folder, bool subfolders) {
@@ -22,6 +46,7 @@ void CFolderWatcher::Watch(const QString& folder, bool subfolders) {
     m_subfolders = subfolders;
     if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
         m_watcher.addPath(folder);
+        m_writes.Add(FilePath(folder).native());
         WatchSubfolders();
     }
 }
@@ -43,6 +68,9 @@ void CFolderWatcher::WatchSubfolders() {
     }
     if (!added.isEmpty()) {
         m_watcher.addPaths(added);  // those the system refuses are not watched
+        for (const QString& folder : added) {
+            m_writes.Add(FilePath(folder).native());
+        }
     }
 }
 
@@ -53,6 +81,7 @@ void CFolderWatcher::Stop() {
     if (!m_watcher.directories().isEmpty()) {
         m_watcher.removePaths(m_watcher.directories());
     }
+    m_writes.Clear();
 }
 
 void CFolderWatcher::OnSettled() {
@@ -60,6 +89,7 @@ void CFolderWatcher::OnSettled() {
     // it again, so that later changes are heard too.
     if (!m_folder.isEmpty() && m_watcher.directories().isEmpty() && QFileInfo(m_folder).isDir()) {
         m_watcher.addPath(m_folder);
+        m_writes.Add(FilePath(m_folder).native());
     }
     WatchSubfolders();
     emit FolderChanged();
