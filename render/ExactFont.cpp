@@ -21,6 +21,7 @@
 #include "core/PathText.h"
 #include "fontdata/opentype/FontImage.h"
 #include "fontdata/opentype/OS2Table.h"
+#include "platform/FileStamp.h"
 
 namespace Quillmark::Platform {
 
@@ -29,6 +30,11 @@ namespace OpenTypeFontData = Varnholt::OpenTypeFontData;
 struct CExactFontCache::Face {
     QRawFont raw;
     qint64 bytes = 0;  // the file, which the raw font holds in memory
+    // The version of the file the face was read from, and the parse it was
+    // last asked with: a file replaced in place under its name is read again
+    // instead of being drawn in its old design.
+    CFileStamp stamp;
+    std::weak_ptr<const Varnholt::COpenTypeData> data;
     hb_font_t* font = nullptr;
     qreal ascent = 0;
     qreal descent = 0;
@@ -86,17 +92,21 @@ OpenTypeFontData::COS2Table ReadOS2(const QRawFont& raw) {
 }
 
 // The whole file, opened by its own bytes: a name that is not UTF-8 reaches
-// the file system as it is.
-QByteArray ReadFile(const std::filesystem::path& path) {
+// the file system as it is. `stamp` is the version read.
+QByteArray ReadFile(const std::filesystem::path& path, CFileStamp& stamp) {
     QByteArray bytes;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
+        // A file that is there but cannot be opened is not tried again
+        // until it changes.
+        stamp = CFileStamp::Of(path);
         return bytes;
     }
     QFile file;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
         file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        stamp = CFileStamp::Of(info);
         bytes = file.readAll();
         return bytes;
     }
@@ -106,6 +116,12 @@ QByteArray ReadFile(const std::filesystem::path& path) {
 
 QString Key(const QString& path, int cellHeight) {
     return path + QLatin1Char('\n') + QString::number(cellHeight);
+}
+
+bool SameObject(const std::weak_ptr<const Varnholt::COpenTypeData>& held,
+                const std::shared_ptr<const Varnholt::COpenTypeData>& asked) {
+    // By owner: a parse freed and another made at its address is not the same.
+    return !held.owner_before(asked) && !asked.owner_before(held);
 }
 
 // The text as a font with a Windows Symbol map has it: U+0020..U+00FF at
@@ -153,23 +169,42 @@ std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& p
                                                                 const CTextLook& look) {
     const int cellHeight = look.cellHeight;
     const QString key = Key(path, cellHeight);
+    const std::filesystem::path file = FilePath(path);
     {
-        std::lock_guard lock(m_cache->mutex);
+        std::unique_lock lock(m_cache->mutex);
         if (const auto it = m_cache->index.find(key); it != m_cache->index.end()) {
             m_cache->faces.splice(m_cache->faces.begin(), m_cache->faces, it.value());
-            const auto& held = m_cache->faces.front().second;
-            return held->font != nullptr ? held : nullptr;
+            const std::shared_ptr<Face> held = m_cache->faces.front().second;
+            // Asked with the parse it was last asked with, the face is
+            // current: an item is made again when its file changes. Else
+            // the file itself says whether it is still the one read.
+            bool current = look.data != nullptr && SameObject(held->data, look.data);
+            if (!current) {
+                lock.unlock();
+                current = CFileStamp::Of(file) == held->stamp;
+                lock.lock();
+                if (current && look.data != nullptr) {
+                    held->data = look.data;
+                }
+            }
+            if (current) {
+                return held->font != nullptr ? held : nullptr;
+            }
         }
     }
 
     auto face = std::make_shared<Face>();
-    const QByteArray file = ReadFile(FilePath(path));
-    face->raw.loadFromData(file, cellHeight, QFont::PreferDefaultHinting);
+    face->data = look.data;
+    const QByteArray bytes = ReadFile(file, face->stamp);
+    face->raw.loadFromData(bytes, cellHeight, QFont::PreferDefaultHinting);
     if (!face->raw.isValid()) {
         // Remembered as a font that cannot be drawn, so that it is not read
         // again for every row painted.
+        auto failed = std::make_shared<Face>();
+        failed->stamp = face->stamp;
+        failed->data = look.data;
         std::lock_guard lock(m_cache->mutex);
-        Hold(key, std::make_shared<Face>());
+        Hold(key, std::move(failed));
         return nullptr;
     }
     // The cell height is the font's Windows ascent plus descent, as the
@@ -200,7 +235,7 @@ std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& p
     const int scale = static_cast<int>(em * 64);
     hb_font_set_scale(face->font, scale, scale);
 
-    face->bytes = file.size();
+    face->bytes = bytes.size();
     std::lock_guard lock(m_cache->mutex);
     Hold(key, face);
     return face;

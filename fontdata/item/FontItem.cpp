@@ -40,7 +40,10 @@ std::u16string LowerCase(std::u16string_view text) {
 
 CFontItem::CFontItem(const std::filesystem::path& path, const CFontItemSettings& settings,
                      Platform::IFontSystem* system)
-    : m_path(path.native()), m_fileName(path.filename()), m_system(system) {
+    : m_path(path.native()),
+      m_fileName(path.filename()),
+      m_system(system),
+      m_stamp(Platform::CFileStamp::Of(path)) {
     auto data = std::make_shared<Varnholt::COpenTypeData>();
     m_status = data->LoadFile(path, m_fileSize);
     m_data = std::move(data);

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "fontdata/opentype/OpenTypeData.h"
+#include "platform/FileStamp.h"
 #include "platform/FontSystem.h"
 
 namespace Quillmark {
@@ -50,6 +51,9 @@ public:
     const std::filesystem::path& GetFileName() const { return m_fileName; }
     const std::string& GetSizeText() const { return m_sizeText; }
     std::uint32_t GetFileSize() const { return m_fileSize; }
+    // The file's stamp, taken just before it was read: a file whose stamp
+    // differs now was changed since, and the item shows what it held then.
+    const Platform::CFileStamp& GetStamp() const { return m_stamp; }
     // The name a font is asked for by: its name's first 31 units, the
     // desktop's limit; empty for a font that could not be read.
     std::u16string GetFaceName() const;
@@ -107,6 +111,7 @@ private:
     Platform::IFontSystem* const m_system;
     std::shared_ptr<const Varnholt::COpenTypeData> m_data;
     std::uint32_t m_fileSize = 0;
+    Platform::CFileStamp m_stamp;
     std::string m_sizeText;
     Varnholt::FontStatus m_status{};  // 0 until the constructor has read the file
     std::u16string m_name;

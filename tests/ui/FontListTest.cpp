@@ -39,6 +39,7 @@
 #include "ui/browse/FontListView.h"
 #include "ui/common/FolderLoadDialog.h"
 #include "ui/common/FontListDelegate.h"
+#include "ui/common/HeldFont.h"
 
 using namespace Quillmark;
 
@@ -266,6 +267,149 @@ TEST(FontListTest, WatcherFollowsTheFolderChangeAfterChange) {
     fixture.projects.AddProject("P");
     ASSERT_TRUE(fixture.list->LoadProject("P"));
     EXPECT_FALSE(fixture.list->IsWatching());
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+// Writes `bytes` over the file in place, as `cp` does: the same file (its
+// inode), cut to nothing, then written.
+void WriteOver(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// The picture of a row, every column of it.
+QImage RowPicture(CFontListView* view, int row) {
+    QRect rect;
+    for (int column = 0; column < view->model()->columnCount(); ++column) {
+        rect |= view->visualRect(view->model()->index(row, column));
+    }
+    return view->viewport()->grab(rect).toImage();
+}
+
+// A font file written over in place under its name, while its row is
+// selected and another window holds its font: the old font leaves that
+// window (its holder is told) and the manager, the new one takes the same
+// row, still selected, drawn in its own design, and the panes hear of it.
+TEST(FontListTest, AFontWrittenOverInPlaceIsReadAgainIntoItsSelectedRow) {
+    const QString folder = Folder("replaced");
+    Copy(kData + "/twin-a.ttf", folder + "/x.ttf");
+    Copy(kData + "/arrows.ttf", folder + "/y.ttf");
+    // The design the row must show afterwards, in a list of its own.
+    const QString reference = Folder("replaced-reference");
+    Copy(kData + "/twin-bold.ttf", reference + "/x.ttf");
+    Copy(kData + "/arrows.ttf", reference + "/y.ttf");
+    CListFixture expected;
+    expected.Load(reference);
+    expected.view->SelectFile("x.ttf");
+    const QImage boldRow = RowPicture(expected.view, expected.list->Model().RowOfFileName("x.ttf"));
+
+    CListFixture fixture;
+    fixture.Load(folder);
+    ASSERT_EQ(fixture.list->Model().rowCount(), 2);
+    std::vector<const CFontItem*> fired;
+    fixture.hub.ConnectFontSelected([&](const CFontItem* f) { fired.push_back(f); });
+    fixture.view->SelectFile("x.ttf");
+    ASSERT_EQ(fired.size(), 1u);
+    const CFontItem* old = fired.back();
+    ASSERT_EQ(old->GetName(), u"Quillmark Twin");
+    const QImage before = RowPicture(fixture.view, fixture.list->Model().RowOfFileName("x.ttf"));
+    ASSERT_NE(before, boldRow) << "the two designs look alike";
+    int told = 0;
+    CHeldFont holder(fixture.hub, fixture.manager, [&] { ++told; });
+    ASSERT_TRUE(holder.Hold(old));
+
+    ASSERT_EQ(fixture.view->selectionModel()->selectedRows().size(), 1);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    WriteOver(folder + "/x.ttf", Bytes(kData + "/twin-bold.ttf"));
+    const auto rowName = [&] {
+        const int row = fixture.list->Model().RowOfFileName("x.ttf");
+        return row < 0 ? QString() : fixture.list->Model().index(row, 0).data().toString();
+    };
+    ASSERT_TRUE(WaitUntil([&] { return rowName() == "Quillmark Twin Bold"; }, 3000))
+        << "row shows " << rowName().toStdString();
+    EXPECT_LT(elapsed.elapsed(), 1000) << "read again within a second";
+    ASSERT_TRUE(WaitUntil([&] { return !fixture.list->IsSynchronising(); }));
+
+    EXPECT_EQ(told, 1) << "the window holding the old font let go of it";
+    EXPECT_FALSE(holder);
+    EXPECT_EQ(fixture.list->Model().rowCount(), 2);
+    EXPECT_EQ(fixture.manager.Count(), 2u) << "the old font is no longer held";
+    const int row = fixture.list->Model().RowOfFileName("x.ttf");
+    const CFontItem* now = fixture.list->Model().ItemAt(row);
+    EXPECT_EQ(now->GetName(), u"Quillmark Twin Bold");
+    const QModelIndexList selection = fixture.view->selectionModel()->selectedRows();
+    ASSERT_EQ(selection.size(), 1)
+        << fixture.view->selectionModel()->selectedIndexes().size() << " cur "
+        << fixture.view->currentIndex().row() << " fired " << fired.size();
+    EXPECT_EQ(selection.first().row(), row) << "the selection stays on the row";
+    ASSERT_FALSE(fired.empty());
+    EXPECT_EQ(fired.back(), now) << "the panes are told of the new font";
+    EXPECT_EQ(fixture.document.GetCurrentFont(), now);
+    // Drawn in the new design, not from a face kept for the path.
+    QTest::qWait(50);
+    const QImage after = RowPicture(fixture.view, row);
+    after.save(QString::fromStdString((kHome.Root() / "replaced-row-after.png").string()));
+    before.save(QString::fromStdString((kHome.Root() / "replaced-row-before.png").string()));
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after, boldRow);
+}
+
+// A file copied in slowly (half of it, a pause, the rest) is read once,
+// whole: no row of a damaged font, not even for a moment.
+TEST(FontListTest, AFontWrittenInTwoStepsIsReadOnceWhole) {
+    const QString folder = Folder("two-steps");
+    Copy(kData + "/arrows.ttf", folder + "/y.ttf");
+    CListFixture fixture;
+    fixture.Load(folder);
+    ASSERT_EQ(fixture.list->Model().rowCount(), 1);
+    std::atomic<int> reads{0};
+    fixture.list->SetLoadSetup([&](CFolderLoad& load) {
+        load.SetAcquirer([&](const std::filesystem::path& path) {
+            reads += path.filename() == "x.ttf" ? 1 : 0;
+            return fixture.manager.Open(path);
+        });
+    });
+    std::vector<Varnholt::FontStatus> shown;  // every x.ttf row as it appeared
+    const auto look = [&](int first, int last) {
+        for (int row = first; row <= last; ++row) {
+            const CFontItem* item = fixture.list->Model().ItemAt(row);
+            if (item->GetFileName() == "x.ttf") {
+                shown.push_back(item->GetStatus());
+            }
+        }
+    };
+    QObject::connect(&fixture.list->Model(), &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex&, int first, int last) { look(first, last); });
+    QObject::connect(
+        &fixture.list->Model(), &QAbstractItemModel::dataChanged,
+        [&](const QModelIndex& from, const QModelIndex& to) { look(from.row(), to.row()); });
+
+    const QByteArray bytes = Bytes(kData + "/twin-bold.ttf");
+    {
+        QFile file(folder + "/x.ttf");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes.left(bytes.size() / 2)), bytes.size() / 2);
+        ASSERT_TRUE(file.flush());
+        QTest::qWait(350);  // longer than the folder's changes take to settle
+        ASSERT_EQ(file.write(bytes.mid(bytes.size() / 2)), bytes.size() - bytes.size() / 2);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return fixture.list->Model().rowCount() == 2; }));
+    QTest::qWait(1200);  // whatever else would come
+    ASSERT_TRUE(WaitUntil([&] { return !fixture.list->IsSynchronising(); }));
+    const int row = fixture.list->Model().RowOfFileName("x.ttf");
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(fixture.list->Model().ItemAt(row)->GetStatus(), CFontItem::Loaded);
+    EXPECT_EQ(fixture.list->Model().ItemAt(row)->GetName(), u"Quillmark Twin Bold");
+    EXPECT_EQ(shown, std::vector<Varnholt::FontStatus>{CFontItem::Loaded});
+    EXPECT_EQ(reads.load(), 1);
+    EXPECT_EQ(fixture.list->Model().rowCount(), 2);
 }
 
 // A burst of 1,000 changes (700 files come, 300 go) is one re-synchronisation:

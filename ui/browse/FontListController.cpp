@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <boost/bind/bind.hpp>
 #include <chrono>
@@ -88,7 +89,11 @@ CFontListController::CFontListController(CQuillmarkSignals& hub, CProgramOptions
       m_model(new CFontListModel(manager, this)),
       m_view(new CFontListView(*m_model, options, uiFont)),
       m_watcher(new CFolderWatcher(this)),
-      m_announcedFont(hub, manager) {
+      m_announcedFont(hub, manager),
+      m_settleTimer(new QTimer(this)) {
+    m_settleTimer->setSingleShot(true);
+    m_settleTimer->setInterval(kSettleMilliseconds);
+    connect(m_settleTimer, &QTimer::timeout, this, &CFontListController::OnSettleTick);
     m_lister = &CFolderLoad::List;
     m_tell = [this](const QString& text) {
         OpenMessage(QMessageBox::Information, "ListMessage", text,
@@ -247,6 +252,8 @@ void CFontListController::RunLoad(std::vector<std::string> paths, const QString&
                                   bool folder, const QString& emptyStatus) {
     DropLoad();
     DropSync();
+    m_settling.clear();
+    m_settleTimer->stop();
     m_model->Clear();
     if (paths.empty()) {
         if (!folder) {
@@ -415,13 +422,16 @@ void CFontListController::Resynchronise() {
     std::vector<std::string> present = ListFolder().paths;
 
     std::vector<const CFontItem*> vanished;
-    std::vector<std::string> appeared;
+    std::vector<std::string> appeared;  // or changed since its font was read
     auto was = listed.begin();
     for (auto& path : present) {
         for (; was != listed.end() && was->first < path; ++was) {
             vanished.push_back(was->second);
         }
         if (was != listed.end() && was->first == path) {
+            if (Platform::CFileStamp::Of(std::filesystem::path(path)) != was->second->GetStamp()) {
+                appeared.push_back(path);  // still compared below
+            }
             while (was != listed.end() && was->first == path) {
                 ++was;  // listed, perhaps more than once
             }
@@ -468,10 +478,76 @@ void CFontListController::Resynchronise() {
             });
     }
     if (!appeared.empty()) {
-        StartSync(std::move(appeared));
+        Settle(appeared);
     }
     ShowStatus(1, QString::fromStdString(
                       CFolderLoad::DisplayedText(static_cast<std::size_t>(m_model->rowCount()))));
+}
+
+void CFontListController::Settle(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        // A file already waited for keeps the stamp of its last look.
+        m_settling.emplace(path, Platform::CFileStamp::Of(std::filesystem::path(path)));
+    }
+    if (!m_settling.empty() && !m_settleTimer->isActive()) {
+        m_settleTimer->start();
+    }
+}
+
+// The files waited for that stayed the same since the last look are read;
+// the others are looked at again later. A changed file's old font leaves
+// every window first, as a font whose file went does, but its row stays
+// for the new one.
+void CFontListController::OnSettleTick() {
+    if (m_sync) {
+        m_settleTimer->start();  // one reading at a time
+        return;
+    }
+    std::vector<std::string> whole;
+    for (auto it = m_settling.begin(); it != m_settling.end();) {
+        const Platform::CFileStamp now = Platform::CFileStamp::Of(std::filesystem::path(it->first));
+        if (!now.Exists()) {
+            it = m_settling.erase(it);  // gone again: the watcher tells
+        } else if (now == it->second) {
+            whole.push_back(it->first);
+            it = m_settling.erase(it);
+        } else {
+            it->second = now;
+            ++it;
+        }
+    }
+    if (!m_settling.empty()) {
+        m_settleTimer->start();
+    }
+    if (whole.empty()) {
+        return;
+    }
+    {
+        Platform::CFontSystemBatch batch(m_manager.FontSystem());
+        m_replacing = true;
+        for (const std::string& path : whole) {
+            const int row = RowOfPath(path);
+            if (row < 0) {
+                continue;
+            }
+            CFontHandle old = m_model->FontAt(row);
+            m_manager.RemoveFile(old->GetPath());
+            // Unshared now: the new font of the same path may be shared.
+            old->SetShared(false);
+            m_replaced.emplace(path, std::move(old));
+        }
+        m_replacing = false;
+    }
+    StartSync(std::move(whole));
+}
+
+int CFontListController::RowOfPath(const std::string& path) const {
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->ItemAt(row)->GetPathText() == path) {
+            return row;
+        }
+    }
+    return -1;
 }
 
 void CFontListController::StartSync(std::vector<std::string> paths) {
@@ -499,9 +575,31 @@ void CFontListController::OnSyncRowsReady(quint64 id) {
         return;
     }
     std::unique_ptr<CFolderLoad> sync = std::move(m_sync);
-    m_model->AppendRows(NewRows(sync->TakeRows()));
+    std::vector<CFontListModel::CNewRow> added;
+    const CFontItem* current = nullptr;  // a font read again in the current row
+    bool currentReplaced = false;
+    for (CFontListModel::CNewRow& row : NewRows(sync->TakeRows())) {
+        const auto old = m_replaced.find(row.item->GetPathText());
+        const int at = old != m_replaced.end() ? m_model->RowOf(old->second.get()) : -1;
+        if (at < 0) {
+            added.push_back(std::move(row));
+            continue;
+        }
+        if (m_view && m_view->currentIndex().isValid() && m_view->currentIndex().row() == at &&
+            m_view->selectionModel()->isRowSelected(at, {})) {
+            current = row.item.get();
+            currentReplaced = true;
+        }
+        m_model->ReplaceRow(at, std::move(row));
+    }
+    m_replaced.clear();
+    m_model->AppendRows(std::move(added));
     if (m_view) {
         m_model->Sort(m_view->SortColumn(), m_view->SortDescending());
+    }
+    if (currentReplaced) {
+        // The panes let go of the old font: they show the new one.
+        AnnounceSelection(current->GetStatus() == CFontItem::Loaded ? current : nullptr);
     }
     if (sync->IsOutOfMemory()) {
         ShowOutOfMemory();
@@ -516,6 +614,7 @@ void CFontListController::OnSyncRowsReady(quint64 id) {
 }
 
 void CFontListController::DropSync() {
+    m_replaced.clear();
     if (!m_sync) {
         return;
     }
@@ -671,7 +770,7 @@ int CFontListController::OnReleaseFont(const CFontItem* font) {
 }
 
 void CFontListController::OnFontRemoved(const CFontItem* font) {
-    if (!m_removingVanished) {
+    if (!m_removingVanished && !m_replacing) {
         m_model->RemoveItem(font);
     }
 }

@@ -19,12 +19,17 @@
 #include <filesystem>
 #include <functional>
 #include <future>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
+#include "platform/FileStamp.h"
 #include "ui/common/HeldFont.h"
+
+class QTimer;
 
 namespace Quillmark {
 
@@ -70,11 +75,17 @@ public:
     bool IsWatching() const;
     // The rows' file list again against the folder (the watcher does this):
     // the rows of files that went are removed in one pass, and the files
-    // that came are read on worker threads, then listed together and sorted
-    // once. Changes noticed while they are read are taken up after.
+    // that came or changed (a new stamp: written over, or another file
+    // renamed over it) are read on worker threads once they are whole,
+    // then listed together and sorted once. Changes noticed while they are
+    // read are taken up after.
     void Resynchronise();
-    // Whether files that came are being read for the list.
-    bool IsSynchronising() const { return m_sync != nullptr; }
+    // Whether files that came or changed are waited for or being read.
+    bool IsSynchronising() const { return m_sync != nullptr || !m_settling.empty(); }
+    // A file is taken as whole, and read, once two looks at it this far
+    // apart find the same size and modification time: a file still being
+    // written (copied in, saved over) is not read half-way.
+    static constexpr int kSettleMilliseconds = 300;
 
     // Called with every load before it starts: tests pace or fail its
     // workers through it.
@@ -124,6 +135,9 @@ private:
     void Restyle();
     void AnnounceSelection(const CFontItem* font);
     void OnFolderChanged();
+    void Settle(const std::vector<std::string>& paths);
+    void OnSettleTick();
+    int RowOfPath(const std::string& path) const;
     void StartSync(std::vector<std::string> paths);
     void OnSyncRowsReady(quint64 id);
     void DropSync();
@@ -176,6 +190,14 @@ private:
     std::unique_ptr<CFolderLoad> m_sync;
     quint64 m_syncId = 0;
     bool m_removingVanished = false;  // Resynchronise removes the rows itself
+    // Files that came or changed, waited for until they are whole: the
+    // stamp each had at the last look.
+    std::map<std::string, Platform::CFileStamp> m_settling;
+    QTimer* m_settleTimer;  // a child
+    // Rows whose files are read again, by path: their old fonts, which the
+    // manager has let go of, held until the new ones take their rows.
+    std::map<std::string, CFontHandle> m_replaced;
+    bool m_replacing = false;  // the rows of fonts read again stay
 };
 
 }  // namespace Quillmark

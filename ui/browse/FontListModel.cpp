@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <numeric>
 #include <unordered_set>
+#include <utility>
 
 #include "core/PathText.h"
 #include "fontdata/item/FontItem.h"
@@ -80,19 +81,33 @@ void CFontListModel::AppendRows(std::vector<CNewRow> rows) {
     beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
     m_rows.reserve(m_rows.size() + rows.size());
     for (auto& row : rows) {
-        CRow added;
-        added.item = row.item;
-        added.displayName = std::move(row.displayName);
-        const std::string& path = row.item->GetPathText();
-        added.fileName = !m_namesBelow.empty() && path.size() > m_namesBelow.size() &&
-                                 path.starts_with(m_namesBelow)
-                             ? PathText(std::filesystem::path(path.substr(m_namesBelow.size())))
-                             : PathText(row.item->GetFileName());
-        added.sizeText = QString::fromStdString(row.item->GetSizeText());
-        m_rows.push_back(std::move(added));
+        m_rows.push_back(MakeRow(std::move(row)));
     }
     Changed();
     endInsertRows();
+}
+
+CFontListModel::CRow CFontListModel::MakeRow(CNewRow row) const {
+    CRow made;
+    made.displayName = std::move(row.displayName);
+    const std::string& path = row.item->GetPathText();
+    made.fileName =
+        !m_namesBelow.empty() && path.size() > m_namesBelow.size() && path.starts_with(m_namesBelow)
+            ? PathText(std::filesystem::path(path.substr(m_namesBelow.size())))
+            : PathText(row.item->GetFileName());
+    made.sizeText = QString::fromStdString(row.item->GetSizeText());
+    made.item = std::move(row.item);
+    return made;
+}
+
+void CFontListModel::ReplaceRow(int row, CNewRow replacement) {
+    if (row < 0 || row >= rowCount() || replacement.item == nullptr) {
+        return;
+    }
+    // The old font goes after the views have heard of its successor.
+    CRow old = std::exchange(Row(row), MakeRow(std::move(replacement)));
+    Changed();
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
 void CFontListModel::Clear() {

@@ -55,6 +55,10 @@ public:
     };
     // Appends rows in the given order, in one insertion.
     void AppendRows(std::vector<CNewRow> rows);
+    // Puts `replacement` in row `row` in place of its font (read again from
+    // its changed file), letting go of the old one; the row stays where it
+    // is, with its selection, until the next sort.
+    void ReplaceRow(int row, CNewRow replacement);
     // Appends the fonts' rows, then sorts them into the present order.
     void AddFonts(std::vector<CFontHandle> fonts) override;
     // Removes every row, letting go of their fonts.
@@ -90,6 +94,7 @@ private:
     // has taken out lie between m_gapBegin and m_gapEnd of m_rows.
     CRow& Row(int row);
     const CRow& Row(int row) const;
+    CRow MakeRow(CNewRow row) const;
     void Changed();  // the rows moved: the indexes are built again when asked
     const std::u16string& FileSortKey(const CRow& row) const;
 

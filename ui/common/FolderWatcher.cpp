@@ -1,6 +1,7 @@
 #include "ui/common/FolderWatcher.h"
 
 #include <QSet>
+#include <QSocketNotifier>
 
 #include "core/PathText.h"
 #include "fontdata/manager/FolderLoad.h"
@@ -13,7 +14,30 @@ CFolderWatcher::CFolderWatcher(QObject* parent, int settleMilliseconds)
     m_settle.setSingleShot(true);
     m_settle.setInterval(settleMilliseconds);
     connect(&m_settle, &QTimer::timeout, this, &CFolderWatcher::OnSettled);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_settle.start(); });
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &CFolderWatcher::Noticed);
+    if (m_writes.Handle() >= 0) {
+        m_writesNotifier = new QSocketNotifier(m_writes.Handle(), QSocketNotifier::Read, this);
+        connect(m_writesNotifier, &QSocketNotifier::activated, this, &CFolderWatcher::OnWrites);
+    }
+}
+
+CFolderWatcher::~CFolderWatcher() {
+    delete m_writesNotifier;  // before the handle it listens on closes
+}
+
+void CFolderWatcher::Noticed() {
+    if (!m_settle.isActive()) {
+        m_burst.start();
+    } else if (m_burst.elapsed() >= qint64{kMaxBurstSettles} * m_settle.interval()) {
+        return;  // told when the timer runs out
+    }
+    m_settle.start();
+}
+
+void CFolderWatcher::OnWrites() {
+    if (m_writes.TakeWrites() && !m_folder.isEmpty()) {
+        Noticed();
+    }
 }
 
 void CFolderWatcher::Watch(const QString& folder, bool subfolders) {
@@ -22,6 +46,7 @@ void CFolderWatcher::Watch(const QString& folder, bool subfolders) {
     m_subfolders = subfolders;
     if (!folder.isEmpty() && Platform::IsFolder(FilePath(folder))) {
         m_watcher.addPath(WatchName(folder));
+        m_writes.Add(FilePath(folder).native());
         WatchSubfolders();
     }
 }
@@ -70,6 +95,9 @@ void CFolderWatcher::WatchSubfolders() {
     }
     if (!added.isEmpty()) {
         m_watcher.addPaths(added);  // those the system refuses are not watched
+        for (const QString& folder : added) {
+            m_writes.Add(FilePath(folder).native());
+        }
     }
 }
 
@@ -81,6 +109,7 @@ void CFolderWatcher::Stop() {
         m_watcher.removePaths(m_watcher.directories());
     }
     m_held.clear();
+    m_writes.Clear();
 }
 
 void CFolderWatcher::OnSettled() {
@@ -90,6 +119,7 @@ void CFolderWatcher::OnSettled() {
         Platform::IsFolder(FilePath(m_folder))) {
         m_held.clear();
         m_watcher.addPath(WatchName(m_folder));
+        m_writes.Add(FilePath(m_folder).native());
     }
     WatchSubfolders();
     emit FolderChanged();

@@ -1,11 +1,12 @@
 #pragma once
 
 // Watches one folder (and, when asked, every folder below it) for files
-// that come, go or are renamed, and says once that it changed when a burst
-// of changes has settled. It goes on watching after each change, and
-// follows subfolders made later; what to do about a change is the owner's
-// business.
+// that come, go, are renamed or are written (a file replaced in place), and
+// says once that it changed when a burst of changes has settled. It goes on
+// watching after each change, and follows subfolders made later; what to
+// do about a change is the owner's business.
 
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
@@ -14,6 +15,10 @@
 #include <map>
 #include <memory>
 #include <utility>
+
+#include "platform/FileWrites.h"
+
+class QSocketNotifier;
 
 namespace Quillmark::Platform {
 class CHeldFolder;
@@ -26,8 +31,11 @@ class CFolderWatcher : public QObject {
 
 public:
     // `settleMilliseconds`: how long the folder must stay unchanged before
-    // FolderChanged is emitted.
+    // FolderChanged is emitted; a folder that never stays unchanged (a file
+    // written on and on) is told of every kMaxBurstSettles settle times.
     explicit CFolderWatcher(QObject* parent = nullptr, int settleMilliseconds = 200);
+    ~CFolderWatcher() override;
+    static constexpr int kMaxBurstSettles = 10;
 
     // Watches `folder` instead of any other, with `subfolders` the folders
     // below it too (as many as the system lets one program watch, at most
@@ -50,9 +58,14 @@ private:
     void OnSettled();
     void WatchSubfolders();
     QString WatchName(const QString& folder);
+    void Noticed();
+    void OnWrites();
 
     QFileSystemWatcher m_watcher;
+    Platform::CFileWrites m_writes;
+    QSocketNotifier* m_writesNotifier = nullptr;  // a child; null without write notices
     QTimer m_settle;
+    QElapsedTimer m_burst;  // since the first change not yet told
     QString m_folder;
     bool m_subfolders = false;
     // Folders watched through another name: that name, the folder held

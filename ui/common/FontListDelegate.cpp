@@ -93,7 +93,8 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
         Platform::CTextLook look;
         look.cellHeight = side;
         look.quality = m_options.GetCharDetailRenderingOption();
-        look.symbolFont = item->GetData() != nullptr && item->GetData()->IsSymbolFont();
+        look.data = item->GetData();
+        look.symbolFont = look.data != nullptr && look.data->IsSymbolFont();
         const QString path = PathText(item->GetPath());
         auto& fonts = Platform::CExactFontCache::Instance();
         if (MayRead(fonts.Holds(path, look))) {
