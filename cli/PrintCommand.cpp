@@ -22,6 +22,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "core/PathText.h"
 #include "core/ProgramOptions.h"
 #include "fontdata/item/FontItem.h"
 #include "fontdata/manager/FolderLoad.h"
@@ -44,7 +45,7 @@ void UsePrivateRuntimeFolder() {
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(FilePath(runtime).native()));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "core/PathText.h"
 #include "core/ProgramOptions.h"
 #include "fontdata/item/FontItem.h"
 #include "fontdata/opentype/FontInfoRows.h"
@@ -70,7 +71,7 @@ int RunRender(const Arguments& args) {
         QDir().mkpath(runtime);
         QFile::setPermissions(
             runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(FilePath(runtime).native()));
     }
     int argc = 1;
     char name[] = "quillmark-cli";

@@ -49,6 +49,17 @@ POSIX = {"fcntl.h", "unistd.h", "sys/stat.h", "sys/types.h"}
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".inc")
 WIDGET_RANK = LAYERS["ui/common"]
 
+# The file system is reached through platform/ alone: a rename there never
+# replaces what it finds, and a path's bytes cross into Qt text in one place.
+FILE_CALLS = [
+    (re.compile(r'(?<![\w.>])(?:::|std::filesystem::|fs::)?rename(?:at2?)?\s*\('),
+     "renames outside platform/ (use its rename that never replaces)"),
+    (re.compile(r'\.rename\s*\(|Q(?:File|Dir)::rename\s*\('),
+     "renames through Qt outside platform/"),
+    (re.compile(r'\bQFile::(?:en|de)codeName\b'),
+     "crosses between paths and text outside platform/ (use core/PathText.h)"),
+]
+COMMENT = re.compile(r'//[^\n]*|/\*.*?\*/', re.S)
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 
 
@@ -88,6 +99,12 @@ def check_file(root, rel, widgets):
     rank = rank_of(layer)
     with open(os.path.join(root, rel), encoding="utf-8", errors="replace") as f:
         text = f.read()
+    if layer != "platform" and not rel.startswith("platform/"):
+        code = COMMENT.sub(lambda m: "\n" * m.group(0).count("\n"), text)
+        for pattern, what in FILE_CALLS:
+            for match in pattern.finditer(code):
+                line = code.count("\n", 0, match.start()) + 1
+                errors.append(f"{rel}:{line}: {what}")
     for match in INCLUDE.finditer(text):
         quote, name = match.group(1), match.group(2)
         line = text.count("\n", 0, match.start()) + 1
@@ -144,7 +161,9 @@ def self_test():
         "fontdata/item/FontItem.h": '#include "platform/Paths.h"\n',
         "fontdata/opentype/internal/Base.h": "#include <cstdint>\n",
         "fontdata/opentype/Table.h": '#include "fontdata/opentype/internal/Base.h"\n',
-        "core/Hub.h": '#include "fontdata/item/FontItem.h"\n#include <QString>\n',
+        "core/Hub.h": '#include "fontdata/item/FontItem.h"\n#include <QString>\n'
+                      "// rename(2) in a comment, and QFile::encodeName in one too\n",
+        "platform/Files.cpp": "int r = ::renameat2(0, a, 0, b, 1);\nauto n = QFile::encodeName(t);\n",
         "ui/browse/List.h": '#include "core/Hub.h"\n#include <QWidget>\n',
         "ui/search/Find.h": "#include <QWidget>\n",
     }
@@ -161,6 +180,10 @@ def self_test():
         "internal header": {"core/Bad.h": '#include "fontdata/opentype/internal/Base.h"\n'},
         "bare file name": {"core/Bad.h": '#include "Hub.h"\n'},
         "reader outside the reader": {"fontdata/opentype/Bad.h": '#include "platform/Paths.h"\n'},
+        "rename outside platform": {"ui/browse/Bad.cpp": "void f() { ::rename(a, b); }\n"},
+        "renameat2 outside platform": {"core/Bad.cpp": "int r = renameat2(0, a, 0, b, 1);\n"},
+        "Qt rename outside platform": {"core/Bad.cpp": "bool r = QFile::rename(a, b);\n"},
+        "encodeName outside platform": {"ui/browse/Bad.cpp": "auto b = QFile::encodeName(t);\n"},
     }
     for what, files in planted.items():
         if not run(tree({**base, **files}), widgets):
@@ -199,7 +222,7 @@ def main(argv):
     errors = run(root, widgets)
     for error in errors:
         print(error)
-    print(f"{len(errors)} upward or stray includes")
+    print(f"{len(errors)} upward or stray includes or file calls outside platform/")
     return 1 if errors else 0
 
 

@@ -19,6 +19,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <string>
+
+#include "core/PathText.h"
 
 namespace Quillmark {
 
@@ -164,16 +167,16 @@ bool MakePrivateFolder(const QString& folder) {
     if (!QDir().mkpath(QFileInfo(folder).absolutePath())) {
         return false;
     }
-    const QByteArray path = QFile::encodeName(folder);
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
+    const std::string path = FilePath(folder).native();
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
         return false;
     }
     struct stat status {};
-    if (::lstat(path.constData(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
         status.st_uid != ::geteuid()) {
         return false;
     }
-    return (status.st_mode & 07777) == 0700 || ::chmod(path.constData(), 0700) == 0;
+    return (status.st_mode & 07777) == 0700 || ::chmod(path.c_str(), 0700) == 0;
 }
 
 // The extension the answer names: that of the file name it gives
