@@ -4,8 +4,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
+#include <string>
 
 #include "collections/FontProjects.h"
+#include "core/PathText.h"
 #include "tests/collections/StoreTestSupport.h"
 
 using namespace Quillmark;
@@ -137,6 +140,22 @@ TEST(FontProjectsTest, WritesTheLayoutAndReadsItBack) {
     back.Load(folder + "/rich.xml");
     EXPECT_EQ(Names(back), Names(rich));
     EXPECT_EQ(Fonts(back, odd), Fonts(rich, odd));
+}
+
+TEST(FontProjectsTest, AFontWhoseNameIsNotUtf8ComesBackWithItsOwnBytes) {
+    const QString folder = TestFolder("bytes");
+    // "déjà/café.ttf" in Latin-1: bytes no UTF-8 decoder takes.
+    const std::filesystem::path font =
+        FilePath(folder) / std::string("d\xe9j\xe0") / std::string("caf\xe9.ttf");
+    CFontProjects store;
+    store.AddProject("Latin");
+    store.AddFont("Latin", PathText(font));
+    ASSERT_TRUE(store.Save(folder + "/latin.xml"));
+    CFontProjects back;
+    back.Load(folder + "/latin.xml");
+    ASSERT_EQ(Fonts(back, "Latin").size(), 1u);
+    EXPECT_EQ(FilePath(Fonts(back, "Latin")[0]).native(), font.native());
+    EXPECT_TRUE(back.HasFont("Latin", PathText(font)));
 }
 
 TEST(FontProjectsTest, ReadsAnyEncodingTheParserAccepts) {

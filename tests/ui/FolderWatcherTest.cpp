@@ -7,7 +7,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
+#include "core/PathText.h"
 #include "ui/common/FolderWatcher.h"
 
 using namespace Quillmark;
@@ -75,4 +79,18 @@ TEST(FolderWatcherTest, AFolderThatIsNotThereIsNotWatched) {
     EXPECT_FALSE(watcher.IsWatching());
     watcher.Watch(QString());
     EXPECT_FALSE(watcher.IsWatching());
+}
+
+TEST(FolderWatcherTest, AFolderWhoseNameIsNotUtf8IsWatched) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    // "déjà" in Latin-1: Qt cannot name it, the watcher must all the same.
+    const std::filesystem::path folder = FilePath(root.path()) / std::string("d\xe9j\xe0");
+    std::filesystem::create_directory(folder);
+    CFolderWatcher watcher(nullptr, 100);
+    QSignalSpy changed(&watcher, &CFolderWatcher::FolderChanged);
+    watcher.Watch(PathText(folder));
+    ASSERT_TRUE(watcher.IsWatching());
+    std::ofstream(folder / std::string("caf\xe9.ttf")) << "x";
+    EXPECT_TRUE(changed.wait(3000)) << "a file added is heard";
 }
