@@ -328,6 +328,27 @@ TEST(MainWindowTest, AShownFolderRemovedIsToldBeforeTheListMovesToItsParent) {
     EXPECT_EQ(running.Tree()->Model().PathOf(running.Tree()->View()->currentIndex()), parent);
 }
 
+TEST(MainWindowTest, AFolderWhoseNameIsNotUtf8FollowsItsFilesAndIsNeverTakenForGone) {
+    SaveOptions([](CProgramOptions& o) { o.SetIncludeSubfolders(false); });
+    // "déjà" in Latin-1, which Qt cannot name.
+    const std::filesystem::path folder = kHome.Root() / "newcomer" / std::string("d\xe9j\xe0");
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(FilePath(kData + "/twin-a.ttf"),
+                               folder / std::string("caf\xe9.ttf"));
+    std::filesystem::copy_file(FilePath(kData + "/arrows.ttf"), folder / "arrows.ttf");
+    CRunning running({PathText(folder)});
+    ASSERT_TRUE(running.started);
+    ASSERT_EQ(running.List()->Model().rowCount(), 2);
+
+    std::filesystem::remove(folder / std::string("caf\xe9.ttf"));
+    ASSERT_TRUE(WaitUntil([&] { return running.List()->Model().rowCount() == 1; }))
+        << "the file that went is still listed";
+    QTest::qWait(500);
+    EXPECT_EQ(running.Message("ListMessage"), nullptr) << "the folder was taken for gone";
+    EXPECT_EQ(FilePath(running.Folder()).native(), folder.native());
+}
+
 TEST(MainWindowTest, ASecondStartWithAFontFileShowsItInTheRunningWindowInFront) {
     SaveOptions([](CProgramOptions& o) { o.SetIncludeSubfolders(false); });
     const QString first = MakeFolder("newcomer/first", {{"twin-a.ttf", "twin-a.ttf"}});

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
@@ -24,6 +23,7 @@
 #include "fontdata/item/FontItem.h"
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
+#include "platform/Files.h"
 #include "platform/FontSystem.h"
 #include "ui/browse/FontListModel.h"
 #include "ui/browse/FontListView.h"
@@ -629,13 +629,20 @@ void CFontListController::DropSync() {
 // The folder shown is gone (the watcher heard it go): the user is told,
 // and the list moves to the nearest folder above it that is still there.
 bool CFontListController::FolderWasRemoved() {
-    if (QFileInfo(m_folderPath).isDir()) {
+    const std::filesystem::path shown = FilePath(m_folderPath);
+    if (Platform::IsFolder(shown)) {
         return false;
     }
-    QString parent = CleanFolder(m_folderPath);
+    // The path's own bytes: Qt cannot look at a folder whose name is not
+    // UTF-8, and would take it for gone.
+    std::filesystem::path above = shown.lexically_normal();
+    if (!above.has_filename()) {
+        above = above.parent_path();  // a trailing separator
+    }
     do {
-        parent = QFileInfo(parent).absolutePath();
-    } while (parent != QLatin1String("/") && !QFileInfo(parent).isDir());
+        above = above.parent_path();
+    } while (above != above.root_path() && !Platform::IsFolder(above));
+    const QString parent = PathText(above);
     m_tell(tr("The folder “%1” was removed or renamed. The list now shows “%2”, the folder that "
               "held it.")
                .arg(ShownPath(FilePath(m_folderPath)), ShownPath(FilePath(parent))));
