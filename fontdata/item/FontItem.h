@@ -74,7 +74,6 @@ public:
     int GetUseCount() const { return m_useCount.load(); }
 
     bool IsInstalled() const;
-    bool IsDeleting() const { return m_deleting; }
     std::uint32_t GetResourceFlags() const;
     bool IsTemporarilyPrivate() const;
 
@@ -85,7 +84,6 @@ public:
     void MakeTemporarilyPrivate();
     void RestoreSharing();
     void MarkInstalled() { m_installed = 1; }
-    void MarkDeleting() { m_deleting = true; }
 
     // PANOSE distances to reference fonts: the first value for a reference stays.
     void SetSimilarity(const std::u16string& referencePath, int distance);
@@ -117,7 +115,6 @@ private:
     std::u16string m_name;
     std::atomic<int> m_useCount{1};
     mutable std::atomic<int> m_installed{-1};  // -1 not yet asked, then 0 or 1
-    std::atomic<bool> m_deleting{false};
 
     mutable std::mutex m_mutex;
     // Guarded by m_mutex:

@@ -142,16 +142,6 @@ std::shared_ptr<const CFontItem> CFontManager::Find(const CFontItem* item) const
     return it == m_items.end() ? nullptr : it->second.item;
 }
 
-CFontItem* CFontManager::Retain(const CFontItem* item) {
-    std::lock_guard lock(m_lock);
-    const auto it = m_items.find(item);
-    if (it == m_items.end()) {
-        return nullptr;
-    }
-    it->second.item->AddUser();
-    return it->second.item.get();
-}
-
 int CFontManager::Release(const CFontItem* item) {
     std::shared_ptr<CFontItem> dropped;
     int count = 0;

@@ -57,8 +57,6 @@ public:
     // The item of `path` with one more user, read now when nobody holds it.
     // The caller gives the use back with Release.
     CFontItem* Acquire(const std::filesystem::path& path);
-    // `item` with one more user, or null when the manager does not hold it.
-    CFontItem* Retain(const CFontItem* item);
     // Gives one use back; returns the new count (0 for an unknown item).
     // At 0 the item is dropped, made private and FontDiscarded told.
     int Release(const CFontItem* item);

@@ -137,7 +137,6 @@ TEST_F(FontItemTest, InstalledFontsAreNeverRegisteredOrShared) {
         item.SetShared(true);
         item.MakeTemporarilyPrivate();
         EXPECT_FALSE(item.IsTemporarilyPrivate());
-        item.MarkDeleting();
     }
     // A folder written in another letter case is another folder here.
     fs::create_directories(m_dir / "INSTALLED");

@@ -142,11 +142,6 @@ public:
     // The action a command's menu entry runs (null when absent).
     QAction* Action(FontListCommand command) const;
 
-signals:
-    // A transfer into the shown folder has ended (its rows come through the
-    // folder watcher).
-    void DropCarriedOut();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

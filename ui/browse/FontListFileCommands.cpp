@@ -1,0 +1,209 @@
+#include "ui/browse/FontListCommands.h"
+
+#include <QDir>
+#include <algorithm>
+
+#include "core/PathText.h"
+#include "core/QuillmarkSignals.h"
+#include "document/QuillmarkDoc.h"
+#include "fontdata/item/FontItem.h"
+#include "platform/Files.h"
+#include "platform/desktop/Trash.h"
+#include "ui/common/FontRows.h"
+#include "ui/common/FontRowsView.h"
+
+namespace Quillmark {
+
+// ---------------------------------------------------------------- install
+
+void CFontListCommands::Install() {
+    std::vector<CFontHandle> fonts = SelectedFonts();
+    if (fonts.empty()) {
+        return;
+    }
+    const bool one = fonts.size() == 1;
+    if (!m_hooks.ask(one ? tr("Install Font?") : tr("Install Fonts?"),
+                     one ? tr("Are you sure you would like to install this font?")
+                         : tr("Are you sure you would like to install these fonts?"))) {
+        return;
+    }
+    const QString folder = m_document.GetFontsFolder();
+    if (Platform::MakeFolders(FilePath(folder))) {
+        m_hooks.tell(tr("Install Fonts"), tr("The fonts folder \u201C%1\u201D cannot be made.")
+                                              .arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+    QStringList sources;
+    for (const CFontHandle& font : fonts) {
+        sources.append(PathText(font->GetPath()));
+    }
+    // A hasty Enter skips the font that is there already: keeping both would
+    // install it twice.
+    const Platform::TransferResult result =
+        Platform::TransferFiles(sources, folder, Platform::TransferMode::Copy,
+                                m_hooks.conflictAsker(Platform::ConflictChoice::Skip));
+    // The transfer goes in order and stops at a failure or a cancel: the
+    // first created + skipped sources were dealt with.
+    const auto handled = static_cast<std::size_t>(result.created.size() + result.skipped.size());
+    for (std::size_t i = 0; i < std::min(handled, fonts.size()); ++i) {
+        if (!result.skipped.contains(sources[static_cast<qsizetype>(i)])) {
+            fonts[i]->MarkInstalled();
+        }
+    }
+    if (!result.created.isEmpty()) {
+        m_hooks.refreshFontCache(folder);
+    }
+    if (!result.failedSource.isEmpty()) {
+        m_hooks.tell(tr("Install Fonts"),
+                     tr("\u201C%1\u201D could not be installed: %2")
+                         .arg(ShownPath(FilePath(result.failedSource)), result.failure));
+    }
+}
+
+// ---------------------------------------------------------------- projects
+
+void CFontListCommands::AddToProject() {
+    QStringList paths;
+    for (int row : SelectedRows()) {
+        const CFontItem* item = ItemAt(row);
+        if (item != nullptr && item->GetStatus() == CFontItem::Loaded) {
+            paths.append(PathText(item->GetPath()));
+        }
+    }
+    if (paths.isEmpty() || !m_hooks.chooseProject || !m_hooks.addToProject) {
+        return;
+    }
+    const QString project = m_hooks.chooseProject();
+    if (project.isEmpty()) {
+        return;
+    }
+    if (m_hooks.addToProject(project, paths).isEmpty()) {
+        m_hooks.tell(tr("Add to Project"),
+                     paths.size() == 1
+                         ? tr("The font is in the project \u201C%1\u201D already.").arg(project)
+                         : tr("The fonts are in the project \u201C%1\u201D already.").arg(project));
+    }
+}
+
+// ---------------------------------------------------------------- delete
+
+void CFontListCommands::Delete() {
+    if (ProjectMode()) {
+        RemoveFromProject();
+    } else {
+        DeleteFiles();
+    }
+}
+
+void CFontListCommands::DeleteFiles() {
+    if ((MainList() && m_fontsFolderShown) || SelectedRows().empty()) {
+        return;
+    }
+    const std::vector<int> rows = SelectedRows();
+    if (!m_hooks.confirmDelete(static_cast<int>(rows.size()))) {
+        return;
+    }
+    m_hub.FireFontSelected(nullptr);
+
+    // Every font is let go before any file is touched: one that some
+    // window keeps stops the whole command, and its rows come back.
+    struct CGoing {
+        std::shared_ptr<const CFontItem> record;  // not a use: the item stays known
+        std::filesystem::path path;
+    };
+    std::vector<CGoing> going;
+    for (int row : rows) {
+        if (const CFontHandle font = m_rows.FontAt(row)) {
+            font->MakeTemporarilyPrivate();
+            going.push_back({m_manager.Find(font.get()), font->GetPath()});
+        }
+    }
+    bool released = true;
+    for (const CGoing& font : going) {
+        m_rows.RemoveFont(font.record.get());
+        if (!m_manager.CanRelease(font.record.get())) {
+            released = false;
+            break;
+        }
+    }
+    if (!released) {
+        std::vector<CFontHandle> back;
+        for (const CGoing& font : going) {
+            // Still held by the window that kept it, or read again.
+            CFontHandle handle = m_manager.Hold(font.record.get());
+            if (handle != nullptr) {
+                handle->RestoreSharing();
+            } else if (Platform::EntryExists(font.path)) {
+                handle = m_manager.Open(font.path);
+            }
+            if (handle != nullptr && m_rows.RowOf(handle.get()) < 0) {
+                back.push_back(std::move(handle));
+            }
+        }
+        m_rows.AddFonts(std::move(back));
+        m_hooks.tell(tr("Delete"), tr("The fonts are in use in another window and were not "
+                                      "deleted. Close the window that shows them and try again."));
+        return;
+    }
+
+    std::vector<std::filesystem::path> paths;
+    for (const CGoing& font : going) {
+        paths.push_back(font.path);
+    }
+    QStringList failures;
+    std::vector<CFontHandle> stayed;
+    std::vector<std::filesystem::path> gone;
+    for (const Platform::TrashOutcome& outcome : Platform::MoveToTrash(paths)) {
+        if (outcome.moved) {
+            gone.push_back(outcome.path);
+            continue;
+        }
+        QString why = QString::fromStdString(outcome.moved.Failure().Reason());
+        const bool exists = Platform::EntryExists(outcome.path);
+        if (exists && m_hooks.askDeleteForGood(PathText(outcome.path), why)) {
+            const CResult<> deleted = Platform::DeletePermanently(outcome.path);
+            if (deleted) {
+                gone.push_back(outcome.path);
+                continue;
+            }
+            why = QString::fromStdString(deleted.Failure().Reason());
+        } else if (exists) {
+            stayed.push_back(m_manager.Open(outcome.path));  // the user kept it
+            continue;
+        }
+        failures.append(tr("\u201C%1\u201D: %2").arg(ShownPath(outcome.path), why));
+        // Files still there get their rows back.
+        if (Platform::EntryExists(outcome.path)) {
+            stayed.push_back(m_manager.Open(outcome.path));
+        }
+    }
+    m_rows.AddFonts(std::move(stayed));
+    // Every list that shows a font of a file that went lets it go; the main
+    // list does so also while a search window deletes.
+    for (const std::filesystem::path& path : gone) {
+        m_manager.RemoveFile(path);
+    }
+    if (!failures.isEmpty()) {
+        m_hooks.tell(
+            tr("Delete"),
+            tr("These files could not be deleted:\n%1").arg(failures.join(QLatin1Char('\n'))));
+    }
+}
+
+void CFontListCommands::RemoveFromProject() {
+    if (SelectedRows().empty()) {
+        return;
+    }
+    if (!m_hooks.ask(tr("Remove fonts from project?"),
+                     tr("Are you sure you want to remove the selected font(s) from this Font "
+                        "Project?"))) {
+        return;
+    }
+    m_hub.FireFontSelected(nullptr);
+    for (const CFontHandle& font : SelectedFonts()) {
+        m_hub.FireRemoveFontFromProject(font.get());
+        m_rows.RemoveFont(font.get());
+    }
+}
+
+}  // namespace Quillmark
