@@ -27,6 +27,7 @@
 #include <utility>
 
 #include "app/SingleInstance.h"
+#include "collections/DataFiles.h"
 #include "collections/FavoriteFolders.h"
 #include "collections/FontProjects.h"
 #include "collections/LocationList.h"
@@ -626,21 +627,26 @@ bool CQuillmarkApp::ExitInstance() {
     if (m_favorites) {
         try {
             m_favorites->Save(DataFilePath(QString::fromLatin1(CFavoriteFolders::kFileName), true));
-        } catch (const CFavoriteFoldersException&) {
+        } catch (const CFavoriteFoldersException& e) {
             // The previous file stays whole; the projects and options are
             // still saved.
             qWarning(
-                "Quillmark: the favourite folders could not be saved; the file there is kept "
-                "as it was.");
+                "Quillmark: the favourite folders could not be saved (%s); the file there is "
+                "kept as it was.",
+                qPrintable(e.reason));
             saved = false;
         }
     }
-    if (m_projects &&
-        !m_projects->Save(DataFilePath(QString::fromLatin1(CFontProjects::kFileName), true))) {
-        qWarning(
-            "Quillmark: the font projects could not be saved; the file there is kept as it "
-            "was.");
-        saved = false;
+    if (m_projects) {
+        const CResult<> written =
+            m_projects->Save(DataFilePath(QString::fromLatin1(CFontProjects::kFileName), true));
+        if (!written) {
+            qWarning(
+                "Quillmark: the font projects could not be saved (%s); the file there is kept "
+                "as it was.",
+                written.Failure().Reason().c_str());
+            saved = false;
+        }
     }
     // A completed download the user chose to install; only our own.
     if (!m_pendingUpdater.isEmpty() && IsOwnUpdater(m_pendingUpdater) &&

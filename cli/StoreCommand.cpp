@@ -74,8 +74,11 @@ int RunStore(const Arguments& args) {
         }
         json.EndArray();
         if (save) {
-            saved = projects.Save(PathText(*save));
-            saveError = projects.SaveError();
+            const CResult<> written = projects.Save(PathText(*save));
+            saved = static_cast<bool>(written);
+            if (!written) {
+                saveError = QString::fromStdString(written.Failure().Reason());
+            }
             json.Key("saved").Bool(saved);
         }
         kept = projects.KeptUnreadableCopy();
@@ -95,9 +98,9 @@ int RunStore(const Arguments& args) {
         if (save) {
             try {
                 favorites.Save(PathText(*save));
-            } catch (const CFavoriteFoldersException&) {
+            } catch (const CFavoriteFoldersException& e) {
                 saved = false;
-                saveError = favorites.SaveError();
+                saveError = e.reason;
             }
             json.Key("saved").Bool(saved);
         }
@@ -110,9 +113,9 @@ int RunStore(const Arguments& args) {
     std::cout << json.Text() << "\n";
     if (!saved) {
         std::cerr << "quillmark-cli: the store was not saved: " << saveError.toStdString() << "\n";
-        return 1;
+        return kExitFailed;
     }
-    return 0;
+    return kExitDone;
 }
 
 }  // namespace Quillmark::Cli

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "collections/DataFiles.h"
 #include "core/PathText.h"
 #include "platform/Files.h"
 
@@ -90,7 +91,7 @@ void CFavoriteFolders::Load(const QString& path, CXmlStoreFile::Keep keep) {
         return;
     }
     if (result != CXmlStoreFile::LoadResult::Parsed) {
-        throw CFavoriteFoldersException{1};
+        throw CFavoriteFoldersException{CFavoriteFoldersException::kUnreadable, {}};
     }
     for (const CStoreElement& folder : root.children) {
         m_d->folders.insert(folder.text);
@@ -104,13 +105,10 @@ void CFavoriteFolders::Save(const QString& path, const CFileWriter& writer) cons
             root.AddChild(kFolder).text = folder;
         }
     }
-    if (!m_d->file.Save(path, root, writer)) {
-        throw CFavoriteFoldersException{2};
+    if (const CResult<> saved = m_d->file.Save(path, root, writer); !saved) {
+        throw CFavoriteFoldersException{CFavoriteFoldersException::kNotWritten,
+                                        QString::fromStdString(saved.Failure().Reason())};
     }
-}
-
-QString CFavoriteFolders::SaveError() const {
-    return m_d->file.SaveError();
 }
 
 QString CFavoriteFolders::KeptUnreadableCopy() const {

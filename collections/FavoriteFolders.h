@@ -16,9 +16,13 @@
 
 namespace Quillmark {
 
-// 1: the file could not be read or has no root; 2: it could not be written.
 struct CFavoriteFoldersException {
+    enum : std::int32_t {
+        kUnreadable = 1,  // the file could not be read or has no root
+        kNotWritten = 2,  // the file could not be written
+    };
     std::int32_t code = 0;
+    QString reason;  // why, for kNotWritten
 };
 
 class CFavoriteFolders {
@@ -31,13 +35,12 @@ public:
     // nested too deep) leaves no favourites and throws nothing; an
     // unreadable file (one that is not a regular file or is too large
     // included) or a file without its root leaves no favourites and throws
-    // code 1. A file that cannot be used is set aside as `keep` says
+    // kUnreadable. A file that cannot be used is set aside as `keep` says
     // (CXmlStoreFile::Load); TakeKeptFileNotice() then says so.
     void Load(const QString& path, CXmlStoreFile::Keep keep = CXmlStoreFile::Keep::AtOnce);
-    // Throws code 2 when the file cannot be written; the previous file
-    // then stays as it was, and SaveError() says why.
+    // Throws kNotWritten, with the reason, when the file cannot be written;
+    // the previous file then stays as it was.
     void Save(const QString& path, const CFileWriter& writer = WriteAll) const;
-    QString SaveError() const;
 
     // The copy kept of a file that could not be read, if a load or a save
     // made one.

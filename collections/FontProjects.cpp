@@ -1,5 +1,7 @@
 #include "collections/FontProjects.h"
 
+#include "collections/DataFiles.h"
+
 namespace Quillmark {
 
 namespace {
@@ -38,7 +40,7 @@ void CFontProjects::Load(const QString& path, CXmlStoreFile::Keep keep) {
     }
 }
 
-bool CFontProjects::Save(const QString& path, const CFileWriter& writer) const {
+CResult<> CFontProjects::Save(const QString& path, const CFileWriter& writer) const {
     CStoreElement root = m_d->file.NewRoot();
     root.children.reserve(m_d->projects.size());
     for (const auto& [name, fonts] : m_d->projects) {
@@ -50,10 +52,6 @@ bool CFontProjects::Save(const QString& path, const CFileWriter& writer) const {
         }
     }
     return m_d->file.Save(path, root, writer);
-}
-
-QString CFontProjects::SaveError() const {
-    return m_d->file.SaveError();
 }
 
 void CFontProjects::AddProject(const QString& name) {

@@ -31,11 +31,8 @@ public:
     // A file that cannot be used leaves the store empty and is set aside as
     // `keep` says (CXmlStoreFile::Load); TakeKeptFileNotice() then says so.
     void Load(const QString& path, CXmlStoreFile::Keep keep = CXmlStoreFile::Keep::AtOnce);
-    // Writes every project; returns whether the file was written (callers
-    // may ignore it). A failure leaves the previous file as it was, and
-    // SaveError() says why.
-    bool Save(const QString& path, const CFileWriter& writer = WriteAll) const;
-    QString SaveError() const;
+    // Writes every project. A failure leaves the previous file as it was.
+    CResult<> Save(const QString& path, const CFileWriter& writer = WriteAll) const;
 
     void AddProject(const QString& name);
     void DeleteProject(const QString& name);

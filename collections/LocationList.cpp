@@ -52,7 +52,7 @@ void CLocationList::Load(const QString& path, CXmlStoreFile::Keep keep) {
     }
 }
 
-bool CLocationList::Save(const QString& path, const CFileWriter& writer) const {
+CResult<> CLocationList::Save(const QString& path, const CFileWriter& writer) const {
     CStoreElement root = m_file.NewRoot();
     for (const CLocation& item : m_items) {
         CStoreElement& element = root.AddChild(kLocation);
@@ -62,10 +62,6 @@ bool CLocationList::Save(const QString& path, const CFileWriter& writer) const {
         element.attributes.emplace_back(kName, item.name);
     }
     return m_file.Save(path, root, writer);
-}
-
-QString CLocationList::SaveError() const {
-    return m_file.SaveError();
 }
 
 QString CLocationList::TakeKeptFileNotice() {

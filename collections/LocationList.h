@@ -30,10 +30,8 @@ public:
     // a missing file changes nothing. Neither existence nor repeats are
     // checked. A file that cannot be used leaves the list empty.
     void Load(const QString& path, CXmlStoreFile::Keep keep = CXmlStoreFile::Keep::AtOnce);
-    // Writes every item in order; false when the file could not be written
-    // (the old one stays, SaveError() says why).
-    bool Save(const QString& path, const CFileWriter& writer = WriteAll) const;
-    QString SaveError() const;
+    // Writes every item in order; on failure the old file stays.
+    CResult<> Save(const QString& path, const CFileWriter& writer = WriteAll) const;
     QString TakeKeptFileNotice();
     // Deletes the file when it exists; false when it exists and stays.
     static bool RemoveFile(const QString& path);

@@ -14,42 +14,17 @@
 // The file is read with a stream reader that keeps only the elements on the
 // store's path (the root, then one element name for each level below it) and
 // stops at a nesting depth of kMaxDepth, so that any file reads in linear
-// time. Characters XML 1.0 cannot hold (U+0000-U+001F other than tab, LF and
-// CR, U+FFFE, U+FFFF, unpaired surrogates) are written encoded: such an
-// element carries encoded="1", and in its attribute values and text "%" and
-// each of those characters are written as "%" and four hexadecimal digits of
-// the UTF-16 code unit. Files without the mark read as before.
+// time. Values XML 1.0 cannot hold are written encoded (StoreElement.h).
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <functional>
-#include <utility>
-#include <vector>
 
-class QIODevice;
+#include "collections/StoreElement.h"
+#include "collections/StoreFiles.h"
+#include "platform/Result.h"
 
 namespace Quillmark {
-
-// Writes `bytes` to an open file; returns false on failure. Tests pass one
-// that fails or stops half-way.
-using CFileWriter = std::function<bool(QIODevice& file, const QByteArray& bytes)>;
-bool WriteAll(QIODevice& file, const QByteArray& bytes);
-
-// An element of a store's file: its name, its attributes in document order,
-// its text (every character inside it, at the deepest level of the store's
-// path only) and the children on the store's path.
-struct CStoreElement {
-    QString name;
-    std::vector<std::pair<QString, QString>> attributes;
-    QString text;
-    std::vector<CStoreElement> children;
-
-    // Null when the element has no such attribute.
-    const QString* Attribute(const QString& attributeName) const;
-    CStoreElement& AddChild(const QString& childName);
-    bool operator==(const CStoreElement&) const = default;
-};
 
 class CXmlStoreFile {
 public:
@@ -68,7 +43,7 @@ public:
         AtOnce,           // by Load (the application's start)
         BeforeReplacing,  // by the first Save to the same path (a reading tool)
     };
-    static constexpr qint64 kMaxBytes = 64 * 1024 * 1024;
+    static constexpr qint64 kMaxBytes = kMaxStoreFileBytes;
     static constexpr int kMaxDepth = 256;
 
     // A store whose document element is named `rootName`, exactly, with
@@ -90,11 +65,10 @@ public:
     CStoreElement NewRoot() const;
 
     // Writes `root` to `path`: the declaration <?xml version="1.0"?>, a line
-    // break, then the elements without whitespace, as UTF-8. Returns whether
-    // the new file is in place; when not, the file at `path` is as it was
-    // (or set aside, see Load) and SaveError() says why.
-    bool Save(const QString& path, const CStoreElement& root, const CFileWriter& writer = WriteAll);
-    const QString& SaveError() const { return m_saveError; }
+    // break, then the elements without whitespace, as UTF-8. On failure the
+    // file at `path` is as it was (or set aside, see Load).
+    CResult<> Save(const QString& path, const CStoreElement& root,
+                   const CFileWriter& writer = WriteAll);
 
     // The name the unusable file was kept under, if any.
     const QString& KeptCopy() const { return m_keptCopy; }
@@ -119,40 +93,8 @@ private:
     QString m_loadProblem;  // why the file could not be used
     QString m_unusablePath;
     QString m_keptCopy;
-    QString m_saveError;
     bool m_noticeTaken = false;
     bool m_keepAtOnce = true;
 };
-
-// Builds the path of a data file in Quillmark's data folder; with
-// `forWriting` the folder is created with its parents.
-QString DataFilePath(const QString& fileName, bool forWriting);
-// The same file in the earlier edition's data folder (never created).
-QString EarlierEditionFilePath(const QString& fileName);
-
-// Reads a store's file as Load does: only a regular file, opened without
-// blocking, of at most CXmlStoreFile::kMaxBytes. Returns Parsed when `bytes`
-// holds the whole file (nothing is parsed), otherwise Missing, Unreadable,
-// NotAFile or TooLarge; `why` gets the reason of a failure.
-CXmlStoreFile::LoadResult ReadStoreBytes(const QString& path, QByteArray& bytes,
-                                         QString* why = nullptr);
-// Writes `bytes` to `path` through a file beside it that replaces `path` only
-// once it is written, flushed, synced and read back whole. `why` gets the
-// reason of a failure. A kill at any moment leaves `path` old or new, and at
-// most the file PendingFilePath(path), which RemoveLeftovers removes (as
-// every save and the application's load do).
-bool WriteWholeFile(const QString& path, const QByteArray& bytes,
-                    const CFileWriter& writer = WriteAll, QString* why = nullptr);
-// "<path>.quillmark-new", beside the file a link at `path` leads to.
-QString PendingFilePath(const QString& path);
-void RemoveLeftovers(const QString& path);
-
-// Brings the earlier edition's `fileName` over, once: when it exists, it is
-// copied to this edition's data folder if this edition has no such file, or
-// over ours if `replaceOurs` is given and answers true (ours is replaced only
-// by a whole copy); then, in every case, the earlier file is renamed with
-// ".old" appended (an existing ".old" file is never replaced).
-void ImportEarlierEditionFile(const QString& fileName,
-                              const std::function<bool()>& replaceOurs = {});
 
 }  // namespace Quillmark

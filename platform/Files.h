@@ -16,6 +16,16 @@
 
 namespace Quillmark::Platform {
 
+// The file layer's own codes, for what the system has no error number for.
+enum class FileError {
+    NotARegularFile = 1,  // a folder, a FIFO, a device...: never opened for reading
+    TooLarge,             // larger than the reader's limit
+};
+const std::error_category& FileErrorCategory();
+inline std::error_code make_error_code(FileError error) {
+    return {static_cast<int>(error), FileErrorCategory()};
+}
+
 // Whether a file of this name is read as a font: it ends in ".ttf" or ".otf"
 // (any letter case) after at least one other character. A name that is only
 // the extension (".ttf") is a hidden file without a name, as
@@ -63,6 +73,16 @@ bool EntryExists(const std::filesystem::path& path);
 bool IsFolder(const std::filesystem::path& path);
 // Whether the path leads to a regular file (links followed).
 bool IsRegularFile(const std::filesystem::path& path);
+
+// Reads the whole of the regular file at `path` into `bytes`, at most
+// `maxBytes` of it. It is looked at before it is opened (opening a device
+// may do something), opened without blocking (a FIFO put in its place
+// meanwhile opens at once, and is then refused) and looked at again.
+// ENOENT when it is missing; FileError::NotARegularFile, FileError::TooLarge
+// (also when it grows past the limit while it is read); `bytes` is empty on
+// any failure.
+std::error_code ReadFileWhole(const std::filesystem::path& path, std::size_t maxBytes,
+                              std::string& bytes);
 
 // Renames `from` to `to`, never replacing what is at `to`, even when it
 // appears between a look and the rename (EEXIST then). Where the file
@@ -161,3 +181,6 @@ std::error_code MoveEntryToTrash(const std::filesystem::path& path,
                                  std::filesystem::path* trashedAs = nullptr);
 
 }  // namespace Quillmark::Platform
+
+template <>
+struct std::is_error_code_enum<Quillmark::Platform::FileError> : std::true_type {};

@@ -12,35 +12,33 @@ std::vector<TrashOutcome> MoveToTrash(const std::vector<std::filesystem::path>& 
     std::vector<TrashOutcome> outcomes;
     outcomes.reserve(paths.size());
     for (const std::filesystem::path& path : paths) {
-        TrashOutcome outcome;
-        outcome.path = path;
         const std::error_code error = MoveEntryToTrash(path);
-        outcome.trashed = !error;
+        std::string why;
         if (error.value() == ENOENT && !EntryExists(path)) {
-            outcome.failure = QObject::tr("The file no longer exists.");
+            why = QObject::tr("The file no longer exists.").toStdString();
         } else if (error.value() == EXDEV) {
-            outcome.failure = QObject::tr("There is no trash for this location.");
-        } else if (error) {
-            outcome.failure = QString::fromStdString(error.message());
+            why = QObject::tr("There is no trash for this location.").toStdString();
         }
-        outcomes.push_back(std::move(outcome));
+        outcomes.push_back({path, CResult<>::FromCode(error, std::move(why))});
     }
     return outcomes;
 }
 
-bool DeletePermanently(const std::filesystem::path& path, QString* failure) {
+CResult<> DeletePermanently(const std::filesystem::path& path) {
     const bool folder = IsFolder(path) && EntryExists(path);
     const std::error_code error = RemoveEntry(path);
     if (!error) {
-        return true;
+        return {};
     }
-    if (failure) {
-        *failure = error.value() == ENOENT && !EntryExists(path)
-                       ? QObject::tr("The file no longer exists.")
-                   : folder ? QObject::tr("Some of the folder's contents could not be deleted.")
-                            : QString::fromStdString(error.message());
+    if (error.value() == ENOENT && !EntryExists(path)) {
+        return CFailure(error, QObject::tr("The file no longer exists.").toStdString());
     }
-    return false;
+    if (folder) {
+        return CFailure(
+            error,
+            QObject::tr("Some of the folder's contents could not be deleted.").toStdString());
+    }
+    return CFailure(error);
 }
 
 }  // namespace Quillmark::Platform

@@ -2,17 +2,16 @@
 
 // The desktop's trash (the freedesktop.org trash), for the windows.
 
-#include <QString>
-
 #include <filesystem>
 #include <vector>
+
+#include "platform/Result.h"
 
 namespace Quillmark::Platform {
 
 struct TrashOutcome {
     std::filesystem::path path;
-    bool trashed = false;
-    QString failure;  // why not, in words for the user, when !trashed
+    CResult<> moved;  // a failure says why in words for the user
 };
 
 // Moves each path (file or folder) to the trash: the home trash under
@@ -23,6 +22,6 @@ std::vector<TrashOutcome> MoveToTrash(const std::vector<std::filesystem::path>& 
 
 // Deletes a file, or a folder with everything in it, for good. Used only
 // after the user agreed, when the trash was not available.
-bool DeletePermanently(const std::filesystem::path& path, QString* failure);
+CResult<> DeletePermanently(const std::filesystem::path& path);
 
 }  // namespace Quillmark::Platform

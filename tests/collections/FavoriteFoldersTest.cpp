@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "collections/DataFiles.h"
 #include "collections/FavoriteFolders.h"
 #include "tests/collections/StoreTestSupport.h"
 
@@ -144,13 +145,13 @@ TEST(FavoriteFoldersTest, AnUnusableFileLeavesNoFavouritesIsKeptAndIsToldOnce) {
     // A folder.
     QDir().mkpath(path);
     CFavoriteFolders store;
-    EXPECT_EQ(LoadCode(store, path), 1);
+    EXPECT_EQ(LoadCode(store, path), CFavoriteFoldersException::kUnreadable);
     EXPECT_TRUE(QFileInfo(path + ".unreadable-2").isDir());
     EXPECT_TRUE(store.TakeKeptFileNotice().contains(path + ".unreadable-2"));
 
     // The wrong root.
     WriteBytes(path, "<favourites><folder>/typo</folder></favourites>");
-    EXPECT_EQ(LoadCode(store, path), 1);
+    EXPECT_EQ(LoadCode(store, path), CFavoriteFoldersException::kUnreadable);
     EXPECT_EQ(ReadBytes(path + ".unreadable-3"), "<favourites><folder>/typo</folder></favourites>");
     EXPECT_TRUE(store.TakeKeptFileNotice().contains(path + ".unreadable-3"));
     EXPECT_EQ(store.KeptUnreadableCopy(), path + ".unreadable-3");
@@ -175,9 +176,9 @@ TEST(FavoriteFoldersTest, AFullDiskThrowsAndLeavesTheFileAsItWas) {
         again.Save(path);
         ADD_FAILURE() << "no exception";
     } catch (const CFavoriteFoldersException& e) {
-        EXPECT_EQ(e.code, 2);
+        EXPECT_EQ(e.code, CFavoriteFoldersException::kNotWritten);
+        EXPECT_TRUE(e.reason.contains("No space left")) << qPrintable(e.reason);
     }
-    EXPECT_FALSE(again.SaveError().isEmpty());
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(Entries(folder), (QStringList{"favorites.xml", "filler"}));
 }
@@ -196,11 +197,11 @@ TEST(FavoriteFoldersTest, LoadCodes) {
     store.Add("/kept");
     WriteBytes(folder + "/noroot.xml",
                "<?xml version=\"1.0\"?><Favorites><folder>/x</folder></Favorites>");
-    EXPECT_EQ(LoadCode(store, folder + "/noroot.xml"), 1);
+    EXPECT_EQ(LoadCode(store, folder + "/noroot.xml"), CFavoriteFoldersException::kUnreadable);
     EXPECT_TRUE(store.IsEmpty());
 
     QDir().mkpath(folder + "/folder.xml");  // exists, cannot be read as a file
-    EXPECT_EQ(LoadCode(store, folder + "/folder.xml"), 1);
+    EXPECT_EQ(LoadCode(store, folder + "/folder.xml"), CFavoriteFoldersException::kUnreadable);
 
     WriteBytes(
         folder + "/good.xml",
@@ -215,7 +216,7 @@ TEST(FavoriteFoldersTest, FileWithoutRootIsKeptAndFailedSavesThrowAndKeepTheOldF
     const QString path = folder + "/favorites.xml";
     WriteBytes(path, "<favourites><folder>/typo</folder></favourites>");
     CFavoriteFolders store;
-    EXPECT_EQ(LoadCode(store, path), 1);
+    EXPECT_EQ(LoadCode(store, path), CFavoriteFoldersException::kUnreadable);
     store.Add(folder);
     store.Save(path);
     EXPECT_EQ(ReadBytes(path + ".unreadable"), "<favourites><folder>/typo</folder></favourites>");
@@ -224,7 +225,7 @@ TEST(FavoriteFoldersTest, FileWithoutRootIsKeptAndFailedSavesThrowAndKeepTheOldF
         store.Save(path, [](QIODevice&, const QByteArray&) { return false; });
         ADD_FAILURE() << "no exception";
     } catch (const CFavoriteFoldersException& e) {
-        EXPECT_EQ(e.code, 2);
+        EXPECT_EQ(e.code, CFavoriteFoldersException::kNotWritten);
     }
     EXPECT_EQ(ReadBytes(path), before);
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "collections/DataFiles.h"
 #include "collections/FontProjects.h"
 #include "core/PathText.h"
 #include "tests/collections/StoreTestSupport.h"
@@ -226,7 +227,7 @@ TEST(FontProjectsTest, AFailedOrInterruptedSaveLeavesThePreviousFileWhole) {
 
     // The process dies half-way through the write.
     EXPECT_EQ(InChild([&] {
-                  store.Save(path, [](QIODevice& file, const QByteArray& bytes) {
+                  (void)store.Save(path, [](QIODevice& file, const QByteArray& bytes) {
                       file.write(bytes.left(bytes.size() / 2));
                       static_cast<QFileDevice&>(file).flush();
                       ::_exit(42);
@@ -287,7 +288,8 @@ TEST(FontProjectsTest, ControlCharactersInNamesAndPathsRoundTrip) {
     store.AddProject(name);
     store.AddFont(name, "/fonts/bell\x07\x1f.ttf");
     store.AddFont(name, "/fonts/line\r\nbreak 100%.ttf");
-    ASSERT_TRUE(store.Save(path)) << store.SaveError().toStdString();
+    const CResult<> saved = store.Save(path);
+    ASSERT_TRUE(saved) << saved.Failure().Reason();
 
     CFontProjects back;
     back.Load(path);
@@ -318,8 +320,10 @@ TEST(FontProjectsTest, AFullDiskLeavesTheFileAsItWasAndSaysSo) {
     // A start and an exit with no change.
     CFontProjects store;
     store.Load(path);
-    EXPECT_FALSE(store.Save(path));
-    EXPECT_FALSE(store.SaveError().isEmpty());
+    const CResult<> full = store.Save(path);
+    ASSERT_FALSE(full);
+    EXPECT_NE(full.Failure().Reason().find("No space left"), std::string::npos)
+        << full.Failure().Reason();
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(Entries(folder), (QStringList{"filler", "fontprojects.xml"}));
 }

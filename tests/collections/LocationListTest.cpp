@@ -102,7 +102,8 @@ TEST(LocationListTest, FileRoundTripsEveryKindOfName) {
     }
     ASSERT_TRUE(QDir().mkpath(deep));
     list.BringToTop({CLocation::Folder, deep});
-    ASSERT_TRUE(list.Save(path)) << qPrintable(list.SaveError());
+    const CResult<> saved = list.Save(path);
+    ASSERT_TRUE(saved) << saved.Failure().Reason();
 
     CLocationList read;
     read.Load(path);

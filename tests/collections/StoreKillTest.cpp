@@ -16,6 +16,7 @@
 #include <random>
 #include <thread>
 
+#include "collections/DataFiles.h"
 #include "collections/FavoriteFolders.h"
 #include "collections/FontProjects.h"
 #include "tests/collections/StoreTestSupport.h"
@@ -66,7 +67,7 @@ bool Exit(const CVersion& version, const QString& favourites, const QString& pro
     } catch (const CFavoriteFoldersException&) {
         return false;
     }
-    return version.projects.Save(projects);
+    return static_cast<bool>(version.projects.Save(projects));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include "app/QuillmarkApp.h"
+#include "collections/DataFiles.h"
 #include "collections/FavoriteFolders.h"
 #include "collections/FontProjects.h"
 #include "tests/collections/StoreTestSupport.h"

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include "collections/DataFiles.h"
 #include "collections/XmlStoreFile.h"
 #include "tests/collections/StoreTestSupport.h"
 
@@ -149,7 +150,8 @@ TEST(XmlStoreFileTest, EveryCharacterOfANameOrTextRoundTrips) {
     const CStoreElement meant = Items(
         {{every, every}, {nul, nul}, {"plain %0041", "/plain/%0041"}, {"cr\r", "cr\r"}, {"", ""}});
     CXmlStoreFile file = Store();
-    ASSERT_TRUE(file.Save(path, meant)) << file.SaveError().toStdString();
+    const CResult<> saved = file.Save(path, meant);
+    ASSERT_TRUE(saved) << saved.Failure().Reason();
     const QByteArray bytes = ReadBytes(path);
     EXPECT_TRUE(WellFormed(bytes)) << "any XML reader can read the file";
     EXPECT_TRUE(bytes.contains("<item name=\"plain %0041\">/plain/%0041</item>"))
@@ -191,8 +193,10 @@ TEST(XmlStoreFileTest, ADocumentThatWouldNotReadBackIsNeverWritten) {
 
     CStoreElement lost = Items({{"b", "x"}});
     lost.children[0].AddChild("deeper").text = "not read back";
-    EXPECT_FALSE(file.Save(path, lost));
-    EXPECT_FALSE(file.SaveError().isEmpty());
+    const CResult<> refused = file.Save(path, lost);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.Failure().Reason().find("read back"), std::string::npos)
+        << refused.Failure().Reason();
     CStoreElement misnamed = Items({{"b", "x"}});
     misnamed.children[0].name = "Item";
     EXPECT_FALSE(file.Save(path, misnamed));
@@ -314,8 +318,10 @@ TEST(XmlStoreFileTest, AFullDiskOnARealSmallFileSystemLeavesTheOldFile) {
 
     // The same store again, as at an exit with no change: small enough to
     // stay in the writer's buffer until the flush, where the disk is full.
-    EXPECT_FALSE(file.Save(path, Items({{"a", QString(3000, 'a')}})));
-    EXPECT_FALSE(file.SaveError().isEmpty());
+    const CResult<> full = file.Save(path, Items({{"a", QString(3000, 'a')}}));
+    ASSERT_FALSE(full);
+    EXPECT_NE(full.Failure().Reason().find("No space left"), std::string::npos)
+        << full.Failure().Reason();
     EXPECT_EQ(ReadBytes(path), before);
     // Larger than the buffer: the write itself fails.
     EXPECT_FALSE(file.Save(path, Items({{"a", QString(40000, 'b')}})));
@@ -403,7 +409,8 @@ TEST(XmlStoreFileTest, ALinkIsWrittenThroughAndAReadOnlyFileIsNotReplaced) {
     ASSERT_TRUE(QFile::link(target, path));
     QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     CXmlStoreFile file = Store();
-    ASSERT_TRUE(file.Save(path, Items({{"a", "b"}}))) << file.SaveError().toStdString();
+    const CResult<> saved = file.Save(path, Items({{"a", "b"}}));
+    ASSERT_TRUE(saved) << saved.Failure().Reason();
     EXPECT_TRUE(QFileInfo(path).isSymLink());
     EXPECT_EQ(ReadBytes(target), file.Serialize(Items({{"a", "b"}})));
     EXPECT_EQ(QFile::permissions(target), QFileDevice::ReadOwner | QFileDevice::WriteOwner |

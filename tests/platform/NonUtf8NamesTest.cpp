@@ -58,7 +58,7 @@ TEST(NonUtf8NamesTest, DeleteMovesToTheTrashWithThePathsBytesPercentEncoded) {
     const fs::path font = PlantFont("trash");
     const auto outcomes = Platform::MoveToTrash({font});
     ASSERT_EQ(outcomes.size(), 1u);
-    EXPECT_TRUE(outcomes[0].trashed) << outcomes[0].failure.toStdString();
+    EXPECT_TRUE(outcomes[0].moved) << outcomes[0].moved.Failure().Reason();
     EXPECT_FALSE(Platform::EntryExists(font));
     const fs::path trash = Platform::DataHome() / "Trash";
     EXPECT_TRUE(Platform::IsRegularFile(trash / "files" / "caf\xe9.ttf"));

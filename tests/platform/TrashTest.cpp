@@ -12,6 +12,7 @@
 #include "tests/support/TemporaryHome.h"
 
 using namespace Quillmark::Platform;
+using Quillmark::CResult;
 
 namespace {
 const auto& kHome = QuillmarkTest::TemporaryHome();
@@ -36,11 +37,11 @@ TEST(TrashTest, FilesGoToTheUsersTrashWithTheirOriginalPaths) {
     ASSERT_EQ(outcomes.size(), 4u);
     QStringList originals;
     for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(outcomes[i].trashed) << outcomes[i].failure.toStdString();
+        EXPECT_TRUE(outcomes[i].moved) << outcomes[i].moved.Failure().Reason();
         EXPECT_FALSE(QFile::exists(paths[i]));
     }
-    EXPECT_FALSE(outcomes[3].trashed);
-    EXPECT_FALSE(outcomes[3].failure.isEmpty());
+    ASSERT_FALSE(outcomes[3].moved);
+    EXPECT_EQ(outcomes[3].moved.Failure().Reason(), "The file no longer exists.");
 
     const QDir info(home + "/.local/share/Trash/info");
     for (const QString& name : info.entryList({"*.trashinfo"})) {
@@ -57,11 +58,11 @@ TEST(TrashTest, DeletingForGoodRemovesFilesAndFolders) {
     const QString home = QString::fromStdString(kHome.Root().string());
     QDir().mkpath(home + "/gone/deep");
     QFile(home + "/gone/deep/x.ttf").open(QIODevice::WriteOnly);
-    QString failure;
-    EXPECT_TRUE(DeletePermanently((home + "/gone").toStdString(), &failure));
+    EXPECT_TRUE(DeletePermanently((home + "/gone").toStdString()));
     EXPECT_FALSE(QFile::exists(home + "/gone"));
-    EXPECT_FALSE(DeletePermanently((home + "/gone").toStdString(), &failure));
-    EXPECT_FALSE(failure.isEmpty());
+    const CResult<> again = DeletePermanently((home + "/gone").toStdString());
+    ASSERT_FALSE(again);
+    EXPECT_EQ(again.Failure().Reason(), "The file no longer exists.");
 }
 
 TEST(TrashTest, AFileThatCannotReachATrashStaysWhereItWasAndSaysSo) {
@@ -84,8 +85,8 @@ TEST(TrashTest, AFileThatCannotReachATrashStaysWhereItWasAndSaysSo) {
     QDir::setCurrent(savedCurrent);
     qputenv("XDG_DATA_HOME", savedDataHome);
     ASSERT_EQ(outcomes.size(), 1u);
-    EXPECT_FALSE(outcomes[0].trashed);
-    EXPECT_FALSE(outcomes[0].failure.isEmpty());
+    ASSERT_FALSE(outcomes[0].moved);
+    EXPECT_FALSE(outcomes[0].moved.Failure().Reason().empty());
     EXPECT_TRUE(QFile::exists(font.fileName()));
     // Nothing was left in the folder the program happened to run in.
     EXPECT_EQ(QDir(workingFolder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),

@@ -383,16 +383,18 @@ void CFolderTreeController::Delete(const QModelIndex& index) {
     }
     m_manager.ReleaseFontsUnder(under);
     const std::vector<Platform::TrashOutcome> outcomes = Platform::MoveToTrash({FilePath(path)});
-    if (outcomes.empty() || !outcomes.front().trashed) {
-        const QString why = outcomes.empty() ? QString() : outcomes.front().failure;
+    if (outcomes.empty() || !outcomes.front().moved) {
+        const QString why = outcomes.empty()
+                                ? QString()
+                                : QString::fromStdString(outcomes.front().moved.Failure().Reason());
         if (!m_hooks.ask(tr("“%1” cannot be moved to the Trash: %2\n\nDelete it for good? This "
                             "cannot be undone.")
                              .arg(name, why))) {
             return;
         }
-        QString failure;
-        if (!Platform::DeletePermanently(FilePath(path), &failure)) {
-            ShowStatus(tr("“%1” could not be deleted: %2").arg(name, failure));
+        if (const CResult<> deleted = Platform::DeletePermanently(FilePath(path)); !deleted) {
+            ShowStatus(tr("“%1” could not be deleted: %2")
+                           .arg(name, QString::fromStdString(deleted.Failure().Reason())));
         }
     }
     // The user's own doing: the location moves up at once, untold.

@@ -247,7 +247,7 @@ bool CLocationCombo::SaveAtExit() {
         return CLocationList::RemoveFile(m_filePath);
     }
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    return m_list.Save(m_filePath);
+    return static_cast<bool>(m_list.Save(m_filePath));
 }
 
 }  // namespace Quillmark
