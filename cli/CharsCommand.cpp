@@ -49,7 +49,7 @@ int RunChars(const Arguments& args) {
     } catch (const CFileNotFoundException& error) {
         std::cerr << "quillmark-cli chars: The file " << Platform::TerminalText(error.GetPath())
                   << " could not be found.\n";
-        return 1;
+        return kExitFailed;
     }
 
     int status = 0;

@@ -144,7 +144,7 @@ std::optional<int> CCommandLine::Parse(const Arguments& args, std::vector<std::s
             return std::nullopt;
         case Outcome::Help:
             std::cout << Help() << std::flush;
-            return 0;
+            return kExitDone;
         case Outcome::Mistake:
             break;
     }
@@ -155,7 +155,7 @@ int CCommandLine::Refuse(const std::string& message) const {
     // What the user typed is shown, never sent to the terminal raw.
     std::cerr << "quillmark-cli " << m_command << ": " << Platform::TerminalText(message) << "\n"
               << "usage: quillmark-cli " << m_usage << "\n";
-    return 2;
+    return kExitUsage;
 }
 
 std::string CCommandLine::Help() const {

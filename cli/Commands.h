@@ -6,9 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/Result.h"
+
 namespace Quillmark::Cli {
 
 using Arguments = std::vector<std::string>;
+
+// The process's exit statuses.
+enum ExitStatus : int {
+    kExitDone = 0,    // the command did what it was asked
+    kExitFailed = 1,  // it could not: a file unreadable, nothing found, output lost
+    kExitUsage = 2,   // the command line was refused
+};
 
 // Each returns the process's exit status.
 int RunInfo(const Arguments& args);
@@ -24,13 +33,12 @@ int RunPrint(const Arguments& args);
 // find-name, find-char and find-similar. `projectFiles` reads a font
 // project's file list (the helper that has Qt does); without it a search of
 // a project fails.
-using ProjectFiles = std::function<std::optional<std::vector<std::filesystem::path>>(
-    const std::string& name, std::string* error)>;
+using ProjectFiles =
+    std::function<CResult<std::vector<std::filesystem::path>>(const std::string& name)>;
 int RunFind(const std::string& command, const Arguments& args, const ProjectFiles& projectFiles);
 // Whether the find command's line names a font project (--project).
 bool NamesProject(const std::string& command, const Arguments& args);
 // The files of a project of the user's store.
-std::optional<std::vector<std::filesystem::path>> ReadProjectFiles(const std::string& name,
-                                                                   std::string* error);
+CResult<std::vector<std::filesystem::path>> ReadProjectFiles(const std::string& name);
 
 }  // namespace Quillmark::Cli

@@ -32,11 +32,11 @@ int ExecQtTool(int argc, char** argv) {
             ::execv(candidate.c_str(), args.data());
             std::cerr << "quillmark-cli: cannot run " << candidate << ": " << std::strerror(errno)
                       << "\n";
-            return 1;
+            return kExitFailed;
         }
     }
     std::cerr << "quillmark-cli: its helper quillmark-cli-qt is not installed\n";
-    return 1;
+    return kExitFailed;
 }
 
 }  // namespace Quillmark::Cli

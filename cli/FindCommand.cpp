@@ -234,25 +234,25 @@ int RunFind(const std::string& command, const Arguments& args, const ProjectFile
         query.text = FromUtf8(what, &valid);
         if (!valid || query.text.empty()) {
             std::cerr << "quillmark-cli find-name: the text is empty or not UTF-8\n";
-            return 2;
+            return kExitUsage;
         }
-        std::string error;
-        const auto compiled = CNameTest::Compile(query, &error);
-        if (compiled == nullptr) {
-            std::cerr << "quillmark-cli find-name: Error in regular expression: " << error << "\n";
-            return 2;
+        const auto compiled = CNameTest::Compile(query);
+        if (!compiled) {
+            std::cerr << "quillmark-cli find-name: Error in regular expression: "
+                      << compiled.Failure().Reason() << "\n";
+            return kExitUsage;
         }
-        test = [compiled](CFontItem& font) { return (*compiled)(font); };
+        test = [name = compiled.Value()](CFontItem& font) { return (*name)(font); };
     } else if (command == "find-char") {
         const auto c = ParseCharacter(what);
         if (!c) {
             std::cerr << "quillmark-cli find-char: give one character or U+XXXX\n";
-            return 2;
+            return kExitUsage;
         }
         if (*c > 0xFFFF) {
             std::cerr << "quillmark-cli find-char: only characters up to U+FFFF can be "
                          "found (the character maps read are Windows format 4 ones)\n";
-            return 2;
+            return kExitUsage;
         }
         test = CharacterTest(*c, {});
     } else {
@@ -260,7 +260,7 @@ int RunFind(const std::string& command, const Arguments& args, const ProjectFile
         if (source == nullptr || source->GetStatus() != CFontItem::Loaded) {
             std::cerr << "quillmark-cli find-similar: " << Platform::TerminalText(what)
                       << ": not a font that can be read\n";
-            return 2;
+            return kExitUsage;
         }
         test = SimilarTest(source->GetData()->GetOS2().panose,
                            Platform::PathBytesToText(source->GetPath().native()), source);
@@ -272,15 +272,14 @@ int RunFind(const std::string& command, const Arguments& args, const ProjectFile
     } else if (project) {
         if (!projectFiles) {
             std::cerr << "quillmark-cli: projects are read by quillmark-cli-qt\n";
-            return 1;
+            return kExitFailed;
         }
-        std::string error;
-        auto files = projectFiles(*project, &error);
+        CResult<std::vector<std::filesystem::path>> files = projectFiles(*project);
         if (!files) {
-            std::cerr << "quillmark-cli " << command << ": " << error << "\n";
-            return 1;
+            std::cerr << "quillmark-cli " << command << ": " << files.Failure().Reason() << "\n";
+            return kExitFailed;
         }
-        location = CSearchLocation::Project(std::move(*files));
+        location = CSearchLocation::Project(std::move(files).Value());
     } else {
         location = CSearchLocation::Folder(operands[1], subfolders);
     }

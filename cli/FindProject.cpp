@@ -8,15 +8,14 @@
 
 namespace Quillmark::Cli {
 
-std::optional<std::vector<std::filesystem::path>> ReadProjectFiles(const std::string& name,
-                                                                   std::string* error) {
+CResult<std::vector<std::filesystem::path>> ReadProjectFiles(const std::string& name) {
     const std::filesystem::path store = Platform::DataFolder() / CFontProjects::kFileName;
     CFontProjects projects;
     projects.Load(PathText(store), CXmlStoreFile::Keep::BeforeReplacing);
     const auto project = projects.FindProject(QString::fromStdString(name));
     if (project == projects.end()) {
-        *error = "no font project is named " + name;
-        return std::nullopt;
+        return CFailure(std::make_error_code(std::errc::no_such_file_or_directory),
+                        "no font project is named " + name);
     }
     std::vector<std::filesystem::path> files;
     for (const QString& file : *project->second) {

@@ -115,7 +115,7 @@ int RunInfo(const Arguments& args) {
                            : TextReport(file, status, data));
     }
     std::cout.flush();
-    return std::cout ? 0 : 1;
+    return std::cout ? kExitDone : kExitFailed;
 }
 
 }  // namespace Quillmark::Cli

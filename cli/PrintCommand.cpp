@@ -105,7 +105,7 @@ int RunPrint(const Arguments& args) {
         } else {
             std::cerr << "quillmark-cli print: " << Platform::TerminalText(source)
                       << ": no such file or folder\n";
-            return 1;
+            return kExitFailed;
         }
     }
 
@@ -147,11 +147,11 @@ int RunPrint(const Arguments& args) {
     out.close();
     if (pdf.isEmpty() || !out) {
         std::cerr << "quillmark-cli print: cannot write " << Platform::TerminalText(output) << "\n";
-        return 1;
+        return kExitFailed;
     }
     std::cerr << fonts.size() << (fonts.size() == 1 ? " font, " : " fonts, ") << pages
               << (pages == 1 ? " page\n" : " pages\n");
-    return 0;
+    return kExitDone;
 }
 
 }  // namespace Quillmark::Cli

@@ -22,5 +22,5 @@ int main(int argc, char** argv) {
         return Quillmark::Cli::RunStore(args);
     }
     std::cerr << "quillmark-cli-qt: unknown command '" << command << "'\n";
-    return 2;
+    return Quillmark::Cli::kExitUsage;
 }

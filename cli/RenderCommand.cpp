@@ -119,10 +119,10 @@ int RunRender(const Arguments& args) {
     if (!encoded || !out) {
         std::cerr << "quillmark-cli render: cannot write " << Platform::TerminalText(output)
                   << "\n";
-        return 1;
+        return kExitFailed;
     }
     // A line left blank is a failure, not a picture.
-    return allDrawn ? 0 : 1;
+    return allDrawn ? kExitDone : kExitFailed;
 }
 
 }  // namespace Quillmark::Cli

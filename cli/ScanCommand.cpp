@@ -67,7 +67,7 @@ int RunScan(const Arguments& args) {
     if (listing.error != 0) {
         std::cerr << "quillmark-cli scan: " << Platform::TerminalText(folder)
                   << " cannot be read: " << std::strerror(listing.error) << "\n";
-        return 1;
+        return kExitFailed;
     }
     CFolderLoad load(manager, std::move(listing.paths));
     // The file names below the folder when its subfolders were read.
@@ -86,7 +86,7 @@ int RunScan(const Arguments& args) {
     if (load.Total() == 0) {
         std::fprintf(statusOut, "%s\n%s\n", CFolderLoad::NoFontsText().c_str(),
                      CFolderLoad::DisplayedText(0).c_str());
-        return 0;
+        return kExitDone;
     }
 
     const bool progress = ::isatty(STDERR_FILENO) != 0;
@@ -141,7 +141,7 @@ int RunScan(const Arguments& args) {
     std::fflush(stderr);
     // The items die with the process: giving back thousands of uses one by
     // one would only cost time.
-    std::_Exit(std::ferror(stdout) ? 1 : 0);
+    std::_Exit(std::ferror(stdout) ? kExitFailed : kExitDone);
 }
 
 }  // namespace Quillmark::Cli

@@ -9,6 +9,10 @@
 #include "cli/Commands.h"
 #include "platform/PathBytes.h"
 
+using Quillmark::Cli::kExitDone;
+using Quillmark::Cli::kExitFailed;
+using Quillmark::Cli::kExitUsage;
+
 namespace {
 
 constexpr const char* kUsage =
@@ -59,14 +63,14 @@ int RunProgramOptions(int argc, char** argv) {
     } catch (const po::error& error) {
         std::cerr << "quillmark-cli: " << Quillmark::Platform::TerminalText(error.what()) << "\n"
                   << kUsage;
-        return 2;
+        return kExitUsage;
     }
     if (values.count("version") != 0) {
         std::cout << "quillmark-cli " << QUILLMARK_VERSION << "\n";
     } else {
         std::cout << kUsage;
     }
-    return std::cout.flush() ? 0 : 1;
+    return std::cout.flush() ? kExitDone : kExitFailed;
 }
 
 }  // namespace
@@ -75,7 +79,7 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     if (argc < 2) {
         std::cerr << kUsage;
-        return 2;
+        return kExitUsage;
     }
     const std::string command = argv[1];
     const Quillmark::Cli::Arguments args(argv + 2, argv + argc);
@@ -103,10 +107,10 @@ int main(int argc, char** argv) {
     }
     if (command == "help") {
         std::cout << kUsage;
-        return 0;
+        return kExitDone;
     }
     std::cerr << "quillmark-cli: unknown command '" << Quillmark::Platform::TerminalText(command)
               << "'\n"
               << kUsage;
-    return 2;
+    return kExitUsage;
 }

@@ -61,7 +61,7 @@ struct CNameTest::Compiled {
 CNameTest::CNameTest(std::unique_ptr<Compiled> compiled) : m_compiled(std::move(compiled)) {}
 CNameTest::~CNameTest() = default;
 
-std::shared_ptr<const CNameTest> CNameTest::Compile(const CNameQuery& query, std::string* error) {
+CResult<std::shared_ptr<const CNameTest>> CNameTest::Compile(const CNameQuery& query) {
     const auto flags = static_cast<boost::regex_constants::syntax_option_type>(
         query.matchCase ? boost::regex_constants::perl
                         : boost::regex_constants::perl | boost::regex_constants::icase);
@@ -70,10 +70,7 @@ std::shared_ptr<const CNameTest> CNameTest::Compile(const CNameQuery& query, std
         compiled->expression = boost::make_u32regex(WholeCodePoints(NamePattern(query)), flags);
         return std::make_shared<const CNameTest>(std::move(compiled));
     } catch (const std::exception& failure) {
-        if (error != nullptr) {
-            *error = failure.what();
-        }
-        return nullptr;
+        return CFailure(std::make_error_code(std::errc::invalid_argument), failure.what());
     }
 }
 

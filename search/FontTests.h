@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Result.h"
+
 namespace Quillmark {
 
 class CFontItem;
@@ -40,8 +42,9 @@ std::u16string NamePattern(const CNameQuery& query);
 // and \D keep their meaning). One compiled test may be shared by threads.
 class CNameTest {
 public:
-    // Null, with `error` set, for an expression that does not compile.
-    static std::shared_ptr<const CNameTest> Compile(const CNameQuery& query, std::string* error);
+    // The test, or for an expression that does not compile, the failure
+    // with the expression engine's words.
+    static CResult<std::shared_ptr<const CNameTest>> Compile(const CNameQuery& query);
 
     // Whether the expression is found anywhere in `name`.
     bool Matches(std::u16string_view name) const;

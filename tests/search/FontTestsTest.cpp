@@ -18,10 +18,9 @@ namespace {
 
 bool NameMatches(std::u16string text, std::u16string_view name, bool matchCase = false,
                  bool wholeWord = false, bool regex = false) {
-    std::string error;
-    const auto test = CNameTest::Compile({std::move(text), matchCase, wholeWord, regex}, &error);
-    EXPECT_NE(test, nullptr) << error;
-    return test != nullptr && test->Matches(name);
+    const auto test = CNameTest::Compile({std::move(text), matchCase, wholeWord, regex});
+    EXPECT_TRUE(test) << test.Failure().Reason();
+    return test && test.Value()->Matches(name);
 }
 
 class FontFileTest : public ::testing::Test {
@@ -81,11 +80,14 @@ TEST(NameTest, CaseInsensitiveExpressionsKeepTheirMeaning) {
 }
 
 TEST(NameTest, AnInvalidExpressionIsAnErrorNotAnEmptyResult) {
-    std::string error;
-    EXPECT_EQ(CNameTest::Compile({u"(", false, false, true}, &error), nullptr);
-    EXPECT_FALSE(error.empty());
+    const auto expression = CNameTest::Compile({u"(", false, false, true});
+    ASSERT_FALSE(expression);
+    EXPECT_EQ(expression.Failure().Code(), std::errc::invalid_argument);
+    EXPECT_NE(expression.Failure().Reason(),
+              std::make_error_code(std::errc::invalid_argument).message())
+        << "the engine says what is wrong";
     // The same text as plain text is fine.
-    EXPECT_NE(CNameTest::Compile({u"(", false, false, false}, &error), nullptr);
+    EXPECT_TRUE(CNameTest::Compile({u"(", false, false, false}));
 }
 
 TEST(NameTest, ANameWithALoneSurrogateIsMatchedWithoutFailing) {
@@ -95,8 +97,9 @@ TEST(NameTest, ANameWithALoneSurrogateIsMatchedWithoutFailing) {
 }
 
 TEST_F(FontFileTest, NameTestReadsTheFullNameOfLoadedFontsOnly) {
-    const auto test = CNameTest::Compile({u"gamma", false, false, false}, nullptr);
-    ASSERT_NE(test, nullptr);
+    const auto compiled = CNameTest::Compile({u"gamma", false, false, false});
+    ASSERT_TRUE(compiled);
+    const auto& test = compiled.Value();
     EXPECT_TRUE((*test)(*Item("g.ttf", {.fullName = u"Gamma Bold"})).has_value());
     EXPECT_FALSE((*test)(*Item("d.ttf", {.fullName = u"Delta"})).has_value());
     // A file named like a match but holding no font.

@@ -279,15 +279,16 @@ void CFindController::Search() {
     }
     // Made before anything is cleared: a test that cannot be made (an
     // expression in error) leaves the results as they are.
-    QString error;
-    QString detail;
-    FontTest test = MakeTest(&error, &detail);
-    if (!test) {
+    CResult<FontTest> made = MakeTest();
+    if (!made) {
+        // Only an expression can be in error; the failure has the engine's words.
         if (m_services.tell) {
-            m_services.tell(m_frame, error, detail);
+            m_services.tell(m_frame, tr("Error in regular expression"),
+                            QString::fromStdString(made.Failure().Reason()));
         }
         return;
     }
+    FontTest test = std::move(made).Value();
     if (m_model->rowCount() > 0) {
         const QString question =
             tr("You are about to begin a new search.  This will clear the results of the current "
@@ -382,20 +383,17 @@ QWidget* CFindNameController::FirstField() const {
     return m_text;
 }
 
-FontTest CFindNameController::MakeTest(QString* error, QString* detail) {
+CResult<FontTest> CFindNameController::MakeTest() {
     CNameQuery query;
     query.text = m_text->text().toStdU16String();
     query.matchCase = m_matchCase;
     query.wholeWord = m_wholeWord;
     query.regularExpression = m_regex;
-    std::string why;
-    const auto test = CNameTest::Compile(query, &why);
-    if (test == nullptr) {
-        *error = tr("Error in regular expression");
-        *detail = QString::fromStdString(why);
-        return {};
+    const auto compiled = CNameTest::Compile(query);
+    if (!compiled) {
+        return compiled.Failure();
     }
-    return [test](CFontItem& font) { return (*test)(font); };
+    return FontTest([test = compiled.Value()](CFontItem& font) { return (*test)(font); });
 }
 
 void CFindNameController::AddKindOptions(QMenu& menu) {
@@ -470,7 +468,7 @@ QWidget* CFindCharacterController::MakeBand(QString* label) {
     return m_sample;
 }
 
-FontTest CFindCharacterController::MakeTest(QString*, QString*) {
+CResult<FontTest> CFindCharacterController::MakeTest() {
     // Compared with, never read: a source let go of meanwhile has expired.
     return CharacterTest(m_character, std::weak_ptr<const CFontItem>(m_source.Handle()));
 }
@@ -527,7 +525,7 @@ QString CFindSimilarController::GoneText() const {
     return tr("Preview unavailable.  Font has been moved or deleted.");
 }
 
-FontTest CFindSimilarController::MakeTest(QString*, QString*) {
+CResult<FontTest> CFindSimilarController::MakeTest() {
     // The bytes were taken when the window opened: the test never reads
     // the source, which may be let go of while the search runs.
     return SimilarTest(m_panose, m_sourcePath.toStdU16String(),

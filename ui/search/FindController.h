@@ -105,9 +105,8 @@ protected:
     virtual QWidget* MakeBand(QString* label) = 0;
     // Whether Search may start (find by name: a text was typed).
     virtual bool CanStart() const { return true; }
-    // The test for a new search; null, with `error` (and `detail`) set, when
-    // it cannot be made.
-    virtual FontTest MakeTest(QString* error, QString* detail) = 0;
+    // The test for a new search, or why it cannot be made.
+    virtual CResult<FontTest> MakeTest() = 0;
     // Where the keyboard goes when the window comes forward.
     virtual QWidget* FirstField() const;
     // The kind's entries of the options menu, before "Search removable disks".
@@ -151,7 +150,7 @@ public:
 protected:
     QWidget* MakeBand(QString* label) override;
     bool CanStart() const override;
-    FontTest MakeTest(QString* error, QString* detail) override;
+    CResult<FontTest> MakeTest() override;
     QWidget* FirstField() const override;
     void AddKindOptions(QMenu& menu) override;
     void StoreKindOptions() override;
@@ -199,7 +198,7 @@ public:
 
 protected:
     QWidget* MakeBand(QString* label) override;
-    FontTest MakeTest(QString* error, QString* detail) override;
+    CResult<FontTest> MakeTest() override;
     QString SampleText() const override { return QString(QChar(m_character)); }
     QString GoneText() const override { return SampleText(); }
 
@@ -220,7 +219,7 @@ public:
 
 protected:
     QWidget* MakeBand(QString* label) override;
-    FontTest MakeTest(QString* error, QString* detail) override;
+    CResult<FontTest> MakeTest() override;
     QString SampleText() const override;
     QString GoneText() const override;
 
