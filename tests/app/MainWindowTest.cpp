@@ -42,6 +42,9 @@
 #include "ui/browse/LocationCombo.h"
 #include "ui/browse/MainFrame.h"
 #include "ui/common/FolderWatcher.h"
+#include "ui/inspect/FontDetailFrame.h"
+#include "ui/inspect/FontMapView.h"
+#include "ui/inspect/RichTextPreviewView.h"
 
 using namespace Quillmark;
 
@@ -412,4 +415,61 @@ TEST(MainWindowTest, WalkingTheTreeWithTheArrowKeysRecordsOnlyTheFolderThatStays
     }
     frame->Command("GoBack")->trigger();
     EXPECT_EQ(running.Folder(), walk + "/a") << "Back goes to where the walk began";
+}
+
+// A font written over in place while the window shows it: the row, the
+// preview and the font map all show the new design within a second.
+TEST(MainWindowTest, AFontWrittenOverInPlaceShowsItsNewDesignInEveryPane) {
+    SaveOptions([](CProgramOptions& o) { o.SetIncludeSubfolders(false); });
+    const QString folder =
+        MakeFolder("newcomer/replaced", {{"x.ttf", "twin-a.ttf"}, {"y.ttf", "arrows.ttf"}});
+    CRunning running({folder});
+    ASSERT_TRUE(running.started);
+    running.Frame()->resize(900, 700);
+    running.List()->View()->SelectFile("x.ttf");
+    ASSERT_NE(running.app->Document()->GetCurrentFont(), nullptr);
+    ASSERT_EQ(running.app->Document()->GetCurrentFont()->GetName(), u"Quillmark Twin");
+    auto* detail =
+        qobject_cast<CFontDetailFrame*>(running.Frame()->GetPane(CMainFrame::Pane::FontDetail));
+    ASSERT_NE(detail, nullptr);
+    const auto pictures = [&] {
+        QTest::qWait(50);
+        detail->SetMode(DetailMode::Preview);
+        QTest::qWait(20);
+        const QImage preview = detail->Preview()->grab().toImage();
+        detail->SetMode(DetailMode::FontMap);
+        QTest::qWait(20);
+        const QImage map = detail->FontMap()->viewport()->grab().toImage();
+        return std::pair{preview, map};
+    };
+    const auto [previewBefore, mapBefore] = pictures();
+    detail->SetMode(DetailMode::Preview);
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    {
+        QFile file(folder + "/x.ttf");
+        QFile bold(kData + "/twin-bold.ttf");
+        ASSERT_TRUE(bold.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bold.readAll());
+    }
+    const auto rowName = [&] {
+        const int row = running.List()->Model().RowOfFileName("x.ttf");
+        return row < 0 ? QString() : running.List()->Model().index(row, 0).data().toString();
+    };
+    ASSERT_TRUE(WaitUntil([&] { return rowName() == "Quillmark Twin Bold"; }, 3000))
+        << "row shows " << rowName().toStdString();
+    EXPECT_LT(elapsed.elapsed(), 1000) << "read again within a second";
+    ASSERT_TRUE(running.WaitLoaded());
+    const CFontItem* now = running.app->Document()->GetCurrentFont();
+    ASSERT_NE(now, nullptr) << "the panes were left without a font";
+    EXPECT_EQ(now->GetName(), u"Quillmark Twin Bold");
+
+    const auto [previewAfter, mapAfter] = pictures();
+    previewBefore.save(QDir::temp().filePath("quillmark-replaced-preview-before.png"));
+    previewAfter.save(QDir::temp().filePath("quillmark-replaced-preview-after.png"));
+    mapAfter.save(QDir::temp().filePath("quillmark-replaced-map-after.png"));
+    EXPECT_NE(previewAfter, previewBefore) << "the preview still draws the old design";
+    EXPECT_NE(mapAfter, mapBefore) << "the map still draws the old design";
 }

@@ -20,6 +20,7 @@
 #include <filesystem>
 
 #include "app/QuillmarkApp.h"
+#include "collections/DataFiles.h"
 #include "collections/FavoriteFolders.h"
 #include "collections/FontProjects.h"
 #include "core/PathText.h"

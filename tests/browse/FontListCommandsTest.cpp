@@ -452,3 +452,37 @@ TEST(FontListCommandsTest, TheCurrentRowsFontIsTheOneSelected) {
     EXPECT_EQ(announced.size(), before + 2);
     EXPECT_EQ(fixture.document.GetCurrentFont(), fixture.Model().ItemAt(5));
 }
+
+// A font whose name is not UTF-8, in a folder so named ("café.ttf" in
+// "déjà", in Latin-1): the list's own commands install it and delete it
+// to the trash under its own bytes, as any other.
+TEST(FontListCommandsTest, InstallAndDeleteTakeAFontWhoseNameIsNotUtf8AsAnyOther) {
+    namespace fs = std::filesystem;
+    const fs::path folder = Home().Root() / "commands-latin1" / std::string("d\xe9j\xe0");
+    fs::remove_all(folder.parent_path());
+    fs::create_directories(folder);
+    const fs::path font = folder / std::string("caf\xe9.ttf");
+    fs::copy_file(FilePath(QStringLiteral(QUILLMARK_TEST_DATA "/twin-a.ttf")), font);
+    const QString fonts = FreshFolder("fonts-folder");
+    CCommandsFixture fixture;
+    fixture.Load(PathText(folder));
+    ASSERT_EQ(fixture.Model().rowCount(), 1);
+
+    fixture.SelectRows({0});
+    fixture.commands->Install();
+    EXPECT_EQ(fixture.log.told, QStringList()) << "nothing went wrong";
+    const fs::path installed = FilePath(fonts) / std::string("caf\xe9.ttf");
+    ASSERT_TRUE(fs::is_regular_file(installed));
+    EXPECT_EQ(fs::file_size(installed), fs::file_size(font));
+    EXPECT_TRUE(fs::is_regular_file(font)) << "an install copies";
+
+    fixture.SelectRows({0});
+    fixture.commands->Delete();
+    EXPECT_EQ(fixture.log.confirmDelete, 1);
+    EXPECT_EQ(fixture.log.told, QStringList()) << "nothing went wrong";
+    EXPECT_FALSE(fs::exists(font));
+    const fs::path trash = Home().Root() / ".local/share/Trash";
+    EXPECT_TRUE(fs::is_regular_file(trash / "files" / std::string("caf\xe9.ttf")));
+    EXPECT_TRUE(fs::is_regular_file(trash / "info" / std::string("caf\xe9.ttf.trashinfo")));
+    EXPECT_EQ(fixture.Model().rowCount(), 0);
+}
