@@ -3,22 +3,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QKeyEvent>
-#include <QLinearGradient>
 #include <QMessageBox>
-#include <QPainter>
-#include <QScreen>
 #include <QSocketNotifier>
-#include <QSplashScreen>
-#include <QSvgRenderer>
-#include <QTimer>
 #include <QUrl>
 #include <csignal>
 #include <filesystem>
@@ -37,7 +28,6 @@
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
-#include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
 #include "palette/PaletteLoader.h"
 #include "palette/PaletteWnd.h"
@@ -81,39 +71,8 @@ extern "C" void OnTerminate(int) {
     [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
 }
 
-constexpr int kSplashMilliseconds = 750;
-
 CFontItemSettings ItemSettings(const CProgramOptions& options) {
     return {options.GetAutoInstall()};
-}
-
-QPixmap SplashPicture(const QString& version) {
-    QPixmap picture(480, 280);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient background(0, 0, 0, picture.height());
-    background.setColorAt(0, QColor(0x24, 0x36, 0x5c));
-    background.setColorAt(1, QColor(0x12, 0x1c, 0x31));
-    painter.fillRect(picture.rect(), background);
-    QSvgRenderer(QStringLiteral(":/quillmark/quillmark.svg"))
-        .render(&painter, QRectF(40, 76, 128, 128));
-    QFont title = painter.font();
-    title.setPixelSize(44);
-    title.setBold(true);
-    painter.setFont(title);
-    painter.setPen(QColor(0xfd, 0xfa, 0xf3));
-    painter.drawText(QRect(190, 96, 270, 56), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("Quillmark"));
-    QFont small = painter.font();
-    small.setPixelSize(15);
-    small.setBold(false);
-    painter.setFont(small);
-    painter.setPen(QColor(0xc9, 0xd4, 0xe8));
-    painter.drawText(QRect(192, 152, 270, 24), Qt::AlignLeft | Qt::AlignVCenter,
-                     QObject::tr("Every font, in its own design"));
-    painter.drawText(QRect(192, 236, 270, 24), Qt::AlignLeft | Qt::AlignVCenter,
-                     QObject::tr("Version %1").arg(version));
-    return picture;
 }
 
 }  // namespace
@@ -366,240 +325,6 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
         OpenPath(std::exchange(m_requestedPath, {}));
     }
     return StartResult::Started;
-}
-
-CSearchWindows* CQuillmarkApp::CreateSearchWindows() {
-    CSearchServices services{
-        *m_hub, *m_options, *m_fontManager, *m_projects, m_regularFont, {}, {}, {}, {}, {}, {}, {}};
-    services.UseStandardDialogs();
-    services.chooseFavorite = [favorites = m_favorites.get()](QWidget* parent) {
-        CSelectFavoriteFoldersDialog chooser(*favorites, parent);
-        return chooser.exec() == QDialog::Accepted ? chooser.SelectedFolder() : QString();
-    };
-    services.chooseProject = [projects = m_projects.get()](QWidget* parent) {
-        CSelectProjectsDialog chooser(*projects, parent);
-        return chooser.exec() == QDialog::Accepted ? chooser.SelectedProject() : QString();
-    };
-    // A search window's results have the commands of the main list's fonts.
-    services.attachCommands = [this](CFontRowsView& results) {
-        AttachListCommands(results, FontListKind::SearchResults, results.window());
-    };
-    auto* windows = new CSearchWindows(services, m_mainFrame, [document = m_document.get()] {
-        return document->IsProjectMode() ? std::pair(document->GetProjectName(), true)
-                                         : std::pair(document->GetFolderPath(), false);
-    });
-    m_searches = windows;
-    // View > Search... (Ctrl+F): find fonts by name at the current location.
-    QAction* find = m_mainFrame->ViewMenu()->addAction(tr("&Search..."));
-    find->setObjectName(QStringLiteral("FindByName"));
-    find->setShortcut(QKeySequence::Find);
-    connect(find, &QAction::triggered, windows, [windows] { windows->FindByName(); });
-    return windows;
-}
-
-CFontListCommands* CQuillmarkApp::AttachListCommands(CFontRowsView& view, FontListKind kind,
-                                                     QObject* parent) {
-    CFontListCommands::Hooks hooks = m_hooks.fontLists;
-    if (!hooks.open && m_hooks.open) {
-        hooks.open = [open = m_hooks.open](const QString& path) {
-            return open(QUrl::fromLocalFile(path));
-        };
-    }
-    if (!hooks.chooseProject) {
-        hooks.chooseProject = [projects = m_projects.get(), &view] {
-            CSelectProjectsDialog chooser(*projects, view.window());
-            return chooser.exec() == QDialog::Accepted ? chooser.SelectedProject() : QString();
-        };
-    }
-    if (!hooks.addToProject) {
-        hooks.addToProject = [frame = m_mainFrame](const QString& project,
-                                                   const QStringList& paths) {
-            return frame && frame->ProjectView() != nullptr
-                       ? frame->ProjectView()->Model().AddFiles(project, paths)
-                       : QStringList();
-        };
-    }
-    auto* commands = new CFontListCommands(view, *m_hub, *m_fontManager, *m_document, *m_options,
-                                           kind, std::move(hooks), parent);
-    CFontRows& rows = view.Rows();
-    commands->AddCommand(FontListCommand::FindSimilar, tr("Find similar fonts..."),
-                         [searches = m_searches, &rows](int row) {
-                             if (searches) {
-                                 searches->FindSimilar(rows.ItemAt(row));
-                             }
-                         });
-    commands->AddCommand(FontListCommand::FontInformation, tr("Font information"),
-                         [&rows, &view](int row) { CFontInfoDlg::Show(rows.ItemAt(row), &view); });
-    return commands;
-}
-
-void CQuillmarkApp::AddFontMapCommand() {
-    QAction* command = m_mainFrame->ViewMenu()->addAction(tr("Font &Map"));
-    command->setObjectName(QStringLiteral("FontMapCommand"));
-    command->setToolTip(tr("Font Map"));
-    connect(command, &QAction::triggered, this, [this] { ShowFontMap(); });
-}
-
-CFontMapWindow* CQuillmarkApp::ShowFontMap() {
-    if (!m_fontMap) {
-        m_fontMap =
-            new CFontMapWindow(*m_hub, *m_options, *m_fontManager, *m_document, m_mainFrame);
-        m_fontMap->Controller()->SetFindCharacter(m_findCharacter);
-    }
-    m_fontMap->show();
-    m_fontMap->raise();
-    m_fontMap->activateWindow();
-    return m_fontMap;
-}
-
-void CQuillmarkApp::ShowSplash() {
-    auto* splash = new QSplashScreen(SplashPicture(ProgramVersionText()), Qt::WindowStaysOnTopHint);
-    splash->setAttribute(Qt::WA_DeleteOnClose);
-    splash->show();
-    m_splash = splash;
-    qApp->installEventFilter(this);
-    // Every event of the program passes the filter: only while the splash is there.
-    connect(splash, &QObject::destroyed, this, [this] { qApp->removeEventFilter(this); });
-    QTimer::singleShot(kSplashMilliseconds, m_splash, &QWidget::close);
-}
-
-bool CQuillmarkApp::eventFilter(QObject* watched, QEvent* event) {
-    if (m_splash && m_splash->isVisible()) {
-        switch (event->type()) {
-            case QEvent::KeyPress:
-            case QEvent::MouseButtonPress:
-            case QEvent::NonClientAreaMouseButtonPress:
-                m_splash->close();
-                return true;  // the press only hides the splash
-            default:
-                break;
-        }
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-namespace {
-
-// The bytes of a command-line argument as given: Qt's arguments replace
-// what is not UTF-8, so a file name that is not is read from the kernel's
-// copy of the command line. The argument as Qt has it when none matches.
-std::filesystem::path ArgumentPath(const QString& argument) {
-    if (argument.contains(QChar::ReplacementCharacter)) {
-        std::ifstream in("/proc/self/cmdline", std::ios::binary);
-        std::string raw;
-        while (std::getline(in, raw, '\0')) {
-            if (QString::fromLocal8Bit(raw) == argument) {
-                return raw;
-            }
-        }
-    }
-    return FilePath(argument);
-}
-
-// A path without "." and "..", and without a trailing separator.
-std::filesystem::path Cleaned(const std::filesystem::path& path) {
-    const std::filesystem::path normal = path.lexically_normal();
-    return normal.has_filename() || normal == normal.root_path() ? normal : normal.parent_path();
-}
-
-}  // namespace
-
-std::filesystem::path CQuillmarkApp::CommandLinePath() const {
-    QString argument;
-    for (const QString& arg : m_arguments.mid(1)) {
-        if (!arg.startsWith(QLatin1Char('-'))) {
-            argument = arg;
-            break;
-        }
-    }
-    std::error_code ec;
-    return argument.isEmpty() ? std::filesystem::path()
-                              : Cleaned(std::filesystem::absolute(ArgumentPath(argument), ec));
-}
-
-bool CQuillmarkApp::OpenPath(const std::filesystem::path& given) {
-    std::error_code ec;
-    if (given.empty() || !std::filesystem::exists(given, ec)) {
-        return false;
-    }
-    // Opened by its own bytes, which need not be UTF-8.
-    if (std::filesystem::is_directory(given, ec)) {
-        m_hub->FireFolderSelected(PathText(given), nullptr);
-        return true;
-    }
-    const std::filesystem::path folder = given.parent_path();
-    if (std::filesystem::is_directory(folder, ec)) {
-        m_hub->FireFolderSelected(PathText(folder), nullptr);
-    }
-    CFontItem* item = m_fontManager->Acquire(given);
-    if (item->GetStatus() == CFontItem::Loaded) {
-        m_hub->FireFontSelected(item);
-    }
-    m_fontManager->Release(item);
-    return true;
-}
-
-QString CQuillmarkApp::SystemFontsFolder() {
-    QString dirs = qEnvironmentVariable("XDG_DATA_DIRS");
-    if (dirs.isEmpty()) {
-        dirs = QStringLiteral("/usr/local/share:/usr/share");
-    }
-    QString first;
-    for (const QString& dir : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-        const QString folder = QDir::cleanPath(dir + QStringLiteral("/fonts"));
-        if (!QFileInfo(folder).isDir()) {
-            continue;
-        }
-        // The first that holds fonts: /usr/local/share/fonts is often there
-        // and empty.
-        const std::filesystem::path path = FilePath(folder);
-        if (!CFolderLoad::EnumerateTexts(path).empty() || CFolderLoad::HasFontsInSubfolders(path)) {
-            return folder;
-        }
-        if (first.isEmpty()) {
-            first = folder;
-        }
-    }
-    return first;
-}
-
-void CQuillmarkApp::ChooseFirstLocation() {
-    if (OpenPath(CommandLinePath())) {
-        return;
-    }
-
-    const auto isFolder = [](const QString& path) {
-        return !path.isEmpty() && QFileInfo(path).isDir();
-    };
-    switch (m_options->GetStartupOption()) {
-        case StartupLocation::DefaultFolder:
-            if (isFolder(m_options->GetDefaultFolder())) {
-                m_hub->FireFolderSelected(m_options->GetDefaultFolder(), nullptr);
-            }
-            break;
-        case StartupLocation::DefaultProject:
-            if (isFolder(m_options->GetDefaultFolder())) {
-                m_hub->FireExpandFolderInTree(m_options->GetDefaultFolder());
-            }
-            if (m_projects->ProjectExists(m_options->GetDefaultProject())) {
-                m_hub->FireProjectSelected(m_options->GetDefaultProject());
-            }
-            break;
-        case StartupLocation::LastLocation:
-            if (m_options->GetUseFontProject()) {
-                if (isFolder(m_options->GetDefaultFolder())) {
-                    m_hub->FireExpandFolderInTree(m_options->GetDefaultFolder());
-                }
-                if (m_projects->ProjectExists(m_options->GetLastProject())) {
-                    m_hub->FireProjectSelected(m_options->GetLastProject());
-                }
-            } else if (isFolder(m_options->GetLastFolder())) {
-                m_hub->FireFolderSelected(m_options->GetLastFolder(), nullptr);
-            }
-            break;
-        default:
-            break;
-    }
 }
 
 int CQuillmarkApp::Run() {

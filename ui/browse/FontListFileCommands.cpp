@@ -10,7 +10,6 @@
 #include "platform/Files.h"
 #include "platform/desktop/Trash.h"
 #include "ui/common/FontRows.h"
-#include "ui/common/FontRowsView.h"
 
 namespace Quillmark {
 

@@ -4,9 +4,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "collections/FontProjects.h"
 #include "core/PathText.h"
-#include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
 #include "fontdata/item/FontItem.h"
@@ -17,10 +15,7 @@
 #include "ui/browse/FontListLoadRows.h"
 #include "ui/browse/FontListModel.h"
 #include "ui/browse/FontListView.h"
-#include "ui/common/ColumnFitter.h"
 #include "ui/common/FolderLoadDialog.h"
-#include "ui/common/FolderWatcher.h"
-#include "ui/common/FontListDelegate.h"
 
 namespace Quillmark {
 
