@@ -8,6 +8,7 @@
 
 #include "collections/DataFiles.h"
 #include "collections/FavoriteFolders.h"
+#include "core/PathText.h"
 #include "tests/collections/StoreTestSupport.h"
 
 using namespace Quillmark;
@@ -261,4 +262,20 @@ TEST(FavoriteFoldersTest, ImportAsksOnlyWhenBothEditionsHaveFavourites) {
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(ReadBytes(ours), "<favorites><folder>/yes</folder></favorites>");
     EXPECT_TRUE(QFileInfo::exists(earlier + ".old"));
+}
+
+// "déjà" in Latin-1, bytes no UTF-8 decoder takes: the favourite comes
+// back as the same folder, byte for byte.
+TEST(FavoriteFoldersTest, AFolderWhoseNameIsNotUtf8ComesBackWithItsOwnBytes) {
+    const QString folder = TestFolder("favourites-bytes");
+    const std::filesystem::path latin = FilePath(folder) / std::string("d\xe9j\xe0");
+    std::filesystem::create_directories(latin);
+    CFavoriteFolders store;
+    store.Add(PathText(latin));
+    store.Save(folder + "/favorites.xml");
+    CFavoriteFolders back;
+    back.Load(folder + "/favorites.xml");
+    const std::vector<QString> all = All(back);
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(FilePath(all[0]).native(), latin.native());
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include "collections/LocationList.h"
+#include "core/PathText.h"
 #include "tests/collections/StoreTestSupport.h"
 
 using namespace Quillmark;
@@ -159,4 +160,19 @@ TEST(LocationListTest, AnUnusableFileIsSetAsideAndToldOnceAndAFailedSaveKeepsThe
     EXPECT_TRUE(CLocationList::RemoveFile(path));
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(CLocationList::RemoveFile(path)) << "nothing to remove";
+}
+
+TEST(LocationListTest, AFolderWhoseNameIsNotUtf8ComesBackWithItsOwnBytes) {
+    const QString folder = TestFolder("location-bytes");
+    const std::filesystem::path latin = FilePath(folder) / std::string("d\xe9j\xe0");
+    std::filesystem::create_directories(latin);
+    CLocationList list;
+    list.BringToTop({CLocation::Folder, PathText(latin)});
+    ASSERT_EQ(list.Items().size(), 1u) << "the folder was taken for missing";
+    ASSERT_TRUE(list.Save(folder + "/locations.xml"));
+    CLocationList read;
+    read.Load(folder + "/locations.xml");
+    ASSERT_EQ(read.Items().size(), 1u);
+    EXPECT_EQ(FilePath(read.Items()[0].name).native(), latin.native());
+    EXPECT_EQ(read.FindFolder(PathText(latin)), 0);
 }
