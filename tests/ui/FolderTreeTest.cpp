@@ -384,6 +384,8 @@ TEST(FolderTreeInProgramTest, AFolderThatDoesNotAnswerLeavesTheWindowAnsweringAn
     clock.start(10);
     {
         QuillmarkTest::CListingBlock block({stuck});
+        view->expand(stuckItem.parent());  // as the user opens the folders
+        QTest::qWait(50);                  // laid out
         view->expand(stuckItem);
         ASSERT_TRUE(WaitUntil([&] { return block.Waiting() == 1; }));
         EXPECT_TRUE(model.IsReading(stuckItem));
