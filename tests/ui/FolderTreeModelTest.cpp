@@ -481,3 +481,18 @@ TEST_F(FolderTreeModelTest, TheModelGoesWhileAReadIsStuckWithoutWaitingForIt) {
     ASSERT_TRUE(block.WaitNoneHeld());
     QTest::qWait(50);  // their answers, queued for a model gone, are dropped
 }
+
+TEST_F(FolderTreeModelTest, AFolderRenamedWhileItsListingIsStuckIsListedUnderItsNewName) {
+    m_model->SetReadWaitMilliseconds(20);
+    const QModelIndex slow = Fresh("slow/x");
+    CListingBlock block({Path("home/Desktop/slow")});
+    m_model->fetchMore(slow);
+    ASSERT_TRUE(WaitUntil([&] { return block.Waiting() == 1; }));
+    const QPersistentModelIndex renamed(slow);
+    ASSERT_TRUE(m_model->RenameFolder(slow, "slower")) << m_model->Failure().toStdString();
+    // The stuck read goes on to read the old name, which is gone by now.
+    block.Release();
+    ASSERT_TRUE(WaitUntil([&] { return m_model->IsLoaded(renamed); }));
+    EXPECT_EQ(Names(*m_model, renamed), QStringList({"x"})) << "not taken for empty";
+    EXPECT_EQ(m_model->PathOf(m_model->index(0, 0, renamed)), Path("home/Desktop/slower/x"));
+}

@@ -137,6 +137,9 @@ bool CFolderTreeModel::RenameFolder(const QModelIndex& index, const QString& new
 }
 
 void CFolderTreeModel::Repath(CNode* node, const QString& oldPrefix, const QString& newPrefix) {
+    if (node->placeholder) {
+        return;  // no folder of its own
+    }
     const QString oldPath = node->fsPath;
     node->fsPath = newPrefix + node->fsPath.mid(oldPrefix.size());
     // The system ends a watch whose folder moves: watched again under the

@@ -245,6 +245,7 @@ void CFolderTreeModel::AwaitAll(const std::vector<quint64>& reads, CClock::time_
 quint64 CFolderTreeModel::StartList(CNode* node, milliseconds wait) {
     const quint64 token = BeginRead(node, CRead::List);
     auto listing = std::make_shared<CListing>();
+    listing->folder = node->fsPath;
     const bool desktop = node->kind == Kind::Desktop;
     auto work = [listing, folder = node->fsPath, desktop, home = m_places.home] {
         listing->ok = ListSubfolders(folder, listing->subfolders);
@@ -265,9 +266,9 @@ quint64 CFolderTreeModel::StartList(CNode* node, milliseconds wait) {
 quint64 CFolderTreeModel::StartLook(CNode* node, milliseconds wait) {
     const quint64 token = BeginRead(node, CRead::Look);
     auto has = std::make_shared<bool>(false);
-    const quint64 job =
-        m_reader.Start([has, folder = node->fsPath] { *has = HasSubfolders(folder); },
-                       [this, token, has] { OnLooked(token, *has); });
+    const quint64 job = m_reader.Start(
+        [has, folder = node->fsPath] { *has = HasSubfolders(folder); },
+        [this, token, has, folder = node->fsPath] { OnLooked(token, folder, *has); });
     node->readJob = job;
     if (wait.count() > 0) {
         m_reader.Wait(job, wait);
@@ -278,6 +279,12 @@ quint64 CFolderTreeModel::StartLook(CNode* node, milliseconds wait) {
 void CFolderTreeModel::OnListed(quint64 token, const CListing& listing) {
     CNode* node = EndRead(token);
     if (node == nullptr) {
+        return;
+    }
+    if (listing.folder != node->fsPath) {
+        // Renamed meanwhile: read again under its new name.
+        node->readAgain = false;
+        StartList(node, milliseconds(0));
         return;
     }
     node->listedAt = ++m_serial;
@@ -291,9 +298,13 @@ void CFolderTreeModel::OnListed(quint64 token, const CListing& listing) {
     }
 }
 
-void CFolderTreeModel::OnLooked(quint64 token, bool hasSubfolders) {
+void CFolderTreeModel::OnLooked(quint64 token, const QString& folder, bool hasSubfolders) {
     CNode* node = EndRead(token);
     if (node == nullptr) {
+        return;
+    }
+    if (folder != node->fsPath) {
+        StartLook(node, milliseconds(0));  // renamed meanwhile
         return;
     }
     if (!node->loaded) {

@@ -211,7 +211,7 @@ private:
     quint64 BeginRead(CNode* node, CRead read);
     CNode* EndRead(quint64 token);
     void OnListed(quint64 token, const CListing& listing);
-    void OnLooked(quint64 token, bool hasSubfolders);
+    void OnLooked(quint64 token, const QString& folder, bool hasSubfolders);
     void ApplyLoad(CNode* node, const CListing& listing);
     void ApplySync(CNode* node, const CListing& listing);
     void ShowReading(CNode* node);

@@ -41,6 +41,7 @@ struct CFolderTreeModel::CNode {
 
 // What a worker brings back from a folder: plain data, never a node.
 struct CFolderTreeModel::CListing {
+    QString folder;  // the folder read (set before the read starts)
     bool ok = false;
     std::vector<CSubfolder> subfolders;
     bool homeHasSubfolders = false;  // the desktop's listing: whether Home has any
