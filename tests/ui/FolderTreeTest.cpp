@@ -320,6 +320,28 @@ TEST_F(FolderTreeTest, DropsCopyIntoAFolderNeverOntoItselfAndAskOnAClash) {
     }
 }
 
+TEST_F(FolderTreeTest, AFolderAskedWhileTheWayThereIsReadGivesWayToTheUsersChoice) {
+    m_started = true;
+    Model().SetReadWaitMilliseconds(20);
+    const QString deep = m_desktop + "/a/deep";
+    {
+        QuillmarkTest::CListingBlock block({m_desktop + "/a"});
+        m_hub.FireFolderSelected(deep, nullptr);
+        EXPECT_TRUE(Selected().isEmpty()) << "nothing selected that is not the location";
+        // The user goes elsewhere before the folder answers: that stays.
+        Click(Item("b"));
+        EXPECT_EQ(Selected(), m_desktop + "/b");
+        block.Release();
+        ASSERT_TRUE(WaitUntil([&] { return Model().IsLoaded(Item("a")); }));
+        QTest::qWait(100);
+        EXPECT_EQ(Selected(), m_desktop + "/b");
+    }
+    // Asked again now that the way is listed: selected at once.
+    m_hub.FireFolderSelected(deep, nullptr);
+    EXPECT_EQ(Selected(), deep);
+    EXPECT_EQ(m_announced, QStringList({deep, m_desktop + "/b", deep}));
+}
+
 TEST(FolderTreeInProgramTest, StartsOnAFolderAndAnnouncesOnlyTheUsersChoices) {
     const QString folder = Home("Program fonts/Serif");
     ASSERT_TRUE(QDir().mkpath(folder));
