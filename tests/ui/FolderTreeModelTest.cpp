@@ -14,6 +14,7 @@
 #include <QTest>
 #include <functional>
 
+#include "tests/support/ListingBlock.h"
 #include "tests/support/WaitUntil.h"
 #include "ui/browse/FolderTreeModel.h"
 
@@ -22,6 +23,7 @@ using namespace Quillmark;
 namespace {
 
 using Kind = CFolderTreeModel::Kind;
+using QuillmarkTest::CListingBlock;
 
 bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 1000) {
     return QuillmarkTest::WaitUntil(condition, milliseconds);
@@ -98,6 +100,15 @@ protected:
             }
         }
         return {};
+    }
+    // A folder made after the tester walked the tree: not listed yet.
+    QModelIndex Fresh(const QString& relative) {
+        EXPECT_TRUE(QDir().mkpath(Path("home/Desktop/" + relative)));
+        m_model->SyncFolder(Path("home/Desktop"));
+        const QModelIndex index = Child(Desktop(), relative.section('/', 0, 0));
+        EXPECT_TRUE(index.isValid());
+        EXPECT_FALSE(m_model->IsLoaded(index));
+        return index;
     }
     QModelIndex Expanded(const QString& path) {
         const QModelIndex index = m_model->IndexForPath(path);
@@ -334,3 +345,154 @@ TEST_F(FolderTreeModelTest, DragsFoldersAsUrisAndRefusesADropIntoItself) {
 }
 
 }  // namespace
+
+TEST_F(FolderTreeModelTest, AFolderThatDoesNotAnswerShowsBeingReadAndHoldsUpNoOtherFolder) {
+    m_model->SetReadWaitMilliseconds(20);
+    const QModelIndex slow = Fresh("slow/x");
+    const QString x = Path("home/Desktop/slow/x");
+    CListingBlock block({Path("home/Desktop/slow")});
+
+    // Expanded: the call comes back while the folder is stuck, with one
+    // disabled row saying so.
+    m_model->fetchMore(slow);
+    ASSERT_TRUE(WaitUntil([&] { return block.Waiting() == 1; }));
+    EXPECT_TRUE(m_model->IsReading(slow));
+    EXPECT_FALSE(m_model->IsLoaded(slow));
+    ASSERT_EQ(m_model->rowCount(slow), 1);
+    const QModelIndex reading = m_model->index(0, 0, slow);
+    EXPECT_EQ(reading.data().toString(), "Reading…");
+    EXPECT_EQ(reading.data(Qt::AccessibleTextRole).toString(), "Reading…");
+    EXPECT_EQ(reading.flags(), Qt::NoItemFlags) << "shown disabled, never selected";
+    EXPECT_TRUE(m_model->PathOf(reading).isEmpty());
+    EXPECT_FALSE(m_model->canFetchMore(slow));
+
+    // Asked again in every way: not read a second time.
+    m_model->fetchMore(slow);
+    QSignalSpy reachable(m_model.get(), &CFolderTreeModel::PathReachable);
+    bool pending = false;
+    EXPECT_EQ(m_model->IndexForPath(x, &pending), slow) << "the way down ends there for now";
+    EXPECT_TRUE(pending);
+    EXPECT_FALSE(m_model->IndexForPath(x).isValid());
+    EXPECT_EQ(block.Entered(), 1);
+    // Told to read it again: the item being read waits for its answer; its
+    // twin under Home's Desktop (listed by the tester) is looked at, once.
+    const QModelIndex twin = Child(Child(Child(Desktop(), "Home"), "Desktop"), "slow");
+    ASSERT_TRUE(twin.isValid());
+    ASSERT_NE(twin, slow);
+    m_model->SyncFolder(Path("home/Desktop/slow"));
+    m_model->SyncFolder(Path("home/Desktop/slow"));
+    ASSERT_TRUE(WaitUntil([&] { return block.Waiting() == 2; }));
+    EXPECT_TRUE(m_model->IsReading(twin));
+    EXPECT_EQ(block.Entered(), 2);
+
+    // Every other folder answers meanwhile, listed at once.
+    const QModelIndex music = Expanded(Path("home/Music"));
+    ASSERT_TRUE(music.isValid());
+    EXPECT_TRUE(m_model->IsLoaded(music));
+    pending = true;
+    EXPECT_EQ(m_model->IndexForPath(Path("home/Desktop/b"), &pending), Child(Desktop(), "b"));
+    EXPECT_FALSE(pending);
+    EXPECT_EQ(reachable.count(), 0);
+
+    // Let go: its subfolders take the row's place, and the path asked is
+    // told reachable once.
+    block.Release();
+    ASSERT_TRUE(WaitUntil([&] { return m_model->IsLoaded(slow); }));
+    EXPECT_EQ(Names(*m_model, slow), QStringList({"x"}));
+    ASSERT_TRUE(WaitUntil([&] { return reachable.count() == 1; }));
+    EXPECT_EQ(reachable.at(0).at(0).toString(), x);
+    EXPECT_EQ(m_model->IndexForPath(x, &pending), Child(slow, "x"));
+    EXPECT_FALSE(pending);
+    EXPECT_TRUE(m_model->IsWatched(slow));
+    // Read again once it answered (a sync was asked meanwhile), and then no more.
+    ASSERT_TRUE(WaitUntil([&] { return m_model->PendingReads() == 0; }));
+    EXPECT_EQ(Names(*m_model, slow), QStringList({"x"}));
+    EXPECT_TRUE(m_model->hasChildren(twin));
+}
+
+TEST_F(FolderTreeModelTest, APathAskedUnderAStuckFolderIsToldMissingOnceItAnswersWithout) {
+    m_model->SetReadWaitMilliseconds(20);
+    const QModelIndex slow = Fresh("slow");
+    CListingBlock block({Path("home/Desktop/slow")});
+    QSignalSpy reachable(m_model.get(), &CFolderTreeModel::PathReachable);
+    const QString missing = Path("home/Desktop/slow/none/deeper");
+    bool pending = false;
+    EXPECT_EQ(m_model->IndexForPath(missing, &pending), slow);
+    ASSERT_TRUE(pending);
+    block.Release();
+    ASSERT_TRUE(WaitUntil([&] { return reachable.count() == 1; }));
+    QTest::qWait(100);
+    EXPECT_EQ(reachable.count(), 1) << "told once, not read for ever";
+    EXPECT_FALSE(m_model->IndexForPath(missing, &pending).isValid());
+    EXPECT_FALSE(pending);
+    ASSERT_TRUE(WaitUntil([&] { return m_model->PendingReads() == 0; }));
+}
+
+TEST_F(FolderTreeModelTest, AnAnswerForAnItemGoneMeanwhileIsDropped) {
+    m_model->SetReadWaitMilliseconds(20);
+    const QModelIndex slow = Fresh("slow/kept");
+    CListingBlock block({Path("home/Desktop/slow")});
+    m_model->fetchMore(slow);
+    ASSERT_TRUE(WaitUntil([&] { return block.Waiting() == 1; }));
+    // The folder goes while its listing is stuck: the tree hears of it and
+    // drops the item (the tester checks every row it reports).
+    ASSERT_TRUE(QDir().rename(Path("home/Desktop/slow"), Path("home/slow moved")));
+    ASSERT_TRUE(WaitUntil([&] { return !Child(Desktop(), "slow").isValid(); }));
+    block.Release();
+    ASSERT_TRUE(WaitUntil([&] { return m_model->PendingReads() == 0; }));
+    QTest::qWait(50);
+    EXPECT_EQ(Names(*m_model, Desktop()),
+              QStringList({"Home", "Computer", "A", "b", "folder9", "folder10"}));
+}
+
+TEST_F(FolderTreeModelTest, ALookAtAShownFolderThatDoesNotAnswerHoldsUpNothing) {
+    MakeModel(false);
+    m_model->SetReadWaitMilliseconds(20);
+    const QModelIndex folder9 = Child(Desktop(), "folder9");
+    const QModelIndex b = Child(Desktop(), "b");
+    ASSERT_TRUE(QDir().mkdir(Path("home/Desktop/folder9/inner")));
+    ASSERT_TRUE(QDir().mkdir(Path("home/Desktop/b/inner")));
+    CListingBlock block({Path("home/Desktop/folder9")});
+    m_model->SetShown({folder9, b});
+    EXPECT_TRUE(m_model->hasChildren(b)) << "looked at within the wait";
+    EXPECT_TRUE(m_model->IsReading(folder9));
+    EXPECT_FALSE(m_model->IsReading(b));
+    // Expanded while the look is stuck: shows being read, and is listed
+    // once the look answers.
+    m_model->fetchMore(folder9);
+    EXPECT_EQ(Names(*m_model, folder9), QStringList({"Reading…"}));
+    EXPECT_EQ(block.Entered(), 1);
+    block.Release();
+    ASSERT_TRUE(WaitUntil([&] { return m_model->IsLoaded(folder9); }));
+    EXPECT_EQ(Names(*m_model, folder9), QStringList({"inner"}));
+}
+
+TEST_F(FolderTreeModelTest, TheModelGoesWhileAReadIsStuckWithoutWaitingForIt) {
+    m_model->SetReadWaitMilliseconds(20);
+    const QModelIndex slow = Fresh("slow/x");
+    Fresh("slow2");
+    CListingBlock block({Path("home/Desktop/slow"), Path("home/Desktop/slow2")});
+    m_model->fetchMore(slow);
+    m_model->IndexForPath(Path("home/Desktop/slow2/x"));
+    ASSERT_TRUE(WaitUntil([&] { return block.Waiting() == 2; }));
+    m_tester.reset();
+    m_model.reset();  // comes back: nobody waits for the stuck reads
+    block.Release();
+    ASSERT_TRUE(block.WaitNoneHeld());
+    QTest::qWait(50);  // their answers, queued for a model gone, are dropped
+}
+
+TEST_F(FolderTreeModelTest, AFolderRenamedWhileItsListingIsStuckIsListedUnderItsNewName) {
+    m_model->SetReadWaitMilliseconds(20);
+    const QModelIndex slow = Fresh("slow/x");
+    CListingBlock block({Path("home/Desktop/slow")});
+    m_model->fetchMore(slow);
+    ASSERT_TRUE(WaitUntil([&] { return block.Waiting() == 1; }));
+    const QPersistentModelIndex renamed(slow);
+    ASSERT_TRUE(m_model->RenameFolder(slow, "slower")) << m_model->Failure().toStdString();
+    // The stuck read goes on to read the old name, which is gone by now.
+    block.Release();
+    ASSERT_TRUE(WaitUntil([&] { return m_model->IsLoaded(renamed); }));
+    EXPECT_EQ(Names(*m_model, renamed), QStringList({"x"})) << "not taken for empty";
+    EXPECT_EQ(m_model->PathOf(m_model->index(0, 0, renamed)), Path("home/Desktop/slower/x"));
+}

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 
 #include "app/QuillmarkApp.h"
@@ -20,12 +21,14 @@
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
 #include "fontdata/manager/FontManager.h"
+#include "tests/support/ListingBlock.h"
 #include "tests/support/TemporaryHome.h"
 #include "tests/support/WaitUntil.h"
 #include "ui/browse/FolderTreeController.h"
 #include "ui/browse/FolderTreeModel.h"
 #include "ui/browse/FolderTreeView.h"
 #include "ui/browse/FontListController.h"
+#include "ui/browse/FontListModel.h"
 #include "ui/browse/MainFrame.h"
 
 using namespace Quillmark;
@@ -317,6 +320,28 @@ TEST_F(FolderTreeTest, DropsCopyIntoAFolderNeverOntoItselfAndAskOnAClash) {
     }
 }
 
+TEST_F(FolderTreeTest, AFolderAskedWhileTheWayThereIsReadGivesWayToTheUsersChoice) {
+    m_started = true;
+    Model().SetReadWaitMilliseconds(20);
+    const QString deep = m_desktop + "/a/deep";
+    {
+        QuillmarkTest::CListingBlock block({m_desktop + "/a"});
+        m_hub.FireFolderSelected(deep, nullptr);
+        EXPECT_TRUE(Selected().isEmpty()) << "nothing selected that is not the location";
+        // The user goes elsewhere before the folder answers: that stays.
+        Click(Item("b"));
+        EXPECT_EQ(Selected(), m_desktop + "/b");
+        block.Release();
+        ASSERT_TRUE(WaitUntil([&] { return Model().IsLoaded(Item("a")); }));
+        QTest::qWait(100);
+        EXPECT_EQ(Selected(), m_desktop + "/b");
+    }
+    // Asked again now that the way is listed: selected at once.
+    m_hub.FireFolderSelected(deep, nullptr);
+    EXPECT_EQ(Selected(), deep);
+    EXPECT_EQ(m_announced, QStringList({deep, m_desktop + "/b", deep}));
+}
+
 TEST(FolderTreeInProgramTest, StartsOnAFolderAndAnnouncesOnlyTheUsersChoices) {
     const QString folder = Home("Program fonts/Serif");
     ASSERT_TRUE(QDir().mkpath(folder));
@@ -349,6 +374,77 @@ TEST(FolderTreeInProgramTest, StartsOnAFolderAndAnnouncesOnlyTheUsersChoices) {
     QTest::mouseClick(tree->View()->viewport(), Qt::LeftButton, {},
                       QPoint(name.left() + 4, name.center().y()));
     EXPECT_EQ(announced, QStringList({folder, Home("Program fonts/Sans")}));
+    app.MainFrame()->close();
+    app.ExitInstance();
+}
+
+TEST(FolderTreeInProgramTest, AFolderThatDoesNotAnswerLeavesTheWindowAnsweringAndOthersShown) {
+    const QString slow = Home("Slow fonts");
+    const QString stuck = slow + "/Stuck";
+    ASSERT_TRUE(QDir().mkpath(stuck + "/inner"));
+    ASSERT_TRUE(QDir().mkpath(slow + "/Quick"));
+    ASSERT_TRUE(QFile::copy(kData + "/twin-a.ttf", slow + "/Quick/twin-a.ttf"));
+    CQuillmarkApp::Hooks hooks;
+    hooks.splash = false;
+    CQuillmarkApp app({"quillmark", slow}, hooks);
+    ASSERT_EQ(app.InitInstance(), CQuillmarkApp::StartResult::Started);
+    auto* tree = app.MainFrame()->findChild<CFolderTreeController*>();
+    auto* list = app.MainFrame()->findChild<CFontListController*>();
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(list, nullptr);
+    CFolderTreeModel& model = tree->Model();
+    CFolderTreeView* view = tree->View();
+    const QModelIndex stuckItem = model.IndexForPath(stuck);
+    const QModelIndex quickItem = model.IndexForPath(slow + "/Quick");
+    ASSERT_TRUE(stuckItem.isValid());
+    ASSERT_TRUE(quickItem.isValid());
+
+    // The window's own clock: it ticks only while the window's thread is free.
+    int ticks = 0;
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, [&ticks] { ++ticks; });
+    clock.start(10);
+    {
+        QuillmarkTest::CListingBlock block({stuck});
+        view->expand(stuckItem.parent());  // as the user opens the folders
+        QTest::qWait(50);                  // laid out
+        view->expand(stuckItem);
+        ASSERT_TRUE(WaitUntil([&] { return block.Waiting() == 1; }));
+        EXPECT_TRUE(model.IsReading(stuckItem));
+        const QModelIndex reading = model.index(0, 0, stuckItem);
+        EXPECT_EQ(reading.data().toString(), "Reading…");
+        EXPECT_EQ(reading.data(Qt::AccessibleTextRole).toString(), "Reading…");
+        EXPECT_FALSE(reading.flags() & Qt::ItemIsEnabled);
+        const int before = ticks;
+        ASSERT_TRUE(WaitUntil([&] { return ticks >= before + 10; })) << "the window stopped";
+        EXPECT_EQ(block.Waiting(), 1) << "still stuck while the clock ticked";
+
+        // Another folder chosen meanwhile: selected, and its fonts shown.
+        view->scrollTo(quickItem);
+        QTest::qWait(50);  // laid out
+        const QRect name = view->visualRect(quickItem);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          QPoint(name.left() + 4, name.center().y()));
+        EXPECT_EQ(app.Document()->GetFolderPath(), slow + "/Quick");
+        ASSERT_TRUE(WaitUntil([&] { return !list->IsLoading() && list->Model().rowCount() == 1; }));
+
+        // Sent below the stuck folder from elsewhere: the tree waits for it,
+        // with nothing selected that is not the location.
+        app.Hub().FireFolderSelected(stuck + "/inner", nullptr);
+        EXPECT_TRUE(view->selectionModel()->selectedIndexes().isEmpty());
+        EXPECT_TRUE(view->isExpanded(stuckItem));
+        EXPECT_EQ(block.Waiting(), 1);
+
+        // Let go: the subfolders come, and the folder asked is selected.
+        block.Release();
+        ASSERT_TRUE(WaitUntil([&] { return model.IsLoaded(stuckItem); }));
+    }
+    const QModelIndex inner = model.index(0, 0, stuckItem);
+    EXPECT_EQ(inner.data().toString(), "inner");
+    ASSERT_TRUE(WaitUntil([&] {
+        const QModelIndexList selected = view->selectionModel()->selectedIndexes();
+        return selected.size() == 1 && selected.front() == inner;
+    }));
     app.MainFrame()->close();
     app.ExitInstance();
 }

@@ -1,5 +1,7 @@
 #include "ui/browse/FolderScan.h"
 
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "core/PathText.h"
@@ -23,10 +25,38 @@ bool AnySubfolder(const std::filesystem::path& folder) {
     return found;
 }
 
+std::mutex& HookMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<const CListingHook>& Hook() {
+    static std::shared_ptr<const CListingHook> hook;
+    return hook;
+}
+
+// Called outside the lock: a hook that blocks must not block its own release.
+void BeforeListing(const QString& folder) {
+    std::shared_ptr<const CListingHook> hook;
+    {
+        const std::lock_guard lock(HookMutex());
+        hook = Hook();
+    }
+    if (hook != nullptr) {
+        (*hook)(folder);
+    }
+}
+
 }  // namespace
+
+void SetListingHookForTests(CListingHook hook) {
+    const std::lock_guard lock(HookMutex());
+    Hook() = hook ? std::make_shared<const CListingHook>(std::move(hook)) : nullptr;
+}
 
 bool ListSubfolders(const QString& folder, std::vector<CSubfolder>& out) {
     out.clear();
+    BeforeListing(folder);
     const std::filesystem::path path = FilePath(folder);
     std::vector<std::string> names;
     const std::error_code error =
@@ -49,6 +79,7 @@ bool ListSubfolders(const QString& folder, std::vector<CSubfolder>& out) {
 }
 
 bool HasSubfolders(const QString& folder) {
+    BeforeListing(folder);
     return AnySubfolder(FilePath(folder));
 }
 

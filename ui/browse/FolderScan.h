@@ -7,6 +7,7 @@
 // it whole.
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace Quillmark {
@@ -24,6 +25,13 @@ bool ListSubfolders(const QString& folder, std::vector<CSubfolder>& out);
 // the first one; a folder whose link count says it has no subfolder at all
 // is not opened.
 bool HasSubfolders(const QString& folder);
+
+// Tests only: called with the folder before ListSubfolders or HasSubfolders
+// reads it, on the thread that reads it; a hook that sleeps or blocks stands
+// for a folder that is slow to answer (a hung network mount). Empty: none.
+// Safe to set while another thread reads.
+using CListingHook = std::function<void(const QString& folder)>;
+void SetListingHookForTests(CListingHook hook);
 
 // Whether anything (file, folder, link, even a dangling one) is at `path`.
 bool PathExists(const QString& path);

@@ -175,6 +175,9 @@ CFolderTreeController::CFolderTreeController(CQuillmarkSignals& hub, CQuillmarkD
                 Announce(moved);
             });
 
+    connect(m_model, &CFolderTreeModel::PathReachable, this,
+            &CFolderTreeController::OnPathReachable);
+
     hub.ConnectFolderSelected(boost::bind(&CFolderTreeController::OnFolderSelected, this, _1));
     hub.ConnectExpandFolderInTree(
         boost::bind(&CFolderTreeController::OnExpandFolderInTree, this, _1));
@@ -232,6 +235,9 @@ void CFolderTreeController::OnSelectionChanged() {
     if (!index.isValid()) {
         return;
     }
+    if (!m_selecting) {
+        m_awaited.clear();  // the user's choice now, not the one still being read
+    }
     if (m_view->IsMovingByKeyboard() && !m_selecting && m_started()) {
         m_keySettle.start();  // the location once the keys rest
         return;
@@ -278,15 +284,35 @@ void CFolderTreeController::OnClicked(const QModelIndex& index) {
     Announce(path);
 }
 
-QModelIndex CFolderTreeController::ExpandTo(const QString& path) {
-    const QModelIndex index = m_model->IndexForPath(path);
+QModelIndex CFolderTreeController::ExpandTo(const QString& path, bool* pending) {
+    bool reading = false;
+    const QModelIndex index = m_model->IndexForPath(path, &reading);
+    if (pending != nullptr) {
+        *pending = reading;
+    }
+    m_awaited = reading ? path : QString();
+    m_awaitSelects = false;
     if (index.isValid() && m_view) {
         for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) {
             m_view->expand(up);
         }
+        if (reading) {
+            m_view->expand(index);  // its row "Reading…" shows
+        }
         m_view->scrollTo(index);
     }
-    return index;
+    return reading ? QModelIndex() : index;
+}
+
+void CFolderTreeController::OnPathReachable(const QString& path) {
+    if (path != m_awaited || !m_view) {
+        return;
+    }
+    if (m_awaitSelects) {
+        OnFolderSelected(path);
+    } else {
+        ExpandTo(path);
+    }
 }
 
 void CFolderTreeController::OnFolderSelected(const QString& path) {
@@ -295,13 +321,16 @@ void CFolderTreeController::OnFolderSelected(const QString& path) {
     }
     m_keySettle.stop();  // chosen elsewhere: the folder passed is no longer wanted
     const CFlagSet selecting(m_selecting);
-    const QModelIndex index = ExpandTo(path);
+    bool pending = false;
+    const QModelIndex index = ExpandTo(path, &pending);
     if (index.isValid()) {
         m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     } else {
-        // A folder the tree does not show (a hidden one): nothing stays
-        // selected that is not the current location.
+        // A folder the tree does not show (a hidden one), or not yet (one
+        // on its way is being read: selected once it answers): nothing
+        // stays selected that is not the current location.
         m_view->selectionModel()->clearSelection();
+        m_awaitSelects = pending;
     }
 }
 

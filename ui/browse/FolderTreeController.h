@@ -63,8 +63,10 @@ public:
     // Copies or moves files and folders into a folder (a drop).
     void Drop(const QStringList& sources, const QString& targetFolder, Platform::TransferMode mode);
 
-    // Expands the tree down to a parsing name; the item, or invalid.
-    QModelIndex ExpandTo(const QString& path);
+    // Expands the tree down to a parsing name; the item, or invalid. When a
+    // folder on the way is still being read, the tree shows it being read
+    // and goes on down once it answers (`*pending` then set).
+    QModelIndex ExpandTo(const QString& path, bool* pending = nullptr);
 
     // A folder reached with the keys is the location once the selection
     // has rested this long: walking the tree neither loads nor records
@@ -88,6 +90,7 @@ private:
     void OnExpandFolderInTree(const QString& path);
     bool OnCanGoUp();
     void OnGoUp();
+    void OnPathReachable(const QString& path);
 
     CQuillmarkSignals& m_hub;
     CQuillmarkDoc& m_document;
@@ -103,6 +106,10 @@ private:
     bool m_modelChanging = false;  // rows go: the selection moves without the user
     QTimer m_keySettle;            // runs while a selection made with the keys has not rested
     QPersistentModelIndex m_selectionGoneTo;  // the selected folder went: its parent, listed
+    // A path expanded to (and selected, when chosen elsewhere) whose way
+    // down waits for a folder being read; given up once the user chooses.
+    QString m_awaited;
+    bool m_awaitSelects = false;
 };
 
 }  // namespace Quillmark

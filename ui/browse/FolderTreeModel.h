@@ -11,8 +11,15 @@
 //
 // Folders only, hidden ones left out, sorted by name without regard to case
 // and with numbers in their natural order. A folder's subfolders are listed
-// when it is first expanded. "Desktop" and "Computer" are places of the
-// tree, not folders: their parsing names begin with "::" ("::desktop",
+// when it is first expanded.
+//
+// The disk is read off the window's thread (CFolderTreeReader): a folder on
+// a mount that hangs never hangs the window. A read is waited for a moment
+// (SetReadWaitMilliseconds), so that a folder that answers at once is listed
+// at once; one that does not shows a single disabled row "Reading…" under it
+// until it answers, and is not read again meanwhile. Every read carries a
+// token, and its answer finds its item by it, if the item is still there. "Desktop" and "Computer"
+// are places of the tree, not folders: their parsing names begin with "::" ("::desktop",
 // "::computer"); every other item's parsing name is its absolute path.
 //
 // The tree keeps itself in step with the disk: one file-system watcher
@@ -30,15 +37,17 @@
 #include <QFileSystemWatcher>
 #include <QHash>
 #include <QIcon>
+#include <QPersistentModelIndex>
 #include <QSet>
 #include <QTimer>
 #include <QUrl>
+#include <chrono>
 #include <memory>
 #include <vector>
 
 #include "platform/desktop/MountTable.h"
-
-class QSocketNotifier;
+#include "platform/desktop/MountTableWatcher.h"
+#include "ui/browse/FolderTreeReader.h"
 
 namespace Quillmark {
 
@@ -95,11 +104,20 @@ public:
     QString FileSystemPathOf(const QModelIndex& index) const;
     Kind KindOf(const QModelIndex& index) const;
     bool IsLoaded(const QModelIndex& index) const;
+    // Whether the item's folder is being read (listed, or looked at for
+    // subfolders) and has not answered yet.
+    bool IsReading(const QModelIndex& index) const;
 
     // The item of a parsing name, listing the folders on the way down as
     // needed; invalid when the path does not exist or leads through a
-    // folder the tree does not show (a hidden one).
+    // folder the tree does not show (a hidden one), or when a folder on the
+    // way has not answered within the read wait.
     QModelIndex IndexForPath(const QString& path);
+    // The same, telling the last case apart: then `*pending` is set, the
+    // item returned is the folder being read, and PathReachable(path) is
+    // emitted once the way down has come further: IndexForPath then
+    // answers, or is pending on a folder further down.
+    QModelIndex IndexForPath(const QString& path, bool* pending);
 
     // The items a view shows now (and a margin around them): those without
     // subfolders are looked at again and watched while shown.
@@ -136,6 +154,15 @@ public:
     bool IsWatched(const QModelIndex& index) const;
     // How long a burst of changes must settle before it is read.
     void SetSettleMilliseconds(int milliseconds) { m_settle.setInterval(milliseconds); }
+    // How long a call that reads the disk (fetchMore, IndexForPath,
+    // SyncFolder, Refresh, SetShown) waits for it before leaving the answer
+    // to come later; changes heard from the watcher are never waited for.
+    static constexpr int kReadWaitMilliseconds = 100;
+    void SetReadWaitMilliseconds(int milliseconds) {
+        m_readWait = std::chrono::milliseconds(milliseconds);
+    }
+    // Reads started and not answered yet.
+    int PendingReads() const { return m_reader.Pending(); }
 
 signals:
     // A folder the tree shows was given a new name (by the tree or not).
@@ -144,9 +171,14 @@ signals:
     // hear of it, so that whoever follows the selection can tell a move
     // of the user's from one of the rows'.
     void RowGoing(const QModelIndex& parent, int row);
+    // A path asked of IndexForPath while a folder on its way was being read
+    // may be asked again: it is reached, missing, or waits further down.
+    void PathReachable(const QString& path);
 
 private:
     struct CNode;
+    // What a pending read of a folder reads: whether it has subfolders, or them all.
+    enum class CRead { None, Look, List };
 
     CNode* NodeOf(const QModelIndex& index) const;
     QModelIndex IndexOf(const CNode* node) const;
@@ -157,11 +189,44 @@ private:
     bool Less(const CNode& a, const CNode& b) const;
     bool LessName(const QString& a, const QString& b) const;
 
-    void Load(CNode* node);
+    using CClock = std::chrono::steady_clock;
+    struct CListing;
+    struct CWanted {
+        QString path;
+        quint64 since = 0;  // listings older than this may be stale for it
+    };
+
+    // Lists the node's subfolders unless they are or a read is pending;
+    // whether they are listed on return (waited for up to `wait`).
+    bool Load(CNode* node, std::chrono::milliseconds wait);
+    // Each starts a read, waited for up to `wait` (none: the answer comes
+    // through the event loop, never during the call); the reader's id.
+    quint64 StartList(CNode* node, std::chrono::milliseconds wait);
+    quint64 StartLook(CNode* node, std::chrono::milliseconds wait);
+    // Waits for the node's pending read; whether it answered.
+    bool AwaitRead(CNode* node, std::chrono::milliseconds wait);
+    // Waits for reads started together, all within the one deadline; the
+    // nodes may be gone meanwhile.
+    void AwaitAll(const std::vector<quint64>& reads, CClock::time_point deadline);
+    quint64 BeginRead(CNode* node, CRead read);
+    CNode* EndRead(quint64 token);
+    void OnListed(quint64 token, const CListing& listing);
+    void OnLooked(quint64 token, const QString& folder, bool hasSubfolders);
+    void ApplyLoad(CNode* node, const CListing& listing);
+    void ApplySync(CNode* node, const CListing& listing);
+    void ShowReading(CNode* node);
+    void RemovePlaceholder(CNode* node);
+    std::chrono::milliseconds Remaining(CClock::time_point deadline) const;
+    QModelIndex Walk(const QString& path, bool* pending, quint64 since,
+                     std::chrono::milliseconds wait);
+    void Reach();
+
     void InsertSorted(CNode* parent, std::vector<std::unique_ptr<CNode>> nodes);
     void RemoveChild(CNode* parent, int row);
-    // Lists the node's subfolders again; `deep` goes on into every listed child.
-    void Sync(CNode* node, bool deep);
+    // Reads the node's subfolders again (a folder not listed: whether it has
+    // any); a node whose read is pending is read again once it answers.
+    // The reader's id of the read started, 0 for none.
+    quint64 Sync(CNode* node, std::chrono::milliseconds wait);
     void SyncVolumes();
     void SetHasSubfolders(CNode* node, bool hasSubfolders);
     void Repath(CNode* node, const QString& oldPrefix, const QString& newPrefix);
@@ -172,7 +237,6 @@ private:
     bool WantsWatch(const CNode* node) const;
     void OnDirectoryChanged(const QString& path);
     void OnSettled();
-    void WatchMountTable();
     void OnMountTableChanged();
 
     void ForEachNodeOf(const QString& folder, const std::function<void(CNode*)>& action);
@@ -203,10 +267,17 @@ private:
     std::vector<CNode*> m_shown;  // items a view shows (their `shown` flag set)
     QTimer m_settle;
 
-    QFileSystemWatcher m_mountWatcher;           // a mount table given as a file
-    QSocketNotifier* m_mountNotifier = nullptr;  // /proc/self/mounts: readiness on a change
-    int m_mountFd = -1;
-    QString m_mountTable;
+    Platform::CMountTableWatcher m_mounts;
+    QString m_mountTable;  // its path, a key of m_changed
+
+    CFolderTreeReader m_reader;
+    std::chrono::milliseconds m_readWait{kReadWaitMilliseconds};
+    QHash<quint64, CNode*> m_reads;  // the nodes of the reads pending, by token
+    quint64 m_nextToken = 0;
+    quint64 m_serial = 0;                             // counts the listings that came
+    std::vector<CWanted> m_wanted;                    // paths whose way down waits for a read
+    QHash<QString, QPersistentModelIndex> m_reached;  // while PathReachable is told
+    QTimer m_reach;
 
     QString m_failure;
 };
