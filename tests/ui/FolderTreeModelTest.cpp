@@ -12,8 +12,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
 #include <functional>
 
+#include "core/PathText.h"
 #include "tests/support/ListingBlock.h"
 #include "tests/support/WaitUntil.h"
 #include "ui/browse/FolderTreeModel.h"
@@ -495,4 +497,41 @@ TEST_F(FolderTreeModelTest, AFolderRenamedWhileItsListingIsStuckIsListedUnderIts
     ASSERT_TRUE(WaitUntil([&] { return m_model->IsLoaded(renamed); }));
     EXPECT_EQ(Names(*m_model, renamed), QStringList({"x"})) << "not taken for empty";
     EXPECT_EQ(m_model->PathOf(m_model->index(0, 0, renamed)), Path("home/Desktop/slower/x"));
+}
+
+// "déjà" in Latin-1, which the watcher cannot name by text: listed, heard
+// when a folder is made in it, and renamed in the tree under its bytes.
+TEST_F(FolderTreeModelTest, AFolderWhoseNameIsNotUtf8IsWatchedAndRenamedByItsBytes) {
+    namespace fs = std::filesystem;
+    const fs::path latin = FilePath(Path("home/Desktop")) / std::string("d\xe9j\xe0");
+    ASSERT_TRUE(fs::create_directory(latin));
+    m_model->SyncFolder(Path("home/Desktop"));
+    const QModelIndex folder = m_model->IndexForPath(PathText(latin));
+    ASSERT_TRUE(folder.isValid());
+    EXPECT_EQ(FilePath(m_model->FileSystemPathOf(folder)).native(), latin.native());
+    m_model->fetchMore(folder);
+    ASSERT_TRUE(WaitUntil([&] { return m_model->IsLoaded(folder); }));
+    ASSERT_TRUE(m_model->IsWatched(folder));
+    EXPECT_EQ(m_model->RefusedWatchCount(), 0);
+
+    ASSERT_TRUE(fs::create_directory(latin / std::string("caf\xe9")));
+    ASSERT_TRUE(WaitUntil([&] { return m_model->rowCount(folder) == 1; }))
+        << "a folder made in it was not heard";
+    const QModelIndex inner = m_model->index(0, 0, folder);
+    EXPECT_EQ(FilePath(m_model->FileSystemPathOf(inner)).native(),
+              (latin / std::string("caf\xe9")).native());
+
+    const QPersistentModelIndex kept(folder);
+    const std::string renamed = std::string("d\xe9j\xe0-") + "\xff";
+    ASSERT_TRUE(m_model->RenameFolder(folder, PathText(fs::path(renamed))))
+        << m_model->Failure().toStdString();
+    const fs::path now = latin.parent_path() / renamed;
+    EXPECT_TRUE(fs::is_directory(now / std::string("caf\xe9")));
+    EXPECT_FALSE(fs::exists(latin));
+    ASSERT_TRUE(kept.isValid());
+    EXPECT_EQ(FilePath(m_model->FileSystemPathOf(kept)).native(), now.native());
+    // Still heard under its new name.
+    ASSERT_TRUE(fs::create_directory(now / "more"));
+    ASSERT_TRUE(WaitUntil([&] { return m_model->rowCount(kept) == 2; }))
+        << "the renamed folder is no longer heard";
 }

@@ -146,12 +146,13 @@ void CFolderTreeModel::Repath(CNode* node, const QString& oldPrefix, const QStri
     // new name.
     if (node->watched) {
         const auto watch = m_watches.find(node->key);
+        // A held folder's name follows the folder: that watch goes on.
         if (watch != m_watches.end() && watch->path == oldPath) {
-            m_watcher.removePath(oldPath);
-            m_watchedPaths.remove(oldPath);
-            watch->path = node->fsPath;
-            m_watchedPaths.insert(node->fsPath, node->key);
-            if (!m_watcher.addPath(node->fsPath)) {
+            m_watcher.removePath(watch->path);
+            m_watchedPaths.remove(watch->path);
+            NameWatch(*watch, node->fsPath);
+            m_watchedPaths.insert(watch->path, node->key);
+            if (!m_watcher.addPath(watch->path)) {
                 ++m_refusedWatches;
             }
         }

@@ -49,6 +49,10 @@
 #include "platform/desktop/MountTableWatcher.h"
 #include "ui/browse/FolderTreeReader.h"
 
+namespace Quillmark::Platform {
+class CHeldFolder;
+}
+
 namespace Quillmark {
 
 struct CSubfolder;
@@ -255,7 +259,12 @@ private:
     struct CWatch {
         QString path;  // as given to the watcher, which reports changes by it
         int uses = 0;  // items that want it watched
+        // A folder whose name is not UTF-8 (which the watcher cannot name)
+        // held open while watched: `path` is then the held folder's name.
+        std::shared_ptr<Platform::CHeldFolder> held;
     };
+    // Sets the name `watch` is given to the watcher for `folder`.
+    static void NameWatch(CWatch& watch, const QString& folder);
     bool AddUse(CNode* node, QStringList& toAdd);
     void DropUse(CNode* node, QStringList& toRemove);
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/PathText.h"
+#include "platform/Files.h"
 #include "ui/browse/FolderTreeNode.h"
 
 namespace Quillmark {
@@ -30,13 +31,26 @@ bool CFolderTreeModel::AddUse(CNode* node, QStringList& toAdd) {
     const CFileKey key{static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino)};
     CWatch& watch = m_watches[key];
     if (watch.uses++ == 0) {
-        watch.path = node->fsPath;
+        NameWatch(watch, node->fsPath);
         m_watchedPaths.insert(watch.path, key);
         toAdd.append(watch.path);
     }
     node->key = key;
     node->watched = true;
     return true;
+}
+
+void CFolderTreeModel::NameWatch(CWatch& watch, const QString& folder) {
+    watch.held.reset();
+    watch.path = folder;
+    const std::filesystem::path bytes = FilePath(folder);
+    if (!Platform::IsUtf8(bytes.native())) {
+        auto held = std::make_shared<Platform::CHeldFolder>(bytes);
+        if (held->IsHeld()) {
+            watch.path = QString::fromStdString(held->Alias());
+            watch.held = std::move(held);
+        }
+    }
 }
 
 void CFolderTreeModel::DropUse(CNode* node, QStringList& toRemove) {
