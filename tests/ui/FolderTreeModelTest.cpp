@@ -253,8 +253,9 @@ TEST_F(FolderTreeModelTest, NewFolderTakesTheFirstFreeNumberAndIsListedOnce) {
     ASSERT_TRUE(QDir().mkdir(Path("home/Desktop/New Folder")));
     ASSERT_TRUE(QDir().mkdir(Path("home/Desktop/New Folder (2)")));
     m_model->SyncFolder(Path("home/Desktop"));
-    const QModelIndex created = m_model->CreateFolder(Desktop());
-    ASSERT_TRUE(created.isValid()) << m_model->Failure().toStdString();
+    const CResult<QModelIndex> made = m_model->CreateFolder(Desktop());
+    ASSERT_TRUE(made) << made.Failure().Reason();
+    const QModelIndex created = made.Value();
     EXPECT_EQ(created.data().toString(), "New Folder (3)");
     EXPECT_TRUE(QFileInfo(Path("home/Desktop/New Folder (3)")).isDir());
     EXPECT_TRUE(created.flags() & Qt::ItemIsEditable);
@@ -265,16 +266,18 @@ TEST_F(FolderTreeModelTest, NewFolderTakesTheFirstFreeNumberAndIsListedOnce) {
 
     // In a folder never listed: listed with it, once.
     const QModelIndex a = Child(Desktop(), "A");
-    const QModelIndex inA = m_model->CreateFolder(a);
-    ASSERT_TRUE(inA.isValid());
+    const CResult<QModelIndex> inA = m_model->CreateFolder(a);
+    ASSERT_TRUE(inA && inA.Value().isValid());
     EXPECT_EQ(Names(*m_model, a), QStringList({"New Folder"}));
 }
 
 TEST_F(FolderTreeModelTest, RenameNeverReplacesWhatIsThereAndKeepsWhatIsListedBelow) {
     const QModelIndex folder10 = Expanded(Path("home/Desktop/folder10"));
     // "b" is an empty folder: a plain rename(2) would silently replace it.
-    EXPECT_FALSE(m_model->RenameFolder(folder10, "b"));
-    EXPECT_TRUE(m_model->Failure().contains("already")) << m_model->Failure().toStdString();
+    const CResult<> taken = m_model->RenameFolder(folder10, "b");
+    ASSERT_FALSE(taken);
+    EXPECT_NE(taken.Failure().Reason().find("already"), std::string::npos)
+        << taken.Failure().Reason();
     EXPECT_TRUE(QFileInfo(Path("home/Desktop/folder10/x")).isDir());
     EXPECT_TRUE(QFileInfo(Path("home/Desktop/b")).isDir());
     EXPECT_FALSE(m_model->setData(folder10, "a/b"));
@@ -491,7 +494,8 @@ TEST_F(FolderTreeModelTest, AFolderRenamedWhileItsListingIsStuckIsListedUnderIts
     m_model->fetchMore(slow);
     ASSERT_TRUE(WaitUntil([&] { return block.Waiting() == 1; }));
     const QPersistentModelIndex renamed(slow);
-    ASSERT_TRUE(m_model->RenameFolder(slow, "slower")) << m_model->Failure().toStdString();
+    const CResult<> done = m_model->RenameFolder(slow, "slower");
+    ASSERT_TRUE(done) << done.Failure().Reason();
     // The stuck read goes on to read the old name, which is gone by now.
     block.Release();
     ASSERT_TRUE(WaitUntil([&] { return m_model->IsLoaded(renamed); }));
@@ -523,8 +527,8 @@ TEST_F(FolderTreeModelTest, AFolderWhoseNameIsNotUtf8IsWatchedAndRenamedByItsByt
 
     const QPersistentModelIndex kept(folder);
     const std::string renamed = std::string("d\xe9j\xe0-") + "\xff";
-    ASSERT_TRUE(m_model->RenameFolder(folder, PathText(fs::path(renamed))))
-        << m_model->Failure().toStdString();
+    const CResult<> done = m_model->RenameFolder(folder, PathText(fs::path(renamed)));
+    ASSERT_TRUE(done) << done.Failure().Reason();
     const fs::path now = latin.parent_path() / renamed;
     EXPECT_TRUE(fs::is_directory(now / std::string("caf\xe9")));
     EXPECT_FALSE(fs::exists(latin));

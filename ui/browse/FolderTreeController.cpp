@@ -382,11 +382,12 @@ void CFolderTreeController::Run(CFolderTreeView::Command command, const QModelIn
 
 void CFolderTreeController::NewFolder(const QModelIndex& index) {
     const QPersistentModelIndex parent(index);
-    const QModelIndex created = m_model->CreateFolder(index);
-    if (!created.isValid()) {
-        ShowStatus(m_model->Failure());
+    const CResult<QModelIndex> made = m_model->CreateFolder(index);
+    if (!made) {
+        ShowStatus(QString::fromStdString(made.Failure().Reason()));
         return;
     }
+    const QModelIndex created = made.Value();
     if (m_view) {
         m_view->expand(parent);
         m_view->EditName(created);

@@ -22,28 +22,35 @@ QString ErrorText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+CFailure Refused(std::error_code code, const QString& reason) {
+    return CFailure(code, reason.toStdString());
+}
+CFailure Refused(std::errc code, const QString& reason) {
+    return Refused(std::make_error_code(code), reason);
+}
+
 }  // namespace
 
 bool CFolderTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || NodeOf(index) == nullptr) {
         return false;
     }
-    return RenameFolder(index, value.toString());
+    return static_cast<bool>(RenameFolder(index, value.toString()));
 }
 
 // ---- changes made here ----
 
-QModelIndex CFolderTreeModel::CreateFolder(const QModelIndex& parentIndex) {
-    m_failure.clear();
+CResult<QModelIndex> CFolderTreeModel::CreateFolder(const QModelIndex& parentIndex) {
     CNode* parent = NodeOf(parentIndex);
     if (parent == nullptr || parent->fsPath.isEmpty()) {
-        m_failure = tr("A new folder can only be made in a folder.");
-        return {};
+        return Refused(std::errc::not_a_directory,
+                       tr("A new folder can only be made in a folder."));
     }
     if (!Load(parent, m_readWait)) {
-        m_failure = tr("“%1” is still being read: a new folder can be made in it once it answers.")
-                        .arg(Shown(parent->name));
-        return {};
+        return Refused(
+            std::errc::resource_unavailable_try_again,
+            tr("“%1” is still being read: a new folder can be made in it once it answers.")
+                .arg(Shown(parent->name)));
     }
     QString name;
     for (int number = 1; number <= 255 && name.isEmpty(); ++number) {
@@ -57,17 +64,17 @@ QModelIndex CFolderTreeModel::CreateFolder(const QModelIndex& parentIndex) {
         if (!error) {
             name = candidate;
         } else if (error.value() != EEXIST) {
-            m_failure = tr("The folder could not be made: %1").arg(ErrorText(error.value()));
-            return {};
+            return Refused(error,
+                           tr("The folder could not be made: %1").arg(ErrorText(error.value())));
         }
     }
     if (name.isEmpty()) {
-        m_failure = tr("The names New Folder to New Folder (255) are all taken here.");
-        return {};
+        return Refused(std::errc::file_exists,
+                       tr("The names New Folder to New Folder (255) are all taken here."));
     }
     for (const auto& child : parent->children) {
         if (child->kind == Kind::Folder && child->name == name) {
-            return IndexOf(child.get());
+            return CResult<QModelIndex>(IndexOf(child.get()));
         }
     }
     CSubfolder subfolder{name, false};
@@ -76,35 +83,33 @@ QModelIndex CFolderTreeModel::CreateFolder(const QModelIndex& parentIndex) {
     std::vector<std::unique_ptr<CNode>> nodes;
     nodes.push_back(std::move(node));
     InsertSorted(parent, std::move(nodes));
-    return IndexOf(added);
+    return CResult<QModelIndex>(IndexOf(added));
 }
 
-bool CFolderTreeModel::RenameFolder(const QModelIndex& index, const QString& newName) {
-    m_failure.clear();
+CResult<> CFolderTreeModel::RenameFolder(const QModelIndex& index, const QString& newName) {
     CNode* node = NodeOf(index);
     if (node == nullptr || node->kind != Kind::Folder || node->placeholder) {
-        m_failure = tr("This item cannot be renamed.");
-        return false;
+        return Refused(std::errc::operation_not_permitted, tr("This item cannot be renamed."));
     }
     if (newName == node->name) {
-        return true;
+        return {};
     }
     if (newName.isEmpty() || newName == QLatin1String(".") || newName == QLatin1String("..") ||
         newName.contains(QLatin1Char('/')) || newName.contains(QChar(0))) {
-        m_failure = tr("“%1” cannot be a folder's name.").arg(Shown(newName));
-        return false;
+        return Refused(std::errc::invalid_argument,
+                       tr("“%1” cannot be a folder's name.").arg(Shown(newName)));
     }
     const QString oldPath = node->fsPath;
     const QString newPath = Join(node->parent->fsPath, newName);
     // Never onto what is there: rename(2) alone would replace an empty folder.
     if (const std::error_code error =
             Platform::RenameNoReplace(FilePath(oldPath), FilePath(newPath))) {
-        m_failure =
+        return Refused(
+            error,
             error.value() == EEXIST || error.value() == ENOTEMPTY
                 ? tr("There is already a file or folder named “%1” here.").arg(Shown(newName))
                 : tr("“%1” could not be renamed: %2")
-                      .arg(Shown(node->name), ErrorText(error.value()));
-        return false;
+                      .arg(Shown(node->name), ErrorText(error.value())));
     }
     Repath(node, oldPath, newPath);
     node->name = newName;
@@ -133,7 +138,7 @@ bool CFolderTreeModel::RenameFolder(const QModelIndex& index, const QString& new
     const QModelIndex moved = IndexOf(node);
     emit dataChanged(moved, moved);
     emit FolderRenamed(oldPath, newPath);
-    return true;
+    return {};
 }
 
 void CFolderTreeModel::Repath(CNode* node, const QString& oldPrefix, const QString& newPrefix) {

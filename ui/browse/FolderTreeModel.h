@@ -45,6 +45,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/Result.h"
 #include "platform/desktop/MountTable.h"
 #include "platform/desktop/MountTableWatcher.h"
 #include "ui/browse/FolderTreeReader.h"
@@ -93,8 +94,8 @@ public:
     void fetchMore(const QModelIndex& parent) override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // Renames the folder (Qt::EditRole); false, with Failure() saying why,
-    // when it could not be.
+    // Renames the folder (Qt::EditRole) as RenameFolder does; false when it
+    // could not be.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     QStringList mimeTypes() const override;
     // The folders as text/uri-list.
@@ -136,14 +137,11 @@ public:
 
     // Makes "New Folder" in the item's folder, or "New Folder (2)" up to
     // "New Folder (255)" when that name is taken, lists the parent's
-    // subfolders and returns the new item; invalid, with Failure() saying
-    // why, when none could be made.
-    QModelIndex CreateFolder(const QModelIndex& parent);
+    // subfolders and returns the new item, or why none could be made.
+    CResult<QModelIndex> CreateFolder(const QModelIndex& parent);
     // Renames the folder in place, never onto anything already there; the
     // item keeps its place in the tree (and what is listed under it).
-    bool RenameFolder(const QModelIndex& index, const QString& newName);
-    // Why the last CreateFolder or RenameFolder failed.
-    const QString& Failure() const { return m_failure; }
+    CResult<> RenameFolder(const QModelIndex& index, const QString& newName);
 
     // Whether `urls` may be dropped on the item: local files, none of them
     // a folder that holds the item (or the item itself), not all of them
@@ -287,8 +285,6 @@ private:
     std::vector<CWanted> m_wanted;                    // paths whose way down waits for a read
     QHash<QString, QPersistentModelIndex> m_reached;  // while PathReachable is told
     QTimer m_reach;
-
-    QString m_failure;
 };
 
 }  // namespace Quillmark

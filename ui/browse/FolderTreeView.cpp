@@ -44,7 +44,7 @@ public:
         QStyledItemDelegate::setEditorData(editor, index);
     }
 
-    void setModelData(QWidget* editor, QAbstractItemModel* model,
+    void setModelData(QWidget* editor, QAbstractItemModel* /*model*/,
                       const QModelIndex& index) const override {
         auto* line = qobject_cast<QLineEdit*>(editor);
         if (line == nullptr) {
@@ -55,9 +55,9 @@ public:
         if (text.isEmpty() || text == index.data(Qt::EditRole).toString()) {
             return;
         }
-        if (!model->setData(index, text, Qt::EditRole)) {
+        if (const CResult<> renamed = m_view->Model().RenameFolder(index, text); !renamed) {
             const QPersistentModelIndex at(index);
-            const QString why = m_view->Model().Failure();
+            const QString why = QString::fromStdString(renamed.Failure().Reason());
             // Once this editor has closed.
             QTimer::singleShot(0, m_view, [view = m_view, at, text, why] {
                 emit view->RenameFailed(why);
