@@ -434,6 +434,9 @@ TEST(FolderTreeInProgramTest, AFolderThatDoesNotAnswerLeavesTheWindowAnsweringAn
         EXPECT_TRUE(view->selectionModel()->selectedIndexes().isEmpty());
         EXPECT_TRUE(view->isExpanded(stuckItem));
         EXPECT_EQ(block.Waiting(), 1);
+        QTest::qWait(50);  // the commands follow the location
+        EXPECT_TRUE(app.MainFrame()->Command("GoUp")->isEnabled())
+            << "the folder asked has a parent, even before the tree shows it";
 
         // Let go: the subfolders come, and the folder asked is selected.
         block.Release();
@@ -445,6 +448,10 @@ TEST(FolderTreeInProgramTest, AFolderThatDoesNotAnswerLeavesTheWindowAnsweringAn
         const QModelIndexList selected = view->selectionModel()->selectedIndexes();
         return selected.size() == 1 && selected.front() == inner;
     }));
+    QTest::qWait(50);
+    EXPECT_TRUE(app.MainFrame()->Command("GoUp")->isEnabled());
+    app.MainFrame()->Command("GoUp")->trigger();
+    EXPECT_EQ(app.Document()->GetFolderPath(), stuck);
     app.MainFrame()->close();
     app.ExitInstance();
 }

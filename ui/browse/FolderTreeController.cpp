@@ -1,5 +1,7 @@
 #include "ui/browse/FolderTreeController.h"
 
+#include <QDir>
+
 #include <QFileInfo>
 #include <QIcon>
 #include <QItemSelectionModel>
@@ -338,11 +340,33 @@ void CFolderTreeController::OnExpandFolderInTree(const QString& path) {
     ExpandTo(path);
 }
 
+QString CFolderTreeController::AwaitedParent() const {
+    if (!m_awaited.startsWith(QLatin1Char('/')) || m_awaited == QLatin1String("/")) {
+        return {};
+    }
+    return QDir::cleanPath(m_awaited + QStringLiteral("/.."));
+}
+
 bool CFolderTreeController::OnCanGoUp() {
+    // A folder still being read on the way there has no item selected yet:
+    // its parent is known by its path.
+    if (!Selected().isValid()) {
+        return !AwaitedParent().isEmpty();
+    }
     return Selected().parent().isValid();
 }
 
 void CFolderTreeController::OnGoUp() {
+    if (!Selected().isValid()) {
+        const QString parent = AwaitedParent();
+        if (!parent.isEmpty()) {
+            OnFolderSelected(parent);
+            m_document.SetProjectMode(false);
+            m_document.SetFolder(parent);
+            Announce(parent);
+        }
+        return;
+    }
     const QModelIndex parent = Selected().parent();
     if (parent.isValid()) {
         m_view->selectionModel()->setCurrentIndex(parent, QItemSelectionModel::ClearAndSelect);

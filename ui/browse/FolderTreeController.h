@@ -106,6 +106,8 @@ private:
     bool m_modelChanging = false;  // rows go: the selection moves without the user
     QTimer m_keySettle;            // runs while a selection made with the keys has not rested
     QPersistentModelIndex m_selectionGoneTo;  // the selected folder went: its parent, listed
+    // The parent folder of the folder awaited; empty when there is none.
+    QString AwaitedParent() const;
     // A path expanded to (and selected, when chosen elsewhere) whose way
     // down waits for a folder being read; given up once the user chooses.
     QString m_awaited;
