@@ -105,6 +105,13 @@ CResult<> WriteWholeFile(const QString& path, const QByteArray& bytes, const CFi
     if (!writeFailure.isEmpty()) {
         return CFailure(error, writeFailure.toStdString());
     }
+    if (error == Platform::FileError::NotARegularFile) {
+        return CFailure(error,
+                        QStringLiteral("%1 is not a regular file, and only a regular file is "
+                                       "replaced")
+                            .arg(final)
+                            .toStdString());
+    }
     if (error.value() == EISDIR || error.value() == EACCES || error.value() == EPERM) {
         return CFailure(error,
                         QStringLiteral("the file %1 cannot be written").arg(final).toStdString());

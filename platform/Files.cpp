@@ -323,6 +323,10 @@ std::error_code WriteFileWhole(const fs::path& path, std::string_view bytes,
     if (exists && S_ISDIR(existing.st_mode)) {
         return Errno(EISDIR);
     }
+    // A device or a FIFO is never replaced by a plain file.
+    if (exists && !S_ISREG(existing.st_mode)) {
+        return FileError::NotARegularFile;
+    }
     if (exists && ::access(final.c_str(), W_OK) != 0) {
         return LastError();
     }

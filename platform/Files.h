@@ -116,7 +116,9 @@ struct WholeFileOptions {
 // Writes `bytes` as the whole of the file at `path`: into a new file beside
 // it, flushed to the disk (fsync), renamed over the target and the folder
 // flushed, so that a full disk, a failed write or a crash leaves either the
-// old file untouched or the new one whole, never half of it. A link at
+// old file untouched or the new one whole, never half of it. Only a regular
+// file or a missing name is replaced: a folder is EISDIR, a device or a FIFO
+// FileError::NotARegularFile, and nothing is written. A link at
 // `path` is written through; the new file keeps an existing file's
 // permissions. On failure the new file is removed.
 std::error_code WriteFileWhole(const std::filesystem::path& path, std::string_view bytes,

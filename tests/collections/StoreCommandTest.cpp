@@ -2,6 +2,7 @@
 // "saved":false and exits non-zero (on a real full disk too).
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -95,4 +96,26 @@ TEST(StoreCommandTest, ReadingChangesNothingAndASaveKeepsTheUnusableFileFirst) {
         << save.out.toStdString();
     EXPECT_EQ(ReadBytes(path + ".unreadable"), "<fontprojects><project name=\"A\">");
     EXPECT_EQ(ReadBytes(path), "<?xml version=\"1.0\"?>\n<fontprojects/>");
+}
+
+// Only a regular file or a missing name is replaced: a FIFO named as the
+// file to save to stays a FIFO, and the command says it was not saved.
+TEST(StoreCommandTest, ASaveOntoAFifoIsRefusedAndLeavesIt) {
+    const QString folder = TestFolder("cli-fifo");
+    const QString projects = folder + "/fontprojects.xml";
+    WriteBytes(projects,
+               "<?xml version=\"1.0\"?>\n<fontprojects><project name=\"A\"><font>/a.ttf</font>"
+               "</project></fontprojects>");
+    for (const char* kind : {"projects", "favorites"}) {
+        const QString fifo = folder + "/out-" + kind;
+        ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        const CRun save = RunStore(folder, {kind, "--save", fifo, projects});
+        EXPECT_EQ(save.exitCode, 1) << kind;
+        EXPECT_TRUE(save.out.contains("\"saved\":false")) << save.out.toStdString();
+        struct stat info {};
+        ASSERT_EQ(::lstat(fifo.toLocal8Bit().constData(), &info), 0);
+        EXPECT_TRUE(S_ISFIFO(info.st_mode)) << kind << ": the FIFO became a plain file";
+    }
+    EXPECT_EQ(Entries(folder), (QStringList{"fontprojects.xml", "out-favorites", "out-projects"}))
+        << "nothing left beside it";
 }
