@@ -151,8 +151,9 @@ void CFolderTreeModel::Repath(CNode* node, const QString& oldPrefix, const QStri
     // new name.
     if (node->watched) {
         const auto watch = m_watches.find(node->key);
-        // A held folder's name follows the folder: that watch goes on.
-        if (watch != m_watches.end() && watch->path == oldPath) {
+        // A held folder's name follows the folder, but the watcher drops
+        // the watch of a folder that moved all the same: held anew.
+        if (watch != m_watches.end() && (watch->path == oldPath || watch->held)) {
             m_watcher.removePath(watch->path);
             m_watchedPaths.remove(watch->path);
             NameWatch(*watch, node->fsPath);
