@@ -11,7 +11,7 @@ endfunction()
 # quillmark_add_test(NAME SOURCES ... LIBS ... [NO_GTEST_MAIN] [LABELS label])
 # Tests labelled "threads" are also built by the target threaded_tests.
 function(quillmark_add_test name)
-    cmake_parse_arguments(ARG "NO_GTEST_MAIN" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "NO_GTEST_MAIN;SERIAL" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest)
     if(NOT ARG_NO_GTEST_MAIN)
@@ -22,6 +22,11 @@ function(quillmark_add_test name)
     # separators of a list (what every test needs is set for all of them
     # in cmake/TestEnvironment.cmake.in).
     set(properties LABELS "${ARG_LABELS}")
+    # SERIAL: tests that start whole copies of the program and time their
+    # signals run alone, never beside the rest of a parallel run.
+    if(ARG_SERIAL)
+        list(APPEND properties RUN_SERIAL TRUE)
+    endif()
     if(ARG_LABELS STREQUAL "threads")
         set_property(GLOBAL APPEND PROPERTY QUILLMARK_THREADED_TESTS ${name})
     endif()
