@@ -64,7 +64,8 @@ int RunPrint(const Arguments& args) {
         "The pages Quillmark prints for a font list, as a PDF: a folder's fonts\n"
         "sorted by name as the list shows them, files in the order given.");
     commandLine
-        .Number("size", "PT", 1, 500, &text.pointSize,
+        .Number("size", "PT", static_cast<int>(kSmallestPrintSize),
+                static_cast<int>(kLargestPrintSize), &text.pointSize,
                 "the sample lines' size in points (the Print option's unless given)")
         .Text("page", "a4|letter", &pageName, "the paper size")
         .Text("output,o", "OUT.pdf", &output, "the PDF to write");

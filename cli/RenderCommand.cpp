@@ -45,7 +45,8 @@ int RunRender(const Arguments& args) {
         "Each file's preview line as the font list draws it, one line a file, as a "
         "PNG.");
     commandLine.Text("text", "T", &given, "the preview text (the font list's unless given)")
-        .Number("size", "PX", 6, 300, &size, "the characters' size in pixels")
+        .Number("size", "PX", static_cast<int>(kSmallestTextSize),
+                static_cast<int>(kLargestTextSize), &size, "the characters' size in pixels")
         .Number("quality", "0|1|2", 0, 2, &quality,
                 "0 as the desktop draws text, 1 grey-scale, 2 subpixel antialiasing")
         .Text("output,o", "OUT.png", &output, "the picture to write");

@@ -10,6 +10,13 @@
 
 namespace Quillmark {
 
+// The text sizes the size boxes accept, in pixels, and the sizes samples
+// are printed at, in points.
+inline constexpr quint32 kSmallestTextSize = 6;
+inline constexpr quint32 kLargestTextSize = 300;
+inline constexpr quint32 kSmallestPrintSize = 1;
+inline constexpr quint32 kLargestPrintSize = 500;
+
 // FontListRenderingOption, FontMapRenderingOption, CharDetailRenderingOption.
 enum class Rendering : quint32 {
     Default = 0,      // as the desktop draws text

@@ -116,7 +116,45 @@ quint32 AsReadCount(quint32 value) {
 
 const QString kMainRebarLayout = QStringLiteral("MainRebarLayout");
 
+void Clamp(quint32& value, quint32 low, quint32 high) {
+    value = std::clamp(value, low, high);
+}
+
+// Colours are 0x00BBGGRR; a text colour that is its background's would draw
+// nothing that can be seen, so such a pair reads as the default pair.
+void KeepVisible(quint32& text, quint32& back, quint32 defaultText, quint32 defaultBack) {
+    text &= 0xFFFFFFu;
+    back &= 0xFFFFFFu;
+    if (text == back) {
+        text = defaultText;
+        back = defaultBack;
+    }
+}
+
 }  // namespace
+
+// A settings file written by hand or by another program can hold any
+// number: each value is brought into the range the program itself offers,
+// so that nothing is drawn at a size or in colours the user could not have
+// chosen. The named types keep unknown numbers (OptionTypes.h).
+void CProgramOptions::KeepInOfferedRanges() {
+    const Record defaults;
+    Record& r = *m_d;
+    for (quint32* size : {&r.FontListCharSize, &r.PreviewFontSize, &r.FontMapSize}) {
+        Clamp(*size, kSmallestTextSize, kLargestTextSize);
+    }
+    Clamp(r.PrintCharSize, kSmallestPrintSize, kLargestPrintSize);
+    for (quint32* width : {&r.FontNameColumnWidth, &r.FileNameColumnWidth, &r.SizeColumnWidth}) {
+        Clamp(*width, kSmallestColumnWidth, kLargestColumnWidth);
+    }
+    Clamp(r.FontListSortColumn, 0, 2);
+    Clamp(r.FontDetailMode, 0, 1);
+    Clamp(r.FontListDropOption, 0, 1);
+    KeepVisible(r.PreviewFontColor, r.PreviewBackgroundColor, defaults.PreviewFontColor,
+                defaults.PreviewBackgroundColor);
+    KeepVisible(r.FontMapFontColor, r.FontMapBackgroundColor, defaults.FontMapFontColor,
+                defaults.FontMapBackgroundColor);
+}
 
 CProgramOptions::CProgramOptions() : m_d(std::make_shared<Record>()) {}
 
@@ -128,6 +166,7 @@ bool CProgramOptions::Load() {
 #define X(kind, name, def) Read(key, QStringLiteral(#name), m_d->name);
 #include "core/OptionsTable.inc"
 #undef X
+    KeepInOfferedRanges();
     return true;
 }
 

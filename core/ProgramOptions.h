@@ -23,8 +23,14 @@ class CProgramOptions {
 public:
     CProgramOptions();
 
-    // Reads every value that is stored; a missing key leaves every default.
-    // False when there was no key: nothing was ever saved (a first start).
+    // The widths a list column is read with, in pixels.
+    static constexpr quint32 kSmallestColumnWidth = 16;
+    static constexpr quint32 kLargestColumnWidth = 8192;
+
+    // Reads every value that is stored, each brought into the range the
+    // program offers (sizes 6..300 pixels, print sizes 1..500 points, a column, mode or choice the
+    // program has, text colours that differ from their background); a missing key leaves every
+    // default. False when there was no key: nothing was ever saved (a first start).
     bool Load();
     // Writes every value, creating the key when it does not exist. Returns
     // whether the store accepted the write.
@@ -52,6 +58,8 @@ public:
     static bool SetMainRebarLayout(const QByteArray& layout);
 
 private:
+    void KeepInOfferedRanges();
+
     struct Record;
     std::shared_ptr<Record> m_d;
 };

@@ -33,8 +33,9 @@ std::unique_ptr<QSettings> RawStore() {
 bool Changed(bool def, int) {
     return !def;
 }
-quint32 Changed(quint32 def, int n) {
-    return def + 1000u + static_cast<quint32>(n);
+// Within the range each number is read with: a size, a colour, a column.
+quint32 Changed(quint32 def, int) {
+    return def ^ 1u;
 }
 QString Changed(const QString& def, int n) {
     return def + QStringLiteral(" \u00e9\u4e2d\U0001F600 \"&<> ") + QString::number(n);
@@ -192,6 +193,60 @@ TEST_F(ProgramOptionsTest, ValuesOfTheWrongSizeFollowTheStoreRules) {
     EXPECT_EQ(options.GetPreviewText(), "Quillmark 3");
     EXPECT_EQ(options.GetPrintSampleTextLine1(), "");
     EXPECT_EQ(options.GetPrintSampleTextLine2(), "AB");
+}
+
+// A settings file written by hand: what could not be chosen in the program is
+// not drawn either.
+TEST_F(ProgramOptionsTest, ValuesOutsideWhatTheProgramOffersReadAsTheNearestItOffers) {
+    {
+        auto store = RawStore();
+        store->setValue("PreviewFontSize", 100000u);
+        store->setValue("FontMapSize", 0u);
+        store->setValue("FontListCharSize", 5u);
+        store->setValue("PrintCharSize", 4000000000u);
+        store->setValue("FontNameColumnWidth", 0u);
+        store->setValue("FileNameColumnWidth", 1000000u);
+        store->setValue("FontListSortColumn", 7u);
+        store->setValue("FontDetailMode", 9u);
+        store->setValue("FontListDropOption", 3u);
+        // White on white, and colours with bits above the 24 of a colour.
+        store->setValue("PreviewFontColor", 0xFFFFFFu);
+        store->setValue("PreviewBackgroundColor", 0xFFFFFFu);
+        store->setValue("FontMapFontColor", 0xFF0000FFu);
+        store->setValue("FontMapBackgroundColor", 0x000000FFu);
+        // Numbers the program has no name for are kept, as before.
+        store->setValue("FontMapRenderingOption", 1234u);
+    }
+    CProgramOptions options;
+    options.Load();
+    EXPECT_EQ(options.GetPreviewFontSize(), 300u);
+    EXPECT_EQ(options.GetFontMapSize(), 6u);
+    EXPECT_EQ(options.GetFontListCharSize(), 6u);
+    EXPECT_EQ(options.GetPrintCharSize(), 500u);
+    EXPECT_EQ(options.GetFontNameColumnWidth(), CProgramOptions::kSmallestColumnWidth);
+    EXPECT_EQ(options.GetFileNameColumnWidth(), CProgramOptions::kLargestColumnWidth);
+    EXPECT_EQ(options.GetFontListSortColumn(), 2u);
+    EXPECT_EQ(options.GetFontDetailMode(), 1u);
+    EXPECT_EQ(options.GetFontListDropOption(), 1u);
+    EXPECT_EQ(options.GetPreviewFontColor(), 0x000000u);
+    EXPECT_EQ(options.GetPreviewBackgroundColor(), 0xFFFFFFu);
+    EXPECT_EQ(options.GetFontMapFontColor(), 0x000000u) << "red on red is no text to see";
+    EXPECT_EQ(options.GetFontMapBackgroundColor(), 0xFFFFFFu);
+    EXPECT_EQ(static_cast<quint32>(options.GetFontMapRenderingOption()), 1234u);
+
+    // Values in range are read as they stand.
+    {
+        auto store = RawStore();
+        store->setValue("PreviewFontSize", 300u);
+        store->setValue("FontMapSize", 6u);
+        store->setValue("PreviewFontColor", 0x123456u);
+        store->setValue("PreviewBackgroundColor", 0x123457u);
+    }
+    options.Load();
+    EXPECT_EQ(options.GetPreviewFontSize(), 300u);
+    EXPECT_EQ(options.GetFontMapSize(), 6u);
+    EXPECT_EQ(options.GetPreviewFontColor(), 0x123456u);
+    EXPECT_EQ(options.GetPreviewBackgroundColor(), 0x123457u);
 }
 
 TEST_F(ProgramOptionsTest, RebarLayoutLivesOutsideLoadAndSave) {

@@ -159,6 +159,18 @@ TEST_F(OptionsTest, EveryControlRoundTripsThroughTheOptions) {
     EXPECT_EQ(m_optionsChanged, 2);
 }
 
+TEST_F(OptionsTest, APrintSizeOutsideOneTo500IsStoredAsTheNearestAndShown) {
+    auto sheet = m_controller.MakeSheet(nullptr);
+    auto* size = Find<QLineEdit>(*sheet, "PrintCharSize");
+    size->setText("5000");
+    StandardButton(*sheet, QDialogButtonBox::Apply)->click();
+    EXPECT_EQ(m_options.GetPrintCharSize(), 500u);
+    EXPECT_EQ(size->text(), "500");
+    size->setText("0");
+    StandardButton(*sheet, QDialogButtonBox::Apply)->click();
+    EXPECT_EQ(m_options.GetPrintCharSize(), 1u);
+}
+
 TEST_F(OptionsTest, DefaultProjectIsTakenOnlyWhenOneIsChosen) {
     m_options.SetDefaultProject("A project since deleted");
     auto sheet = m_controller.MakeSheet(nullptr);

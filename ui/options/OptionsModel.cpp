@@ -56,7 +56,8 @@ CPrintingPage ReadPrinting(const CProgramOptions& options) {
 
 void WritePrinting(CPrintingPage& page, CProgramOptions& options) {
     if (const std::optional<quint32> size = Number(page.charSize)) {
-        options.SetPrintCharSize(*size);
+        // As quillmark-cli print takes it: 1 to 500 points.
+        options.SetPrintCharSize(std::clamp(*size, kSmallestPrintSize, kLargestPrintSize));
     }
     page.charSize = QString::number(options.GetPrintCharSize());
     options.SetPrintSampleTextLine1(page.sampleLine1);
