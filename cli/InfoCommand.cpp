@@ -1,7 +1,8 @@
 // quillmark-cli info [--json] FILE...
 //
 // What the reader makes of each file: by default the rows of the font
-// information view, with --json one object a line.
+// information view, with --json one object a line. Exits with 1 when any
+// file could not be read as a font.
 
 #include <cstdio>
 #include <filesystem>
@@ -107,15 +108,19 @@ int RunInfo(const Arguments& args) {
     if (files.empty()) {
         return commandLine.Refuse("no font file given");
     }
+    // Every file is reported; a file the reader could not read makes the
+    // whole command fail, as chars does.
+    bool allRead = true;
     for (const auto& file : files) {
         COpenTypeData data;
         const FontStatus status =
             data.Load(file, Varnholt::OpenTypeFontData::MeasureFileSize(file));
+        allRead = allRead && status == FontStatus::Loaded;
         std::cout << (json ? JsonReport(file, status, data) + "\n"
                            : TextReport(file, status, data));
     }
     std::cout.flush();
-    return std::cout ? kExitDone : kExitFailed;
+    return std::cout && allRead ? kExitDone : kExitFailed;
 }
 
 }  // namespace Quillmark::Cli

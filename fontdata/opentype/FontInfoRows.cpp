@@ -12,8 +12,10 @@ const char* StatusMessage(FontStatus status) {
             return "ERROR: Could not open file";
         case FontStatus::CouldNotRead:
             return "ERROR: Could not read file";
-        case FontStatus::Corrupt:
         case FontStatus::TooLarge:
+            // Never opened: nothing is known to be wrong with it.
+            return "ERROR: Font file is too large";
+        case FontStatus::Corrupt:
             break;
     }
     return "ERROR: Font file is corrupt";

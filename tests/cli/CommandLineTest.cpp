@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,19 @@ TEST_F(CommandLineTest, NumbersAreCheckedWithTheirRange) {
     EXPECT_EQ(Run({"render", "--size=6", "--quality", "2", "-o", png, m_font}).exitCode, 0);
     EXPECT_EQ(Run({"render", "--size", "300", "-o", png, m_font}).exitCode, 0);
     EXPECT_TRUE(fs::exists(png));
+}
+
+TEST_F(CommandLineTest, InfoReportsEveryFileAndFailsWhenOneCouldNotBeRead) {
+    const std::string missing = (m_work / "nonexistent.ttf").string();
+    const std::string junk = (m_work / "junk.ttf").string();
+    std::ofstream(junk) << "not a font";
+    const CRun run = Run({"info", "--json", m_font, missing, junk});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(Lines(run.out), 3) << run.out;
+    EXPECT_NE(run.out.find("\"status\":2"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"status\":4"), std::string::npos) << run.out;
+    EXPECT_EQ(Run({"info", missing}).exitCode, 1);
+    EXPECT_EQ(Run({"info", m_font}).exitCode, 0);
 }
 
 TEST_F(CommandLineTest, OptionsGoAnywhereAndOperandsMayStartWithADash) {

@@ -100,6 +100,13 @@ TEST_F(FontItemTest, NameFallsBackToTheFamilyThenTheFontIsCorrupt) {
     EXPECT_EQ(missing.GetStatus(), CFontItem::CouldNotOpen);
     EXPECT_EQ(missing.GetSizeText(), "0k");
     EXPECT_EQ(missing.GetDisplayName(), u"ERROR: Could not open file");
+
+    // A file of 50 MiB or more is never opened, and says why.
+    const auto large = Write("large.ttf", NamedFont({{3, 1, 0x0409, 4, u"Large"}}));
+    std::filesystem::resize_file(large, 50u << 20);
+    CFontItem tooLarge(large, m_settings, &m_system);
+    EXPECT_EQ(tooLarge.GetStatus(), CFontItem::TooLarge);
+    EXPECT_EQ(tooLarge.GetDisplayName(), u"ERROR: Font file is too large");
 }
 
 TEST_F(FontItemTest, FaceNameIsCutTo31Units) {
