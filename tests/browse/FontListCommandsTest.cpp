@@ -334,6 +334,45 @@ TEST(FontListCommandsTest, InstallCopiesIntoTheFontsFolderAndAsksAboutAClash) {
     QDir(fonts).removeRecursively();
 }
 
+TEST(FontListCommandsTest, InstallCopiesOnlyFontsThatCanBeReadAndNamesTheRest) {
+    const QString folder = FontFolder("install-unreadable", 1);
+    QFile(folder + "/empty.ttf").open(QIODevice::WriteOnly);
+    {
+        QFile junk(folder + "/junk.ttf");
+        junk.open(QIODevice::WriteOnly);
+        junk.write("not a font at all");
+    }
+    const QString fonts = FreshFolder("fonts-folder");
+    CCommandsFixture fixture;
+    fixture.Load(folder);
+    ASSERT_EQ(fixture.Model().rowCount(), 3);
+    fixture.SelectAll();
+    fixture.commands->Install();
+    EXPECT_TRUE(QFile::exists(fonts + "/f0.ttf"));
+    EXPECT_FALSE(QFile::exists(fonts + "/empty.ttf"));
+    EXPECT_FALSE(QFile::exists(fonts + "/junk.ttf"));
+    ASSERT_EQ(fixture.log.told.size(), 1);
+    const QString told = fixture.log.told[0];
+    EXPECT_TRUE(told.contains("\u201Cempty.ttf\u201D (ERROR: Font file is corrupt)"))
+        << told.toStdString();
+    EXPECT_TRUE(told.contains("junk.ttf")) << told.toStdString();
+    EXPECT_FALSE(told.contains("f0.ttf")) << told.toStdString();
+
+    // Nothing readable: told at once, nothing asked, nothing copied.
+    QDir(fonts).removeRecursively();
+    const qsizetype asked = fixture.log.asked.size();
+    for (int row = 0; row < 3; ++row) {
+        if (fixture.Model().ItemAt(row)->GetStatus() != CFontItem::Loaded) {
+            fixture.SelectRows({row});
+            break;
+        }
+    }
+    fixture.commands->Install();
+    EXPECT_EQ(fixture.log.asked.size(), asked);
+    EXPECT_EQ(fixture.log.told.size(), 2);
+    EXPECT_FALSE(QDir(fonts).exists()) << "not even the fonts folder is made";
+}
+
 TEST(FontListCommandsTest, EnterAndDoubleClickOpenTheRow) {
     const QString folder = FontFolder("open-keys", 2);
     CCommandsFixture fixture;

@@ -1,6 +1,7 @@
 #include "ui/browse/FontListCommands.h"
 
 #include <QDir>
+#include <QPointer>
 #include <algorithm>
 
 #include "core/PathText.h"
@@ -18,6 +19,31 @@ namespace Quillmark {
 void CFontListCommands::Install() {
     std::vector<CFontHandle> fonts = SelectedFonts();
     if (fonts.empty()) {
+        return;
+    }
+    // Only a font the reader could read is installed: a corrupt or empty
+    // file in the fonts folder would only be a broken font for every
+    // program. The others are named, each with what is wrong with it.
+    QStringList unreadable;
+    std::erase_if(fonts, [&](const CFontHandle& font) {
+        if (font->GetStatus() == CFontItem::Loaded) {
+            return false;
+        }
+        unreadable.append(tr("“%1” (%2)")
+                              .arg(ShownPath(font->GetFileName()),
+                                   QString::fromStdU16String(font->GetDisplayName())));
+        return true;
+    });
+    const auto tellUnreadable = [&] {
+        if (!unreadable.isEmpty()) {
+            m_hooks.tell(tr("Install Fonts"),
+                         tr("These files were not installed because they cannot be read as "
+                            "fonts:\n%1")
+                             .arg(unreadable.join(u'\n')));
+        }
+    };
+    if (fonts.empty()) {
+        tellUnreadable();
         return;
     }
     const bool one = fonts.size() == 1;
@@ -57,6 +83,7 @@ void CFontListCommands::Install() {
                      tr("\u201C%1\u201D could not be installed: %2")
                          .arg(ShownPath(FilePath(result.failedSource)), result.failure));
     }
+    tellUnreadable();
 }
 
 // ---------------------------------------------------------------- projects
@@ -76,12 +103,17 @@ void CFontListCommands::AddToProject() {
     if (project.isEmpty()) {
         return;
     }
-    if (m_hooks.addToProject(project, paths).isEmpty()) {
-        m_hooks.tell(tr("Add to Project"),
-                     paths.size() == 1
-                         ? tr("The font is in the project \u201C%1\u201D already.").arg(project)
-                         : tr("The fonts are in the project \u201C%1\u201D already.").arg(project));
-    }
+    const bool one = paths.size() == 1;
+    m_hooks.addToProject(
+        project, paths, [self = QPointer(this), project, one](const QStringList& added) {
+            if (!self || !added.isEmpty()) {
+                return;
+            }
+            self->m_hooks.tell(
+                tr("Add to Project"),
+                one ? tr("The font is in the project \u201C%1\u201D already.").arg(project)
+                    : tr("The fonts are in the project \u201C%1\u201D already.").arg(project));
+        });
 }
 
 // ---------------------------------------------------------------- delete
