@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QtEndian>
 
 #include "core/PathText.h"
@@ -162,7 +163,10 @@ QString CExactFamilies::FamilyFor(const std::filesystem::path& path) {
     if (id < 0) {
         return {};
     }
-    if (!QFontDatabase::applicationFontFamilies(id).contains(family)) {
+    // Registered is not yet drawn: the font Qt then picks for the family
+    // must be this one, never a substitute.
+    if (!QFontDatabase::applicationFontFamilies(id).contains(family) ||
+        QFontInfo(QFont(family)).family() != family) {
         QFontDatabase::removeApplicationFont(id);
         return {};
     }

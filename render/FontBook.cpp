@@ -157,7 +157,11 @@ int PaintFontBook(QPainter& painter, QPagedPaintDevice& device,
             for (const QString& line : lines) {
                 const QRectF rect(layout.LeftMargin(), lineTop, layout.PrintableWidth(),
                                   layout.SampleHeight());
-                cache.DrawLine(painter, rect, entry.path, look, line, Qt::black);
+                if (!cache.DrawLine(painter, rect, entry.path, look, line, Qt::black)) {
+                    // Said once, where the samples would be.
+                    DrawUndrawableNote(painter, rect, titleFont, Qt::black);
+                    break;
+                }
                 lineTop += layout.SampleHeight();
             }
         }

@@ -1,6 +1,9 @@
 #include "render/PreviewLine.h"
 
 #include <QChar>
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QPainter>
 #include <array>
 #include <cstdint>
 
@@ -173,6 +176,21 @@ bool DrawPreviewLine(QPainter& painter, const QRectF& rect, const CFontItem& ite
     return Platform::CExactFontCache::Instance().DrawLine(painter, rect, PathText(item.GetPath()),
                                                           LookOf(item, look),
                                                           PreviewTextFor(item, text, look), color);
+}
+
+QString UndrawableFontText() {
+    return QCoreApplication::translate("PreviewLine", "This font cannot be drawn from its file.");
+}
+
+void DrawUndrawableNote(QPainter& painter, const QRectF& rect, const QFont& font,
+                        const QColor& color, Qt::Alignment alignment) {
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(color);
+    painter.drawText(
+        rect, alignment | Qt::TextSingleLine,
+        QFontMetricsF(font).elidedText(UndrawableFontText(), Qt::ElideRight, rect.width()));
+    painter.restore();
 }
 
 bool PreviewLineReady(const CFontItem& item, const CPreviewLook& look) {

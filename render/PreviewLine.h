@@ -4,6 +4,7 @@
 // drawing used by the font list and quillmark-cli.
 
 #include <QColor>
+#include <QFont>
 #include <QRectF>
 #include <QString>
 
@@ -35,6 +36,15 @@ QString PreviewTextFor(const CFontItem& item, const QString& text, const CPrevie
 // wide). Returns false, drawing nothing, for a font that could not be read.
 bool DrawPreviewLine(QPainter& painter, const QRectF& rect, const CFontItem& item,
                      const CPreviewLook& look, const QString& text, const QColor& color);
+
+// What stands where a font that was read cannot be drawn from its own file
+// (the renderer refuses the file): never another font's drawing of the text.
+QString UndrawableFontText();
+// Draws that text in `font` (the user interface's), in `color`, aligned as
+// `alignment` says and cut with an ellipsis when too wide.
+void DrawUndrawableNote(QPainter& painter, const QRectF& rect, const QFont& font,
+                        const QColor& color,
+                        Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
 
 // Whether drawing the line costs no reading: the font is open already, or
 // it is not drawn at all.

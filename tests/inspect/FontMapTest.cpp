@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "core/FontManagerHub.h"
@@ -19,6 +21,7 @@
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
 #include "fontdata/manager/FontManager.h"
+#include "tests/support/FontBuilder.h"
 #include "tests/support/TemporaryHome.h"
 #include "ui/inspect/CharDetailController.h"
 #include "ui/inspect/CharDetailWnd.h"
@@ -153,6 +156,23 @@ TEST(FontMapView, DrawsEachFileItsOwnGlyphsAndNoFontSelectedWithout) {
     EXPECT_LT(CountOf(none, 0xC0C0C0), 40);
     // Grey text on the background.
     EXPECT_GT(CountOf(none, 0x808080), 20);
+}
+
+TEST(FontMapView, AFontTheRendererRefusesShowsANoteAndNoCells) {
+    std::ifstream in(kData + "/twin-a.ttf", std::ios::binary);
+    const QuillmarkTest::Bytes good{std::istreambuf_iterator<char>(in), {}};
+    const auto refused = QuillmarkTest::WithEveryTableLength(good, 0xFFFFFFFF);
+    const std::string path = (kHome.Root() / "refused-map.ttf").string();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(refused.data()),
+               static_cast<std::streamsize>(refused.size()));
+    CMap map;
+    const CFontHandle font = map.Show(path);
+    ASSERT_EQ(font->GetStatus(), CFontItem::Loaded);
+    ASSERT_TRUE(map.view->Model().HasFont());
+    const QImage picture = map.Picture();
+    EXPECT_LT(CountOf(picture, 0xC0C0C0), 40) << "no grid of empty cells";
+    EXPECT_GT(CountOf(picture, 0x808080), 20) << "the note";
 }
 
 TEST(FontMapView, FollowsSizeColoursOptionsAndLetsGoOfTheFont) {

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "core/FontManagerHub.h"
 #include "core/ProgramOptions.h"
@@ -20,6 +22,7 @@
 #include "palette/PaletteLoader.h"
 #include "palette/PaletteWnd.h"
 #include "render/ExactFamily.h"
+#include "tests/support/FontBuilder.h"
 #include "tests/support/TemporaryHome.h"
 #include "ui/inspect/RichTextPreviewView.h"
 
@@ -261,6 +264,46 @@ TEST(RichTextPreview, AFontThatGoesTakesTheEditorWithIt) {
     f.Select("twin-b.ttf");
     EXPECT_EQ(f.hub.FireReleaseFont(b.get()), 1);
     EXPECT_EQ(f.view->Editor(), nullptr);
+}
+
+// A font the reader reads but the renderer refuses (every table's length
+// 0xFFFFFFFF) says so, where matching by its name drew another font.
+TEST(RichTextPreview, AFontTheRendererRefusesSaysSoAndNoOtherFontIsDrawn) {
+    std::ifstream in(kData + "/twin-a.ttf", std::ios::binary);
+    const QuillmarkTest::Bytes good{std::istreambuf_iterator<char>(in), {}};
+    const auto refused = QuillmarkTest::WithEveryTableLength(good, 0xFFFFFFFF);
+    const fs::path path = kHome.Root() / "refused.ttf";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(refused.data()),
+               static_cast<std::streamsize>(refused.size()));
+
+    CPreviewFixture f;
+    f.Select("twin-a.ttf");
+    ASSERT_NE(f.view->Editor(), nullptr);
+    CFontHandle font = f.manager.Open(path.string());
+    ASSERT_EQ(font->GetStatus(), CFontItem::Loaded) << "the reader finds nothing wrong";
+    f.hub.FireFontSelected(font.get());
+    EXPECT_EQ(f.view->Editor(), nullptr) << "no editor drawing the text in another font";
+    EXPECT_TRUE(f.view->Family().isEmpty());
+    EXPECT_TRUE(CExactFamilies::Instance().FamilyFor(path).isEmpty());
+
+    const QImage picture = f.view->grab().toImage();
+    int grey = 0;
+    int black = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb pixel = picture.pixel(x, y) & 0xFFFFFF;
+            grey += pixel == 0x808080;
+            black += pixel == 0x000000;
+        }
+    }
+    EXPECT_GT(grey, 20) << "the note is written";
+    EXPECT_EQ(black, 0) << "no preview text in the text colour";
+
+    // A good font again: the editor and the user's text are back.
+    f.Select("twin-b.ttf");
+    ASSERT_NE(f.view->Editor(), nullptr);
+    EXPECT_EQ(f.view->Editor()->toPlainText(), "Quillmark 3");
 }
 
 TEST(ExactFamilies, RegistrationsAreReusedAndReleasedInBatches) {

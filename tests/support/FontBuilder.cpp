@@ -151,4 +151,18 @@ std::string WriteFile(const std::string& path, const Bytes& bytes) {
     return path;
 }
 
+Bytes WithEveryTableLength(Bytes font, std::uint32_t length) {
+    if (font.size() < 12) {
+        return font;
+    }
+    const std::size_t tables = std::size_t{font[4]} << 8 | font[5];
+    for (std::size_t i = 0; i < tables && 12 + 16 * i + 16 <= font.size(); ++i) {
+        const std::size_t at = 12 + 16 * i + 12;
+        for (int b = 0; b < 4; ++b) {
+            font[at + static_cast<std::size_t>(b)] = std::uint8_t(length >> (24 - 8 * b));
+        }
+    }
+    return font;
+}
+
 }  // namespace QuillmarkTest

@@ -88,6 +88,11 @@ struct CEncoding {
     std::uint16_t encodingID;
     Bytes subtable;
 };
+// The font with the length of every table of its directory set to
+// `length` (offsets and tables as they were): the reader reads such a font,
+// while the renderer refuses it.
+Bytes WithEveryTableLength(Bytes font, std::uint32_t length);
+
 // A cmap table with one encoding record per entry, subtables after the records.
 Bytes CmapTable(const std::vector<CEncoding>& encodings);
 

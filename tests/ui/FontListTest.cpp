@@ -18,6 +18,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -31,6 +33,7 @@
 #include "fontdata/item/FontItem.h"
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
+#include "tests/support/FontBuilder.h"
 #include "tests/support/TemporaryHome.h"
 #include "tests/support/WaitUntil.h"
 #include "ui/browse/FontListController.h"
@@ -217,6 +220,42 @@ TEST(FontListTest, UnreadableFontGetsItsErrorRowAndNoPreview) {
             ASSERT_EQ(row.pixel(x, y), background) << x << "," << y;
         }
     }
+}
+
+// A font the reader reads but the renderer refuses keeps its name row, and
+// its preview line says that it cannot be drawn: grey words, nothing in the
+// text colour.
+TEST(FontListTest, AFontTheRendererRefusesSaysSoInItsPreviewLine) {
+    const QString folder = Folder("refused");
+    std::ifstream in(std::string(QUILLMARK_TEST_DATA) + "/twin-a.ttf", std::ios::binary);
+    const auto refused = QuillmarkTest::WithEveryTableLength(
+        QuillmarkTest::Bytes{std::istreambuf_iterator<char>(in), {}}, 0xFFFFFFFF);
+    std::ofstream((folder + "/refused.ttf").toStdString(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(refused.data()),
+               static_cast<std::streamsize>(refused.size()));
+    CListFixture fixture;
+    fixture.Load(folder);
+    ASSERT_EQ(fixture.list->Model().rowCount(), 1);
+    EXPECT_EQ(fixture.Column(0), std::vector<QString>{"Quillmark Twin"});
+    CFontListView* view = fixture.view;
+    QRect rect = view->visualRect(fixture.list->Model().index(0, 0));
+    rect.setRight(view->viewport()->width() - 1);
+    rect.setTop(rect.top() + view->Delegate().FirstLineHeight() + 1);
+    rect.setBottom(rect.bottom() - 1);
+    const QImage preview = view->viewport()->grab(rect).toImage();
+    // Grey words, antialiased: nothing darker than their grey.
+    int written = 0;
+    int darker = 0;
+    const QRgb background = preview.pixel(preview.width() - 2, preview.height() / 2);
+    for (int y = 0; y < preview.height(); ++y) {
+        for (int x = 0; x < preview.width(); ++x) {
+            const QRgb pixel = preview.pixel(x, y);
+            written += pixel != background;
+            darker += qGray(pixel) < 0x70;
+        }
+    }
+    EXPECT_GT(written, 100) << "the note";
+    EXPECT_EQ(darker, 0) << "no preview drawn in another font";
 }
 
 TEST(FontListTest, TooltipsNameTheFontFileAndSize) {

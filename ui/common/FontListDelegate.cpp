@@ -141,9 +141,13 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
 
     if (status == CFontItem::Loaded && MayRead(PreviewLineReady(*item, m_previewLook))) {
         const int top = row.top() + FirstLineHeight() + kMargin;
-        DrawPreviewLine(
-            *painter, QRectF(left + kMargin, top, row.right() - left - kMargin, row.bottom() - top),
-            *item, m_previewLook, m_previewText, foreground);
+        const QRectF line(left + kMargin, top, row.right() - left - kMargin, row.bottom() - top);
+        if (!DrawPreviewLine(*painter, line, *item, m_previewLook, m_previewText, foreground)) {
+            // Half the row's text colour: grey, or pale on a selected row.
+            QColor note = foreground;
+            note.setAlphaF(0.5);
+            DrawUndrawableNote(*painter, line, m_uiFont, note);
+        }
     }
     painter->setPen(QColor(0x80, 0x80, 0x80));
     painter->drawLine(row.left(), row.bottom(), row.right(), row.bottom());

@@ -4,6 +4,8 @@
 #include <QContextMenuEvent>
 #include <QPainter>
 
+#include "render/PreviewLine.h"
+
 namespace Quillmark {
 
 namespace {
@@ -73,9 +75,12 @@ void CCharDetailWnd::paintEvent(QPaintEvent*) {
     }
     if (!m_path.isEmpty() && m_model.Code() != 0 && glyph.height() > 0) {
         m_look.cellHeight = glyph.height();
-        Platform::CExactFontCache::Instance().DrawCentred(painter, QRectF(glyph), m_path, m_look,
-                                                          QString(QChar(m_model.Code())),
-                                                          palette().color(QPalette::Text));
+        if (!Platform::CExactFontCache::Instance().DrawCentred(
+                painter, QRectF(glyph), m_path, m_look, QString(QChar(m_model.Code())),
+                palette().color(QPalette::Text))) {
+            DrawUndrawableNote(painter, QRectF(glyph), font(), palette().color(QPalette::Text),
+                               Qt::AlignCenter);
+        }
     }
 
     painter.fillRect(band, palette().color(QPalette::Button));

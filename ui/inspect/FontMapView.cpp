@@ -12,6 +12,8 @@
 #include <cmath>
 #include <memory>
 
+#include "render/PreviewLine.h"
+
 namespace Quillmark {
 
 namespace {
@@ -330,6 +332,14 @@ void CFontMapView::paintEvent(QPaintEvent* event) {
         painter.setFont(font);
         painter.setPen(QColor(0x80, 0x80, 0x80));
         painter.drawText(viewport()->rect(), Qt::AlignCenter | Qt::TextSingleLine, NoFontText());
+        return;
+    }
+    if (!Platform::CExactFontCache::Instance().Metrics(m_path, m_look).IsValid()) {
+        // Cells of nothing, or of another font's shapes, would both mislead.
+        QFont font = this->font();
+        font.setPixelSize(16);
+        DrawUndrawableNote(painter, QRectF(viewport()->rect()), font, QColor(0x80, 0x80, 0x80),
+                           Qt::AlignCenter);
         return;
     }
     const int top = verticalScrollBar()->value();

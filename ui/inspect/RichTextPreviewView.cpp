@@ -10,6 +10,7 @@
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
 #include "render/ExactFamily.h"
+#include "render/PreviewLine.h"
 
 namespace Quillmark {
 
@@ -163,15 +164,15 @@ QTextCharFormat CRichTextPreviewView::FullFormat() const {
     format.setFontItalic(m_options.GetPreviewFontItalic());
     format.setFontUnderline(m_options.GetPreviewFontUnderlined());
     format.setForeground(ToQColor(m_options.GetPreviewFontColor()));
-    // The file's own family; its face name only when it could not be
-    // registered (then matching by name may pick another file).
-    format.setFontFamilies(QStringList{m_family.isEmpty() ? m_faceName.left(31) : m_family});
+    // The file's own family, never a font matched by name: a font whose
+    // family could not be registered has no editor (ApplyPreview).
+    format.setFontFamilies(QStringList{m_family});
     format.setFontPointSize(m_options.GetPreviewFontSize());
     return format;
 }
 
 void CRichTextPreviewView::ApplyPreview(const QTextCharFormat& change) {
-    if (m_faceName.isEmpty()) {
+    if (m_faceName.isEmpty() || m_family.isEmpty()) {
         if (m_edit) {
             SaveText();
             delete m_edit.data();
@@ -227,7 +228,13 @@ void CRichTextPreviewView::paintEvent(QPaintEvent*) {
     font.setWeight(QFont::Normal);
     painter.setFont(font);
     painter.setPen(QColor(128, 128, 128));
-    painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, NoFontText());
+    if (m_faceName.isEmpty()) {
+        painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, NoFontText());
+        return;
+    }
+    // A font that was read, but that the renderer refuses to draw.
+    font.setPixelSize(16);
+    DrawUndrawableNote(painter, QRectF(rect()), font, QColor(128, 128, 128), Qt::AlignCenter);
 }
 
 void CRichTextPreviewView::resizeEvent(QResizeEvent* event) {

@@ -6,6 +6,7 @@
 #include "core/ProgramOptions.h"
 #include "fontdata/item/FontItem.h"
 #include "render/ExactFont.h"
+#include "render/PreviewLine.h"
 
 namespace Quillmark {
 
@@ -42,8 +43,10 @@ void CSourceSample::Refresh() {
         look.quality = m_options.GetFontListRenderingOption();
         look.symbolFont = m_symbol;
         look.data = m_data;
-        m_width = static_cast<int>(
-            Platform::CExactFontCache::Instance().Shape(m_path, look, m_text).width + 1);
+        const auto line = Platform::CExactFontCache::Instance().Shape(m_path, look, m_text);
+        m_width = line.IsValid()
+                      ? static_cast<int>(line.width + 1)
+                      : QFontMetrics(m_uiFont).horizontalAdvance(UndrawableFontText()) + 1;
     } else {
         m_width = QFontMetrics(m_uiFont).horizontalAdvance(m_text) + 1;
     }
@@ -65,10 +68,11 @@ void CSourceSample::paintEvent(QPaintEvent*) {
         look.quality = m_options.GetFontListRenderingOption();
         look.symbolFont = m_symbol;
         look.data = m_data;
-        if (Platform::CExactFontCache::Instance().DrawLine(painter, QRectF(rect()), m_path, look,
-                                                           m_text, color)) {
-            return;
+        if (!Platform::CExactFontCache::Instance().DrawLine(painter, QRectF(rect()), m_path, look,
+                                                            m_text, color)) {
+            DrawUndrawableNote(painter, QRectF(rect()), m_uiFont, color);
         }
+        return;
     }
     painter.setFont(m_uiFont);
     painter.setPen(color);
