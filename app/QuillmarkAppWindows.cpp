@@ -116,11 +116,11 @@ CFontListCommands* CQuillmarkApp::AttachListCommands(CFontRowsView& view, FontLi
         };
     }
     if (!hooks.addToProject) {
-        hooks.addToProject = [frame = m_mainFrame](const QString& project,
-                                                   const QStringList& paths) {
-            return frame && frame->ProjectView() != nullptr
-                       ? frame->ProjectView()->Model().AddFiles(project, paths)
-                       : QStringList();
+        hooks.addToProject = [frame = m_mainFrame](const QString& project, const QStringList& paths,
+                                                   std::function<void(const QStringList&)> done) {
+            if (frame && frame->ProjectView() != nullptr) {
+                frame->ProjectView()->Model().AddFiles(project, paths, std::move(done));
+            }
         };
     }
     auto* commands = new CFontListCommands(view, *m_hub, *m_fontManager, *m_document, *m_options,

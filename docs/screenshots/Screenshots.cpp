@@ -247,6 +247,7 @@ int main(int argc, char** argv) {
         projects.AddFiles("Posters", files.mid(0, 5));
         projects.AddFiles("Wedding Invitations", files.mid(2, 2));
         projects.AddFiles("Book & Cover", files.mid(4, 3));
+        RunUntil([&] { return projects.PendingAdds() == 0; });
         const QString favourites = QString::fromStdString((home.Root() / "Type").string());
         for (const char* folder : {"Display", "Scripts/Arabic", "Scripts/Devanagari",
                                    "Clients/Harbour & Finch/Brand fonts"}) {

@@ -16,6 +16,8 @@
 
 #include "core/FileListBlock.h"
 #include "tests/browse/BrowseTestSupport.h"
+#include "tests/support/ListingBlock.h"
+#include "tests/support/WaitUntil.h"
 #include "ui/browse/FontProjectFrame.h"
 #include "ui/browse/FontProjectModel.h"
 #include "ui/browse/ProjectNameDialog.h"
@@ -25,6 +27,11 @@ using namespace Quillmark;
 using namespace QuillmarkTest;
 
 namespace {
+
+// Drops and adds read their files on a worker: waits until they are in.
+void WaitForAdds(const CFontProjectModel& model) {
+    ASSERT_TRUE(WaitUntil([&] { return model.PendingAdds() == 0; }));
+}
 
 std::unique_ptr<QMimeData> UriDrop(const QStringList& paths) {
     auto data = std::make_unique<QMimeData>();
@@ -93,7 +100,9 @@ TEST(FontProjectModelTest, DropsAddReadableFontsOnceAndOnlyToTheRowDroppedOn) {
     auto drop = UriDrop({font, font, folder + "/notes.ttf", folder + "/none.ttf", folder});
     ASSERT_TRUE(model.canDropMimeData(drop.get(), Qt::CopyAction, -1, -1, model.index(0)));
     ASSERT_TRUE(model.dropMimeData(drop.get(), Qt::CopyAction, -1, -1, model.index(0)));
+    WaitForAdds(model);
     EXPECT_TRUE(model.dropMimeData(drop.get(), Qt::CopyAction, -1, -1, model.index(0)));
+    WaitForAdds(model);
     EXPECT_EQ(model.index(0).data().toString(), "A (1 fonts)");
     ASSERT_EQ(added.count(), 1) << "the second drop added nothing";
     EXPECT_EQ(added[0][1].toStringList(), QStringList{font});
@@ -102,6 +111,7 @@ TEST(FontProjectModelTest, DropsAddReadableFontsOnceAndOnlyToTheRowDroppedOn) {
     auto block = std::make_unique<QMimeData>();
     block->setData(kFontProjectDataMimeType, EncodeFileListBlock({folder + "/symbol.ttf", font}));
     ASSERT_TRUE(model.dropMimeData(block.get(), Qt::CopyAction, -1, -1, model.index(1)));
+    WaitForAdds(model);
     EXPECT_EQ(RowTexts(model), (QStringList{"A (1 fonts)", "B (2 fonts)"}));
 
     // Between rows, or a drop of plain text: refused.
@@ -114,6 +124,42 @@ TEST(FontProjectModelTest, DropsAddReadableFontsOnceAndOnlyToTheRowDroppedOn) {
     auto broken = std::make_unique<QMimeData>();
     broken->setData(kFontProjectDataMimeType, QByteArray("\x14\0\0\0", 4));
     EXPECT_TRUE(CFontProjectModel::DroppedFiles(broken.get()).isEmpty());
+}
+
+// A drop of fonts that are slow to read (many large files, a slow disk)
+// leaves the window answering; the fonts come in when all are read, and a
+// project deleted meanwhile gets none.
+TEST(FontProjectModelTest, DroppedFontsAreReadOnAWorkerWithTheWindowAnswering) {
+    const QString folder = FreshFolder("slow-drops");
+    const QString font = folder + "/twin-a.ttf";
+    ASSERT_TRUE(QFile::copy(kTestData + "/twin-a.ttf", font));
+    CFontProjects projects;
+    projects.AddProject("A");
+    projects.AddProject("B");
+    CFontProjectModel model(projects);
+    QSignalSpy added(&model, &CFontProjectModel::FilesAdded);
+    std::optional<QStringList> given;
+
+    CListingBlock block({font});
+    auto drop = UriDrop({font});
+    ASSERT_TRUE(model.dropMimeData(drop.get(), Qt::CopyAction, -1, -1, model.index(0)));
+    model.AddFiles("B", {font}, [&](const QStringList& paths) { given = paths; });
+    bool answered = false;
+    QTimer::singleShot(0, [&] { answered = true; });
+    ASSERT_TRUE(WaitUntil([&] { return answered && block.Entered() == 2; }))
+        << "the event loop runs while the files are read";
+    EXPECT_EQ(model.PendingAdds(), 2);
+    EXPECT_EQ(added.count(), 0);
+    model.DeleteProject("B");
+
+    block.Release();
+    WaitForAdds(model);
+    ASSERT_EQ(added.count(), 1);
+    EXPECT_EQ(added[0][0].toString(), "A");
+    EXPECT_TRUE(projects.HasFont("A", font));
+    EXPECT_FALSE(projects.ProjectExists("B")) << "a deleted project is not made again";
+    ASSERT_TRUE(given.has_value()) << "told, with nothing added";
+    EXPECT_TRUE(given->isEmpty());
 }
 
 TEST(ProjectNameDialogTest, EmptyAndTakenNamesAreRefusedWithTheirMessage) {
@@ -254,14 +300,17 @@ TEST_F(ProjectFrameTest, DropsOnTheShownProjectReachTheFontListAndOthersDoNot) {
 
     auto other = UriDrop({folder + "/twin-a.ttf"});
     frame->Model().dropMimeData(other.get(), Qt::CopyAction, -1, -1, frame->Model().index(1));
+    WaitForAdds(frame->Model());
     EXPECT_TRUE(addedToShown.isEmpty()) << "B is not shown: the font list stays";
     auto shown = UriDrop({folder + "/twin-b.ttf"});
     frame->Model().dropMimeData(shown.get(), Qt::CopyAction, -1, -1, frame->Model().index(0));
+    WaitForAdds(frame->Model());
     EXPECT_EQ(addedToShown, QStringList{folder + "/twin-b.ttf"});
     EXPECT_EQ(RowTexts(frame->Model()), (QStringList{"A (1 fonts)", "B (1 fonts)"}));
 
     // The font list's own command adds to the selected project.
     world.hub.FireAddFilesToProject({folder + "/twin-a.ttf"});
+    WaitForAdds(frame->Model());
     EXPECT_EQ(frame->Model().index(0).data().toString(), "A (2 fonts)");
 }
 
@@ -290,6 +339,7 @@ TEST_F(ProjectFrameTest, ADropOnAProjectIsACopyWhateverTheDragProposed) {
     QApplication::sendEvent(viewport, &drop);
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "the source keeps its files, shared or not";
+    WaitForAdds(frame->Model());
     EXPECT_EQ(frame->Model().index(0).data().toString(), "A (1 fonts)");
 
     // A drag that can only move is not taken at all.

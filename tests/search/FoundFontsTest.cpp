@@ -296,6 +296,8 @@ TEST(FoundFontsTest, MainRowsAndAResultAreAddedToTheProjectChosen) {
     list.selectAll();
     ASSERT_EQ(list.selectionModel()->selectedRows().size(), 2);
     EXPECT_EQ(addWithMenu(list, 0, "Posters"), "SelectProjectsDialog");
+    // The files are read on a worker before they are added.
+    EXPECT_TRUE(WaitUntil([&] { return projects.HasFont("Posters", program.Path("beta.ttf")); }));
     EXPECT_TRUE(projects.HasFont("Posters", program.Path("alpha.ttf")));
     EXPECT_TRUE(projects.HasFont("Posters", program.Path("beta.ttf")));
     EXPECT_EQ(list.selectionModel()->selectedRows().size(), 2) << "the right click kept both";
@@ -307,6 +309,6 @@ TEST(FoundFontsTest, MainRowsAndAResultAreAddedToTheProjectChosen) {
     QTest::mouseClick(results.viewport(), Qt::LeftButton, {},
                       results.visualRect(results.Rows().index(0, 0)).center());
     EXPECT_EQ(addWithMenu(results, 0, "Proofs"), "SelectProjectsDialog");
-    EXPECT_TRUE(projects.HasFont("Proofs", program.Path("beta.ttf")));
+    EXPECT_TRUE(WaitUntil([&] { return projects.HasFont("Proofs", program.Path("beta.ttf")); }));
     EXPECT_FALSE(projects.HasFont("Proofs", program.Path("alpha.ttf")));
 }

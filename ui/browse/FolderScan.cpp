@@ -35,19 +35,19 @@ std::shared_ptr<const CListingHook>& Hook() {
     return hook;
 }
 
+}  // namespace
+
 // Called outside the lock: a hook that blocks must not block its own release.
-void BeforeListing(const QString& folder) {
+void BeforeReading(const QString& path) {
     std::shared_ptr<const CListingHook> hook;
     {
         const std::lock_guard lock(HookMutex());
         hook = Hook();
     }
     if (hook != nullptr) {
-        (*hook)(folder);
+        (*hook)(path);
     }
 }
-
-}  // namespace
 
 void SetListingHookForTests(CListingHook hook) {
     const std::lock_guard lock(HookMutex());
@@ -56,7 +56,7 @@ void SetListingHookForTests(CListingHook hook) {
 
 bool ListSubfolders(const QString& folder, std::vector<CSubfolder>& out) {
     out.clear();
-    BeforeListing(folder);
+    BeforeReading(folder);
     const std::filesystem::path path = FilePath(folder);
     std::vector<std::string> names;
     const std::error_code error =
@@ -79,7 +79,7 @@ bool ListSubfolders(const QString& folder, std::vector<CSubfolder>& out) {
 }
 
 bool HasSubfolders(const QString& folder) {
-    BeforeListing(folder);
+    BeforeReading(folder);
     return AnySubfolder(FilePath(folder));
 }
 

@@ -26,12 +26,15 @@ bool ListSubfolders(const QString& folder, std::vector<CSubfolder>& out);
 // is not opened.
 bool HasSubfolders(const QString& folder);
 
-// Tests only: called with the folder before ListSubfolders or HasSubfolders
-// reads it, on the thread that reads it; a hook that sleeps or blocks stands
-// for a folder that is slow to answer (a hung network mount). Empty: none.
-// Safe to set while another thread reads.
-using CListingHook = std::function<void(const QString& folder)>;
+// Tests only: called with the path before a worker of the window reads it
+// (ListSubfolders and HasSubfolders with the folder; the project view with
+// each dropped file it checks), on the thread that reads it; a hook that
+// sleeps or blocks stands for a path that is slow to answer (a hung network
+// mount). Empty: none. Safe to set while another thread reads.
+using CListingHook = std::function<void(const QString& path)>;
 void SetListingHookForTests(CListingHook hook);
+// Runs the hook, if any, for `path`.
+void BeforeReading(const QString& path);
 
 // Whether anything (file, folder, link, even a dangling one) is at `path`.
 bool PathExists(const QString& path);

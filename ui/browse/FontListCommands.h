@@ -84,7 +84,11 @@ public:
         // Unset (or addToProject unset): the command is not offered.
         std::function<QString()> chooseProject;
         // Adds the files to the project; the paths it took.
-        std::function<QStringList(const QString& project, const QStringList& paths)> addToProject;
+        // Adds the fonts to the project, then calls `done` with those added
+        // (later: the files are read first).
+        std::function<void(const QString& project, const QStringList& paths,
+                           std::function<void(const QStringList& added)> done)>
+            addToProject;
     };
 
     // The view's rows are the list's; the main list takes drops and knows

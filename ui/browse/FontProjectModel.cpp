@@ -9,6 +9,8 @@
 #include "core/FileListBlock.h"
 #include "core/PathText.h"
 #include "fontdata/opentype/OpenTypeData.h"
+#include "ui/browse/FolderScan.h"
+#include "ui/browse/FolderTreeReader.h"
 
 namespace Quillmark {
 
@@ -31,7 +33,7 @@ bool IsFontWithFullName(const QString& path) {
 }  // namespace
 
 CFontProjectModel::CFontProjectModel(CFontProjects& projects, QObject* parent)
-    : QAbstractListModel(parent), m_projects(projects) {
+    : QAbstractListModel(parent), m_projects(projects), m_reader(new CFolderTreeReader(this)) {
     Reload();
 }
 
@@ -190,24 +192,46 @@ void CFontProjectModel::ProjectChanged(const QString& name) {
     }
 }
 
-QStringList CFontProjectModel::AddFiles(const QString& project, const QStringList& paths) {
-    QStringList added;
-    if (!m_projects.ProjectExists(project)) {
-        return added;
-    }
+void CFontProjectModel::AddFiles(const QString& project, const QStringList& paths,
+                                 AddedCallback done) {
+    QStringList absolute;
+    absolute.reserve(paths.size());
     for (const QString& given : paths) {
         const QString path = QFileInfo(given).absoluteFilePath();
-        if (m_projects.HasFont(project, path) || !IsFontWithFullName(path)) {
-            continue;
+        if (!m_projects.ProjectExists(project) || !m_projects.HasFont(project, path)) {
+            absolute.append(path);
         }
-        m_projects.AddFont(project, path);
-        added.append(path);
     }
-    ProjectChanged(project);
-    if (!added.isEmpty()) {
-        emit FilesAdded(project, added);
-    }
-    return added;
+    auto fonts = std::make_shared<QStringList>();
+    ++m_pendingAdds;
+    m_reader->Start(
+        [absolute, fonts] {
+            for (const QString& path : absolute) {
+                BeforeReading(path);
+                if (IsFontWithFullName(path)) {
+                    fonts->append(path);
+                }
+            }
+        },
+        [this, project, fonts, done = std::move(done)] {
+            --m_pendingAdds;
+            QStringList added;
+            if (m_projects.ProjectExists(project)) {
+                for (const QString& path : *fonts) {
+                    if (!m_projects.HasFont(project, path)) {
+                        m_projects.AddFont(project, path);
+                        added.append(path);
+                    }
+                }
+                ProjectChanged(project);
+            }
+            if (!added.isEmpty()) {
+                emit FilesAdded(project, added);
+            }
+            if (done) {
+                done(added);
+            }
+        });
 }
 
 }  // namespace Quillmark

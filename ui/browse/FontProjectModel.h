@@ -7,9 +7,11 @@
 #include <QAbstractListModel>
 #include <QIcon>
 #include <QStringList>
+#include <functional>
 
 namespace Quillmark {
 
+class CFolderTreeReader;
 class CFontProjects;
 
 class CFontProjectModel : public QAbstractListModel {
@@ -49,9 +51,15 @@ public:
     void ProjectChanged(const QString& name);
 
     // Adds to the project each file that is a readable font with a full
-    // name (name ID 4) and that the project does not hold yet; returns the
-    // files added. Files that are not are skipped silently.
-    QStringList AddFiles(const QString& project, const QStringList& paths);
+    // name (name ID 4) and that the project does not hold yet. Files that
+    // are not are skipped silently. The files are read on a worker, so that
+    // a drop of many large fonts leaves the window answering; they are added
+    // once all are read, unless the project has gone by then, and `done`
+    // (when given) gets the files added. Returns at once.
+    using AddedCallback = std::function<void(const QStringList& added)>;
+    void AddFiles(const QString& project, const QStringList& paths, AddedCallback done = {});
+    // Calls of AddFiles whose files are still being read.
+    int PendingAdds() const { return m_pendingAdds; }
     // The files a drop carries: its local file URLs when it has any, else
     // the paths of its font project data block.
     static QStringList DroppedFiles(const QMimeData* data);
@@ -64,6 +72,8 @@ private:
     CFontProjects& m_projects;
     QStringList m_names;  // the rows, in the store's order
     QIcon m_icon;
+    CFolderTreeReader* m_reader;  // a child of the model
+    int m_pendingAdds = 0;
 };
 
 }  // namespace Quillmark
