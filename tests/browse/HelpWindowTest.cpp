@@ -3,15 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolButton>
 
+#include "tests/support/FifoWatch.h"
 #include "ui/common/HelpPages.h"
 #include "ui/common/HelpWindow.h"
 
@@ -77,4 +81,76 @@ TEST(HelpWindowTest, SaysSoWhenThePagesAreMissing) {
     CHelpWindow window(CHelpPages(QString{}));
     window.ShowContext(HelpContext::UnreadableFontFile);
     EXPECT_TRUE(window.Browser()->toPlainText().contains("not installed"));
+}
+
+namespace {
+
+void WritePng(const QString& path, int width, int height) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(Qt::blue);
+    image.save(path, "PNG");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+}  // namespace
+
+// The help reads its pages and pictures from its own folder, and nothing
+// else a page names: no device, no FIFO (inside the folder or out), no
+// file outside the folder, whether named by its path, climbed to with
+// "..", or reached through a link.
+TEST(HelpWindowTest, ReadsOnlyFromItsOwnFolder) {
+    QTemporaryDir root;
+    const QString help = root.filePath("help");
+    ASSERT_TRUE(QDir().mkpath(help));
+    QuillmarkTest::CFifoWatch inside((help + "/fifo.png").toStdString());
+    QuillmarkTest::CFifoWatch outside(root.filePath("fifo.png").toStdString());
+    QuillmarkTest::CFifoWatch sheet(root.filePath("sheet.css").toStdString());
+    ASSERT_TRUE(inside.IsReady() && outside.IsReady() && sheet.IsReady());
+    WritePng(help + "/own.png", 3, 2);
+    WritePng(root.filePath("elsewhere.png"), 5, 4);
+    ASSERT_TRUE(QFile::link(root.filePath("elsewhere.png"), help + "/link.png"));
+    WriteFile(root.filePath("outside.html"), "<p>Outside page</p>");
+    const QStringList pictures{
+        "own.png",   "fifo.png",         root.filePath("fifo.png"),      "file:///dev/zero",
+        "/dev/zero", "../elsewhere.png", root.filePath("elsewhere.png"), "link.png"};
+    QByteArray page = "<html><head><link rel=\"stylesheet\" href=\"" +
+                      QFile::encodeName(root.filePath("sheet.css")) +
+                      "\"></head><body><p>Our own help.</p>";
+    for (const QString& picture : pictures) {
+        page += "<img src=\"" + picture.toUtf8() + "\">";
+    }
+    WriteFile(help + "/index.html", page + "</body></html>");
+
+    CHelpWindow window{CHelpPages(help)};
+    window.ShowContext(HelpContext::Contents);
+    window.resize(900, 900);
+    window.show();
+    (void)window.grab();
+    EXPECT_TRUE(window.Browser()->toPlainText().contains("Our own help."));
+    QTextDocument& document = *window.Browser()->document();
+    const auto size = [&](const QString& name) {
+        return document.resource(QTextDocument::ImageResource, QUrl(name)).value<QImage>().size();
+    };
+    EXPECT_EQ(size("own.png"), QSize(3, 2)) << "its own pictures are read";
+    for (const QString& picture : pictures.mid(1)) {
+        EXPECT_EQ(size(picture), QSize(1, 1)) << picture.toStdString();
+    }
+    EXPECT_EQ(inside.Opens() + outside.Opens() + sheet.Opens(), 0) << "a FIFO was opened";
+
+    // Pages elsewhere are not shown, however they are asked for.
+    const QUrl index = window.CurrentPage();
+    for (const QUrl& elsewhere :
+         {QUrl("file:///dev/zero"), QUrl::fromLocalFile(root.filePath("outside.html")),
+          QUrl("../outside.html"), QUrl::fromLocalFile(help + "/fifo.png")}) {
+        emit window.Browser()->anchorClicked(elsewhere);
+        window.ShowPage(index.resolved(elsewhere));
+        EXPECT_EQ(window.CurrentPage(), index) << elsewhere.toString().toStdString();
+        EXPECT_TRUE(window.Browser()->toPlainText().contains("Our own help."));
+    }
+    EXPECT_EQ(inside.Opens(), 0);
 }

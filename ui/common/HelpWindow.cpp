@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ui/common/FencedTextDocument.h"
 #include "ui/common/WindowPlacement.h"
 
 namespace Quillmark {
@@ -55,14 +56,13 @@ CHelpWindow::CHelpWindow(CHelpPages pages, QWidget* parent)
         auto* entry = new QListWidgetItem(topic.title, m_contents);
         entry->setData(Qt::UserRole, topic.fileName);
     }
-    m_browser = new QTextBrowser(this);
+    // Reads its pages and their pictures from the help folder, and nothing
+    // from anywhere else.
+    m_browser = new CFencedTextBrowser(m_pages.Folder(), this);
     m_browser->setObjectName(QStringLiteral("HelpPage"));
     m_browser->setAccessibleName(tr("Help page"));
     // Pages of our own open here; the web opens in the desktop's browser.
     m_browser->setOpenLinks(false);
-    if (m_pages.IsAvailable()) {
-        m_browser->setSearchPaths({m_pages.Folder()});
-    }
 
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(4, 4, 4, 0);
@@ -116,8 +116,9 @@ void CHelpWindow::ShowPage(const QUrl& page) {
                "there.</p>"));
         return;
     }
-    if (page == m_browser->source()) {
-        return;
+    if (page == m_browser->source() ||
+        CFencedTextDocument::FileInside(m_pages.Folder(), page).isEmpty()) {
+        return;  // shown already, or no page of the help
     }
     m_browser->setSource(page);
 }

@@ -2,7 +2,8 @@
 
 // The help window: the contents on the left, the page on the right, with
 // back, forward and contents buttons. One window for the whole program;
-// asking for help again brings it forward on the page asked for.
+// asking for help again brings it forward on the page asked for. The page
+// and its pictures are read from the help folder only.
 
 #include <QPointer>
 #include <QUrl>
@@ -23,6 +24,7 @@ public:
     explicit CHelpWindow(CHelpPages pages, QWidget* parent = nullptr);
 
     void ShowContext(int contextId);
+    // Shows a page of the help folder; any other address is ignored.
     void ShowPage(const QUrl& page);
 
     QUrl CurrentPage() const;

@@ -1,0 +1,86 @@
+#include "ui/common/FencedTextDocument.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <string>
+
+#include "core/PathText.h"
+#include "platform/Files.h"
+
+namespace Quillmark {
+
+CFencedTextDocument::CFencedTextDocument(QString folder, QObject* parent)
+    : QTextDocument(parent), m_folder(std::move(folder)) {}
+
+QString CFencedTextDocument::FileInside(const QString& folder, const QUrl& name) {
+    if (folder.isEmpty()) {
+        return {};
+    }
+    QString path;
+    if (name.isLocalFile()) {
+        path = UrlPathText(name);
+    } else if (name.scheme().isEmpty() && !name.path().isEmpty()) {
+        path = QDir(folder).filePath(name.path());
+    } else {
+        return {};
+    }
+    // Resolving names looks at links and folders; it opens nothing.
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    const QString file = QFileInfo(path).canonicalFilePath();
+    if (root.isEmpty() || file.isEmpty() || !file.startsWith(root + u'/') ||
+        !Platform::IsRegularFile(FilePath(file))) {
+        return {};
+    }
+    return file;
+}
+
+QVariant CFencedTextDocument::Blank(int type) {
+    if (type == ImageResource) {
+        static const QImage blank = [] {
+            QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            return image;
+        }();
+        return blank;
+    }
+    return QByteArray();
+}
+
+QVariant CFencedTextDocument::Load(int type, const QUrl& name) {
+    const QString file = FileInside(m_folder, name);
+    if (file.isEmpty()) {
+        return Blank(type);
+    }
+    std::string bytes;
+    if (Platform::ReadFileWhole(FilePath(file), static_cast<std::size_t>(kMaxResourceBytes),
+                                bytes)) {
+        return Blank(type);
+    }
+    const QByteArray data = QByteArray::fromStdString(bytes);
+    if (type != ImageResource) {
+        return data;
+    }
+    // Decoded here: an image given back as bytes that do not decode would
+    // be looked for again by its name.
+    const QImage image = QImage::fromData(data);
+    return image.isNull() ? Blank(type) : QVariant(image);
+}
+
+QVariant CFencedTextDocument::loadResource(int type, const QUrl& name) {
+    // Kept, so that a page painted again does not read again.
+    const QVariant value = Load(type, name);
+    addResource(type, name, value);
+    return value;
+}
+
+CFencedTextBrowser::CFencedTextBrowser(const QString& folder, QWidget* parent)
+    : QTextBrowser(parent), m_document(new CFencedTextDocument(folder, this)) {
+    setDocument(m_document);
+}
+
+QVariant CFencedTextBrowser::loadResource(int type, const QUrl& name) {
+    return m_document->Load(type, name);
+}
+
+}  // namespace Quillmark
