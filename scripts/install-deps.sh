@@ -12,6 +12,8 @@ run_packages=(
     python3 unicode-data
     # Icons of folders, places and drives for the folder tree where the desktop names no theme.
     adwaita-icon-theme
+    # The update's TLS (through Qt) and the signatures of its downloads.
+    libssl-dev
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev python3 clang-format

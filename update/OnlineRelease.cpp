@@ -1,27 +1,27 @@
 #include "update/OnlineRelease.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QSaveFile>
 #include <QStandardPaths>
-#include <QTimer>
+#include <QTemporaryFile>
 #include <QUrlQuery>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <memory>
 #include <string>
 
 #include "core/PathText.h"
+#include "platform/Files.h"
+#include "update/Transfer.h"
 
 namespace Quillmark {
 
@@ -29,136 +29,16 @@ namespace {
 
 constexpr int kProduct32 = 2;
 constexpr int kProduct64 = 3;
-constexpr qint64 kChunkBytes = 64 * 1024;
-constexpr int kCancelPollMilliseconds = 50;
 
-bool IsExtension(QStringView text) {
-    if (text.isEmpty() || text.size() > 16) {
-        return false;
-    }
-    for (QChar c : text) {
-        if (!(c.isDigit() || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-QNetworkRequest MakeRequest(const QUrl& url) {
-    QNetworkRequest request(url);
-    // Never from https down to http.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    // Uncompressed, so that the length announced is the length that arrives.
-    request.setRawHeader("Accept-Encoding", "identity");
-    request.setTransferTimeout(COnlineRelease::kStallMilliseconds);
-    return request;
-}
-
-enum class TransferEnd { Done, Failed, Canceled, SinkFailed };
-
-struct TransferHandlers {
-    // Called once the answer's headers are in, with the announced length
-    // (-1 when none); false refuses the answer.
-    std::function<bool(QNetworkReply& reply, qint64 total)> begin;
-    // Each piece of the body in order; false stops with SinkFailed.
-    std::function<bool(const QByteArray& piece, qint64 received, qint64 total)> sink;
-};
-
-// Runs one GET to its end in a local event loop. The answer must be a 200
-// without a network or TLS error; when `requireLength` it must announce its
-// length, and in every case no more than `maxLength` bytes (-1: no limit)
-// and, when announced, exactly the announced length must arrive.
-TransferEnd Transfer(const QUrl& url, bool requireLength, qint64 maxLength,
-                     const COnlineRelease::CancelTest& cancel, const TransferHandlers& handlers) {
-    if (url.scheme() != QLatin1String("https")) {
-        return TransferEnd::Failed;
-    }
-    QNetworkAccessManager manager;
-    std::unique_ptr<QNetworkReply> reply(manager.get(MakeRequest(url)));
-    // Read as it comes, not gathered in memory first.
-    reply->setReadBufferSize(kChunkBytes);
-    QEventLoop loop;
-    TransferEnd end = TransferEnd::Done;
-    bool begun = false;
-    qint64 total = -1;
-    qint64 received = 0;
-
-    const auto stop = [&](TransferEnd why) {
-        if (end == TransferEnd::Done) {
-            end = why;
-        }
-        reply->abort();
-        loop.quit();
-    };
-    const auto pump = [&] {
-        if (end != TransferEnd::Done) {
-            return;
-        }
-        if (cancel && cancel()) {
-            stop(TransferEnd::Canceled);
-            return;
-        }
-        if (reply->error() != QNetworkReply::NoError) {
-            return;  // ends when the reply finishes
-        }
-        if (!begun) {
-            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-            if (!status.isValid()) {
-                return;  // the headers are not in yet
-            }
-            begun = true;
-            const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-            total = length.isValid() ? length.toLongLong() : -1;
-            if (status.toInt() != 200 || (requireLength && total < 0) ||
-                (maxLength >= 0 && total > maxLength) ||
-                (handlers.begin && !handlers.begin(*reply, total))) {
-                stop(TransferEnd::Failed);
-                return;
-            }
-        }
-        while (reply->bytesAvailable() > 0) {
-            const QByteArray piece = reply->read(kChunkBytes);
-            received += piece.size();
-            if ((total >= 0 && received > total) || (maxLength >= 0 && received > maxLength)) {
-                stop(TransferEnd::Failed);
-                return;
-            }
-            if (handlers.sink && !handlers.sink(piece, received, total)) {
-                stop(TransferEnd::SinkFailed);
-                return;
-            }
-        }
-    };
-
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, pump);
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, [&] {
-        if (reply->error() == QNetworkReply::NoError) {
-            pump();
-        }
-        loop.quit();
-    });
-    // A stalled transfer is still cancelled at once.
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (cancel && cancel()) {
-            stop(TransferEnd::Canceled);
-        }
-    });
-    poll.start(kCancelPollMilliseconds);
-    if (!reply->isFinished()) {
-        loop.exec();
-    }
-    poll.stop();
-    QObject::disconnect(reply.get(), nullptr, &loop, nullptr);
-
-    if (end != TransferEnd::Done) {
-        return end;
-    }
-    if (reply->error() != QNetworkReply::NoError || !begun || (total >= 0 && received != total)) {
-        return TransferEnd::Failed;
-    }
-    return TransferEnd::Done;
+// The bounds and floor every request of the client keeps.
+TransferRules Rules(const CDownloadLimits& limits, bool requireLength, qint64 maxLength) {
+    TransferRules rules;
+    rules.requireLength = requireLength;
+    rules.maxLength = maxLength;
+    rules.floorBytesPerSecond = limits.floorBytesPerSecond;
+    rules.floorWindowMilliseconds = limits.floorWindowMilliseconds;
+    rules.stallMilliseconds = COnlineRelease::kStallMilliseconds;
+    return rules;
 }
 
 // The folder with mode 0700, owned by this user, a real folder (not a
@@ -177,27 +57,6 @@ bool MakePrivateFolder(const QString& folder) {
         return false;
     }
     return (status.st_mode & 07777) == 0700 || ::chmod(path.c_str(), 0700) == 0;
-}
-
-// The extension the answer names: that of the file name it gives
-// (Content-Disposition), else that of the address it was redirected to.
-QString AnswerExtension(const QNetworkReply& reply, const QUrl& asked) {
-    QString name;
-    const QString disposition = reply.header(QNetworkRequest::ContentDispositionHeader).toString();
-    for (QString part : disposition.split(u';')) {
-        part = part.trimmed();
-        if (part.startsWith(QLatin1String("filename="), Qt::CaseInsensitive)) {
-            name = part.mid(9).trimmed();
-            if (name.size() >= 2 && name.startsWith(u'"') && name.endsWith(u'"')) {
-                name = name.mid(1, name.size() - 2);
-            }
-        }
-    }
-    if (name.isEmpty() && reply.url().path() != asked.path()) {
-        name = reply.url().fileName();
-    }
-    const QString extension = QFileInfo(name).suffix();
-    return IsExtension(extension) ? extension : QString();
 }
 
 }  // namespace
@@ -233,12 +92,8 @@ QString COnlineRelease::DownloadFolder() {
            QStringLiteral("/Varnholt/Quillmark/update");
 }
 
-QString COnlineRelease::InstallerFileName(int product, const QString& extension) {
-    QString name = ProductName(product) + QStringLiteral("_update");
-    if (!extension.isEmpty()) {
-        name += u'.' + extension;
-    }
-    return name;
+QString COnlineRelease::InstallerFileName(int product, CPackageType type) {
+    return ProductName(product) + QStringLiteral("_update.") + PackageExtension(type);
 }
 
 bool COnlineRelease::IsDownloadedInstaller(const QString& path) {
@@ -249,10 +104,9 @@ bool COnlineRelease::IsDownloadedInstaller(const QString& path) {
     const QString name = file.fileName();
     bool named = false;
     for (int product : {kProduct32, kProduct64}) {
-        const QString base = InstallerFileName(product, {});
-        if (name == base ||
-            (name.startsWith(base + u'.') && IsExtension(QStringView(name).mid(base.size() + 1)))) {
-            named = true;
+        for (CPackageType type : {CPackageType::Deb, CPackageType::Rpm, CPackageType::AppImage,
+                                  CPackageType::FlatpakRef}) {
+            named = named || name == InstallerFileName(product, type);
         }
     }
     // The folder compared with links resolved; the file itself is not
@@ -261,7 +115,21 @@ bool COnlineRelease::IsDownloadedInstaller(const QString& path) {
     return named && !folder.isEmpty() && folder == QFileInfo(DownloadFolder()).canonicalFilePath();
 }
 
-COnlineRelease::COnlineRelease(QUrl service) : m_service(std::move(service)) {}
+qint64 COnlineRelease::FreeBytes(const QString& folder) {
+    struct statvfs status {};
+    if (::statvfs(FilePath(folder).c_str(), &status) != 0) {
+        return -1;
+    }
+    const auto free = static_cast<unsigned long long>(status.f_bavail) * status.f_frsize;
+    return free > static_cast<unsigned long long>(std::numeric_limits<qint64>::max())
+               ? std::numeric_limits<qint64>::max()
+               : static_cast<qint64>(free);
+}
+
+COnlineRelease::COnlineRelease(QUrl service, QByteArray publicKey, CDownloadLimits limits)
+    : m_service(std::move(service)),
+      m_publicKey(std::move(publicKey)),
+      m_limits(std::move(limits)) {}
 
 std::optional<CRelease> COnlineRelease::ParseDescription(const QByteArray& xml) {
     QXmlStreamReader reader(xml);
@@ -269,7 +137,7 @@ std::optional<CRelease> COnlineRelease::ParseDescription(const QByteArray& xml) 
         return std::nullopt;
     }
     CRelease release;
-    bool version = false, quickinfo = false, sha256 = false;
+    bool version = false, quickinfo = false, sha256 = false, signature = false;
     while (reader.readNextStartElement()) {
         const QString name = reader.name().toString();
         const QString text =
@@ -290,6 +158,14 @@ std::optional<CRelease> COnlineRelease::ParseDescription(const QByteArray& xml) 
                 return std::nullopt;  // a checksum we cannot check is no checksum
             }
             release.sha256 = QByteArray::fromHex(text.toLatin1());
+        } else if (name == QLatin1String("signature") && !signature) {
+            signature = true;
+            const auto decoded = QByteArray::fromBase64Encoding(
+                text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+            if (!decoded || decoded.decoded.size() != kEd25519SignatureBytes) {
+                return std::nullopt;  // the same for a signature
+            }
+            release.signature = decoded.decoded;
         }
     }
     // The whole document must be well-formed, not only what was read.
@@ -313,7 +189,8 @@ std::optional<CRelease> COnlineRelease::Check(int product, const CancelTest& can
         answer += piece;
         return true;
     };
-    if (Transfer(url, true, kMaxPageBytes, cancel, handlers) != TransferEnd::Done) {
+    if (Transfer(url, Rules(m_limits, true, kMaxPageBytes), cancel, handlers) !=
+        TransferEnd::Done) {
         return std::nullopt;
     }
     std::optional<CRelease> release = ParseDescription(answer);
@@ -337,7 +214,8 @@ std::optional<QString> COnlineRelease::FetchNotes(const QUrl& address, const Can
         page += piece;
         return true;
     };
-    if (Transfer(address, false, kMaxPageBytes, cancel, handlers) != TransferEnd::Done) {
+    if (Transfer(address, Rules(m_limits, false, kMaxPageBytes), cancel, handlers) !=
+        TransferEnd::Done) {
         return std::nullopt;
     }
     const QString text = QString::fromUtf8(page);
@@ -345,15 +223,15 @@ std::optional<QString> COnlineRelease::FetchNotes(const QUrl& address, const Can
 }
 
 CDownloadResult COnlineRelease::Download(int product, const QString& runningVersion,
-                                         const QString& folder, const QByteArray& sha256,
+                                         const QString& folder, const CRelease& release,
                                          QString& installerPath, const CancelTest& cancel,
                                          const Progress& progress) {
     installerPath.clear();
     if (ProductName(product).isEmpty()) {
         return CDownloadResult::Failed;
     }
-    if (!MakePrivateFolder(folder)) {
-        return CDownloadResult::NotSaved;
+    if (RequiresSignature() && release.signature.isEmpty()) {
+        return CDownloadResult::BadSignature;  // nothing could be kept: not asked for
     }
     QUrl url = m_service.resolved(QUrl(QStringLiteral("GetUpdate.aspx")));
     QUrlQuery query;
@@ -361,22 +239,47 @@ CDownloadResult COnlineRelease::Download(int product, const QString& runningVers
     query.addQueryItem(QStringLiteral("currentversion"), runningVersion);
     url.setQuery(query);
 
-    // Written to a temporary file beside the installer's place; it takes
-    // the installer's name only when whole and checked. Dropping it without
-    // a commit deletes it.
-    std::unique_ptr<QSaveFile> file;
+    // Written to a temporary file beside the installer's place (its name
+    // begins with a dot, so it is never taken for an installer); it takes
+    // the installer's name only when whole and checked. Dropped without
+    // that, it is deleted.
+    std::unique_ptr<QTemporaryFile> file;
+    QString target;
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    bool notSaved = false;
+    std::optional<CDownloadResult> refused;
     TransferHandlers handlers;
     handlers.begin = [&](QNetworkReply& reply, qint64 total) {
         if (total <= 0) {
             return false;  // no length, or nothing to install
         }
-        file = std::make_unique<QSaveFile>(
-            QDir(folder).filePath(InstallerFileName(product, AnswerExtension(reply, url))));
-        file->setDirectWriteFallback(false);
-        if (!file->open(QIODevice::WriteOnly)) {
-            notSaved = true;
+        const std::optional<CPackageType> type = PackageTypeOf(reply.rawHeader("Content-Type"));
+        if (!type) {
+            refused = CDownloadResult::UnsupportedType;
+            return false;
+        }
+        if (total > m_limits.maxBytes) {
+            refused = CDownloadResult::TooLarge;
+            return false;
+        }
+        if (!MakePrivateFolder(folder)) {
+            refused = CDownloadResult::NotSaved;
+            return false;
+        }
+        const qint64 free = m_limits.freeBytes ? m_limits.freeBytes(folder) : FreeBytes(folder);
+        if (free < 0) {
+            refused = CDownloadResult::NotSaved;
+            return false;
+        }
+        if (free - total < m_limits.spareBytes) {
+            refused = CDownloadResult::NoRoom;
+            return false;
+        }
+        const QString name = InstallerFileName(product, *type);
+        target = QDir(folder).filePath(name);
+        file = std::make_unique<QTemporaryFile>(
+            QDir(folder).filePath(u'.' + name + QStringLiteral(".XXXXXX")));
+        if (!file->open()) {
+            refused = CDownloadResult::NotSaved;
             return false;
         }
         return true;
@@ -384,7 +287,7 @@ CDownloadResult COnlineRelease::Download(int product, const QString& runningVers
     handlers.sink = [&](const QByteArray& piece, qint64 received, qint64 total) {
         hash.addData(piece);
         if (file->write(piece) != piece.size()) {
-            notSaved = true;
+            refused = CDownloadResult::NotSaved;
             return false;
         }
         if (progress) {
@@ -392,23 +295,47 @@ CDownloadResult COnlineRelease::Download(int product, const QString& runningVers
         }
         return true;
     };
-    const TransferEnd end = Transfer(url, true, -1, cancel, handlers);
+    // The length is bounded when it is announced (begin), to say why.
+    const TransferEnd end = Transfer(url, Rules(m_limits, true, -1), cancel, handlers);
     if (end == TransferEnd::Canceled) {
         return CDownloadResult::Canceled;
     }
-    if (notSaved) {
-        return CDownloadResult::NotSaved;
+    if (refused) {
+        return *refused;
+    }
+    if (end == TransferEnd::TooSlow) {
+        return CDownloadResult::TooSlow;
     }
     if (end != TransferEnd::Done || !file) {
         return CDownloadResult::Failed;
     }
-    if (!sha256.isEmpty() && hash.result() != sha256) {
-        return CDownloadResult::WrongChecksum;
-    }
-    if (!file->commit()) {
+    // On the disk before it is checked and named.
+    if (!file->flush() || ::fsync(file->handle()) != 0) {
         return CDownloadResult::NotSaved;
     }
-    installerPath = file->fileName();
+    if (!release.sha256.isEmpty() && hash.result() != release.sha256) {
+        return CDownloadResult::WrongChecksum;
+    }
+    if (RequiresSignature()) {
+        // The whole file at once, as Ed25519 signs it, read through a map
+        // rather than into memory.
+        const qint64 size = file->size();
+        uchar* bytes = file->map(0, size);
+        if (bytes == nullptr) {
+            return CDownloadResult::NotSaved;
+        }
+        const bool valid = VerifySignature(m_publicKey, release.signature, bytes, size);
+        file->unmap(bytes);
+        if (!valid) {
+            return CDownloadResult::BadSignature;
+        }
+    }
+    file->close();
+    if (Platform::RenameReplacing(FilePath(file->fileName()), FilePath(target))) {
+        return CDownloadResult::NotSaved;
+    }
+    file->setAutoRemove(false);
+    installerPath = target;
     return CDownloadResult::Completed;
 }
 

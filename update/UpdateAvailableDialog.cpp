@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "update/OnlineRelease.h"
+#include "update/UpdateCheckModel.h"
 
 namespace Quillmark {
 
@@ -22,15 +23,12 @@ bool IsWebAddress(const QUrl& address) {
 
 }  // namespace
 
-CNotesBrowser::CNotesBrowser(QWidget* parent) : QTextBrowser(parent) {
+// No folder: nothing from the disk or elsewhere on the word of a page off
+// the net.
+CNotesBrowser::CNotesBrowser(QWidget* parent) : CFencedTextBrowser(QString(), parent) {
     setOpenLinks(false);
     connect(this, &QTextBrowser::anchorClicked, this,
             [](const QUrl& link) { OpenInBrowser(link); });
-}
-
-QVariant CNotesBrowser::loadResource(int, const QUrl&) {
-    // Nothing from the disk or elsewhere on the word of a page off the net.
-    return {};
 }
 
 bool CNotesBrowser::OpenInBrowser(const QUrl& address) {
@@ -41,7 +39,8 @@ QString CUpdateAvailableDialog::LoadingText() {
     return tr("Loading update notes...");
 }
 
-CUpdateAvailableDialog::CUpdateAvailableDialog(const QUrl& notes, QWidget* parent)
+CUpdateAvailableDialog::CUpdateAvailableDialog(const QUrl& notes, bool signedDownload,
+                                               QWidget* parent)
     : QDialog(parent), m_notes(notes) {
     setObjectName(QStringLiteral("UpdateAvailableDialog"));
     setWindowTitle(tr("Update Available"));
@@ -74,6 +73,12 @@ CUpdateAvailableDialog::CUpdateAvailableDialog(const QUrl& notes, QWidget* paren
     connect(link, &QLabel::linkActivated, this,
             [](const QString& address) { CNotesBrowser::OpenInBrowser(QUrl(address)); });
 
+    auto* signing = new QLabel(signedDownload ? CUpdateCheckModel::SignedText()
+                                              : CUpdateCheckModel::UnsignedText());
+    signing->setObjectName(QStringLiteral("DownloadSigning"));
+    signing->setWordWrap(true);
+    signing->setAccessibleName(signing->text());
+
     auto* buttons = new QDialogButtonBox;
     m_download = buttons->addButton(tr("Download Update"), QDialogButtonBox::AcceptRole);
     m_download->setObjectName(QStringLiteral("DownloadUpdate"));
@@ -87,6 +92,7 @@ CUpdateAvailableDialog::CUpdateAvailableDialog(const QUrl& notes, QWidget* paren
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pages, 1);
     layout->addWidget(link);
+    layout->addWidget(signing);
     layout->addWidget(buttons);
 
     // Fetched on a thread of its own; the answer comes back queued.

@@ -110,7 +110,7 @@ void CUpdateCheckDlg::OnCheck() {
     Render();
     StopThread(m_checker);
     m_checker.reset(QThread::create([this] {
-        COnlineRelease service;
+        COnlineRelease service(COnlineRelease::ServiceAddress(), m_hooks.publicKey, m_hooks.limits);
         const std::optional<CRelease> release =
             service.Check(COnlineRelease::ThisProduct(), [this] { return m_closing.load(); });
         QMetaObject::invokeMethod(
@@ -130,7 +130,7 @@ void CUpdateCheckDlg::OnCheckFinished(const std::optional<CRelease>& release) {
         Act(next);
         return;
     }
-    CUpdateAvailableDialog notes(QUrl(release->quickinfo), this);
+    CUpdateAvailableDialog notes(QUrl(release->quickinfo), !m_hooks.publicKey.isEmpty(), this);
     QMetaObject::invokeMethod(
         this,
         [this, shown = QPointer<CUpdateAvailableDialog>(&notes)] {
@@ -149,13 +149,13 @@ void CUpdateCheckDlg::OnCheckFinished(const std::optional<CRelease>& release) {
 
     m_cancelRequested = false;
     m_launcher = std::make_unique<CLauncherProgress>();
-    const QByteArray sha256 = release->sha256;
+    const CRelease chosen = *release;
     const QString version = m_hooks.runningVersion;
-    m_downloader.reset(QThread::create([this, sha256, version] {
-        COnlineRelease service;
+    m_downloader.reset(QThread::create([this, chosen, version] {
+        COnlineRelease service(COnlineRelease::ServiceAddress(), m_hooks.publicKey, m_hooks.limits);
         QString installer;
         const CDownloadResult result = service.Download(
-            COnlineRelease::ThisProduct(), version, COnlineRelease::DownloadFolder(), sha256,
+            COnlineRelease::ThisProduct(), version, COnlineRelease::DownloadFolder(), chosen,
             installer, [this] { return m_cancelRequested.load(); },
             [this](qint64 received, qint64 total) {
                 QMetaObject::invokeMethod(

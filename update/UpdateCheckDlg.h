@@ -37,6 +37,10 @@ public:
         std::function<void(const QString& installer)> installAtExit;
         // Asks the program to close (after this dialog has ended).
         std::function<void()> closeProgram;
+        // The key downloads must be signed with (empty: not signed), and
+        // the bounds of the transfers.
+        QByteArray publicKey = BuiltInPublicKey();
+        CDownloadLimits limits;
     };
 
     explicit CUpdateCheckDlg(Hooks hooks, QWidget* parent = nullptr);

@@ -43,6 +43,43 @@ QString CUpdateCheckModel::WrongChecksumText() {
         "Please try again.");
 }
 
+QString CUpdateCheckModel::UnsupportedTypeText() {
+    return Tr(
+        "The update server offered a file that is not an installation package Quillmark can "
+        "install (.deb, .rpm, .AppImage or .flatpakref), so nothing was downloaded. Please try "
+        "again later or contact technical support.");
+}
+QString CUpdateCheckModel::TooLargeText() {
+    return Tr(
+        "The update server announced a file larger than 512 MiB, more than an update of "
+        "Quillmark can be, so nothing was downloaded. Please try again later or contact "
+        "technical support.");
+}
+QString CUpdateCheckModel::NoRoomText() {
+    return Tr("There is not enough free space on the disk for the update in %1. Free some space "
+              "and try again.")
+        .arg(COnlineRelease::DownloadFolder());
+}
+QString CUpdateCheckModel::TooSlowText() {
+    return Tr(
+        "The download was stopped because the update arrived too slowly. Check your internet "
+        "connection and try again.");
+}
+QString CUpdateCheckModel::BadSignatureText() {
+    return Tr(
+        "The update does not carry a valid signature from Varnholt, so Quillmark did not keep "
+        "it. Please try again later or contact technical support.");
+}
+QString CUpdateCheckModel::SignedText() {
+    return Tr("Quillmark checks the update's signature from Varnholt before it keeps it.");
+}
+QString CUpdateCheckModel::UnsignedText() {
+    return Tr(
+        "This update is not signed: this copy of Quillmark has no key to check a signature "
+        "with. It only checks that the download arrives whole and, when the update server "
+        "gives one, that it matches its checksum.");
+}
+
 CUpdateCheckModel::CUpdateCheckModel() {
     m_view.status = IntroText();
     m_view.checkCaption = Tr("Check For Update");
@@ -130,6 +167,21 @@ CUpdateCheckModel::Next CUpdateCheckModel::DownloadFinished(CDownloadResult resu
             break;
         case CDownloadResult::WrongChecksum:
             Failed(WrongChecksumText());
+            break;
+        case CDownloadResult::UnsupportedType:
+            Failed(UnsupportedTypeText());
+            break;
+        case CDownloadResult::TooLarge:
+            Failed(TooLargeText());
+            break;
+        case CDownloadResult::NoRoom:
+            Failed(NoRoomText());
+            break;
+        case CDownloadResult::TooSlow:
+            Failed(TooSlowText());
+            break;
+        case CDownloadResult::BadSignature:
+            Failed(BadSignatureText());
             break;
         default:
             Failed(NoConnectionText());

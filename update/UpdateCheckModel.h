@@ -9,7 +9,7 @@
 //                            --newer--> notes shown --declined--> closed
 //                                                   --download--> downloading
 //   downloading --complete--> closed, installer to start at exit
-//               --failed--> idle ("Try Again")
+//               --failed or refused--> idle ("Try Again"), saying why
 //               --cancelled--> closed, nothing to start
 
 #include <QString>
@@ -69,6 +69,14 @@ public:
     static QString DownloadingText();
     static QString NotSavedText();
     static QString WrongChecksumText();
+    static QString UnsupportedTypeText();
+    static QString TooLargeText();
+    static QString NoRoomText();
+    static QString TooSlowText();
+    static QString BadSignatureText();
+    // What a download does not show for itself: whether it is signed.
+    static QString SignedText();
+    static QString UnsignedText();
 
 private:
     void Failed(const QString& status);

@@ -532,9 +532,12 @@ int main(int argc, char** argv) {
                          {.body = "<update><version>3.1.0.0</version><quickinfo>" + notes +
                                   "</quickinfo></update>"});
         server.SetAnswer(QStringLiteral("/GetUpdate.aspx"),
-                         {.body = QByteArray(1000000, 'q'), .stallAfter = 420000});
+                         {.body = QByteArray(1000000, 'q'),
+                          .contentType = "application/vnd.debian.binary-package",
+                          .stallAfter = 420000});
 
-        CUpdateAvailableDialog available((QUrl(QString::fromLatin1(notes))));
+        CUpdateAvailableDialog available(QUrl(QString::fromLatin1(notes)),
+                                         !BuiltInPublicKey().isEmpty());
         available.show();
         RunUntil([&] { return available.NotesLoaded(); });
         RunUntil([] { return false; }, 100);

@@ -269,7 +269,7 @@ TEST(QuillmarkAppTest, OnlyOurOwnWaitingUpdaterIsDeletedAtStart) {
     };
 
     const QString ourName =
-        COnlineRelease::InstallerFileName(COnlineRelease::ThisProduct(), QStringLiteral("deb"));
+        COnlineRelease::InstallerFileName(COnlineRelease::ThisProduct(), CPackageType::Deb);
     const QString ours = CQuillmarkApp::UpdaterFolder() + QLatin1Char('/') + ourName;
     makeFile(ours);
     startWith(ours);
@@ -295,12 +295,18 @@ TEST(QuillmarkAppTest, OnlyOurOwnWaitingUpdaterIsDeletedAtStart) {
 
 // Exit opens a completed download the user chose to install, and records
 // it so that the next start deletes it; a path that is not our own
-// download is never opened.
+// download, or one of our name but of a kind never kept (a script, a
+// launcher, a program of another platform), is never opened.
 TEST(QuillmarkAppTest, ExitOpensOurPendingUpdaterAndRecordsIt) {
-    const QString ours = CQuillmarkApp::UpdaterFolder() + QLatin1Char('/') +
-                         COnlineRelease::InstallerFileName(COnlineRelease::ThisProduct(), "run");
+    const QString ours =
+        CQuillmarkApp::UpdaterFolder() + QLatin1Char('/') +
+        COnlineRelease::InstallerFileName(COnlineRelease::ThisProduct(), CPackageType::Deb);
     const QString theirs = Home("Documents/setup.run");
-    for (const QString& path : {ours, theirs}) {
+    const QString base = CQuillmarkApp::UpdaterFolder() + QLatin1Char('/') +
+                         COnlineRelease::ProductName(COnlineRelease::ThisProduct()) + "_update";
+    const QStringList neverKept{base + ".sh", base + ".desktop", base + ".exe", base + ".jar",
+                                base};
+    for (const QString& path : QStringList{ours, theirs} + neverKept) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -330,6 +336,11 @@ TEST(QuillmarkAppTest, ExitOpensOurPendingUpdaterAndRecordsIt) {
     EXPECT_EQ(run(theirs), QStringList());
     saved.Load();
     EXPECT_TRUE(saved.GetUpdaterLocation().isEmpty());
+    for (const QString& path : neverKept) {
+        EXPECT_EQ(run(path), QStringList()) << path.toStdString();
+        saved.Load();
+        EXPECT_TRUE(saved.GetUpdaterLocation().isEmpty()) << path.toStdString();
+    }
 
     EXPECT_EQ(run(ours), QStringList{ours});
     saved.Load();

@@ -35,6 +35,9 @@ QByteArray Installer(qsizetype size) {
     return bytes;
 }
 
+// A download answer of a kind the program keeps.
+constexpr const char* kDeb = "application/vnd.debian.binary-package";
+
 QByteArray Description(const QByteArray& version, const QByteArray& more = {}) {
     return "<?xml version=\"1.0\"?>\n<update><version>" + version +
            "</version><quickinfo>https://example.invalid/notes.html</quickinfo>" + more +
@@ -59,8 +62,11 @@ protected:
     CDownloadResult Download(QString& path, const QByteArray& sha256 = {},
                              const COnlineRelease::CancelTest& cancel = {},
                              const COnlineRelease::Progress& progress = {}) {
+        CRelease release;
+        release.sha256 = sha256;
         return m_release.Download(COnlineRelease::ThisProduct(), QStringLiteral("3.0.0.1"),
-                                  COnlineRelease::DownloadFolder(), sha256, path, cancel, progress);
+                                  COnlineRelease::DownloadFolder(), release, path, cancel,
+                                  progress);
     }
 
     CTestHttpsServer m_server;
@@ -89,8 +95,9 @@ TEST(VersionTest, ProductsAndInstallerNames) {
     EXPECT_EQ(COnlineRelease::ProductName(3), "quillmark64");
     EXPECT_EQ(COnlineRelease::ProductName(4), "");
     EXPECT_EQ(COnlineRelease::ThisProduct(), sizeof(void*) == 8 ? 3 : 2);
-    EXPECT_EQ(COnlineRelease::InstallerFileName(3, "deb"), "quillmark64_update.deb");
-    EXPECT_EQ(COnlineRelease::InstallerFileName(2, ""), "quillmark32_update");
+    EXPECT_EQ(COnlineRelease::InstallerFileName(3, CPackageType::Deb), "quillmark64_update.deb");
+    EXPECT_EQ(COnlineRelease::InstallerFileName(2, CPackageType::AppImage),
+              "quillmark32_update.AppImage");
 }
 
 TEST(VersionTest, DescriptionIsReadWithAnXmlReader) {
@@ -172,17 +179,15 @@ TEST_F(OnlineReleaseTest, ServiceAddressComesFromTheEnvironment) {
 
 TEST_F(OnlineReleaseTest, CompleteDownloadIsNamedForTheProductInAPrivateFolder) {
     const QByteArray installer = Installer(300000);
-    m_server.SetAnswer("/GetUpdate.aspx", {.body = installer,
-                                           .extraHeaders = "Content-Disposition: attachment; "
-                                                           "filename=\"Quillmark-3.1.deb\"\r\n"});
+    m_server.SetAnswer("/GetUpdate.aspx", {.body = installer, .contentType = kDeb});
     std::vector<std::pair<qint64, qint64>> reports;
     QString path;
     EXPECT_EQ(Download(path, QCryptographicHash::hash(installer, QCryptographicHash::Sha256), {},
                        [&](qint64 got, qint64 total) { reports.emplace_back(got, total); }),
               CDownloadResult::Completed);
     const QString folder = COnlineRelease::DownloadFolder();
-    EXPECT_EQ(path, QDir(folder).filePath(
-                        COnlineRelease::InstallerFileName(COnlineRelease::ThisProduct(), "deb")));
+    EXPECT_EQ(path, QDir(folder).filePath(COnlineRelease::InstallerFileName(
+                        COnlineRelease::ThisProduct(), CPackageType::Deb)));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), installer);
@@ -212,11 +217,18 @@ TEST_F(OnlineReleaseTest, FailedDownloadsLeaveNothing) {
         CDownloadResult result = CDownloadResult::Failed;
     };
     for (const Case& c : {
-             Case{"cut short midway", {.body = installer, .cutAfter = 150000}, {}},
-             Case{"no length", {.body = installer, .announceLength = false}, {}},
-             Case{"empty", {.body = {}}, {}},
-             Case{"wrong sha256", {.body = installer}, wrongSum, CDownloadResult::WrongChecksum},
-             Case{"error page", {.body = installer, .status = 404}, {}},
+             Case{"cut short midway",
+                  {.body = installer, .contentType = kDeb, .cutAfter = 150000},
+                  {}},
+             Case{"no length",
+                  {.body = installer, .contentType = kDeb, .announceLength = false},
+                  {}},
+             Case{"empty", {.body = {}, .contentType = kDeb}, {}},
+             Case{"wrong sha256",
+                  {.body = installer, .contentType = kDeb},
+                  wrongSum,
+                  CDownloadResult::WrongChecksum},
+             Case{"error page", {.body = installer, .contentType = kDeb, .status = 404}, {}},
          }) {
         m_server.SetAnswer("/GetUpdate.aspx", c.answer);
         QString path = "stale";
@@ -227,7 +239,8 @@ TEST_F(OnlineReleaseTest, FailedDownloadsLeaveNothing) {
 }
 
 TEST_F(OnlineReleaseTest, CancelDuringDownloadLeavesNothing) {
-    m_server.SetAnswer("/GetUpdate.aspx", {.body = Installer(300000), .stallAfter = 100000});
+    m_server.SetAnswer("/GetUpdate.aspx",
+                       {.body = Installer(300000), .contentType = kDeb, .stallAfter = 100000});
     bool canceled = false;
     QString path;
     EXPECT_EQ(Download(
@@ -244,23 +257,42 @@ TEST_F(OnlineReleaseTest, FullDiskLeavesNothing) {
                                     "size=64k,mode=0700") != 0) {
         GTEST_SKIP() << "a small tmpfs needs root; the full-disk case is not tried";
     }
-    m_server.SetAnswer("/GetUpdate.aspx", {.body = Installer(300000)});
+    m_server.SetAnswer("/GetUpdate.aspx", {.body = Installer(300000), .contentType = kDeb});
+    // Told there is room, so that the writes themselves fail.
+    CDownloadLimits roomy;
+    roomy.freeBytes = [](const QString&) { return qint64{1} << 40; };
     QString path;
-    const CDownloadResult result = Download(path);
+    const CDownloadResult result =
+        COnlineRelease(m_server.Address(), {}, roomy)
+            .Download(COnlineRelease::ThisProduct(), "3.0.0.1", folder, {}, path);
+    // The disk itself says there is no room: refused before a byte.
+    QString refusedPath;
+    const CDownloadResult refused = Download(refusedPath);
     const QStringList left = Entries(folder);
     ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
     EXPECT_EQ(result, CDownloadResult::NotSaved);
     EXPECT_TRUE(path.isEmpty());
+    EXPECT_EQ(refused, CDownloadResult::NoRoom);
+    EXPECT_TRUE(refusedPath.isEmpty());
     EXPECT_EQ(left, QStringList());
 }
 
 TEST_F(OnlineReleaseTest, OnlyOwnInstallersAreRecognised) {
     const QString folder = COnlineRelease::DownloadFolder();
     ASSERT_TRUE(QDir().mkpath(folder));
-    EXPECT_TRUE(COnlineRelease::IsDownloadedInstaller(folder + "/quillmark64_update.AppImage"));
-    EXPECT_TRUE(COnlineRelease::IsDownloadedInstaller(folder + "/quillmark32_update"));
+    for (const char* kept : {"deb", "rpm", "AppImage", "flatpakref"}) {
+        EXPECT_TRUE(COnlineRelease::IsDownloadedInstaller(folder + "/quillmark64_update." + kept));
+        EXPECT_TRUE(COnlineRelease::IsDownloadedInstaller(folder + "/quillmark32_update." + kept));
+    }
+    // Our name, but no kind that is ever kept: never opened, never deleted.
+    for (const char* never :
+         {"", ".sh", ".desktop", ".exe", ".jar", ".run", ".appimage", ".deb.sh", ".tar.gz"}) {
+        EXPECT_FALSE(COnlineRelease::IsDownloadedInstaller(folder + "/quillmark64_update" + never))
+            << never;
+    }
     EXPECT_FALSE(COnlineRelease::IsDownloadedInstaller(folder + "/quillmark64_update.a b"));
     EXPECT_FALSE(COnlineRelease::IsDownloadedInstaller(folder + "/notes.txt"));
-    EXPECT_FALSE(COnlineRelease::IsDownloadedInstaller(QDir::homePath() + "/quillmark64_update"));
-    EXPECT_FALSE(COnlineRelease::IsDownloadedInstaller("quillmark64_update"));
+    EXPECT_FALSE(
+        COnlineRelease::IsDownloadedInstaller(QDir::homePath() + "/quillmark64_update.deb"));
+    EXPECT_FALSE(COnlineRelease::IsDownloadedInstaller("quillmark64_update.deb"));
 }

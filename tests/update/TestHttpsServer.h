@@ -6,7 +6,8 @@
 // only, through Qt's default TLS configuration.
 //
 // Each path answers as its CAnswer says: whole, without a length, cut short
-// after some bytes, or stalled after some bytes until the client gives up.
+// after some bytes, stalled after some bytes until the client gives up, or
+// dripped a few bytes at a time.
 
 #include <QByteArray>
 #include <QDir>
@@ -19,6 +20,7 @@
 #include <QSslServer>
 #include <QSslSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 
 namespace QuillmarkTest {
@@ -32,18 +34,22 @@ struct CAnswer {
     qint64 cutAfter = -1;         // close the connection after this many body bytes
     qint64 stallAfter = -1;       // send this many body bytes, then nothing more
     QByteArray extraHeaders;      // whole lines, each ending in "\r\n"
+    qint64 dripBytes = 0;         // sends the body this many bytes at a time,
+    int dripMilliseconds = 0;     // one piece every this many milliseconds
 };
 
 class CTestHttpsServer : public QObject {
 public:
-    CTestHttpsServer() {
+    // `name`: the name its certificate is made out to, as subjectAltName
+    // gives it.
+    explicit CTestHttpsServer(const QString& name = QStringLiteral("IP:127.0.0.1")) {
         Original();
         QProcess openssl;
         openssl.setWorkingDirectory(m_dir.path());
         openssl.start(QStringLiteral("openssl"),
                       {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
                        "-nodes", "-keyout", "key.pem", "-out", "cert.pem", "-days", "1", "-subj",
-                       "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+                       "/CN=" + name.section(u':', 1), "-addext", "subjectAltName=" + name});
         if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
             return;
         }
@@ -76,6 +82,8 @@ public:
     static void Distrust() { QSslConfiguration::setDefaultConfiguration(Original()); }
 
     bool IsReady() const { return m_ready && !m_certificate.isNull(); }
+    // Its certificate, in PEM.
+    QString CertificateFile() const { return m_dir.filePath("cert.pem"); }
     QUrl Address(const QString& path = QStringLiteral("/")) const {
         return QUrl(QStringLiteral("https://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
     }
@@ -124,8 +132,10 @@ private:
         } else {
             answer = *found;
         }
-        QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) +
-                          (answer.status == 200 ? " OK" : " Not Found") + "\r\n";
+        const QByteArray reason = answer.status == 200                          ? " OK"
+                                  : answer.status >= 300 && answer.status < 400 ? " Found"
+                                                                                : " Not Found";
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + reason + "\r\n";
         head += "Content-Type: " + answer.contentType + "\r\n";
         if (answer.announceLength) {
             const qint64 length =
@@ -135,6 +145,20 @@ private:
         head += answer.extraHeaders;
         head += "Connection: close\r\n\r\n";
         socket->write(head);
+        if (answer.dripBytes > 0) {
+            auto* drip = new QTimer(socket);
+            QObject::connect(drip, &QTimer::timeout, socket,
+                             [socket, drip, answer, sent = 0]() mutable {
+                                 socket->write(answer.body.mid(sent, answer.dripBytes));
+                                 sent += static_cast<int>(answer.dripBytes);
+                                 if (sent >= answer.body.size()) {
+                                     drip->stop();
+                                     socket->disconnectFromHost();
+                                 }
+                             });
+            drip->start(answer.dripMilliseconds);
+            return;
+        }
         if (answer.stallAfter >= 0) {
             socket->write(answer.body.left(answer.stallAfter));
             return;  // the connection stays open, silent

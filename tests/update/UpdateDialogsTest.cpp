@@ -18,6 +18,7 @@
 
 #include "tests/support/TemporaryHome.h"
 #include "tests/update/TestHttpsServer.h"
+#include "tests/update/TestSigning.h"
 #include "update/UpdateAvailableDialog.h"
 #include "update/UpdateCheckDlg.h"
 #include "update/UpdateCheckModel.h"
@@ -31,6 +32,9 @@ namespace {
 const auto& g_home = QuillmarkTest::TemporaryHome();
 
 using Phase = CUpdateCheckModel::Phase;
+
+// A download answer of a kind the program keeps.
+constexpr const char* kDeb = "application/vnd.debian.binary-package";
 
 QStringList Entries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
@@ -68,9 +72,12 @@ protected:
                                     more + "</update>"});
     }
 
-    std::unique_ptr<CUpdateCheckDlg> MakeDialog() {
+    std::unique_ptr<CUpdateCheckDlg> MakeDialog(const QByteArray& key = {},
+                                                const CDownloadLimits& limits = {}) {
         CUpdateCheckDlg::Hooks hooks;
         hooks.runningVersion = "3.0.0.1";
+        hooks.publicKey = key;
+        hooks.limits = limits;
         hooks.installAtExit = [this](const QString& path) { m_installAtExit = path; };
         hooks.closeProgram = [this] { ++m_closeProgram; };
         auto dialog = std::make_unique<CUpdateCheckDlg>(hooks);
@@ -159,7 +166,12 @@ TEST(UpdateCheckModelTest, EveryStepShowsItsTextAndButtons) {
     for (auto [result, text] :
          {std::pair{CDownloadResult::Failed, CUpdateCheckModel::NoConnectionText()},
           std::pair{CDownloadResult::NotSaved, CUpdateCheckModel::NotSavedText()},
-          std::pair{CDownloadResult::WrongChecksum, CUpdateCheckModel::WrongChecksumText()}}) {
+          std::pair{CDownloadResult::WrongChecksum, CUpdateCheckModel::WrongChecksumText()},
+          std::pair{CDownloadResult::UnsupportedType, CUpdateCheckModel::UnsupportedTypeText()},
+          std::pair{CDownloadResult::TooLarge, CUpdateCheckModel::TooLargeText()},
+          std::pair{CDownloadResult::NoRoom, CUpdateCheckModel::NoRoomText()},
+          std::pair{CDownloadResult::TooSlow, CUpdateCheckModel::TooSlowText()},
+          std::pair{CDownloadResult::BadSignature, CUpdateCheckModel::BadSignatureText()}}) {
         CUpdateCheckModel failing = newer;
         EXPECT_EQ(failing.DownloadFinished(result), CUpdateCheckModel::Next::Stay);
         EXPECT_EQ(failing.Current().status, text);
@@ -225,8 +237,10 @@ TEST_F(UpdateDialogsTest, NewerVersionWithNotesDownloadsAndInstallsAtExit) {
     Describe("v3.1.0.0 beta",
              "<sha256>" + QCryptographicHash::hash(installer, QCryptographicHash::Sha256).toHex() +
                  "</sha256>");
+    // The name the server gives is not what it is kept or opened as.
     m_server.SetAnswer("/GetUpdate.aspx",
                        {.body = installer,
+                        .contentType = kDeb,
                         .extraHeaders = "Content-Disposition: attachment; filename=setup.run\r\n"});
     auto dialog = MakeDialog();
     Check(*dialog);
@@ -235,7 +249,7 @@ TEST_F(UpdateDialogsTest, NewerVersionWithNotesDownloadsAndInstallsAtExit) {
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(m_installAtExit, QDir(COnlineRelease::DownloadFolder())
                                    .filePath(COnlineRelease::InstallerFileName(
-                                       COnlineRelease::ThisProduct(), "run")));
+                                       COnlineRelease::ThisProduct(), CPackageType::Deb)));
     EXPECT_EQ(m_closeProgram, 1);
     QFile file(m_installAtExit);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -268,15 +282,15 @@ TEST_F(UpdateDialogsTest, FailedDownloadsShowTryAgainAndLeaveNothing) {
     };
     for (const Case& c : {
              Case{"cut short midway",
-                  {.body = installer, .cutAfter = 200000},
+                  {.body = installer, .contentType = kDeb, .cutAfter = 200000},
                   {},
                   CUpdateCheckModel::NoConnectionText()},
              Case{"no length",
-                  {.body = installer, .announceLength = false},
+                  {.body = installer, .contentType = kDeb, .announceLength = false},
                   {},
                   CUpdateCheckModel::NoConnectionText()},
              Case{"wrong sha256",
-                  {.body = installer},
+                  {.body = installer, .contentType = kDeb},
                   QByteArray(64, 'b'),
                   CUpdateCheckModel::WrongChecksumText()},
          }) {
@@ -299,7 +313,8 @@ TEST_F(UpdateDialogsTest, FailedDownloadsShowTryAgainAndLeaveNothing) {
 
 TEST_F(UpdateDialogsTest, CancelDuringDownloadClosesAndLeavesNothing) {
     Describe("3.1.0.0");
-    m_server.SetAnswer("/GetUpdate.aspx", {.body = Installer(), .stallAfter = 150000});
+    m_server.SetAnswer("/GetUpdate.aspx",
+                       {.body = Installer(), .contentType = kDeb, .stallAfter = 150000});
     auto dialog = MakeDialog();
     Check(*dialog);
     auto* bar = dialog->findChild<QProgressBar*>("UpdateProgress");
@@ -312,6 +327,94 @@ TEST_F(UpdateDialogsTest, CancelDuringDownloadClosesAndLeavesNothing) {
     ExpectNothingLeft("cancel during download");
 }
 
+// Each refusal says what it was, offers another try, and leaves no file
+// and nothing to open at exit.
+TEST_F(UpdateDialogsTest, RefusedDownloadsSayWhyAndLeaveNothing) {
+    const QByteArray installer = Installer();
+    const QuillmarkTest::CTestKeyPair maker;
+    ASSERT_TRUE(maker.IsReady());
+    CDownloadLimits noRoom;
+    noRoom.freeBytes = [](const QString&) { return qint64{100000}; };
+    CDownloadLimits floor;
+    floor.floorBytesPerSecond = 64 * 1024;
+    floor.floorWindowMilliseconds = 400;
+    struct Case {
+        const char* what;
+        CAnswer answer;
+        QByteArray signature;  // base64 in the description; empty: none
+        QByteArray key;
+        CDownloadLimits limits;
+        QString status;
+    };
+    for (const Case& c : {
+             Case{"a script named by the server",
+                  {.body = installer,
+                  .extraHeaders = "Content-Disposition: attachment; filename=x.sh\r\n"},
+                  {},
+                  {},
+                  {},
+                  CUpdateCheckModel::UnsupportedTypeText()},
+             Case{"ten gigabytes",
+                  {.body = installer,
+                  .contentType = kDeb,
+                  .announcedLength = 10'000'000'000,
+                  .stallAfter = 1000},
+                  {},
+                  {},
+                  {},
+                  CUpdateCheckModel::TooLargeText()},
+             Case{"no room",
+                  {.body = installer, .contentType = kDeb},
+                  {},
+                  {},
+                  noRoom,
+                  CUpdateCheckModel::NoRoomText()},
+             Case{
+                 "dripping",
+                 {.body = installer, .contentType = kDeb, .dripBytes = 500, .dripMilliseconds = 50},
+                 {},
+                 {},
+                 floor,
+                 CUpdateCheckModel::TooSlowText()},
+             Case{"not signed",
+                  {.body = installer, .contentType = kDeb},
+                  {},
+                  maker.PublicRaw(),
+                  {},
+                  CUpdateCheckModel::BadSignatureText()},
+             Case{"signed by another",
+                  {.body = installer, .contentType = kDeb},
+                  QuillmarkTest::CTestKeyPair().Sign(installer).toBase64(),
+                  maker.PublicRaw(),
+                  {},
+                  CUpdateCheckModel::BadSignatureText()},
+         }) {
+        Describe("3.1.0.0", c.signature.isEmpty() ? QByteArray()
+                                                  : "<signature>" + c.signature + "</signature>");
+        m_server.SetAnswer("/GetUpdate.aspx", c.answer);
+        auto dialog = MakeDialog(c.key, c.limits);
+        Check(*dialog);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return dialog->Model().CurrentPhase() == Phase::Idle; }, 10000))
+            << c.what;
+        EXPECT_EQ(Status(*dialog), c.status) << c.what;
+        EXPECT_EQ(dialog->findChild<QLabel*>("UpdateStatus")->accessibleName(), c.status) << c.what;
+        EXPECT_EQ(Button(*dialog, "CheckForUpdate")->text(), "Try Again") << c.what;
+        EXPECT_TRUE(Button(*dialog, "CheckForUpdate")->isEnabled()) << c.what;
+        ExpectNothingLeft(c.what);
+        m_server.CloseAll();
+    }
+    // A rightly signed one is kept and handed on.
+    Describe("3.1.0.0", "<signature>" + maker.Sign(installer).toBase64() + "</signature>");
+    m_server.SetAnswer("/GetUpdate.aspx", {.body = installer, .contentType = kDeb});
+    auto dialog = MakeDialog(maker.PublicRaw());
+    Check(*dialog);
+    ASSERT_TRUE(WaitClosed(*dialog));
+    EXPECT_EQ(m_installAtExit, QDir(COnlineRelease::DownloadFolder())
+                                   .filePath(COnlineRelease::InstallerFileName(
+                                       COnlineRelease::ThisProduct(), CPackageType::Deb)));
+}
+
 TEST_F(UpdateDialogsTest, FullDiskShowsTryAgainAndLeavesNothing) {
     const QString folder = COnlineRelease::DownloadFolder();
     ASSERT_TRUE(QDir().mkpath(folder));
@@ -320,8 +423,11 @@ TEST_F(UpdateDialogsTest, FullDiskShowsTryAgainAndLeavesNothing) {
         GTEST_SKIP() << "a small tmpfs needs root; the full-disk case is not tried";
     }
     Describe("3.1.0.0");
-    m_server.SetAnswer("/GetUpdate.aspx", {.body = Installer()});
-    auto dialog = MakeDialog();
+    m_server.SetAnswer("/GetUpdate.aspx", {.body = Installer(), .contentType = kDeb});
+    // Told there is room, so that the writes themselves fail.
+    CDownloadLimits roomy;
+    roomy.freeBytes = [](const QString&) { return qint64{1} << 40; };
+    auto dialog = MakeDialog({}, roomy);
     Check(*dialog);
     const bool idle =
         QTest::qWaitFor([&] { return dialog->Model().CurrentPhase() == Phase::Idle; }, 10000);
@@ -335,20 +441,26 @@ TEST_F(UpdateDialogsTest, FullDiskShowsTryAgainAndLeavesNothing) {
 }
 
 TEST_F(UpdateDialogsTest, NotesLoadNothingElseAndLinkOnlyToTheWeb) {
-    CUpdateAvailableDialog notes(m_server.Address("/notes.html"));
+    CUpdateAvailableDialog notes(m_server.Address("/notes.html"), false);
     EXPECT_EQ(notes.windowTitle(), "Update Available");
+    auto* signing = notes.findChild<QLabel*>("DownloadSigning");
+    EXPECT_EQ(signing->text(), CUpdateCheckModel::UnsignedText());
+    EXPECT_EQ(signing->accessibleName(), signing->text());
+    EXPECT_TRUE(signing->text().startsWith("This update is not signed"));
     EXPECT_EQ(notes.findChild<QLabel*>("NotesLoading")->text(), "Loading update notes...");
     EXPECT_FALSE(notes.findChild<QPushButton*>("DownloadUpdate")->isEnabled());
     ASSERT_TRUE(QTest::qWaitFor([&] { return notes.NotesLoaded(); }, 10000));
     EXPECT_TRUE(notes.findChild<QPushButton*>("DownloadUpdate")->isEnabled());
     auto* browser = notes.findChild<CNotesBrowser*>();
-    EXPECT_EQ(browser->loadResource(QTextDocument::ImageResource, QUrl("file:///etc/hostname")),
-              QVariant());
+    EXPECT_EQ(browser->loadResource(QTextDocument::HtmlResource, QUrl("file:///etc/hostname")),
+              QVariant(QByteArray()));
     EXPECT_FALSE(CNotesBrowser::OpenInBrowser(QUrl("file:///etc/passwd")));
     EXPECT_FALSE(CNotesBrowser::OpenInBrowser(QUrl("javascript:alert(1)")));
 
     // Notes that cannot be fetched still let the user go on.
-    CUpdateAvailableDialog missing(m_server.Address("/gone.html"));
+    CUpdateAvailableDialog missing(m_server.Address("/gone.html"), true);
+    EXPECT_EQ(missing.findChild<QLabel*>("DownloadSigning")->text(),
+              CUpdateCheckModel::SignedText());
     ASSERT_TRUE(QTest::qWaitFor([&] { return missing.NotesLoaded(); }, 10000));
     EXPECT_TRUE(missing.findChild<QTextBrowser*>()->toPlainText().contains("could not be loaded"));
     EXPECT_TRUE(missing.findChild<QPushButton*>("DownloadUpdate")->isEnabled());
