@@ -56,8 +56,8 @@ QString CUpdateCheckModel::TooLargeText() {
         "technical support.");
 }
 QString CUpdateCheckModel::NoRoomText() {
-    return Tr("There is not enough free space on the disk for the update in %1. Free some space "
-              "and try again.")
+    return Tr("There is not enough free space on the disk for the update. Free some space and "
+              "try again.\n\nUpdates are downloaded to %1")
         .arg(COnlineRelease::DownloadFolder());
 }
 QString CUpdateCheckModel::TooSlowText() {
@@ -76,8 +76,8 @@ QString CUpdateCheckModel::SignedText() {
 QString CUpdateCheckModel::UnsignedText() {
     return Tr(
         "This update is not signed: this copy of Quillmark has no key to check a signature "
-        "with. It only checks that the download arrives whole and, when the update server "
-        "gives one, that it matches its checksum.");
+        "with. Quillmark only checks that the download arrives whole and, when the update "
+        "server gives a checksum, that it matches.");
 }
 
 CUpdateCheckModel::CUpdateCheckModel() {

@@ -83,6 +83,10 @@ TEST(HelpWindowTest, SaysSoWhenThePagesAreMissing) {
     EXPECT_TRUE(window.Browser()->toPlainText().contains("not installed"));
 }
 
+void PrintTo(const QSize& size, std::ostream* out) {
+    *out << size.width() << "x" << size.height();
+}
+
 namespace {
 
 void WritePng(const QString& path, int width, int height) {

@@ -17,6 +17,10 @@
 #include "tests/update/TestHttpsServer.h"
 #include "update/UpdateAvailableDialog.h"
 
+void PrintTo(const QSize& size, std::ostream* out) {
+    *out << size.width() << "x" << size.height();
+}
+
 using namespace Quillmark;
 using QuillmarkTest::CFifoWatch;
 using QuillmarkTest::CTestHttpsServer;

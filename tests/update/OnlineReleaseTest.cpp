@@ -70,7 +70,8 @@ protected:
     }
 
     CTestHttpsServer m_server;
-    COnlineRelease m_release{m_server.Address()};
+    // Unsigned downloads, whatever key the build has.
+    COnlineRelease m_release{m_server.Address(), {}};
 };
 
 }  // namespace
