@@ -3,8 +3,11 @@
 // Reads a font projects or favourites file as Quillmark does at start and
 // prints what the store then holds, as one JSON object; with --save, writes
 // the store back as Quillmark does at exit. Reading changes nothing: a file
-// that cannot be used is set aside ("kept") only before a save replaces it.
-// Exits with 1 when the store could not be saved (the reason on stderr).
+// that cannot be used is set aside, and one with parts the store left out
+// ("leftOut": how many) copied, ("kept") only before a save replaces it.
+// Exits with 1 when the file is missing or could not be used, or the store
+// could not be saved (the reason on stderr); the JSON is printed all the
+// same.
 
 #include <QCoreApplication>
 #include <QFile>
@@ -16,6 +19,7 @@
 #include "collections/FavoriteFolders.h"
 #include "collections/FontProjects.h"
 #include "core/PathText.h"
+#include "platform/PathBytes.h"
 
 namespace Quillmark::Cli {
 
@@ -23,6 +27,42 @@ namespace {
 std::u16string Text(const QString& text) {
     return text.toStdU16String();
 }
+
+// What the store left out and where the file was kept, and the object's end.
+void Finish(CJsonLine& json, const CXmlStoreFile& storeFile) {
+    if (const int leftOut = storeFile.LeftOut().Count(); leftOut > 0) {
+        json.Key("leftOut").Number(leftOut);
+    }
+    if (const QString& kept = storeFile.KeptCopy(); !kept.isEmpty()) {
+        json.Key("kept").String(std::u16string_view(Text(kept)));
+    }
+    json.End();
+}
+
+// How the file read: whether it could be used (a missing file could not:
+// the user named a file to read), and what to say on stderr.
+struct CReading {
+    bool usable = true;
+    std::string note;
+};
+
+CReading Reading(const std::string& file, const CXmlStoreFile& storeFile) {
+    const std::string shown = Platform::TerminalText(file);
+    using R = CXmlStoreFile::LoadResult;
+    if (storeFile.LastLoad() == R::Missing) {
+        return {false, "quillmark-cli store: " + shown + ": no such file\n"};
+    }
+    if (storeFile.LastLoad() != R::Parsed) {
+        return {false, "quillmark-cli store: " + shown +
+                           " could not be used: " + storeFile.LoadProblem().toStdString() + "\n"};
+    }
+    if (!storeFile.LeftOut().IsEmpty()) {
+        return {true, "quillmark-cli store: " + shown + ": left out what Quillmark cannot use: " +
+                          storeFile.LeftOut().Text().toStdString() + "\n"};
+    }
+    return {};
+}
+
 }  // namespace
 
 int RunStore(const Arguments& args) {
@@ -57,7 +97,7 @@ int RunStore(const Arguments& args) {
     constexpr auto keep = CXmlStoreFile::Keep::BeforeReplacing;
     bool saved = true;
     QString saveError;
-    QString kept;
+    CReading reading;
     CJsonLine json;
     json.Begin();
     if (kind == "projects") {
@@ -81,7 +121,8 @@ int RunStore(const Arguments& args) {
             }
             json.Key("saved").Bool(saved);
         }
-        kept = projects.KeptUnreadableCopy();
+        reading = Reading(file, projects.StoreFile());
+        Finish(json, projects.StoreFile());
     } else {
         CFavoriteFolders favorites;
         int code = 0;
@@ -104,18 +145,15 @@ int RunStore(const Arguments& args) {
             }
             json.Key("saved").Bool(saved);
         }
-        kept = favorites.KeptUnreadableCopy();
+        reading = Reading(file, favorites.StoreFile());
+        Finish(json, favorites.StoreFile());
     }
-    if (!kept.isEmpty()) {
-        json.Key("kept").String(std::u16string_view(Text(kept)));
-    }
-    json.End();
     std::cout << json.Text() << "\n";
+    std::cerr << reading.note;
     if (!saved) {
         std::cerr << "quillmark-cli: the store was not saved: " << saveError.toStdString() << "\n";
-        return kExitFailed;
     }
-    return kExitDone;
+    return reading.usable && saved ? kExitDone : kExitFailed;
 }
 
 }  // namespace Quillmark::Cli

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -16,6 +17,10 @@
 namespace Quillmark {
 
 namespace {
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("CFavoriteFolders", text);
+}
 
 const QString kRoot = QStringLiteral("favorites");
 const QString kFolder = QStringLiteral("folder");
@@ -80,21 +85,33 @@ struct CFavoriteFolders::Record {
 CFavoriteFolders::CFavoriteFolders() : m_d(std::make_shared<Record>()) {}
 
 void CFavoriteFolders::Load(const QString& path, CXmlStoreFile::Keep keep) {
+    std::set<QString, CFolderOrder> folders;
+    const auto read = [&](const CStoreElement& root, CLeftOut& leftOut) {
+        leftOut.AddUnknownAttributes(root, {});
+        for (const CStoreElement& folder : root.children) {
+            leftOut.AddUnknownAttributes(folder, {});
+            // Which folder a relative path names, and so whether it is
+            // kept, would depend on the folder the program was started from.
+            if (!IsFullPath(folder.text)) {
+                leftOut.Add(Tr("1 favourite folder that is not a full path"),
+                            Tr("%1 favourite folders that are not full paths"));
+                continue;
+            }
+            folders.insert(folder.text);
+        }
+    };
     CStoreElement root;
-    const auto result = m_d->file.Load(path, root, keep);
+    const auto result = m_d->file.Load(path, root, keep, read);
     if (result == CXmlStoreFile::LoadResult::Missing) {
         return;
     }
-    m_d->folders.clear();
+    m_d->folders = std::move(folders);
     if (result == CXmlStoreFile::LoadResult::NotWellFormed ||
         result == CXmlStoreFile::LoadResult::TooDeep) {
         return;
     }
     if (result != CXmlStoreFile::LoadResult::Parsed) {
         throw CFavoriteFoldersException{CFavoriteFoldersException::kUnreadable, {}};
-    }
-    for (const CStoreElement& folder : root.children) {
-        m_d->folders.insert(folder.text);
     }
 }
 
@@ -116,7 +133,11 @@ QString CFavoriteFolders::KeptUnreadableCopy() const {
 }
 
 QString CFavoriteFolders::TakeKeptFileNotice() {
-    return m_d->file.TakeNotice(QStringLiteral("favourite folders"));
+    return m_d->file.TakeNotice(Tr("favourite folders"));
+}
+
+const CXmlStoreFile& CFavoriteFolders::StoreFile() const {
+    return m_d->file;
 }
 
 bool CFavoriteFolders::IsEmpty() const {

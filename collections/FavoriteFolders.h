@@ -36,18 +36,24 @@ public:
     // unreadable file (one that is not a regular file or is too large
     // included) or a file without its root leaves no favourites and throws
     // kUnreadable. A file that cannot be used is set aside as `keep` says
-    // (CXmlStoreFile::Load); TakeKeptFileNotice() then says so.
+    // (CXmlStoreFile::Load); TakeKeptFileNotice() then says so. What the
+    // store cannot use is left out and the file copied as `keep` says, and
+    // told too: a folder that is not a full path, elements, attributes and
+    // text it does not know.
     void Load(const QString& path, CXmlStoreFile::Keep keep = CXmlStoreFile::Keep::AtOnce);
     // Throws kNotWritten, with the reason, when the file cannot be written;
     // the previous file then stays as it was.
     void Save(const QString& path, const CFileWriter& writer = WriteAll) const;
 
-    // The copy kept of a file that could not be read, if a load or a save
-    // made one.
+    // The copy kept of a file that could not be read, or of one with parts
+    // left out, if a load or a save made one.
     QString KeptUnreadableCopy() const;
-    // The message for the user about a file the last Load could not use,
-    // naming the copy it was kept as; once, then empty.
+    // The message for the user about a file the last Load could not use, or
+    // used leaving parts out, naming the copy it was kept as; once, then
+    // empty.
     QString TakeKeptFileNotice();
+    // How the last Load went (LastLoad, LoadProblem, LeftOut).
+    const CXmlStoreFile& StoreFile() const;
 
     bool IsEmpty() const;
     std::size_t Count() const;

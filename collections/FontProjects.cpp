@@ -1,10 +1,17 @@
 #include "collections/FontProjects.h"
 
+#include <QCoreApplication>
+
 #include "collections/DataFiles.h"
+#include "core/PathText.h"
 
 namespace Quillmark {
 
 namespace {
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("CFontProjects", text);
+}
 const QString kRoot = QStringLiteral("fontprojects");
 const QString kProject = QStringLiteral("project");
 const QString kName = QStringLiteral("name");
@@ -19,25 +26,38 @@ struct CFontProjects::Record {
 CFontProjects::CFontProjects() : m_d(std::make_shared<Record>()) {}
 
 void CFontProjects::Load(const QString& path, CXmlStoreFile::Keep keep) {
+    Map projects;
+    const auto read = [&](const CStoreElement& root, CLeftOut& leftOut) {
+        leftOut.AddUnknownAttributes(root, {});
+        for (const CStoreElement& project : root.children) {
+            leftOut.AddUnknownAttributes(project, {kName});
+            const QString* name = project.Attribute(kName);
+            if (!name) {
+                leftOut.Add(Tr("1 project without a name"), Tr("%1 projects without a name"));
+                continue;
+            }
+            auto& fonts = projects[*name];
+            if (!fonts) {
+                fonts = std::make_shared<FontSet>();
+            }
+            for (const CStoreElement& font : project.children) {
+                leftOut.AddUnknownAttributes(font, {});
+                // Which file a relative path names would depend on the
+                // folder the program was started from.
+                if (!IsFullPath(font.text)) {
+                    leftOut.Add(Tr("1 font path that is not a full path"),
+                                Tr("%1 font paths that are not full paths"));
+                    continue;
+                }
+                fonts->insert(font.text);
+            }
+        }
+    };
     CStoreElement root;
-    const auto result = m_d->file.Load(path, root, keep);
-    if (result == CXmlStoreFile::LoadResult::Missing) {
+    if (m_d->file.Load(path, root, keep, read) == CXmlStoreFile::LoadResult::Missing) {
         return;
     }
-    m_d->projects.clear();
-    for (const CStoreElement& project : root.children) {
-        const QString* name = project.Attribute(kName);
-        if (!name) {
-            continue;
-        }
-        auto& fonts = m_d->projects[*name];
-        if (!fonts) {
-            fonts = std::make_shared<FontSet>();
-        }
-        for (const CStoreElement& font : project.children) {
-            fonts->insert(font.text);
-        }
-    }
+    m_d->projects = std::move(projects);
 }
 
 CResult<> CFontProjects::Save(const QString& path, const CFileWriter& writer) const {
@@ -126,7 +146,11 @@ QString CFontProjects::KeptUnreadableCopy() const {
 }
 
 QString CFontProjects::TakeKeptFileNotice() {
-    return m_d->file.TakeNotice(QStringLiteral("font projects"));
+    return m_d->file.TakeNotice(Tr("font projects"));
+}
+
+const CXmlStoreFile& CFontProjects::StoreFile() const {
+    return m_d->file;
 }
 
 void CFontProjects::ImportEarlierEdition() {

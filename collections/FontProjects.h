@@ -30,6 +30,9 @@ public:
     // Replaces the content with the file's; a missing file changes nothing.
     // A file that cannot be used leaves the store empty and is set aside as
     // `keep` says (CXmlStoreFile::Load); TakeKeptFileNotice() then says so.
+    // What the store cannot use is left out and the file copied as `keep`
+    // says, and told too: a project without a name, a font path that is not
+    // a full path, elements, attributes and text it does not know.
     void Load(const QString& path, CXmlStoreFile::Keep keep = CXmlStoreFile::Keep::AtOnce);
     // Writes every project. A failure leaves the previous file as it was.
     CResult<> Save(const QString& path, const CFileWriter& writer = WriteAll) const;
@@ -51,12 +54,15 @@ public:
     // Expires when the project is deleted; follows it when renamed.
     std::weak_ptr<FontSet> GetProjectFonts(const QString& project) const;
 
-    // The copy kept of a file that could not be read, if a load or a save
-    // made one.
+    // The copy kept of a file that could not be read, or of one with parts
+    // left out, if a load or a save made one.
     QString KeptUnreadableCopy() const;
-    // The message for the user about a file the last Load could not use,
-    // naming the copy it was kept as; once, then empty.
+    // The message for the user about a file the last Load could not use, or
+    // used leaving parts out, naming the copy it was kept as; once, then
+    // empty.
     QString TakeKeptFileNotice();
+    // How the last Load went (LastLoad, LoadProblem, LeftOut).
+    const CXmlStoreFile& StoreFile() const;
 
     // Brings the earlier edition's file over once: copied when this edition
     // has none (an existing file is never replaced), then the earlier file

@@ -1,5 +1,6 @@
 #include "collections/LocationList.h"
 
+#include <QCoreApplication>
 #include <filesystem>
 
 #include "core/PathText.h"
@@ -14,9 +15,17 @@ const QString kLocation = QStringLiteral("location");
 const QString kProject = QStringLiteral("project");
 const QString kName = QStringLiteral("name");
 
-// The folder a path names with every link resolved; empty when there is
-// no such folder.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("CLocationList", text);
+}
+
+// The folder a full path names with every link resolved; empty when there
+// is no such folder, or the path is relative (what it names would depend on
+// the folder the program was started from).
 QString FolderIdentity(const QString& path) {
+    if (!IsFullPath(path)) {
+        return {};
+    }
     std::error_code error;
     const std::filesystem::path folder = FilePath(path);
     if (!Platform::IsFolder(folder)) {
@@ -35,21 +44,33 @@ bool CLocationList::IsVirtual(const QString& path) {
 }
 
 void CLocationList::Load(const QString& path, CXmlStoreFile::Keep keep) {
+    std::vector<CLocation> items;
+    const auto read = [&](const CStoreElement& root, CLeftOut& leftOut) {
+        leftOut.AddUnknownAttributes(root, {});
+        for (const CStoreElement& element : root.children) {
+            leftOut.AddUnknownAttributes(element, {kProject, kName});
+            const QString* name = element.Attribute(kName);
+            if (!name) {
+                leftOut.Add(Tr("1 location without a name"), Tr("%1 locations without a name"));
+                continue;
+            }
+            const QString* project = element.Attribute(kProject);
+            const bool isProject = project && *project == QLatin1String("true");
+            // Which folder a relative path names, and so whether it is
+            // kept, would depend on the folder the program was started from.
+            if (!isProject && !IsVirtual(*name) && !IsFullPath(*name)) {
+                leftOut.Add(Tr("1 folder location that is not a full path"),
+                            Tr("%1 folder locations that are not full paths"));
+                continue;
+            }
+            items.push_back({isProject ? CLocation::Project : CLocation::Folder, *name});
+        }
+    };
     CStoreElement root;
-    const auto result = m_file.Load(path, root, keep);
-    if (result == CXmlStoreFile::LoadResult::Missing) {
+    if (m_file.Load(path, root, keep, read) == CXmlStoreFile::LoadResult::Missing) {
         return;
     }
-    m_items.clear();
-    for (const CStoreElement& element : root.children) {
-        const QString* name = element.Attribute(kName);
-        if (!name) {
-            continue;
-        }
-        const QString* project = element.Attribute(kProject);
-        const bool isProject = project && *project == QLatin1String("true");
-        m_items.push_back({isProject ? CLocation::Project : CLocation::Folder, *name});
-    }
+    m_items = std::move(items);
 }
 
 CResult<> CLocationList::Save(const QString& path, const CFileWriter& writer) const {
@@ -65,7 +86,7 @@ CResult<> CLocationList::Save(const QString& path, const CFileWriter& writer) co
 }
 
 QString CLocationList::TakeKeptFileNotice() {
-    return m_file.TakeNotice(QStringLiteral("recent locations"));
+    return m_file.TakeNotice(Tr("recent locations"));
 }
 
 bool CLocationList::RemoveFile(const QString& path) {
@@ -114,7 +135,7 @@ bool CLocationList::BringToTop(const CLocation& location) {
                                                           : FindFolder(location.name);
     if (found < 0) {
         if (location.kind == CLocation::Folder && !IsVirtual(location.name) &&
-            !Platform::IsFolder(FilePath(location.name))) {
+            (!IsFullPath(location.name) || !Platform::IsFolder(FilePath(location.name)))) {
             return false;
         }
         m_items.insert(m_items.begin(), location);
@@ -137,7 +158,8 @@ void CLocationList::RemoveStale(const std::function<bool(const QString&)>& proje
         if (item.kind == CLocation::Project) {
             return !projectExists(item.name);
         }
-        return !IsVirtual(item.name) && !Platform::IsFolder(FilePath(item.name));
+        return !IsVirtual(item.name) &&
+               (!IsFullPath(item.name) || !Platform::IsFolder(FilePath(item.name)));
     });
 }
 

@@ -28,11 +28,16 @@ public:
 
     // Appends the file's locations in file order, after emptying the list;
     // a missing file changes nothing. Neither existence nor repeats are
-    // checked. A file that cannot be used leaves the list empty.
+    // checked. A file that cannot be used leaves the list empty. A location
+    // without a name, a folder that is neither a full path nor virtual, and
+    // elements, attributes and text the list does not know are left out,
+    // the file copied first as `keep` says (CXmlStoreFile::Load) and told.
     void Load(const QString& path, CXmlStoreFile::Keep keep = CXmlStoreFile::Keep::AtOnce);
     // Writes every item in order; on failure the old file stays.
     CResult<> Save(const QString& path, const CFileWriter& writer = WriteAll) const;
     QString TakeKeptFileNotice();
+    // How the last Load went (LastLoad, LoadProblem, LeftOut, KeptCopy).
+    const CXmlStoreFile& StoreFile() const { return m_file; }
     // Deletes the file when it exists; false when it exists and stays.
     static bool RemoveFile(const QString& path);
 
@@ -45,8 +50,8 @@ public:
     int FindFolder(const QString& path) const;
     int FindProject(const QString& name) const;
     // Makes the location item 0: moves its item up when it is there, else
-    // inserts it at the top. A real folder that does not exist is left out
-    // (false, nothing changes).
+    // inserts it at the top. A real folder that does not exist, or is not
+    // given by its full path, is left out (false, nothing changes).
     bool BringToTop(const CLocation& location);
     // Drops the last items while there are more than `limit`.
     void ApplyLimit(std::size_t limit);

@@ -58,6 +58,13 @@ inline QString UrlPathText(const QUrl& url) {
     return url.isLocalFile() ? PathText(UrlFilePath(url)) : QString();
 }
 
+// Whether the text is a full path ("/..."), one that names the same file
+// whatever folder the program was started from. A relative path is none,
+// nor is a Qt resource path (":/...").
+inline bool IsFullPath(const QString& text) {
+    return text.startsWith(QLatin1Char('/'));
+}
+
 // Whether two paths name one folder, as the file system resolves them (a
 // symbolic link to a folder is that folder); a path that does not exist is
 // compared as written, cleaned.

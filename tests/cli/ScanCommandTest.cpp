@@ -115,12 +115,15 @@ TEST_F(ScanCommandTest, StoreCommandShowsWhatTheStoresRead) {
     const CRun projects = RunCli({"store", "projects", (m_work / "projects.xml").string()}, m_work);
     EXPECT_EQ(projects.exitCode, 0) << projects.err;
     EXPECT_EQ(projects.out,
-              "{\"projects\":[{\"name\":\"A & B\",\"fonts\":[\"/a.ttf\",\"/x.ttf\"]}]}\n");
+              "{\"projects\":[{\"name\":\"A & B\",\"fonts\":[\"/a.ttf\",\"/x.ttf\"]}],"
+              "\"leftOut\":1}\n")
+        << "the project without a name";
 
     std::ofstream(m_work / "favorites.xml") << "<favourites/>";
     const CRun favorites =
         RunCli({"store", "favorites", (m_work / "favorites.xml").string()}, m_work);
     EXPECT_EQ(favorites.out, "{\"error\":1,\"folders\":[]}\n");
+    EXPECT_EQ(favorites.exitCode, 1) << "a file without its root could not be read";
     EXPECT_EQ(RunCli({"store", "nothing", "x"}, m_work).exitCode, 2);
 }
 

@@ -279,3 +279,44 @@ TEST(FavoriteFoldersTest, AFolderWhoseNameIsNotUtf8ComesBackWithItsOwnBytes) {
     ASSERT_EQ(all.size(), 1u);
     EXPECT_EQ(FilePath(all[0]).native(), latin.native());
 }
+
+// A favourite written as a relative path names a different folder for each
+// folder the program is started from: it is never used, wherever the start,
+// and the file is copied before it is replaced and the user told.
+TEST(FavoriteFoldersTest, ARelativeFavouriteIsLeftOutWhereverTheProgramStarts) {
+    const QString folder = TestFolder("relative");
+    const QString path = folder + "/favorites.xml";
+    const QString full = folder + "/full";
+    QDir().mkpath(full);
+    const QByteArray written = "<favorites><folder>fonts/x</folder><folder>.</folder><folder>" +
+                               full.toUtf8() + "</folder></favorites>";
+    // In one, "fonts" is there and "fonts/x" is not; in the other neither.
+    const QString withFonts = folder + "/with-fonts";
+    const QString bare = folder + "/bare";
+    QDir().mkpath(withFonts + "/fonts");
+    QDir().mkpath(bare);
+    const QString before = QDir::currentPath();
+    std::vector<QByteArray> saved;
+    for (const QString& current : {withFonts, bare}) {
+        ASSERT_TRUE(QDir::setCurrent(current));
+        WriteBytes(path, written);
+        CFavoriteFolders store;
+        store.Load(path);
+        EXPECT_EQ(All(store), std::vector<QString>{full}) << current.toStdString();
+        const QString notice = store.TakeKeptFileNotice();
+        EXPECT_TRUE(notice.contains("2 favourite folders that are not full paths"))
+            << notice.toStdString();
+        store.Save(path);
+        saved.push_back(ReadBytes(path));
+        EXPECT_EQ(ReadBytes(path + ".left-out"), written);
+    }
+    QDir::setCurrent(before);
+    EXPECT_EQ(saved[0], saved[1]) << "the same file, whatever the current folder";
+    EXPECT_EQ(saved[0],
+              "<?xml version=\"1.0\"?>\n<favorites><folder>" + full.toUtf8() + "</folder></favorites>");
+
+    // What the program wrote tells nothing.
+    CFavoriteFolders back;
+    back.Load(path);
+    EXPECT_TRUE(back.TakeKeptFileNotice().isEmpty());
+}

@@ -350,3 +350,41 @@ TEST(FontProjectsTest, ImportsTheEarlierEditionsFileOnce) {
     EXPECT_EQ(ReadBytes(earlier + ".old"),
               "<fontprojects><project name=\"Again\"/></fontprojects>");
 }
+
+// A file written by hand: what the store cannot use (a project without a
+// name, a font path that is not a full path, elements and attributes it does
+// not know) is not dropped without a word: the file is used for the rest,
+// copied as it was before anything replaces it, and the user is told.
+TEST(FontProjectsTest, WhatAHandWrittenFileHoldsBesideTheProjectsIsKeptAndTold) {
+    const QString folder = TestFolder("left-out");
+    const QString path = folder + "/fontprojects.xml";
+    const QByteArray written =
+        "<fontprojects><project name=\"a\"><font>x</font><note>n</note></project><group/>"
+        "<project><font>/f/nameless.ttf</font></project>"
+        "<project name=\"b\" colour=\"red\"><font>/f/b.ttf</font><font>./c.ttf</font></project>"
+        "</fontprojects>";
+    WriteBytes(path, written);
+    CFontProjects store;
+    store.Load(path);
+    EXPECT_EQ(Names(store), (std::vector<QString>{"a", "b"}));
+    EXPECT_EQ(Fonts(store, "a"), std::vector<QString>{});
+    EXPECT_EQ(Fonts(store, "b"), std::vector<QString>{"/f/b.ttf"});
+    EXPECT_EQ(ReadBytes(path), written);
+    const QString notice = store.TakeKeptFileNotice();
+    for (const char* part : {"font projects in the file", "2 font paths that are not full paths",
+                             "2 elements Quillmark does not know", "1 project without a name",
+                             "1 attribute Quillmark does not know", ".left-out"}) {
+        EXPECT_TRUE(notice.contains(part)) << part << " in " << notice.toStdString();
+    }
+    EXPECT_TRUE(store.TakeKeptFileNotice().isEmpty());
+    ASSERT_TRUE(store.Save(path));
+    EXPECT_EQ(ReadBytes(path + ".left-out"), written);
+    EXPECT_EQ(store.KeptUnreadableCopy(), path + ".left-out");
+
+    // What the program wrote reads back whole, with nothing to tell.
+    CFontProjects back;
+    back.Load(path);
+    EXPECT_EQ(Names(back), Names(store));
+    EXPECT_TRUE(back.TakeKeptFileNotice().isEmpty());
+    EXPECT_EQ(Entries(folder), (QStringList{"fontprojects.xml", "fontprojects.xml.left-out"}));
+}

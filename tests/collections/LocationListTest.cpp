@@ -176,3 +176,38 @@ TEST(LocationListTest, AFolderWhoseNameIsNotUtf8ComesBackWithItsOwnBytes) {
     EXPECT_EQ(FilePath(read.Items()[0].name).native(), latin.native());
     EXPECT_EQ(read.FindFolder(PathText(latin)), 0);
 }
+
+// A folder location written as a relative path would be kept or dropped by
+// the folder the program was started from: it is never used, and the file is
+// copied before it is replaced and the user told.
+TEST(LocationListTest, ARelativeFolderIsLeftOutWhereverTheProgramStarts) {
+    const QString folder = TestFolder("location-relative");
+    const QString path = folder + "/locations.xml";
+    const QByteArray written =
+        "<locations><location project=\"false\" name=\"fonts\"/><location name=\".\"/>"
+        "<location project=\"true\" name=\"fonts\"/><location project=\"false\"/>"
+        "<location name=\"::desktop\"/></locations>";
+    const QString withFonts = folder + "/with-fonts";
+    QDir().mkpath(withFonts + "/fonts");
+    const QString before = QDir::currentPath();
+    std::vector<std::vector<CLocation>> seen;
+    for (const QString& current : {withFonts, folder}) {
+        ASSERT_TRUE(QDir::setCurrent(current));
+        WriteBytes(path, written);
+        CLocationList list;
+        list.Load(path);
+        list.RemoveStale([](const QString&) { return true; });
+        seen.push_back(list.Items());
+        EXPECT_EQ(list.FindFolder("fonts"), -1);
+        EXPECT_FALSE(list.BringToTop({CLocation::Folder, "fonts"})) << "nor taken later";
+        const QString notice = list.TakeKeptFileNotice();
+        EXPECT_TRUE(notice.contains("2 folder locations that are not full paths and 1 location "
+                                    "without a name"))
+            << notice.toStdString();
+        EXPECT_EQ(ReadBytes(path + ".left-out"), written);
+    }
+    QDir::setCurrent(before);
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_EQ(seen[0], (std::vector<CLocation>{{CLocation::Project, "fonts"},
+                                               {CLocation::Folder, "::desktop"}}));
+}

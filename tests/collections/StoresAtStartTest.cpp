@@ -13,6 +13,7 @@
 #include "collections/DataFiles.h"
 #include "collections/FavoriteFolders.h"
 #include "collections/FontProjects.h"
+#include "collections/LocationList.h"
 #include "tests/collections/StoreTestSupport.h"
 
 using namespace Quillmark;
@@ -51,6 +52,9 @@ QString Favourites() {
 }
 QString Projects() {
     return DataFilePath(CFontProjects::kFileName, true);
+}
+QString Locations() {
+    return DataFilePath(CLocationList::kFileName, true);
 }
 
 void Clean() {
@@ -118,4 +122,42 @@ TEST(StoresAtStartTest, GoodStoresTellNothing) {
     EXPECT_TRUE(start->told.isEmpty());
     EXPECT_EQ(Entries(QFileInfo(Projects()).absolutePath()),
               (QStringList{"favorites.xml", "fontprojects.xml"}));
+}
+
+// Hand-written stores with parts the program cannot use: each file is used
+// for the rest and copied at once, each store tells the user at the start
+// what it left out and where the copy is, and the exit's save tells nothing
+// more at the next start.
+TEST(StoresAtStartTest, WhatEachStoreLeftOutIsKeptAndToldAtTheStart) {
+    Clean();
+    const QByteArray projects =
+        "<fontprojects><project><font>/f/a.ttf</font></project><project name=\"B\"/>"
+        "</fontprojects>";
+    const QByteArray favourites = "<favorites><folder>fonts</folder></favorites>";
+    const QByteArray locations = "<locations><place name=\"/\"/></locations>";
+    WriteBytes(Projects(), projects);
+    WriteBytes(Favourites(), favourites);
+    WriteBytes(Locations(), locations);
+    {
+        const auto start = Start();
+        ASSERT_EQ(start->result, CQuillmarkApp::StartResult::Started);
+        EXPECT_TRUE(start->app->Projects().ProjectExists("B"));
+        ASSERT_EQ(start->told.size(), 3) << start->told.join("\n").toStdString();
+        EXPECT_TRUE(start->told[0].contains("1 project without a name"));
+        EXPECT_TRUE(start->told[0].contains(Projects() + ".left-out"));
+        EXPECT_TRUE(start->told[1].contains("1 favourite folder that is not a full path"));
+        EXPECT_TRUE(start->told[1].contains(Favourites() + ".left-out"));
+        EXPECT_TRUE(start->told[2].contains("recent locations"));
+        EXPECT_TRUE(start->told[2].contains("1 element Quillmark does not know"));
+        EXPECT_TRUE(start->told[2].contains(Locations() + ".left-out"));
+        EXPECT_EQ(ReadBytes(Projects()), projects) << "used where it is until the exit";
+        start->app->ExitInstance();
+    }
+    EXPECT_EQ(ReadBytes(Projects() + ".left-out"), projects);
+    EXPECT_EQ(ReadBytes(Favourites() + ".left-out"), favourites);
+    EXPECT_EQ(ReadBytes(Locations() + ".left-out"), locations);
+    const auto again = Start();
+    ASSERT_EQ(again->result, CQuillmarkApp::StartResult::Started);
+    EXPECT_TRUE(again->told.isEmpty()) << again->told.join("\n").toStdString();
+    EXPECT_TRUE(again->app->Projects().ProjectExists("B"));
 }
