@@ -44,6 +44,7 @@ CFontItem::CFontItem(const std::filesystem::path& path, const CFontItemSettings&
       m_fileName(path.filename()),
       m_system(system),
       m_stamp(Platform::CFileStamp::Of(path)) {
+    ++s_alive;
     auto data = std::make_shared<Varnholt::COpenTypeData>();
     m_status = data->LoadFile(path, m_fileSize);
     m_data = std::move(data);
@@ -69,6 +70,7 @@ CFontItem::CFontItem(const std::filesystem::path& path, const CFontItemSettings&
 }
 
 CFontItem::~CFontItem() {
+    --s_alive;
     if (m_registered && m_resourceFlags == Platform::kSharedFont && m_system != nullptr) {
         m_system->Unregister(m_path, m_resourceFlags);
     }

@@ -40,6 +40,11 @@ public:
     CFontItem(const CFontItem&) = delete;
     CFontItem& operator=(const CFontItem&) = delete;
 
+    // How many items exist now, held by the manager or not: an item that
+    // outlives its place in the manager is held by someone who was told to
+    // let it go (the soak compares the two counts).
+    static std::size_t Alive() { return s_alive.load(); }
+
     std::shared_ptr<const Varnholt::COpenTypeData> GetData() const { return m_data; }
     Varnholt::FontStatus GetStatus() const { return m_status; }
     // Made from the path's text on each call: a std::filesystem::path keeps
@@ -125,6 +130,8 @@ private:
 
     mutable std::once_flag m_sortKeyOnce;
     mutable std::u16string m_sortKey;
+
+    static inline std::atomic<std::size_t> s_alive{0};
 };
 
 // Lower case as the name and file name orderings use it.

@@ -290,4 +290,14 @@ std::size_t CFontManager::Count() const {
     return m_byPath.size();
 }
 
+std::vector<std::string> CFontManager::Paths() const {
+    std::lock_guard lock(m_lock);
+    std::vector<std::string> paths;
+    paths.reserve(m_byPath.size());
+    for (const auto& [path, item] : m_byPath) {
+        paths.emplace_back(path);
+    }
+    return paths;
+}
+
 }  // namespace Quillmark

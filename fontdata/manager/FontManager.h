@@ -77,6 +77,8 @@ public:
     void ReleaseFontsUnder(const std::string& folder);
 
     std::size_t Count() const;
+    // The paths of the items held now, in no order.
+    std::vector<std::string> Paths() const;
     // Makes room in the tables for `files` more items at once, so that the
     // workers of a folder load never grow them while they wait for the lock.
     void Reserve(std::size_t files);

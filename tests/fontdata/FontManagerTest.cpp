@@ -136,6 +136,29 @@ TEST_F(FontManagerTest, AHandleOutlivingItsRemovedFileNeverLetsGoOfAnotherFont) 
     EXPECT_TRUE(discarded.empty());
 }
 
+// What the soak compares at its end: the paths held, and the items alive
+// beside those the manager holds.
+TEST_F(FontManagerTest, TheItemsAliveCountThoseStillHeldAfterTheManagerDroppedThem) {
+    const std::size_t before = CFontItem::Alive();
+    CFontHandle a = m_manager.Open(Font("a.ttf"));
+    CFontHandle b = m_manager.Open(Font("sub/b.ttf"));
+    std::vector<std::string> paths = m_manager.Paths();
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths,
+              (std::vector<std::string>{Font("a.ttf").native(), Font("sub/b.ttf").native()}));
+    EXPECT_EQ(CFontItem::Alive(), before + 2);
+    m_manager.RemoveFile(Font("a.ttf"));
+    EXPECT_EQ(m_manager.Paths(), std::vector<std::string>{Font("sub/b.ttf").native()});
+    EXPECT_EQ(CFontItem::Alive(), before + 2) << "the handle still holds the removed file's item";
+    a.reset();
+    EXPECT_EQ(CFontItem::Alive(), before + 1);
+    b.reset();
+    EXPECT_TRUE(m_manager.Paths().empty());
+    EXPECT_EQ(CFontItem::Alive(), before + 1) << "kept by the observer that was told";
+    m_observer.discardedAlive.clear();
+    EXPECT_EQ(CFontItem::Alive(), before);
+}
+
 TEST_F(FontManagerTest, HandlesOfOneFileShareItsItemAndOutliveTheManagerSafely) {
     auto manager = std::make_unique<CFontManager>(&m_observer, nullptr);
     CFontHandle first = manager->Open(Font("a.ttf"));

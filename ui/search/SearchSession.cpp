@@ -108,6 +108,12 @@ void CSearchSession::Drain() {
         QMetaObject::invokeMethod(
             this, [this] { Drain(); }, Qt::QueuedConnection);
     }
+    // A font the manager let go of while it waited here had its file go
+    // (deleted, or written over and read again): the windows were told to
+    // drop it before it arrived, so it is not listed now.
+    std::erase_if(fonts, [this](const CSearchResultsModel::CResult& result) {
+        return result.font != nullptr && !m_manager.Contains(result.font.get());
+    });
     if (!fonts.empty() && m_handlers.fontsFound) {
         m_handlers.fontsFound(std::move(fonts));
     }

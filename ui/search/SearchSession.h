@@ -7,7 +7,9 @@
 //
 // Destroying a session stops its worker and waits for it: the worker never
 // calls into a window that is gone, and calls still queued are dropped
-// with the session.
+// with the session. A found font that the font manager let go of before it
+// was handed over (its file went meanwhile) is dropped, as the windows
+// dropped it when they were told.
 
 #include <QObject>
 #include <QString>

@@ -168,6 +168,39 @@ TEST_F(SearchWindowTest, SearchAsksBeforeClearingResultsAndTellsHowItEnded) {
     EXPECT_EQ(frame.Status()->Text(), "Search complete.  Files Found: 1");
 }
 
+// A font found while its file goes (deleted, or written over and read
+// again by the list): the windows are told to drop it before its result
+// reaches the window, which must not list it after all.
+TEST_F(SearchWindowTest, AFontWhoseFileWentBeforeItsResultCameIsNotListed) {
+    CFindNameController* window = OpenName("own");
+    const fs::path own = m_fonts / "own.ttf";
+    window->Session().SetOpener([&](const fs::path& path) {
+        CFontHandle font = m_manager.Open(path);
+        if (path == own) {
+            // Posted now, before the worker hands the font over: it runs
+            // first, as the list's synchronisation does when it comes first.
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [this, own, item = font.get()] {
+                    m_hub.FireFontRemoved(item);  // the manager tells, then drops it
+                    m_manager.RemoveFile(own);
+                },
+                Qt::QueuedConnection);
+        }
+        return font;
+    });
+    window->Search();
+    ASSERT_TRUE(Idle(*window));
+    EXPECT_EQ(Names(window->Model()), QStringList{});
+    EXPECT_EQ(window->Frame().Status()->Text(), "Search complete.  Files Found: 0");
+    // Found again once the list has read the file anew.
+    m_answer = true;
+    window->Session().SetOpener({});
+    window->Search();
+    ASSERT_TRUE(Idle(*window));
+    EXPECT_EQ(Names(window->Model()), QStringList{"Own Sans"});
+}
+
 TEST_F(SearchWindowTest, StopEndsWithTheCountOfResultsShown) {
     for (int i = 0; i < 60; ++i) {
         WriteSearchFont(m_fonts / ("many" + std::to_string(100 + i) + ".ttf"),
