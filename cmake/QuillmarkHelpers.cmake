@@ -43,7 +43,8 @@ endfunction()
 
 # quillmark_add_fuzzer(NAME SOURCES ... LIBS ... CORPUS dir)
 # Always builds NAME-replay, which runs the committed inputs as a test; with
-# QUILLMARK_FUZZ also NAME, a libFuzzer binary.
+# QUILLMARK_FUZZ also NAME, a libFuzzer binary, which the target `fuzzers`
+# builds with the others.
 function(quillmark_add_fuzzer name)
     cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LIBS" ${ARGN})
     add_executable(${name}-replay ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/ReplayMain.cpp)
@@ -58,5 +59,6 @@ function(quillmark_add_fuzzer name)
         target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
         target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
         target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+        set_property(GLOBAL APPEND PROPERTY QUILLMARK_FUZZERS ${name})
     endif()
 endfunction()

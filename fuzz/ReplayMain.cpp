@@ -9,6 +9,9 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+// Defined by the targets that need a start (an application object), as
+// libFuzzer's own main calls it when it is there.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 namespace {
 int RunOne(const std::filesystem::path& path) {
@@ -25,6 +28,9 @@ int RunOne(const std::filesystem::path& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (LLVMFuzzerInitialize != nullptr) {
+        LLVMFuzzerInitialize(&argc, &argv);
+    }
     int inputs = 0;
     int failures = 0;
     for (int i = 1; i < argc; ++i) {

@@ -1,6 +1,11 @@
 #!/usr/bin/env python3
-"""Writes the reader fuzzer's seed inputs: small fonts that reach every
-table parser. The fuzzer's own finds are kept beside them in corpus/reader."""
+"""Writes the fuzz targets' seed inputs, each corpus in a folder of its own
+(corpus/<corpus>/seed-*): for the reader small fonts that reach every table
+parser, for the others small files of each kind the program reads. The
+inputs the fuzzers found and that were mended are kept beside them.
+
+    make_seeds.py [CORPUS_FOLDER]      default: corpus/ beside this script
+"""
 import os
 import struct
 import sys
@@ -50,8 +55,7 @@ def os2(version):
     return body + (b"\0" * 8 if version >= 1 else b"") + (b"\0" * 10 if version >= 2 else b"")
 
 
-def main(folder):
-    os.makedirs(folder, exist_ok=True)
+def reader_seeds():
     latin = format4([(0x20, 0x7E), (0xA0, 0xFF), (0xFFFF, 0xFFFF)])
     seeds = {
         "empty-truetype": font([]),
@@ -81,10 +85,215 @@ def main(folder):
     overlapping = struct.pack(">HHH", 0, 16000, 6)
     overlapping += b"".join(struct.pack(">6H", 3, 1, 0x409, 4, 65534, 4 * i) for i in range(16000))
     seeds["overlapping-names"] = font([(b"name", overlapping + b"\0" * 65534)])
-    for name, data in seeds.items():
-        with open(os.path.join(folder, "seed-" + name), "wb") as f:
-            f.write(data)
+    return seeds
+
+
+def stores_seeds():
+    """The three stores' files, as the program writes them and as a hand or
+    another program might."""
+    decl = b'<?xml version="1.0"?>\n'
+    return {
+        "projects": decl + b'<fontprojects><project name="Serif"><font>/usr/share/fonts/a.ttf'
+                           b'</font><font>/home/u/b.otf</font></project><project name="Empty"/>'
+                           b'</fontprojects>',
+        "projects-encoded": decl + b'<fontprojects><project name="Tab%0009%0025" encoded="1">'
+                                   b'<font encoded="1">/a%0001b.ttf</font><font>/c&#13;d.ttf</font>'
+                                   b'</project></fontprojects>',
+        "projects-foreign": b'<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
+                            b'<!-- kept by hand -->\n<fontprojects>\n  <project name="A" x="1">\n'
+                            b'    <font>/a.ttf<b>bold</b> tail</font>\n    <other><font>/no.ttf'
+                            b'</font></other>\n  </project>\n  <project><font>/nameless.ttf</font>'
+                            b'</project>\n  <project name="A"><font><![CDATA[/x<y>.ttf]]></font>'
+                            b'</project>\n</fontprojects>\n',
+        "projects-entity": b'<!DOCTYPE fontprojects [<!ENTITY e "/fonts">]>\n<fontprojects>'
+                           b'<project name="&e;"><font>&e;/a.ttf&#x1F600;</font></project>'
+                           b'</fontprojects>',
+        "projects-utf16": "<?xml version=\"1.0\" encoding=\"UTF-16\"?><fontprojects>"
+                          "<project name=\"\u00c9t\u00e9\"><font>/\u4e2d.ttf</font></project>"
+                          "</fontprojects>".encode("utf-16"),
+        "favorites": decl + b'<favorites><folder>/usr/share/fonts</folder><folder>/USR/share/fonts'
+                            b'</folder><folder>/media/u/stick/fonts</folder><folder>'
+                            b'/no-such-folder-here</folder><folder>relative/fonts</folder>'
+                            b'</favorites>',
+        "favorites-encoded": decl + b'<favorites><folder encoded="1">/tmp/%FFFE%D800</folder>'
+                                    b'<folder encoded="0">/%0041</folder></favorites>',
+        "locations": decl + b'<locations><location project="false" name="/usr/share/fonts"/>'
+                            b'<location project="true" name="Serif"/><location project="false" '
+                            b'name="::{Computer}"/><location name="/no-kind"/>'
+                            b'<location project="true"/></locations>',
+        "locations-prefixed": decl + b'<q:locations xmlns:q="urn:q"><location name="/"/>'
+                                     b'</q:locations>',
+        "not-well-formed": decl + b'<fontprojects><project name="a"><font>/a.ttf</project>',
+        "no-root": decl + b'<fontproject><project name="a"/></fontproject>',
+        "nested": decl + b'<favorites>' + b'<folder>' * 40 + b'/deep' + b'</folder>' * 40 +
+                  b'</favorites>',
+    }
+
+
+def file_list_block(paths, offset=20, wide=1, tail=b"\0\0", gap=b""):
+    block = struct.pack("<IiiII", offset, 0, 0, 0, wide) + gap
+    for path in paths:
+        block += path.encode("utf-16-le") + b"\0\0"
+    return block + tail
+
+
+def file_list_block_seeds():
+    return {
+        "none": file_list_block([]),
+        "one": file_list_block(["/a.ttf"]),
+        "several": file_list_block(["/usr/share/fonts/\u00e9.ttf", "/\U0001F600/b.otf", "c"]),
+        "offset-past-header": file_list_block(["/a.ttf"], offset=24, gap=b"\1\2\3\4"),
+        "narrow": file_list_block(["/a.ttf"], wide=0),
+        "offset-outside": file_list_block(["/a.ttf"], offset=4096),
+        "no-closing-zero": file_list_block(["/a.ttf"], tail=b""),
+        "odd-end": file_list_block(["/a.ttf"], tail=b"\0"),
+        "short": struct.pack("<III", 20, 0, 0),
+    }
+
+
+def release_description_seeds():
+    notes = b"<quickinfo>https://update.example/notes/3.2.html</quickinfo>"
+    sha = b"<sha256>" + b"0123456789abcdef" * 3 + b"0123456789ABCDEF</sha256>"
+    return {
+        "plain": b"<update><version>3.2.3.157</version>" + notes + b"</update>",
+        "checksum": b'<?xml version="1.0"?>\n<update>\n <version> Quillmark 3.2.3.157 </version>\n ' +
+                    notes + b"\n " + sha + b"\n</update>\n",
+        "bad-checksum": b"<update><version>3.2</version><sha256>xyz</sha256></update>",
+        "nested": b"<update><version>3.<b>2</b>.1</version><version>9</version><other>"
+                  b"<version>8</version></other></update>",
+        "other-root": b"<html><body>Not found</body></html>",
+        "trailing": b"<update><version>3.2</version></update><update/>",
+        "entities": b'<!DOCTYPE update [<!ENTITY v "3.2.3">]><update><version>&v;.&#49;'
+                    b'</version>' + notes + b"</update>",
+        "cut": b"<update><version>3.2.3.157</version><quickinfo>https://upd",
+    }
+
+
+def unicode_table(records, count=None):
+    out = struct.pack("<H", len(records) if count is None else count)
+    for code, units in records:
+        out += struct.pack("<HH", code, len(units)) + b"".join(struct.pack("<H", u) for u in units)
+    return out
+
+
+def named(code, name):
+    return code, [ord(c) for c in name] + [0]
+
+
+def unicode_names_seeds():
+    return {
+        "three": unicode_table([named(0x20, "SPACE"), named(0x41, "LATIN CAPITAL LETTER A"),
+                                named(0x4E2D, "CJK UNIFIED IDEOGRAPH-4E2D")]),
+        "twice": unicode_table([named(0x41, "FIRST"), named(0x41, "SECOND")]),
+        "inner-zero": unicode_table([(0x42, [0x42, 0, 0x43, 0]), named(0xFFFF, "LAST")]),
+        "empty": unicode_table([]),
+        "no-end-zero": unicode_table([(0x41, [0x41, 0x42])]),
+        "zero-length": unicode_table([(0x41, [])]),
+        "count-too-high": unicode_table([named(0x41, "A")], count=5),
+        "odd": unicode_table([named(0x41, "A")]) + b"\0",
+    }
+
+
+def help_page_seeds():
+    here = os.path.dirname(os.path.abspath(__file__))
+    with open(os.path.join(here, "..", "data", "help", "index.html"), "rb") as f:
+        index = f.read()
+    links = [b"printing.html", b"#delete", b"font-list.html#commands", b"sub/page.html",
+             b"../../../../etc/passwd", b"file:///dev/zero", b"file:index.html",
+             b"file://server/share/x.html", b"https://update.example/", b"mailto:a@b.example",
+             b"javascript:alert(1)", b"./", b"..", b"%2e%2e/x.html", b"", b"?q=1"]
+    anchors = b"".join(b'<a href="' + link + b'">' + link + b"</a> " for link in links)
+    return {
+        "index": index,
+        "links": b"<html><body><p>" + anchors + b"</p></body></html>",
+        "table": b"<table><tr><td><a href='drag-and-drop.html#in'>in</a></td></tr></table>"
+                 b"<ul><li><a name='x' href=whats-new.html>new</a></li></ul>",
+        "plain": b"Only text, no markup & no links.",
+    }
+
+
+def ini_bytes(data):
+    return "".join("\\x%02x" % b for b in data)
+
+
+def settings_seeds():
+    metrics = struct.pack("<7i", 10, 20, 800, 600, 220, 300, -1)
+    pair = struct.pack("<2i", -1, 5)
+    saved = "\n".join([
+        "[3.0]",
+        "MainWindowMaximized=1",
+        "WindowMetrics=@ByteArray(%s)" % ini_bytes(metrics),
+        "FontListCharSize=36",
+        "FontListText=The quick \\x4e2d fox, \\\"quoted\\\"",
+        "PreviewFontColor=4294967295",
+        "StartupOption=7",
+        "CharDetailWindowPos=@ByteArray(%s)" % ini_bytes(pair),
+        "LocationsLimit=0",
+        "PreviewText=@ByteArray(%s)" % ini_bytes("Bin\u00e9r".encode("utf-16-le")),
+        "MainRebarLayout=@ByteArray(%s)" % ini_bytes(b"\0\1\2layout"),
+        "",
+    ]).encode()
+    odd = "\n".join([
+        "[3.0]",
+        "FontNameColumnWidth=-5",
+        "FileNameColumnWidth=0x7fffffff",
+        "SizeColumnWidth=99999999999",
+        "FontListSortDescending=true",
+        "AutoInstall=@ByteArray(\\x1)",
+        "DefaultFolder=@Variant(\\0\\0\\0\\n\\0\\0\\0\\0\\x2\\0/)",
+        "LastFolder=a, b, c",
+        "RestoredMetrics=short",
+        "FindWindowSize=@Rect(1 2 3 4)",
+        "PrintSampleTextLine1=\\0after nul",
+        "UpdaterLocation=@Invalid()",
+        "",
+        "[other]",
+        "FontMapSize=5",
+        "",
+    ]).encode()
+    return {
+        "saved": saved,
+        "odd-values": odd,
+        "no-group": b"FontListCharSize=12\n",
+        "broken-lines": b"[3.0\nFontMapSize\n=1\n[3.0]\nPreviewFontSize=\"12\n\\\n",
+    }
+
+
+def character(code, name):
+    return struct.pack("<H", code) + name.encode("utf-16-le")
+
+
+def character_copy_seeds():
+    return {
+        "latin": character(0x41, "Serif Sample"),
+        "accented": character(0xE9, "D\u00e9j\u00e0 Vu Sans"),
+        "cjk": character(0x4E2D, "\u601d\u6e90\u9ed1\u4f53"),
+        "rtf-marks": character(0x7B, "Brace {\\} Name; Bold?"),
+        "controls": character(0xD800, "Tab\tLine\r\nEnd\0"),
+        "no-name": character(0xFFFF, ""),
+    }
+
+
+CORPORA = {
+    "reader": reader_seeds,
+    "stores": stores_seeds,
+    "file_list_block": file_list_block_seeds,
+    "release_description": release_description_seeds,
+    "unicode_names": unicode_names_seeds,
+    "help_page": help_page_seeds,
+    "settings": settings_seeds,
+    "character_copy": character_copy_seeds,
+}
+
+
+def main(root):
+    for corpus, make in CORPORA.items():
+        folder = os.path.join(root, corpus)
+        os.makedirs(folder, exist_ok=True)
+        for name, data in make().items():
+            with open(os.path.join(folder, "seed-" + name), "wb") as f:
+                f.write(data)
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "corpus", "reader"))
+    main(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "corpus"))

@@ -373,7 +373,7 @@ bool CExactFontCache::ShapeEach(const QString& path, const CTextLook& look, cons
     }
     hb_buffer_t* buffer = hb_buffer_create();
     for (std::size_t i = 0; i < count; ++i) {
-        QString text(QChar(codes[i]));
+        QString text{QChar(codes[i])};
         if (look.symbolFont) {
             text = SymbolText(text);
         }

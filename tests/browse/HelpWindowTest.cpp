@@ -158,3 +158,49 @@ TEST(HelpWindowTest, ReadsOnlyFromItsOwnFolder) {
     }
     EXPECT_EQ(inside.Opens(), 0);
 }
+
+// The window reads a page whole: a link to a file outside the help's folder
+// (a device, a FIFO, anyone's file) is never opened, and the web goes to
+// the desktop.
+TEST(HelpWindowTest, OpensOnlyPagesOfItsOwnFolder) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    ASSERT_TRUE(QDir(root.path()).mkpath("help/more"));
+    const auto write = [&](const QString& name, const QByteArray& html) {
+        QFile file(root.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(html);
+    };
+    write("help/index.html", "<p>Contents</p>");
+    write("help/printing.html", "<p>Printing</p>");
+    write("help/more/deeper.html", "<p>Deeper</p>");
+    write("outside.html", "<p>Outside the help</p>");
+    const CHelpPages pages(root.filePath("help"));
+    const QUrl index = pages.PageFor(HelpContext::Contents);
+
+    CHelpWindow window(pages);
+    window.ShowContext(HelpContext::Contents);
+    ASSERT_EQ(window.CurrentPage(), index);
+    for (const QUrl& link :
+         {QUrl("../outside.html"), QUrl::fromLocalFile(root.filePath("outside.html")),
+          QUrl("more/../../outside.html"), QUrl("file:outside.html")}) {
+        emit window.Browser()->anchorClicked(link);
+        EXPECT_EQ(window.CurrentPage(), index) << link.toString().toStdString();
+        EXPECT_FALSE(window.Browser()->toPlainText().contains("Outside"))
+            << link.toString().toStdString();
+    }
+    emit window.Browser()->anchorClicked(QUrl("more/deeper.html"));
+    EXPECT_TRUE(window.Browser()->toPlainText().contains("Deeper"));
+
+    EXPECT_EQ(pages.Follow(index, QUrl("printing.html#x")).kind, CHelpLink::Page);
+    EXPECT_EQ(pages.Follow(index, QUrl("printing.html#x")).url,
+              QUrl::fromLocalFile(root.filePath("help/printing.html")).resolved(QUrl("#x")));
+    EXPECT_EQ(pages.Follow(index, QUrl("#top")).kind, CHelpLink::Page);
+    EXPECT_EQ(pages.Follow(index, QUrl("file:///dev/zero")).kind, CHelpLink::Nowhere);
+    EXPECT_EQ(pages.Follow(index, QUrl("./")).kind, CHelpLink::Nowhere) << "the folder itself";
+    const CHelpLink web = pages.Follow(index, QUrl("https://update.example/notes"));
+    EXPECT_EQ(web.kind, CHelpLink::Outside);
+    EXPECT_EQ(web.url, QUrl("https://update.example/notes"));
+    EXPECT_EQ(CHelpPages(QString{}).Follow(index, QUrl("printing.html")).kind, CHelpLink::Nowhere)
+        << "no pages installed";
+}

@@ -71,4 +71,20 @@ const CHelpTopic* CHelpPages::TopicOf(const QUrl& page) {
     return nullptr;
 }
 
+CHelpLink CHelpPages::Follow(const QUrl& page, const QUrl& link) const {
+    const QUrl target = page.resolved(link);
+    if (!link.isRelative() && !target.isLocalFile()) {
+        return {CHelpLink::Outside, target};
+    }
+    if (!target.isLocalFile() || m_folder.isEmpty()) {
+        return {};
+    }
+    const QString folder = QDir::cleanPath(m_folder) + '/';
+    const QString file = QDir::cleanPath(target.toLocalFile());
+    if (!file.startsWith(folder) || file.size() == folder.size()) {
+        return {};
+    }
+    return {CHelpLink::Page, target};
+}
+
 }  // namespace Quillmark

@@ -24,6 +24,17 @@ struct CHelpTopic {
     QString title;
 };
 
+// Where a link on a help page leads.
+struct CHelpLink {
+    enum Kind {
+        Page,     // a page of the help, shown in the help window
+        Outside,  // an address the desktop opens: the web, mail
+        Nowhere,  // a file outside the help's folder: never opened
+    };
+    Kind kind = Nowhere;
+    QUrl url;  // the page or the address; empty for Nowhere
+};
+
 class CHelpPages {
 public:
     // The pages in `folder`; an empty folder when none was found.
@@ -44,6 +55,11 @@ public:
     QUrl PageFor(int contextId) const;
     // The topic a page shows (by its file name); null for a page not listed.
     static const CHelpTopic* TopicOf(const QUrl& page);
+    // Where `link`, clicked on `page`, leads: a relative link is resolved
+    // against the page; a local file is a Page when it lies inside Folder(),
+    // else Nowhere (the window reads a page whole, and a link to a device or
+    // a FIFO would never end); any other address is Outside.
+    CHelpLink Follow(const QUrl& page, const QUrl& link) const;
 
 private:
     QString m_folder;

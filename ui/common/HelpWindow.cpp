@@ -87,10 +87,11 @@ CHelpWindow::CHelpWindow(CHelpPages pages, QWidget* parent)
     connect(m_browser, &QTextBrowser::forwardAvailable, m_forward, &QWidget::setEnabled);
     connect(m_browser, &QTextBrowser::sourceChanged, this, &CHelpWindow::OnPageChanged);
     connect(m_browser, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
-        if (link.isRelative() || link.isLocalFile()) {
-            ShowPage(m_browser->source().resolved(link));
-        } else {
-            QDesktopServices::openUrl(link);
+        const CHelpLink target = m_pages.Follow(m_browser->source(), link);
+        if (target.kind == CHelpLink::Page) {
+            ShowPage(target.url);
+        } else if (target.kind == CHelpLink::Outside) {
+            QDesktopServices::openUrl(target.url);
         }
     });
     connect(m_contents, &QListWidget::itemActivated, this, [this](QListWidgetItem* entry) {
