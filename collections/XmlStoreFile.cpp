@@ -320,8 +320,9 @@ QString CXmlStoreFile::TakeNotice(const QString& contents) {
     if (!m_keptCopy.isEmpty()) {
         text += Tr("The file as it was is kept as %1.").arg(m_keptCopy);
     } else if (!m_keepAtOnce) {
-        text += Tr("A copy of the file as it was will be kept beside it before anything is saved "
-                   "over it.");
+        text +=
+            Tr("A copy of the file as it was will be kept beside it before anything is saved "
+               "over it.");
     } else {
         text += Tr("No copy of the file as it was could be made, so Quillmark leaves it as it is "
                    "and will not save the %1 over it.")

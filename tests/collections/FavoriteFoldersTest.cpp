@@ -312,8 +312,8 @@ TEST(FavoriteFoldersTest, ARelativeFavouriteIsLeftOutWhereverTheProgramStarts) {
     }
     QDir::setCurrent(before);
     EXPECT_EQ(saved[0], saved[1]) << "the same file, whatever the current folder";
-    EXPECT_EQ(saved[0],
-              "<?xml version=\"1.0\"?>\n<favorites><folder>" + full.toUtf8() + "</folder></favorites>");
+    EXPECT_EQ(saved[0], "<?xml version=\"1.0\"?>\n<favorites><folder>" + full.toUtf8() +
+                            "</folder></favorites>");
 
     // What the program wrote tells nothing.
     CFavoriteFolders back;

@@ -201,8 +201,9 @@ TEST(LocationListTest, ARelativeFolderIsLeftOutWhereverTheProgramStarts) {
         EXPECT_EQ(list.FindFolder("fonts"), -1);
         EXPECT_FALSE(list.BringToTop({CLocation::Folder, "fonts"})) << "nor taken later";
         const QString notice = list.TakeKeptFileNotice();
-        EXPECT_TRUE(notice.contains("2 folder locations that are not full paths and 1 location "
-                                    "without a name"))
+        EXPECT_TRUE(
+            notice.contains("2 folder locations that are not full paths and 1 location "
+                            "without a name"))
             << notice.toStdString();
         EXPECT_EQ(ReadBytes(path + ".left-out"), written);
     }

@@ -174,7 +174,8 @@ TEST(StoreCommandTest, PartsLeftOutAreCountedAndTheFileCopiedBeforeASave) {
     const CRun read = RunStore(folder, {"projects", path});
     EXPECT_EQ(read.exitCode, 0);
     EXPECT_EQ(read.out, "{\"projects\":[{\"name\":\"A\",\"fonts\":[\"/a.ttf\"]}],\"leftOut\":2}\n");
-    EXPECT_TRUE(read.err.contains("1 font path that is not a full path and 1 project without a name"))
+    EXPECT_TRUE(
+        read.err.contains("1 font path that is not a full path and 1 project without a name"))
         << read.err.toStdString();
     EXPECT_EQ(Entries(folder), QStringList{"fontprojects.xml"}) << "reading changes nothing";
 
