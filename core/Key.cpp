@@ -131,7 +131,19 @@ bool CKey::WriteString(const QString& name, const QString& text) {
     if (!IsOpen()) {
         return false;
     }
-    m_settings->setValue(name, text);
+    if (text.isValidUtf16()) {
+        m_settings->setValue(name, text);
+        return true;
+    }
+    // Text with a lone surrogate (a file name byte that is not UTF-8) has no
+    // UTF-8 form: the file would hold U+FFFD and name another folder. Such
+    // text is stored as its UTF-16LE units with a closing NUL, which
+    // ReadString reads back unit for unit.
+    QByteArray units((text.size() + 1) * 2, '\0');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qToLittleEndian<quint16>(text[i].unicode(), units.data() + 2 * i);
+    }
+    m_settings->setValue(name, units);
     return true;
 }
 

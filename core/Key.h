@@ -44,6 +44,8 @@ public:
     // `size`; returns the stored size (0 when there is none).
     qsizetype ReadBinary(const QString& name, void* buffer, qsizetype size);
 
+    // Whole text is stored as text; text with a lone surrogate (a file name
+    // that is not UTF-8) as its UTF-16LE units, which ReadString takes back.
     bool WriteString(const QString& name, const QString& text);
     bool WriteDWORD(const QString& name, quint32 value);
     bool WriteBinary(const QString& name, const QByteArray& data);

@@ -254,6 +254,15 @@ def settings_seeds():
     return {
         "saved": saved,
         "odd-values": odd,
+        # Folders whose names are not UTF-8, stored as the program stores
+        # them (UTF-16LE units) and as escaped text.
+        "folders-not-utf8": "\n".join([
+            "[3.0]",
+            "LastFolder=@ByteArray(%s)" % ini_bytes(
+                "/tmp/d\udce9j\0".encode("utf-16-le", "surrogatepass")),
+            "DefaultFolder=/home/d\\xdce9j\\xdce0",
+            "",
+        ]).encode(),
         "no-group": b"FontListCharSize=12\n",
         "broken-lines": b"[3.0\nFontMapSize\n=1\n[3.0]\nPreviewFontSize=\"12\n\\\n",
     }

@@ -4,6 +4,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -147,6 +148,33 @@ TEST_F(ProgramOptionsTest, TypedOptionsKeepTheirStoredForm) {
     EXPECT_EQ(store->value("FontListRenderingOption").toUInt(), 1u);
     EXPECT_EQ(store->value("FontMapRenderingOption").toUInt(), 2u);
     EXPECT_EQ(store->value("CharDetailRenderingOption").toUInt(), 0u);
+}
+
+// A folder whose name is not UTF-8 is held as text with lone surrogates for
+// its odd bytes; the settings file is UTF-8 text, so such a value must come
+// back as the same folder, and ordinary text stays readable as it was.
+TEST_F(ProgramOptionsTest, AFolderNameThatIsNotUtf8ComesBackByteForByte) {
+    const QString odd = QStringLiteral("/tmp/d") + QChar(0xDCE9) + QStringLiteral("j") +
+                        QChar(0xDCE0) + QStringLiteral("/\u00e9t\u00e9");
+    const QString plain = QStringLiteral("/home/\u00e9t\u00e9/Fonts");
+    {
+        CProgramOptions options;
+        options.SetLastFolder(odd);
+        options.SetDefaultFolder(plain);
+        ASSERT_TRUE(options.Save());
+    }
+    // The process keeps what it saved; a later time makes it read the file.
+    QFile file(CKey::FileName());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+    CProgramOptions loaded;
+    loaded.Load();
+    EXPECT_EQ(loaded.GetLastFolder(), odd);
+    EXPECT_EQ(loaded.GetDefaultFolder(), plain);
+    EXPECT_EQ(RawStore()->value("DefaultFolder").toString(), plain)
+        << "text that is whole stays text in the file";
 }
 
 TEST_F(ProgramOptionsTest, LocationsLimitReadsAsAtLeastOne) {
