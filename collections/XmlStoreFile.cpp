@@ -34,23 +34,43 @@ CXmlStoreFile::LoadResult ReadFailure(std::error_code code) {
     return R::Unreadable;
 }
 
+// What one attempt at a free name came to.
+enum class Attempt { Kept, Taken, Failed };
+
+// Walks the names "<path><suffix>", "<path><suffix>-2", ... and hands each to
+// `attempt` until one keeps the file (true, `kept` names it) or fails.
+template <class Try>
+bool KeepUnderFreeName(const QString& path, const QString& suffix, QString& kept, Try attempt) {
+    for (int n = 1; n < 1000; ++n) {
+        const QString name =
+            n == 1 ? path + suffix : path + suffix + QLatin1Char('-') + QString::number(n);
+        switch (attempt(name)) {
+            case Attempt::Kept:
+                kept = name;
+                return true;
+            case Attempt::Taken:
+                continue;
+            case Attempt::Failed:
+                return false;
+        }
+    }
+    return false;
+}
+
+Attempt FromError(const std::error_code& error) {
+    if (!error) {
+        return Attempt::Kept;
+    }
+    return error.value() == EEXIST ? Attempt::Taken : Attempt::Failed;
+}
+
 // Moves `path` (whatever it is: a file, a folder, a link) to the first free
 // name of "<path>.unreadable", ".unreadable-2", ...; never replaces anything.
 bool MoveAside(const QString& path, QString& kept) {
     const std::filesystem::path from = FilePath(path);
-    for (int n = 1; n < 1000; ++n) {
-        const QString name = n == 1 ? path + QStringLiteral(".unreadable")
-                                    : path + QStringLiteral(".unreadable-") + QString::number(n);
-        const std::error_code error = Platform::RenameNoReplace(from, FilePath(name));
-        if (!error) {
-            kept = name;
-            return true;
-        }
-        if (error.value() != EEXIST) {
-            return false;
-        }
-    }
-    return false;
+    return KeepUnderFreeName(path, QStringLiteral(".unreadable"), kept, [&](const QString& name) {
+        return FromError(Platform::RenameNoReplace(from, FilePath(name)));
+    });
 }
 
 // Copies the file at `path`, which holds `bytes`, to the first free name of
@@ -58,28 +78,13 @@ bool MoveAside(const QString& path, QString& kept) {
 // the same bytes there already (kept by a start that ended before it saved)
 // is taken as the copy.
 bool CopyAside(const QString& path, const QByteArray& bytes, QString& kept) {
-    for (int n = 1; n < 1000; ++n) {
-        const QString name = n == 1 ? path + QStringLiteral(".left-out")
-                                    : path + QStringLiteral(".left-out-") + QString::number(n);
+    return KeepUnderFreeName(path, QStringLiteral(".left-out"), kept, [&](const QString& name) {
         if (Platform::EntryExists(FilePath(name))) {
-            if (const CResult<QByteArray> there = ReadStoreBytes(name);
-                there && there.Value() == bytes) {
-                kept = name;
-                return true;
-            }
-            continue;
+            const CResult<QByteArray> there = ReadStoreBytes(name);
+            return there && there.Value() == bytes ? Attempt::Kept : Attempt::Taken;
         }
-        const std::error_code error =
-            Platform::CopyFileWhole(FilePath(path), FilePath(name), false);
-        if (!error) {
-            kept = name;
-            return true;
-        }
-        if (error.value() != EEXIST) {
-            return false;
-        }
-    }
-    return false;
+        return FromError(Platform::CopyFileWhole(FilePath(path), FilePath(name), false));
+    });
 }
 
 QString Tr(const char* text) {

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include "collections/XmlStoreFile.h"
+#include "tests/collections/ItemStore.h"
 #include "tests/collections/StoreTestSupport.h"
 
 using namespace Quillmark;
@@ -17,22 +18,6 @@ using R = CXmlStoreFile::LoadResult;
 namespace {
 
 const auto& kHome = TemporaryHome();
-
-// A store of the shape <store><item name="...">text</item></store>.
-CXmlStoreFile Store() {
-    return CXmlStoreFile(QStringLiteral("store"), {QStringLiteral("item")});
-}
-
-CStoreElement Items(const std::vector<std::pair<QString, QString>>& items) {
-    CStoreElement root;
-    root.name = "store";
-    for (const auto& [name, text] : items) {
-        CStoreElement& item = root.AddChild("item");
-        item.attributes.emplace_back("name", name);
-        item.text = text;
-    }
-    return root;
-}
 
 const QByteArray kHandWritten =
     "<?xml version=\"1.0\"?>\n<store>\n  <!-- mine -->\n"
@@ -48,7 +33,7 @@ TEST(LeftOutTest, WhatTheStoreDoesNotKnowIsCopiedAtOnceAndToldOnce) {
     const QString folder = TestFolder("left-out");
     const QString path = folder + "/store.xml";
     WriteBytes(path, kHandWritten);
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     CStoreElement root;
     ASSERT_EQ(file.Load(path, root), R::Parsed);
     EXPECT_EQ(root, Items({{"a", "/a/b"}, {"c", "/c"}})) << "what could be read is used";
@@ -84,7 +69,7 @@ TEST(LeftOutTest, AReadingToolCopiesTheFileOnlyBeforeReplacingIt) {
     const QString folder = TestFolder("left-out-before");
     const QString path = folder + "/store.xml";
     WriteBytes(path, kHandWritten);
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     CStoreElement root;
     ASSERT_EQ(file.Load(path, root, CXmlStoreFile::Keep::BeforeReplacing), R::Parsed);
     EXPECT_EQ(file.LeftOut().Count(), 4);
@@ -104,7 +89,7 @@ TEST(LeftOutTest, AReadingToolCopiesTheFileOnlyBeforeReplacingIt) {
 TEST(LeftOutTest, FilesAsTheProgramWritesThemTellNothing) {
     const QString folder = TestFolder("left-out-none");
     const QString path = folder + "/store.xml";
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     CStoreElement root;
     const CStoreElement written = Items({{"a\x01", "/a\r\n%"}, {"", ""}});
     ASSERT_TRUE(file.Save(path, written));
@@ -129,7 +114,7 @@ TEST(LeftOutTest, AFileThatCannotBeCopiedIsNeverReplaced) {
     for (int n = 2; n < 1000; ++n) {
         WriteBytes(path + ".left-out-" + QString::number(n), "another copy");
     }
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     CStoreElement root;
     ASSERT_EQ(file.Load(path, root), R::Parsed);
     EXPECT_TRUE(file.KeptCopy().isEmpty());

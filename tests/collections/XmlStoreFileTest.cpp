@@ -13,6 +13,7 @@
 
 #include "collections/DataFiles.h"
 #include "collections/XmlStoreFile.h"
+#include "tests/collections/ItemStore.h"
 #include "tests/collections/StoreTestSupport.h"
 
 using namespace Quillmark;
@@ -27,22 +28,6 @@ constexpr QFileDevice::Permissions kEveryone =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
     QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
     QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-
-// A store of the shape <store><item name="...">text</item></store>.
-CXmlStoreFile Store() {
-    return CXmlStoreFile(QStringLiteral("store"), {QStringLiteral("item")});
-}
-
-CStoreElement Items(const std::vector<std::pair<QString, QString>>& items) {
-    CStoreElement root;
-    root.name = "store";
-    for (const auto& [name, text] : items) {
-        CStoreElement& item = root.AddChild("item");
-        item.attributes.emplace_back("name", name);
-        item.text = text;
-    }
-    return root;
-}
 
 bool WellFormed(const QByteArray& bytes) {
     QXmlStreamReader reader(bytes);
@@ -65,7 +50,7 @@ TEST(XmlStoreFileTest, AnUnusableFileIsSetAsideAtOnceAndNamedOnce) {
     const QString path = folder + "/store.xml";
     WriteBytes(path, "<store><item>mine");
     WriteBytes(path + ".unreadable", "an earlier copy");
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     CStoreElement root;
     EXPECT_EQ(file.Load(path, root), R::NotWellFormed);
     EXPECT_TRUE(root.children.empty());
@@ -89,7 +74,7 @@ TEST(XmlStoreFileTest, AReadingToolSetsTheFileAsideOnlyBeforeReplacingIt) {
     const QString folder = TestFolder("before");
     const QString path = folder + "/store.xml";
     WriteBytes(path, "<other/>");
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     CStoreElement root;
     EXPECT_EQ(file.Load(path, root, CXmlStoreFile::Keep::BeforeReplacing), R::NoRoot);
     EXPECT_EQ(ReadBytes(path), "<other/>") << "reading changes nothing";
@@ -119,7 +104,7 @@ TEST(XmlStoreFileTest, AFileThatCannotBeKeptIsNeverReplaced) {
 
     EXPECT_EQ(InChild([&] {
                   BecomeNobody();
-                  CXmlStoreFile file = Store();
+                  CXmlStoreFile file = ItemStore();
                   CStoreElement root;
                   if (file.Load(path, root) != R::Unreadable) {
                       return 2;
@@ -149,7 +134,7 @@ TEST(XmlStoreFileTest, EveryCharacterOfANameOrTextRoundTrips) {
     const QString nul = Unit(0) + "after a NUL";
     const CStoreElement meant = Items(
         {{every, every}, {nul, nul}, {"plain %0041", "/plain/%0041"}, {"cr\r", "cr\r"}, {"", ""}});
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     const CResult<> saved = file.Save(path, meant);
     ASSERT_TRUE(saved) << saved.Failure().Reason();
     const QByteArray bytes = ReadBytes(path);
@@ -172,7 +157,7 @@ TEST(XmlStoreFileTest, FilesWrittenBeforeReadAsTheyAre) {
                "<?xml version=\"1.0\"?>\n<store><item name=\"%0041\">/a/%0041</item>"
                "<item encoded=\"0\">%0041</item>"
                "<item encoded=\"1\" name=\"%41%zz%0041\">%0025%002</item></store>");
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     CStoreElement back;
     ASSERT_EQ(file.Load(path, back), R::Parsed);
     ASSERT_EQ(back.children.size(), 3u);
@@ -187,7 +172,7 @@ TEST(XmlStoreFileTest, FilesWrittenBeforeReadAsTheyAre) {
 TEST(XmlStoreFileTest, ADocumentThatWouldNotReadBackIsNeverWritten) {
     const QString folder = TestFolder("readback");
     const QString path = folder + "/store.xml";
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     ASSERT_TRUE(file.Save(path, Items({{"a", "kept"}})));
     const QByteArray before = ReadBytes(path);
 
@@ -209,7 +194,7 @@ TEST(XmlStoreFileTest, ADocumentThatWouldNotReadBackIsNeverWritten) {
 TEST(XmlStoreFileTest, OnlyRegularFilesAreOpenedAndOthersAreSetAside) {
     const QString folder = TestFolder("special");
     const auto load = [](const QString& path) {
-        CXmlStoreFile file = Store();
+        CXmlStoreFile file = ItemStore();
         CStoreElement root;
         return file.Load(path, root);
     };
@@ -253,7 +238,7 @@ TEST(XmlStoreFileTest, OnlyRegularFilesAreOpenedAndOthersAreSetAside) {
     text += "</item></store>";
     ASSERT_EQ(text.size(), CXmlStoreFile::kMaxBytes);
     WriteBytes(limit, text);
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     CStoreElement root;
     ASSERT_EQ(file.Load(limit, root), R::Parsed);
     EXPECT_EQ(root.children.at(0).text.size(), CXmlStoreFile::kMaxBytes - 28);
@@ -274,7 +259,7 @@ TEST(XmlStoreFileTest, AStoreNestedDeeperThanTheLimitIsRefusedAndSetAside) {
     deep += QByteArray("</x>").repeated(kLevels);
     deep += "</store>";
     WriteBytes(path, deep);
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     CStoreElement root;
     EXPECT_EQ(file.Load(path, root), R::TooDeep) << "the parser's depth limit is hit";
     EXPECT_TRUE(root.children.empty());
@@ -311,7 +296,7 @@ TEST(XmlStoreFileTest, AFullDiskOnARealSmallFileSystemLeavesTheOldFile) {
         GTEST_SKIP() << disk.Skipped();
     }
     const QString path = folder + "/store.xml";
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     ASSERT_TRUE(file.Save(path, Items({{"a", QString(3000, 'a')}})));
     const QByteArray before = ReadBytes(path);
     const QString filler = disk.Fill();
@@ -338,7 +323,7 @@ TEST(XmlStoreFileTest, AFullDiskOnARealSmallFileSystemLeavesTheOldFile) {
 TEST(XmlStoreFileTest, InjectedFailuresLeaveTheOldFile) {
     const QString folder = TestFolder("injected");
     const QString path = folder + "/store.xml";
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     ASSERT_TRUE(file.Save(path, Items({{"a", "old"}})));
     const QByteArray before = ReadBytes(path);
     const CStoreElement small = Items({{"a", "new"}});
@@ -372,7 +357,7 @@ TEST(XmlStoreFileTest, InjectedFailuresLeaveTheOldFile) {
 TEST(XmlStoreFileTest, WhatAKilledSaveLeftIsRemovedAndNothingElse) {
     const QString folder = TestFolder("leftovers");
     const QString path = folder + "/store.xml";
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     ASSERT_TRUE(file.Save(path, Items({{"a", "b"}})));
     const QStringList ours{"store.xml.quillmark-new", "store.xml.quillmark-new.AbC123"};
     const QStringList users{"store.xml.backup", "store.xml.AbC123",
@@ -408,7 +393,7 @@ TEST(XmlStoreFileTest, ALinkIsWrittenThroughAndAReadOnlyFileIsNotReplaced) {
     const QString path = folder + "/store.xml";
     ASSERT_TRUE(QFile::link(target, path));
     QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    CXmlStoreFile file = Store();
+    CXmlStoreFile file = ItemStore();
     const CResult<> saved = file.Save(path, Items({{"a", "b"}}));
     ASSERT_TRUE(saved) << saved.Failure().Reason();
     EXPECT_TRUE(QFileInfo(path).isSymLink());

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include "tests/support/TemporaryHome.h"
+#include "tests/update/ServedTest.h"
 #include "tests/update/TestHttpsServer.h"
 #include "tests/update/TestSigning.h"
 #include "update/OnlineRelease.h"
@@ -64,15 +65,8 @@ private:
     const char* m_name;
 };
 
-class DownloadChecksTest : public ::testing::Test {
+class DownloadChecksTest : public QuillmarkTest::CServedTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_server.IsReady()) << "openssl could not make the test certificate";
-        m_server.Trust();
-        QDir(COnlineRelease::DownloadFolder()).removeRecursively();
-    }
-    void TearDown() override { m_server.CloseAll(); }
-
     // A download by a client with `key` and `limits`; counts the progress
     // reports (each follows a piece written).
     CDownloadResult Download(QString& path, const CRelease& release = {},
@@ -89,7 +83,6 @@ protected:
             .filePath(COnlineRelease::InstallerFileName(COnlineRelease::ThisProduct(), type));
     }
 
-    CTestHttpsServer m_server;
     int m_reports = 0;
 };
 

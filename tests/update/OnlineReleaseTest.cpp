@@ -15,6 +15,7 @@
 #include <QUrlQuery>
 
 #include "tests/support/TemporaryHome.h"
+#include "tests/update/ServedTest.h"
 #include "tests/update/TestHttpsServer.h"
 #include "update/OnlineRelease.h"
 #include "update/Version.h"
@@ -50,15 +51,8 @@ QStringList Entries(const QString& folder) {
                                   QDir::NoDotAndDotDot);
 }
 
-class OnlineReleaseTest : public ::testing::Test {
+class OnlineReleaseTest : public QuillmarkTest::CServedTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_server.IsReady()) << "openssl could not make the test certificate";
-        m_server.Trust();
-        QDir(COnlineRelease::DownloadFolder()).removeRecursively();
-    }
-    void TearDown() override { m_server.CloseAll(); }
-
     CDownloadResult Download(QString& path, const QByteArray& sha256 = {},
                              const COnlineRelease::CancelTest& cancel = {},
                              const COnlineRelease::Progress& progress = {}) {
@@ -69,7 +63,6 @@ protected:
                                   progress);
     }
 
-    CTestHttpsServer m_server;
     // Unsigned downloads, whatever key the build has.
     COnlineRelease m_release{m_server.Address(), {}};
 };

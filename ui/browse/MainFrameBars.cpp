@@ -20,6 +20,7 @@
 #include <boost/bind/bind.hpp>
 
 #include "collections/HistoryList.h"
+#include "core/OptionTypes.h"
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
@@ -39,8 +40,8 @@ const std::array<int, 14> CMainFrame::kPreviewSizes = {12, 14, 18,  24,  32,  36
 
 namespace {
 
-constexpr int kMinPreviewSize = 6;
-constexpr int kMaxPreviewSize = 300;
+constexpr int kMinPreviewSize = kSmallestTextSize;
+constexpr int kMaxPreviewSize = kLargestTextSize;
 const char* const kSupportPage = "https://www.varnholt.com/quillmark/support";
 
 // The stored bar layout: our own mark and version, the status bar's and

@@ -9,6 +9,8 @@
 #include <array>
 #include <optional>
 
+#include "core/OptionTypes.h"
+
 namespace Quillmark {
 
 class CProgramOptions;
@@ -20,8 +22,8 @@ public:
     // The sizes the size box offers, in pixels, in this order.
     static constexpr std::array<unsigned short, 14> kStandardSizes = {
         12, 14, 18, 24, 32, 36, 48, 64, 70, 100, 120, 150, 200, 240};
-    static constexpr unsigned short kSmallestSize = 6;
-    static constexpr unsigned short kLargestSize = 300;
+    static constexpr unsigned short kSmallestSize = kSmallestTextSize;
+    static constexpr unsigned short kLargestSize = kLargestTextSize;
 
     explicit CDetailFrameState(CProgramOptions& options);
 
