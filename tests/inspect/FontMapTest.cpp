@@ -167,12 +167,14 @@ TEST(FontMapView, AFontTheRendererRefusesShowsANoteAndNoCells) {
         .write(reinterpret_cast<const char*>(refused.data()),
                static_cast<std::streamsize>(refused.size()));
     CMap map;
+    map.hub.FireFontMapSizeChanged(100);  // cells that would need rows past the window
     const CFontHandle font = map.Show(path);
     ASSERT_EQ(font->GetStatus(), CFontItem::Loaded);
     ASSERT_TRUE(map.view->Model().HasFont());
     const QImage picture = map.Picture();
     EXPECT_LT(CountOf(picture, 0xC0C0C0), 40) << "no grid of empty cells";
     EXPECT_GT(CountOf(picture, 0x808080), 20) << "the note";
+    EXPECT_EQ(map.view->verticalScrollBar()->maximum(), 0) << "no rows of cells to scroll to";
 }
 
 TEST(FontMapView, FollowsSizeColoursOptionsAndLetsGoOfTheFont) {

@@ -134,7 +134,10 @@ void CFontMapView::Relayout() {
     const bool shown = verticalScrollBar()->isVisible();
     m_model.Layout(viewport()->size(), shown, m_scrollBarWidth);
     QScrollBar* bar = verticalScrollBar();
-    bar->setRange(0, std::max(0, m_model.TotalHeight() - viewport()->height()));
+    // A file that cannot be drawn shows one note and no cells to scroll to.
+    const bool drawable = !m_model.HasFont() ||
+                          Platform::CExactFontCache::Instance().Metrics(m_path, m_look).IsValid();
+    bar->setRange(0, drawable ? std::max(0, m_model.TotalHeight() - viewport()->height()) : 0);
     bar->setPageStep(std::max(1, viewport()->height()));
     bar->setSingleStep(std::max(1, m_model.CellHeight() / 3));
 }
