@@ -127,6 +127,10 @@ qsizetype CKey::ReadBinary(const QString& name, void* buffer, qsizetype size) {
     return bytes.size();
 }
 
+bool CKey::HoldsBinary(const QString& name) {
+    return IsOpen() && m_settings->value(name).typeId() == QMetaType::QByteArray;
+}
+
 bool CKey::WriteString(const QString& name, const QString& text) {
     if (!IsOpen()) {
         return false;

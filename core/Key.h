@@ -43,6 +43,8 @@ public:
     // Copies the stored bytes into `buffer` when they are not more than
     // `size`; returns the stored size (0 when there is none).
     qsizetype ReadBinary(const QString& name, void* buffer, qsizetype size);
+    // Whether the value is stored as binary data (not as text or a number).
+    bool HoldsBinary(const QString& name);
 
     // Whole text is stored as text; text with a lone surrogate (a file name
     // that is not UTF-8) as its UTF-16LE units, which ReadString takes back.

@@ -203,7 +203,11 @@ bool CProgramOptions::Save() const {
 qsizetype CProgramOptions::GetMainRebarLayoutSize() {
     CKey key;
     char none = 0;
-    return key.Open() ? key.ReadBinary(kMainRebarLayout, &none, 0) : 0;
+    // The layout is only ever written as binary data: text there (a hand
+    // edit) is no layout, and QSettings would write it back changed.
+    return key.Open() && key.HoldsBinary(kMainRebarLayout)
+               ? key.ReadBinary(kMainRebarLayout, &none, 0)
+               : 0;
 }
 
 QByteArray CProgramOptions::GetMainRebarLayout() {

@@ -286,6 +286,11 @@ TEST_F(ProgramOptionsTest, RebarLayoutLivesOutsideLoadAndSave) {
     CProgramOptions options;
     ASSERT_TRUE(options.Save());
     EXPECT_EQ(CProgramOptions::GetMainRebarLayout(), layout) << "Save leaves it alone";
+
+    // The program writes a layout only as binary data; text there is none.
+    RawStore()->setValue("MainRebarLayout", QStringLiteral("text, not a layout"));
+    EXPECT_EQ(CProgramOptions::GetMainRebarLayoutSize(), 0);
+    EXPECT_TRUE(CProgramOptions::GetMainRebarLayout().isEmpty());
 }
 
 namespace {
