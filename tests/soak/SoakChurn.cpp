@@ -225,6 +225,13 @@ void CChurn::Create() {
     m_files = m_expected.size();
 }
 
+std::map<std::string, const CDesign*>::iterator CChurn::AnyExpected() {
+    auto it = m_expected.begin();
+    std::advance(it,
+                 std::uniform_int_distribution<std::size_t>(0, m_expected.size() - 1)(m_random));
+    return it;
+}
+
 void CChurn::Rewrite() {
     std::string name;
     const CDesign* current = nullptr;
@@ -233,9 +240,7 @@ void CChurn::Rewrite() {
         if (m_expected.empty()) {
             return;
         }
-        auto it = m_expected.begin();
-        std::advance(
-            it, std::uniform_int_distribution<std::size_t>(0, m_expected.size() - 1)(m_random));
+        const auto it = AnyExpected();
         name = it->first;
         current = it->second;
     }
@@ -257,10 +262,7 @@ void CChurn::Delete() {
         if (m_expected.empty()) {
             return;
         }
-        auto it = m_expected.begin();
-        std::advance(
-            it, std::uniform_int_distribution<std::size_t>(0, m_expected.size() - 1)(m_random));
-        name = it->first;
+        name = AnyExpected()->first;
     }
     std::error_code error;
     const bool removed = fs::remove(m_folder / name, error);

@@ -80,6 +80,8 @@ private:
     void Create();
     void Rewrite();
     void Delete();
+    // A file the churn wrote, chosen at random; m_mutex held, m_expected not empty.
+    std::map<std::string, const CDesign*>::iterator AnyExpected();
     bool Write(const std::string& name, const CDesign& design);
     const CDesign& OtherValidDesign(const CDesign* current);
     CDesign Corrupt();
