@@ -175,6 +175,16 @@ TEST(FontMapView, AFontTheRendererRefusesShowsANoteAndNoCells) {
     EXPECT_LT(CountOf(picture, 0xC0C0C0), 40) << "no grid of empty cells";
     EXPECT_GT(CountOf(picture, 0x808080), 20) << "the note";
     EXPECT_EQ(map.view->verticalScrollBar()->maximum(), 0) << "no rows of cells to scroll to";
+
+    // Nor a cell to click, step to with the keys, or ask about.
+    map.Click(1);
+    map.view->setFocus();
+    QTest::keyClick(map.view, Qt::Key_Right);
+    QTest::keyClick(map.view, Qt::Key_End, Qt::ControlModifier);
+    map.Click(2, Qt::RightButton);
+    EXPECT_TRUE(map.selected.empty());
+    EXPECT_EQ(map.view->Model().selected, 0);
+    EXPECT_FALSE(map.view->IsMenuOpen());
 }
 
 TEST(FontMapView, FollowsSizeColoursOptionsAndLetsGoOfTheFont) {

@@ -135,9 +135,8 @@ void CFontMapView::Relayout() {
     m_model.Layout(viewport()->size(), shown, m_scrollBarWidth);
     QScrollBar* bar = verticalScrollBar();
     // A file that cannot be drawn shows one note and no cells to scroll to.
-    const bool drawable = !m_model.HasFont() ||
-                          Platform::CExactFontCache::Instance().Metrics(m_path, m_look).IsValid();
-    bar->setRange(0, drawable ? std::max(0, m_model.TotalHeight() - viewport()->height()) : 0);
+    const bool cells = !m_model.HasFont() || Drawable();
+    bar->setRange(0, cells ? std::max(0, m_model.TotalHeight() - viewport()->height()) : 0);
     bar->setPageStep(std::max(1, viewport()->height()));
     bar->setSingleStep(std::max(1, m_model.CellHeight() / 3));
 }
@@ -152,7 +151,15 @@ void CFontMapView::scrollContentsBy(int, int) {
 }
 
 int CFontMapView::IndexAt(QPoint viewportPoint) const {
+    if (!Drawable()) {
+        return 0;
+    }
     return m_model.HitTest(viewportPoint + QPoint(0, verticalScrollBar()->value()));
+}
+
+bool CFontMapView::Drawable() const {
+    return m_model.HasFont() &&
+           Platform::CExactFontCache::Instance().Metrics(m_path, m_look).IsValid();
 }
 
 void CFontMapView::RepaintCell(int index) {
@@ -270,7 +277,7 @@ void CFontMapView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CFontMapView::keyPressEvent(QKeyEvent* event) {
-    if (!m_model.HasFont()) {
+    if (!Drawable()) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
@@ -337,7 +344,7 @@ void CFontMapView::paintEvent(QPaintEvent* event) {
         painter.drawText(viewport()->rect(), Qt::AlignCenter | Qt::TextSingleLine, NoFontText());
         return;
     }
-    if (!Platform::CExactFontCache::Instance().Metrics(m_path, m_look).IsValid()) {
+    if (!Drawable()) {
         // Cells of nothing, or of another font's shapes, would both mislead.
         QFont font = this->font();
         font.setPixelSize(16);

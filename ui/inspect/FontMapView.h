@@ -78,6 +78,9 @@ private:
     void ScrollIntoView(int index);
     void ChangeSelection(int index);
     int IndexAt(QPoint viewportPoint) const;
+    // Whether the font, if any, can be drawn from its file: a map without
+    // cells to draw has none to point at, scroll to or select.
+    bool Drawable() const;
     // Shapes the cells from `first` to before `end` that are not yet.
     void EnsureShaped(int first, int end);
 
