@@ -115,7 +115,7 @@ CUpdateAvailableDialog::~CUpdateAvailableDialog() {
 
 void CUpdateAvailableDialog::ShowNotes(const QString& html, bool fetched) {
     if (fetched) {
-        m_browser->setHtml(html);
+        m_browser->setHtml(CFencedTextDocument::BoundedNumbers(html));
     } else {
         m_browser->setHtml(
             QStringLiteral("<p>%1</p>").arg(tr("The release notes could not be loaded.")));

@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include "tests/support/FifoWatch.h"
+#include "ui/common/FencedTextDocument.h"
 #include "ui/common/HelpPages.h"
 #include "ui/common/HelpWindow.h"
 
@@ -203,4 +204,27 @@ TEST(HelpWindowTest, OpensOnlyPagesOfItsOwnFolder) {
     EXPECT_EQ(web.url, QUrl("https://update.example/notes"));
     EXPECT_EQ(CHelpPages(QString{}).Follow(index, QUrl("printing.html")).kind, CHelpLink::Nowhere)
         << "no pages installed";
+}
+
+// Qt's layout does not come back from a cell padding of billions (found by
+// fuzzing the help pages): numbers inside tags keep at most five digits,
+// in the help's pages, their style sheets and the release notes alike.
+TEST(HelpWindowTest, AHugeNumberInAPageIsBoundedAndThePageShows) {
+    EXPECT_EQ(CFencedTextDocument::BoundedNumbers(
+                  "<table cellpadding=\"26666666666\" style=\"width: 123456789px\">"
+                  "<tr><td width=120>2026666666666 fonts</td></tr></table>"),
+              "<table cellpadding=\"99999\" style=\"width: 99999px\">"
+              "<tr><td width=120>2026666666666 fonts</td></tr></table>");
+    EXPECT_EQ(CFencedTextDocument::BoundedNumbers("td { padding: 9999999px; margin: 12px }", false),
+              "td { padding: 99999px; margin: 12px }");
+
+    QTemporaryDir root;
+    const QString help = root.filePath("help");
+    ASSERT_TRUE(QDir().mkpath(help));
+    WriteFile(help + "/index.html",
+              "<html><body><table cellpadding=\"26666666666\"><tr><td>Delete key</td></tr>"
+              "</table><p>Shown after the table.</p></body></html>");
+    CHelpWindow window{CHelpPages(help)};
+    window.ShowContext(HelpContext::Contents);
+    EXPECT_TRUE(window.Browser()->toPlainText().contains("Shown after the table."));
 }

@@ -150,12 +150,17 @@ TEST(NotesBrowserTest, TheDialogShowsHostileNotesAtOnce) {
     server.Trust();
     const CHostileNotes notes;
     ASSERT_TRUE(notes.IsReady());
-    server.SetAnswer("/notes.html", {.body = notes.Html(), .contentType = "text/html"});
+    // With a table that Qt's layout would never finish (a padding of billions).
+    server.SetAnswer("/notes.html",
+                     {.body = notes.Html() + "<table cellpadding=\"26666666666\"><tr><td>"
+                                             "Wider tables.</td></tr></table>",
+                      .contentType = "text/html"});
     CUpdateAvailableDialog dialog(server.Address("/notes.html"), false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.NotesLoaded(); }, 10000));
     Paint(dialog);
     auto* browser = dialog.findChild<CNotesBrowser*>();
     EXPECT_TRUE(browser->toPlainText().contains("Faster folders."));
+    EXPECT_TRUE(browser->toPlainText().contains("Wider tables."));
     EXPECT_TRUE(dialog.findChild<QPushButton*>("DownloadUpdate")->isEnabled());
     ExpectBlank(*browser->document(), notes.Pictures());
     EXPECT_EQ(notes.Opens(), 0) << "a FIFO the notes name was opened";

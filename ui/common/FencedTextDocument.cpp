@@ -35,6 +35,33 @@ QString CFencedTextDocument::FileInside(const QString& folder, const QUrl& name)
     return file;
 }
 
+QString CFencedTextDocument::BoundedNumbers(const QString& markup, bool inTagsOnly) {
+    constexpr qsizetype kMostDigits = 5;
+    QString bounded;
+    bounded.reserve(markup.size());
+    bool inTag = !inTagsOnly;
+    for (qsizetype i = 0; i < markup.size();) {
+        const QChar c = markup[i];
+        if (inTagsOnly && c == u'<') {
+            inTag = true;
+        } else if (inTagsOnly && c == u'>') {
+            inTag = false;
+        }
+        if (!inTag || c < u'0' || c > u'9') {
+            bounded += c;
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < markup.size() && markup[end] >= u'0' && markup[end] <= u'9') {
+            ++end;
+        }
+        bounded += end - i > kMostDigits ? QStringLiteral("99999") : markup.mid(i, end - i);
+        i = end;
+    }
+    return bounded;
+}
+
 QVariant CFencedTextDocument::Blank(int type) {
     if (type == ImageResource) {
         static const QImage blank = [] {
@@ -80,7 +107,13 @@ CFencedTextBrowser::CFencedTextBrowser(const QString& folder, QWidget* parent)
 }
 
 QVariant CFencedTextBrowser::loadResource(int type, const QUrl& name) {
-    return m_document->Load(type, name);
+    const QVariant value = m_document->Load(type, name);
+    if ((type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource) &&
+        value.typeId() == QMetaType::QByteArray && !value.toByteArray().isEmpty()) {
+        return CFencedTextDocument::BoundedNumbers(QString::fromUtf8(value.toByteArray()),
+                                                   type == QTextDocument::HtmlResource);
+    }
+    return value;
 }
 
 }  // namespace Quillmark
