@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -154,6 +155,32 @@ TEST_F(FolderTreeTest, AnnouncesEachUserSelectionOnceAndNothingWhileStarting) {
     Click(Item("a"));
     EXPECT_EQ(m_announced, QStringList({m_desktop + "/a"}));
     EXPECT_FALSE(m_document.IsProjectMode());
+}
+
+// A narrow tree showing a deep folder scrolls sideways to its name, as
+// at a first start on /usr/share/fonts: an icon at the edge with the name
+// past it tells nothing.
+TEST_F(FolderTreeTest, ADeepFolderSelectedInANarrowTreeShowsItsName) {
+    const QString deep = m_desktop + "/a/deep/er/and/deeper/still/at/last";
+    // A sibling with a long name makes the column far wider than the pane.
+    ASSERT_TRUE(QDir().mkpath(deep));
+    ASSERT_TRUE(
+        QDir().mkpath(m_desktop + "/a/deep/er/and/deeper/still/at/a sibling named at length"));
+    View()->resize(140, 300);
+    m_hub.FireFolderSelected(deep, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Selected() == deep; }));
+    QApplication::processEvents();
+    const QRect item = View()->visualRect(Item("a/deep/er/and/deeper/still/at/last"));
+    const int icon = View()->iconSize().isValid()
+                         ? View()->iconSize().width()
+                         : View()->style()->pixelMetric(QStyle::PM_SmallIconSize);
+    EXPECT_GE(item.left(), 0);
+    EXPECT_LE(item.left() + icon + View()->fontMetrics().horizontalAdvance("last"),
+              View()->viewport()->width())
+        << "the icon and the name are in sight, at " << item.left();
+    // Back at the top, the tree scrolls back.
+    m_hub.FireFolderSelected(m_desktop + "/b", nullptr);
+    EXPECT_GE(View()->visualRect(Item("b")).left(), 0);
 }
 
 TEST_F(FolderTreeTest, GoesUpToTheParentUntilTheDesktop) {

@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -192,6 +193,31 @@ QMenu* CFolderTreeView::MenuFor(const QModelIndex& index) {
     m_delete->setEnabled(canChange);
     m_rename->setEnabled(canChange);
     return m_menu;
+}
+
+void CFolderTreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QTreeView::scrollTo(index, hint);
+    if (!index.isValid()) {
+        return;
+    }
+    // QTreeView scrolls sideways by the whole column, so a column wider than
+    // the pane shows its left end and a deep folder's name lies past the
+    // edge. The item's own rectangle begins after its indentation: its icon
+    // and the start of its name are brought into sight, with one level of
+    // the lines to its parent. Folders just opened on the way may not have
+    // widened the column yet, and the scroll range must hold them first.
+    resizeColumnToContents(0);
+    updateGeometries();
+    const QRect item = visualRect(index);
+    const int icon = iconSize().isValid()
+                         ? iconSize().width()
+                         : style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    const int lead = icon + 4 * fontMetrics().averageCharWidth();
+    if (item.left() >= 0 && item.left() + lead <= viewport()->width()) {
+        return;
+    }
+    QScrollBar* bar = horizontalScrollBar();
+    bar->setValue(std::max(0, bar->value() + item.left() - indentation()));
 }
 
 void CFolderTreeView::EditName(const QModelIndex& index, const QString& text) {

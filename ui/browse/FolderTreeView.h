@@ -53,6 +53,10 @@ public:
                                            Qt::KeyboardModifiers modifiers,
                                            Qt::DropActions possible);
 
+    // Brings the item into sight as the tree does, then sideways too when
+    // its name would start past the edge (a deep folder in a narrow pane).
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
 signals:
     void CommandChosen(Command command, const QModelIndex& index);
     // A rename was refused: why, for the status bar.
