@@ -12,6 +12,7 @@
 #include "document/QuillmarkDoc.h"
 #include "fontdata/manager/FolderLoad.h"
 #include "fontdata/manager/FontManager.h"
+#include "platform/Files.h"
 #include "ui/browse/FontListCommands.h"
 #include "ui/browse/FontListController.h"
 #include "ui/browse/FontListModel.h"
@@ -112,8 +113,10 @@ void CQuillmarkApp::ChooseFirstLocation() {
         return;
     }
 
+    // By the folder's own bytes: QFileInfo cannot name a folder whose name
+    // is not UTF-8.
     const auto isFolder = [](const QString& path) {
-        return !path.isEmpty() && QFileInfo(path).isDir();
+        return !path.isEmpty() && Platform::IsFolder(FilePath(path));
     };
     switch (m_options->GetStartupOption()) {
         case StartupLocation::DefaultFolder:

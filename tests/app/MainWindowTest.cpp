@@ -352,6 +352,24 @@ TEST(MainWindowTest, AFolderWhoseNameIsNotUtf8FollowsItsFilesAndIsNeverTakenForG
     EXPECT_EQ(FilePath(running.Folder()).native(), folder.native());
 }
 
+TEST(MainWindowTest, TheNextStartOpensTheLastFolderEvenIfItsNameIsNotUtf8) {
+    const std::filesystem::path folder = kHome.Root() / "newcomer" / std::string("l\xe0st");
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(FilePath(kData + "/twin-a.ttf"), folder / "twin-a.ttf");
+    SaveOptions([&](CProgramOptions& o) {
+        o.SetIncludeSubfolders(false);
+        o.SetUseFontProject(false);
+        o.SetStartupOption(StartupLocation::LastLocation);
+        o.SetLastFolder(PathText(folder));
+    });
+    CRunning running({});
+    ASSERT_TRUE(running.started);
+    ASSERT_TRUE(running.WaitLoaded());
+    EXPECT_EQ(FilePath(running.Folder()).native(), folder.native());
+    EXPECT_EQ(running.FileNames(), QStringList{"twin-a.ttf"});
+}
+
 TEST(MainWindowTest, ASecondStartWithAFontFileShowsItInTheRunningWindowInFront) {
     SaveOptions([](CProgramOptions& o) { o.SetIncludeSubfolders(false); });
     const QString first = MakeFolder("newcomer/first", {{"twin-a.ttf", "twin-a.ttf"}});
