@@ -215,6 +215,9 @@ TEST(HelpWindowTest, AHugeNumberInAPageIsBoundedAndThePageShows) {
                   "<tr><td width=120>2026666666666 fonts</td></tr></table>"),
               "<table cellpadding=\"99999\" style=\"width: 99999px\">"
               "<tr><td width=120>2026666666666 fonts</td></tr></table>");
+    EXPECT_EQ(CFencedTextDocument::BoundedNumbers(
+                  "<STYLE type=\"text/css\">td { padding: 26666666666px }</style><p>1000000</p>"),
+              "<STYLE type=\"text/css\">td { padding: 99999px }</style><p>1000000</p>");
     EXPECT_EQ(CFencedTextDocument::BoundedNumbers("td { padding: 9999999px; margin: 12px }", false),
               "td { padding: 99999px; margin: 12px }");
 
@@ -222,7 +225,8 @@ TEST(HelpWindowTest, AHugeNumberInAPageIsBoundedAndThePageShows) {
     const QString help = root.filePath("help");
     ASSERT_TRUE(QDir().mkpath(help));
     WriteFile(help + "/index.html",
-              "<html><body><table cellpadding=\"26666666666\"><tr><td>Delete key</td></tr>"
+              "<html><head><style>td { padding: 26666666666px }</style></head>"
+              "<body><table cellpadding=\"26666666666\"><tr><td>Delete key</td></tr>"
               "</table><p>Shown after the table.</p></body></html>");
     CHelpWindow window{CHelpPages(help)};
     window.ShowContext(HelpContext::Contents);

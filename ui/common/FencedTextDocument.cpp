@@ -37,17 +37,32 @@ QString CFencedTextDocument::FileInside(const QString& folder, const QUrl& name)
 
 QString CFencedTextDocument::BoundedNumbers(const QString& markup, bool inTagsOnly) {
     constexpr qsizetype kMostDigits = 5;
+    const auto startsWith = [&](qsizetype at, QLatin1StringView word) {
+        return QStringView(markup).mid(at).startsWith(word, Qt::CaseInsensitive);
+    };
     QString bounded;
     bounded.reserve(markup.size());
-    bool inTag = !inTagsOnly;
+    bool inTag = false;
+    bool inStyle = false;  // within <style>...</style>: a style sheet
+    bool styleTag = false;
     for (qsizetype i = 0; i < markup.size();) {
         const QChar c = markup[i];
         if (inTagsOnly && c == u'<') {
             inTag = true;
-        } else if (inTagsOnly && c == u'>') {
+            if (startsWith(i + 1, QLatin1StringView("style"))) {
+                styleTag = true;
+            } else if (startsWith(i + 1, QLatin1StringView("/style"))) {
+                inStyle = false;
+            }
+        } else if (inTagsOnly && c == u'>' && inTag) {
             inTag = false;
+            if (styleTag) {
+                inStyle = true;
+                styleTag = false;
+            }
         }
-        if (!inTag || c < u'0' || c > u'9') {
+        const bool bound = !inTagsOnly || inTag || inStyle;
+        if (!bound || c < u'0' || c > u'9') {
             bounded += c;
             ++i;
             continue;

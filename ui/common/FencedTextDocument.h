@@ -43,11 +43,11 @@ public:
     // name counts from the folder), links resolved; empty for anything else
     // and for an empty folder.
     static QString FileInside(const QString& folder, const QUrl& name);
-    // Markup whose numbers inside tags (attributes, inline styles) have at
-    // most five digits: Qt's layout does not come back from a cell padding
-    // or width of billions. A longer run of digits reads as 99999; text
-    // between tags is left as it is. A style sheet (`inTagsOnly` false) is
-    // bounded throughout.
+    // Markup whose numbers inside tags (attributes, inline styles) and in
+    // <style> elements have at most five digits: Qt's layout does not come
+    // back from a cell padding or width of billions. A longer run of digits
+    // reads as 99999; the text of the page is left as it is. A style sheet
+    // (`inTagsOnly` false) is bounded throughout.
     static QString BoundedNumbers(const QString& markup, bool inTagsOnly = true);
 
 protected:
