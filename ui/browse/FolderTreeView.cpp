@@ -204,10 +204,7 @@ void CFolderTreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     // the pane shows its left end and a deep folder's name lies past the
     // edge. The item's own rectangle begins after its indentation: its icon
     // and the start of its name are brought into sight, with one level of
-    // the lines to its parent. Folders just opened on the way may not have
-    // widened the column yet, and the scroll range must hold them first.
-    resizeColumnToContents(0);
-    updateGeometries();
+    // the lines to its parent.
     const QRect item = visualRect(index);
     const int icon = iconSize().isValid()
                          ? iconSize().width()
