@@ -55,7 +55,10 @@ QByteArray FileBytes(const QString& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    FuzzSupport::StartQt(FuzzSupport::Application::Core);
+    // The program reads its options under a QApplication, and a value may
+    // name any type Qt can stream, pictures and cursors among them, which
+    // only a GUI application can make.
+    FuzzSupport::StartQt(FuzzSupport::Application::Widgets);
     const QString folder = PathText(FuzzSupport::PrivateFolder());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
     // Never the user's own settings.
