@@ -8,6 +8,13 @@ point of the Basic Multilingual Plane that has a name, in code order: the
 code point (u16), the number of UTF-16 units that follow (u16), and the name
 in UTF-16 ending in a zero unit, so that it can be read in place.
 
+Then the other planes, which a reader of the part above alone never sees: a
+u32 record count and records as above with a u32 code point; a u16 range
+count and for each range of ideographs its first and last code points (u32
+each), the number of units that follow (u16), and the prefix of its names
+ending in a zero unit. A code point of a range is named by the prefix and
+its code in upper-case hexadecimal ("CJK UNIFIED IDEOGRAPH-20000").
+
 Names are those of UnicodeData.txt, with its ranges spelled out: CJK unified
 ideographs as "CJK UNIFIED IDEOGRAPH-XXXX", Hangul syllables by the Hangul
 algorithm. A control character, which has no name, takes its first alias of
@@ -30,6 +37,10 @@ JAMO_T = ["", "G", "GG", "GS", "N", "NJ", "NH", "D", "L", "LG", "LM", "LB", "LS"
 
 BMP_END = 0xFFFF
 
+# The ranges of UnicodeData.txt whose code points are named by a prefix and
+# the code point; past the Basic Multilingual Plane they stay ranges.
+RANGE_PREFIXES = {"CJK Ideograph": "CJK UNIFIED IDEOGRAPH-", "Tangut Ideograph": "TANGUT IDEOGRAPH-"}
+
 
 def hangul_name(code):
     index = code - S_BASE
@@ -39,11 +50,19 @@ def hangul_name(code):
     return "HANGUL SYLLABLE " + JAMO_L[l] + JAMO_V[v] + JAMO_T[t]
 
 
+def range_prefix(label):
+    for start, prefix in RANGE_PREFIXES.items():
+        if label.startswith(start):
+            return prefix
+    return None
+
+
 def range_name(label, code):
     """The name of `code` inside a range of UnicodeData.txt; None when the
     range's code points have no names (surrogates, private use)."""
-    if label.startswith("CJK Ideograph"):
-        return "CJK UNIFIED IDEOGRAPH-%04X" % code
+    prefix = range_prefix(label)
+    if prefix is not None:
+        return prefix + "%04X" % code
     if label.startswith("Hangul Syllable"):
         return hangul_name(code)
     return None
@@ -67,7 +86,11 @@ def control_aliases(path):
 
 
 def names(unicode_data, aliases):
+    """The names of the Basic Multilingual Plane, those of the other planes,
+    and the other planes' ranges as (first, last, prefix)."""
     result = {}
+    supplementary = {}
+    ranges = []
     range_start = None
     with open(unicode_data, encoding="utf-8") as f:
         for number, line in enumerate(f, 1):
@@ -91,8 +114,12 @@ def names(unicode_data, aliases):
                     spelled = range_name(label, c)
                     if spelled is not None:
                         result[c] = spelled
+                if code > BMP_END and range_prefix(label) is not None:
+                    ranges.append((max(first, BMP_END + 1), code, range_prefix(label)))
                 continue
             if code > BMP_END:
+                if not name.startswith("<"):
+                    supplementary[code] = name
                 continue
             if name == "<control>":
                 if code in aliases:
@@ -103,14 +130,24 @@ def names(unicode_data, aliases):
             result[code] = name
     if range_start is not None:
         raise ValueError("UnicodeData.txt: a range without its end")
-    return result
+    return result, supplementary, sorted(ranges)
 
 
-def encode(table):
+def encode(table, supplementary, ranges):
     out = bytearray(struct.pack("<H", len(table)))
     for code in sorted(table):
         units = table[code].encode("utf-16-le") + b"\0\0"
         out += struct.pack("<HH", code, len(units) // 2)
+        out += units
+    out += struct.pack("<I", len(supplementary))
+    for code in sorted(supplementary):
+        units = supplementary[code].encode("utf-16-le") + b"\0\0"
+        out += struct.pack("<IH", code, len(units) // 2)
+        out += units
+    out += struct.pack("<H", len(ranges))
+    for first, last, prefix in ranges:
+        units = prefix.encode("utf-16-le") + b"\0\0"
+        out += struct.pack("<IIH", first, last, len(units) // 2)
         out += units
     return bytes(out)
 
@@ -119,15 +156,16 @@ def main(argv):
     if len(argv) != 4:
         print(__doc__, file=sys.stderr)
         return 2
-    table = names(argv[1], control_aliases(argv[2]))
+    table, supplementary, ranges = names(argv[1], control_aliases(argv[2]))
     if len(table) > 0xFFFF:
         print("too many names for a 16-bit count: %d" % len(table), file=sys.stderr)
         return 1
-    data = encode(table)
+    data = encode(table, supplementary, ranges)
     with open(argv[3] + ".tmp", "wb") as f:
         f.write(data)
     os.replace(argv[3] + ".tmp", argv[3])
-    print("UnicodeData.bin: %d records, %d bytes" % (len(table), len(data)))
+    print("UnicodeData.bin: %d records, %d past U+FFFF, %d ranges, %d bytes"
+          % (len(table), len(supplementary), len(ranges), len(data)))
     return 0
 
 

@@ -46,7 +46,7 @@ int Generate(const fs::path& data, const fs::path& aliases, const fs::path& out)
     return std::system(command.c_str());
 }
 
-std::u16string Name(const CUnicodeCharDescriptions& names, std::uint16_t code) {
+std::u16string Name(const CUnicodeCharDescriptions& names, std::uint32_t code) {
     return std::u16string(names.Name(code));
 }
 
@@ -64,7 +64,11 @@ const char* const kData =
     "E000;<Private Use, First>;Co;0;L;;;;;N;;;;;\n"
     "F8FF;<Private Use, Last>;Co;0;L;;;;;N;;;;;\n"
     "FFFD;REPLACEMENT CHARACTER;So;0;ON;;;;;N;;;;;\n"
-    "1F600;GRINNING FACE;So;0;ON;;;;;N;;;;;\n";
+    "1F600;GRINNING FACE;So;0;ON;;;;;N;;;;;\n"
+    "20000;<CJK Ideograph Extension B, First>;Lo;0;L;;;;;N;;;;;\n"
+    "20005;<CJK Ideograph Extension B, Last>;Lo;0;L;;;;;N;;;;;\n"
+    "F0000;<Plane 15 Private Use, First>;Co;0;L;;;;;N;;;;;\n"
+    "FFFFD;<Plane 15 Private Use, Last>;Co;0;L;;;;;N;;;;;\n";
 
 const char* const kAliases =
     "# comment line\n"
@@ -86,8 +90,9 @@ TEST(UnicodeNamesGenerator, SpellsRangesTakesControlAliasesAndSkipsWhatHasNoName
               0);
 
     // 0000, 0009, 0041, 3400..3405, AC00..AC03, FFFD: 0080 has no control
-    // alias, surrogates and private use have no names, 1F600 is beyond the
-    // Basic Multilingual Plane.
+    // alias, surrogates and private use have no names; 1F600 and the range
+    // 20000..20005 come after, where a reader of the plane's records alone
+    // does not look.
     const std::string bytes = Read(folder / "out.bin");
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(static_cast<unsigned char>(bytes[0]) | static_cast<unsigned char>(bytes[1]) << 8, 14);
@@ -96,7 +101,16 @@ TEST(UnicodeNamesGenerator, SpellsRangesTakesControlAliasesAndSkipsWhatHasNoName
     EXPECT_EQ(bytes.substr(2, 14), first);
 
     const CUnicodeCharDescriptions names(folder / "out.bin");
-    EXPECT_EQ(names.Count(), 14u);
+    EXPECT_EQ(names.Count(), 15u);
+    EXPECT_EQ(names.RangeCount(), 6u);
+    EXPECT_EQ(Name(names, 0x1F600), u"GRINNING FACE");
+    EXPECT_EQ(Name(names, 0x20000), u"CJK UNIFIED IDEOGRAPH-20000");
+    EXPECT_EQ(Name(names, 0x20005), u"CJK UNIFIED IDEOGRAPH-20005");
+    EXPECT_EQ(names.Lookup(0x20006), nullptr);
+    EXPECT_EQ(names.Lookup(0x1FFFF), nullptr);
+    EXPECT_EQ(names.Lookup(0xF0000), nullptr);  // private use
+    // A range's name is spelled once and stays where it was handed out.
+    EXPECT_EQ(names.Lookup(0x20003), names.Lookup(0x20003));
     EXPECT_EQ(Name(names, 0x0000), u"NULL");
     EXPECT_EQ(Name(names, 0x0009), u"CHARACTER TABULATION");    // the first control alias
     EXPECT_EQ(Name(names, 0x0041), u"LATIN CAPITAL LETTER A");  // a correction does not rename
@@ -171,6 +185,37 @@ TEST(UnicodeNameTable, RefusesMissingTruncatedAndCorruptFilesNamingThem) {
     // An empty table is a table.
     EXPECT_EQ(refused(std::string("\x00\x00", 2)), "read");
 
+    // The other planes: one record for U+1F600 "G", one range 20000..20001 "C-".
+    const std::string planes = good + std::string(
+                                          "\x01\x00\x00\x00"
+                                          "\x00\xF6\x01\x00"
+                                          "\x02\x00"
+                                          "G\0\0\0"
+                                          "\x01\x00"
+                                          "\x00\x00\x02\x00"
+                                          "\x01\x00\x02\x00"
+                                          "\x03\x00"
+                                          "C\0-\0\0\0",
+                                          32);
+    Write(folder / "planes.bin", planes);
+    {
+        const CUnicodeCharDescriptions names(folder / "planes.bin");
+        EXPECT_EQ(Name(names, 0x41), u"A");
+        EXPECT_EQ(Name(names, 0x1F600), u"G");
+        EXPECT_EQ(Name(names, 0x20001), u"C-20001");
+        EXPECT_EQ(names.Lookup(0x20002), nullptr);
+    }
+    for (std::size_t cut = good.size() + 1; cut < planes.size(); ++cut) {
+        EXPECT_EQ(refused(planes.substr(0, cut)), bad) << "cut at " << cut;
+    }
+    EXPECT_EQ(refused(planes + std::string("\0\0", 2)), bad) << "junk after the ranges";
+    std::string low = planes;
+    low[good.size() + 6] = 0;  // the record's code becomes U+F600
+    EXPECT_EQ(refused(low), bad);
+    std::string backwards = planes;
+    backwards[good.size() + 18] = 0x03;  // first 30000, past its last 20001
+    EXPECT_EQ(refused(backwards), bad);
+
     try {
         CUnicodeCharDescriptions names(folder / "missing.bin");
         ADD_FAILURE() << "a missing file was read";
@@ -202,4 +247,14 @@ TEST(UnicodeNameTable, BuildsTableNamesEveryKindOfCharacter) {
         EXPECT_EQ(names.Lookup(static_cast<std::uint16_t>(code)), nullptr) << code;
     }
     EXPECT_EQ(names.Lookup(0xFFFF), nullptr);  // a noncharacter
+    // The other planes: named, and ranges of ideographs.
+    EXPECT_EQ(Name(names, 0x1F600), u"GRINNING FACE");
+    EXPECT_EQ(Name(names, 0x10000), u"LINEAR B SYLLABLE B008 A");
+    EXPECT_EQ(Name(names, 0x20000), u"CJK UNIFIED IDEOGRAPH-20000");
+    EXPECT_EQ(Name(names, 0x2A6DF), u"CJK UNIFIED IDEOGRAPH-2A6DF");
+    EXPECT_EQ(Name(names, 0x17000), u"TANGUT IDEOGRAPH-17000");
+    EXPECT_EQ(Name(names, 0x2F800), u"CJK COMPATIBILITY IDEOGRAPH-2F800");
+    EXPECT_EQ(names.Lookup(0x10FFFD), nullptr);  // private use
+    EXPECT_EQ(names.Lookup(0x110000), nullptr);  // past the last code point
+    EXPECT_GT(names.RangeCount(), 70000u);
 }
