@@ -1,7 +1,9 @@
-// quillmark-cli chars [--json] FILE...
+// quillmark-cli chars [--json] [--face N] FILE...
 //
 // The characters the font map shows for each font, with their Unicode
-// names: one "U+XXXX NAME" a line, or with --json one object a line.
+// names: one "U+XXXX NAME" a line, or with --json one object a line. The
+// characters of the 16-bit map come first, as the map shows them, then
+// those past U+FFFF of the font's 32-bit map.
 
 #include <cstdio>
 #include <iostream>
@@ -21,7 +23,7 @@ namespace Quillmark::Cli {
 
 namespace {
 
-std::string Hex(std::uint16_t code) {
+std::string Hex(std::uint32_t code) {
     char text[8];
     std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(code));
     return text;
@@ -31,11 +33,13 @@ std::string Hex(std::uint16_t code) {
 
 int RunChars(const Arguments& args) {
     bool json = false;
+    int face = 0;
     CCommandLine commandLine(
-        "chars", "chars [--json] FILE...",
+        "chars", "chars [--json] [--face N] FILE...",
         "The characters the font map shows for each font, one \"U+XXXX NAME\" a "
         "line.");
-    commandLine.Flag("json", &json, "one JSON object a character");
+    commandLine.Flag("json", &json, "one JSON object a character")
+        .Number("face", "N", 0, 65535, &face, "the face of a collection, from 0 (default 0)");
     std::vector<std::string> files;
     if (const auto status = commandLine.Parse(args, &files)) {
         return *status;
@@ -55,7 +59,8 @@ int RunChars(const Arguments& args) {
     int status = 0;
     for (const auto& file : files) {
         Varnholt::COpenTypeData data;
-        const auto loaded = data.Load(file, Varnholt::OpenTypeFontData::MeasureFileSize(file));
+        const auto loaded = data.Load(file, Varnholt::OpenTypeFontData::MeasureFileSize(file),
+                                      static_cast<std::uint32_t>(face));
         if (loaded != Varnholt::FontStatus::Loaded) {
             const char* message = Varnholt::StatusMessage(loaded);
             std::cerr << "quillmark-cli chars: " << Platform::TerminalText(file) << ": "
@@ -63,13 +68,23 @@ int RunChars(const Arguments& args) {
             status = 1;
             continue;
         }
-        const auto& subtables = data.GetCharacterMap().subtables;
-        if (subtables.empty()) {
+        const auto& map = data.GetCharacterMap();
+        if (map.subtables.empty() && map.supplementary.empty()) {
             continue;
         }
-        // As the map: the first subtable's codes, from the second entry on.
-        const std::vector<std::uint16_t> codes = subtables.front().Codes();
-        for (std::size_t i = 1; i < codes.size(); ++i) {
+        // As the map: the first subtable's codes, from the second entry on,
+        // then the characters past U+FFFF.
+        std::vector<std::uint32_t> codes;
+        if (!map.subtables.empty()) {
+            map.subtables.front().ForEachCode([&](std::uint16_t code) { codes.push_back(code); });
+        }
+        const std::size_t first = codes.empty() ? 0 : 1;
+        for (const auto& range : map.supplementary) {
+            for (std::uint32_t code = range.first; code <= range.last; ++code) {
+                codes.push_back(code);
+            }
+        }
+        for (std::size_t i = first; i < codes.size(); ++i) {
             const auto code = codes[i];
             const std::u16string_view name = names->Name(code);
             if (json) {

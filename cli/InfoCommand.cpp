@@ -1,9 +1,10 @@
 // quillmark-cli info [--json] FILE...
 //
-// What the reader makes of each file: by default the rows of the font
-// information view, with --json one object a line. Exits with 1 when any
-// file could not be read as a font.
+// What the reader makes of each face of each file (a collection has
+// several): by default the rows of the font information view, with --json
+// one object a line. Exits with 1 when any face could not be read as a font.
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -26,7 +27,9 @@ using Varnholt::FontStatus;
 std::string JsonReport(const std::string& path, FontStatus status, const COpenTypeData& data) {
     CJsonLine json;
     json.Begin().Key("path").Path(path).Key("status").Number(static_cast<int>(status));
+    json.Key("faceIndex").Number(data.GetFaceIndex()).Key("faceCount").Number(data.GetFaceCount());
     if (status == FontStatus::Loaded) {
+        json.Key("format").String(std::u16string_view(Varnholt::FormatName(data)));
         const auto nameOrNull = [&](const char* key, std::uint16_t id) {
             json.Key(key);
             if (const auto* name = data.GetName(id)) {
@@ -69,13 +72,23 @@ std::string JsonReport(const std::string& path, FontStatus status, const COpenTy
             json.EndArray().End();
         }
         json.EndArray();
+        // The characters past U+FFFF, as [first, last] pairs.
+        json.BeginArray("supplementary");
+        for (const auto& range : data.GetCharacterMap().supplementary) {
+            json.BeginArray().Number(range.first).Number(range.last).EndArray();
+        }
+        json.EndArray();
     }
     json.End();
     return json.Text();
 }
 
 std::string TextReport(const std::string& path, FontStatus status, const COpenTypeData& data) {
-    std::string out = Platform::TerminalText(path) + "\n";
+    std::string out = Platform::TerminalText(path);
+    if (data.GetFaceCount() > 1) {
+        out += " (" + std::to_string(data.GetFaceIndex()) + ")";
+    }
+    out += "\n";
     out += "  Status: " + std::to_string(static_cast<int>(status));
     if (const char* message = Varnholt::StatusMessage(status)) {
         out += std::string(" ") + message;
@@ -98,9 +111,9 @@ int RunInfo(const Arguments& args) {
     bool json = false;
     CCommandLine commandLine(
         "info", "info [--json] FILE...",
-        "What the font reader finds in each file: the rows of the font information\n"
-        "view.");
-    commandLine.Flag("json", &json, "one JSON object a file");
+        "What the font reader finds in each face of each file: the rows of the font\n"
+        "information view.");
+    commandLine.Flag("json", &json, "one JSON object a face");
     std::vector<std::string> files;
     if (const auto status = commandLine.Parse(args, &files)) {
         return *status;
@@ -112,12 +125,20 @@ int RunInfo(const Arguments& args) {
     // whole command fail, as chars does.
     bool allRead = true;
     for (const auto& file : files) {
-        COpenTypeData data;
-        const FontStatus status =
-            data.Load(file, Varnholt::OpenTypeFontData::MeasureFileSize(file));
-        allRead = allRead && status == FontStatus::Loaded;
-        std::cout << (json ? JsonReport(file, status, data) + "\n"
-                           : TextReport(file, status, data));
+        // The first face says how many there are; a file that cannot be read
+        // is one report.
+        std::uint32_t faces = 1;
+        for (std::uint32_t face = 0; face < faces; ++face) {
+            COpenTypeData data;
+            const FontStatus status =
+                data.Load(file, Varnholt::OpenTypeFontData::MeasureFileSize(file), face);
+            if (face == 0) {
+                faces = std::max<std::uint32_t>(data.GetFaceCount(), 1);
+            }
+            allRead = allRead && status == FontStatus::Loaded;
+            std::cout << (json ? JsonReport(file, status, data) + "\n"
+                               : TextReport(file, status, data));
+        }
     }
     std::cout.flush();
     return std::cout && allRead ? kExitDone : kExitFailed;

@@ -1,9 +1,11 @@
 // Loads the same bytes from memory and from a file (read in ranges, as the
-// program reads fonts) and requires the same answers from both.
+// program reads fonts) and requires the same answers from both: of the
+// first face, and of the last of a collection.
 
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -38,7 +40,16 @@ bool SameData(const Varnholt::COpenTypeData& a, const Varnholt::COpenTypeData& b
             x[i].Codes() != y[i].Codes())
             return false;
     }
-    return true;
+    const auto& p = a.GetCharacterMap().supplementary;
+    const auto& q = b.GetCharacterMap().supplementary;
+    if (p.size() != q.size())
+        return false;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        if (p[i].first != q[i].first || p[i].last != q[i].last)
+            return false;
+    }
+    return a.GetContainer() == b.GetContainer() &&
+           a.HasPostScriptOutlines() == b.HasPostScriptOutlines();
 }
 
 }  // namespace
@@ -50,14 +61,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
-    Varnholt::COpenTypeData fromMemory;
-    Varnholt::COpenTypeData fromFile;
-    const Varnholt::FontStatus memoryStatus =
-        fromMemory.Load(std::span<const std::uint8_t>(data, size));
-    const Varnholt::FontStatus fileStatus = fromFile.Load(path, static_cast<std::uint32_t>(size));
-    if (memoryStatus != fileStatus ||
-        (memoryStatus == Varnholt::FontStatus::Loaded && !SameData(fromMemory, fromFile))) {
-        std::abort();
+    std::uint32_t faces = 1;
+    for (std::uint32_t face = 0; face < faces; face = face == 0 ? faces - 1 : faces) {
+        Varnholt::COpenTypeData fromMemory;
+        Varnholt::COpenTypeData fromFile;
+        const Varnholt::FontStatus memoryStatus =
+            fromMemory.Load(std::span<const std::uint8_t>(data, size), face);
+        const Varnholt::FontStatus fileStatus =
+            fromFile.Load(path, static_cast<std::uint32_t>(size), face);
+        if (memoryStatus != fileStatus || fromMemory.GetFaceCount() != fromFile.GetFaceCount() ||
+            (memoryStatus == Varnholt::FontStatus::Loaded && !SameData(fromMemory, fromFile))) {
+            std::abort();
+        }
+        if (face == 0) {
+            faces = std::max<std::uint32_t>(fromMemory.GetFaceCount(), 1);
+            if (faces == 1) {
+                break;
+            }
+        }
     }
     return 0;
 }

@@ -9,6 +9,7 @@ inputs the fuzzers found and that were mended are kept beside them.
 import os
 import struct
 import sys
+import zlib
 
 
 def font(tables, version=0x00010000, pad=0):
@@ -85,6 +86,116 @@ def reader_seeds():
     overlapping = struct.pack(">HHH", 0, 16000, 6)
     overlapping += b"".join(struct.pack(">6H", 3, 1, 0x409, 4, 65534, 4 * i) for i in range(16000))
     seeds["overlapping-names"] = font([(b"name", overlapping + b"\0" * 65534)])
+    seeds.update(container_seeds(seeds["whole"], seeds["names"]))
+    return seeds
+
+
+def format12(groups):
+    out = struct.pack(">HHIII", 12, 0, 16 + 12 * len(groups), 0, len(groups))
+    return out + b"".join(struct.pack(">III", first, last, 1) for first, last in groups)
+
+
+def collection(fonts, offsets=None):
+    """A collection of the fonts, each whole on a 4-byte boundary with its
+    directory's offsets moved; `offsets` replaces the header's."""
+    head = 12 + 4 * len(fonts)
+    starts, body = [], b""
+    for f in fonts:
+        at = head + len(body)
+        pad = (4 - at % 4) % 4
+        body += b"\0" * pad
+        at += pad
+        starts.append(at)
+        n = struct.unpack_from(">H", f, 4)[0]
+        moved = bytearray(f)
+        for i in range(n):
+            off = struct.unpack_from(">I", f, 12 + 16 * i + 8)[0]
+            struct.pack_into(">I", moved, 12 + 16 * i + 8, off + at)
+        body += bytes(moved)
+    offsets = starts if offsets is None else offsets(starts)
+    return (struct.pack(">4sHHI", b"ttcf", 1, 0, len(offsets))
+            + b"".join(struct.pack(">I", o) for o in offsets) + body)
+
+
+def woff(sfnt, grow=False):
+    """WOFF 1.0 of a font; with `grow`, the first compressed table inflates
+    to a byte more than its directory entry says."""
+    n = struct.unpack_from(">H", sfnt, 4)[0]
+    entries, data = [], []
+    grown = False
+    for i in range(n):
+        tag, checksum, off, length = struct.unpack_from(">4sIII", sfnt, 12 + 16 * i)
+        original = sfnt[off:off + length]
+        packed = zlib.compress(original + (b"\0" if grow and not grown else b""), 9)
+        if len(packed) < length:
+            grown = grown or grow
+            entries.append((tag, checksum, length, packed))
+        else:
+            entries.append((tag, checksum, length, original))
+    at = 44 + 20 * n
+    directory, body = b"", b""
+    for tag, checksum, length, stored in entries:
+        directory += struct.pack(">4sIIII", tag, at + len(body), len(stored), length, checksum)
+        body += stored + b"\0" * ((4 - len(stored) % 4) % 4)
+    total = at + len(body)
+    head = struct.pack(">4sIIHHIHHIIIII", b"wOFF", struct.unpack_from(">I", sfnt)[0], total, n, 0,
+                       len(sfnt), 1, 0, 0, 0, 0, 0, 0)
+    return head + directory + body
+
+
+def woff2(sfnt):
+    """WOFF2 of a font through fontTools, when it is there (Debian's)."""
+    try:
+        from fontTools.ttLib import TTFont
+    except ImportError:
+        sys.path.append("/usr/lib/python3/dist-packages")
+        try:
+            from fontTools.ttLib import TTFont
+        except ImportError:
+            return None
+    import io
+    try:
+        f = TTFont(io.BytesIO(sfnt))
+        f.flavor = "woff2"
+        out = io.BytesIO()
+        f.save(out)
+        return out.getvalue()
+    except Exception:
+        return None
+
+
+def container_seeds(whole, named):
+    """Collections, web fonts and a 32-bit character map, as they come and
+    as crafted: no face, 65,535 faces, a face past the end, two faces at
+    one offset, a WOFF whose table inflates past its length, a WOFF2 that
+    declares a font of 4 GB."""
+    supplementary = font([(b"cmap", cmap([(3, 1, format4([(0x20, 0x7E), (0xFFFF, 0xFFFF)])),
+                                          (3, 10, format12([(0x1F610, 0x1F620), (0xFF00, 0x10002),
+                                                            (0x1F600, 0x1F60F),
+                                                            (0x10FFF0, 0x20FFFF)]))])),
+                          (b"name", names([(3, 1, 0x409, 4, "Faces")]))])
+    seeds = {
+        "cmap-format12": supplementary,
+        "collection-two-faces": collection([whole, supplementary]),
+        "collection-face-past-end": collection([whole, named], lambda s: [s[0], 1 << 20]),
+        "collection-one-offset-twice": collection([whole, named], lambda s: [s[0], s[0]]),
+        "collection-version-2": collection([named])[:4] + b"\0\2" + collection([named])[6:],
+        "woff": woff(whole),
+        "woff-table-longer-than-declared": woff(whole, grow=True),
+    }
+    faces = collection([named])
+    start = struct.unpack_from(">I", faces, 12)[0]
+    shift = 4 * 65534
+    moved = bytearray(faces[start:])
+    for i in range(struct.unpack_from(">H", moved, 4)[0]):
+        off = struct.unpack_from(">I", moved, 12 + 16 * i + 8)[0]
+        struct.pack_into(">I", moved, 12 + 16 * i + 8, off + shift)
+    seeds["collection-65535-faces"] = (struct.pack(">4sHHI", b"ttcf", 1, 0, 65535)
+                                       + struct.pack(">I", start + shift) * 65535 + bytes(moved))
+    web = woff2(whole)
+    if web is not None:
+        seeds["woff2"] = web
+        seeds["woff2-declaring-4-gb"] = web[:16] + struct.pack(">I", 0xFFFFFFFF) + web[20:]
     return seeds
 
 
@@ -191,6 +302,12 @@ def unicode_names_seeds():
         "zero-length": unicode_table([(0x41, [])]),
         "count-too-high": unicode_table([named(0x41, "A")], count=5),
         "odd": unicode_table([named(0x41, "A")]) + b"\0",
+        # The other planes: a record and two ranges of ideographs.
+        "planes": unicode_table([named(0x41, "A")]) + struct.pack("<I", 1)
+        + struct.pack("<IH", 0x1F600, 14) + "GRINNING FACE\0".encode("utf-16-le")
+        + struct.pack("<H", 2)
+        + struct.pack("<IIH", 0x20000, 0x2A6DF, 23) + "CJK UNIFIED IDEOGRAPH-\0".encode("utf-16-le")
+        + struct.pack("<IIH", 0x30000, 0x3134A, 23) + "CJK UNIFIED IDEOGRAPH-\0".encode("utf-16-le"),
     }
 
 

@@ -10,7 +10,7 @@ A file may include headers of its own folder and of any layer below it.
 Folders on the same level that are not the same folder (collections and
 document, ui/browse and ui/search) may not include each other. Also checked:
 no Qt header reaches fontdata/, the reader (fontdata/opentype) includes only
-the standard library and itself, no widget header reaches a layer below the
+the standard library, itself and the web fonts' decoders (zlib, woff2), no widget header reaches a layer below the
 windows, headers under an `internal/` folder are included only from their
 own subsystem, and Tintora includes nothing of ours.
 
@@ -44,8 +44,10 @@ LAYERS = {
 ISOLATED = {"tintora"}
 # Not layers: they may use anything.
 FREE = {"tests", "bench", "fuzz", "scripts", "data", "docs", "cmake", "build"}
-# The system headers the reader may use beside the standard library.
-POSIX = {"fcntl.h", "unistd.h", "sys/stat.h", "sys/types.h"}
+# The system headers the reader may use beside the standard library: POSIX,
+# and the decoders of web fonts.
+POSIX = {"fcntl.h", "unistd.h", "sys/stat.h", "sys/types.h",
+         "zlib.h", "woff2/decode.h", "woff2/output.h"}
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".inc")
 WIDGET_RANK = LAYERS["ui/common"]
 

@@ -14,6 +14,8 @@ run_packages=(
     adwaita-icon-theme
     # The update's TLS (through Qt) and the signatures of its downloads.
     libssl-dev
+    # Web fonts: WOFF's tables are compressed with zlib; WOFF2 is decoded by Google's decoder.
+    zlib1g-dev libwoff-dev
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev python3 clang-format
@@ -27,6 +29,10 @@ test_packages=(
     poppler-utils
     # CJK and symbol fonts of the font map's benchmark and pictures.
     fonts-droid-fallback fonts-symbola fonts-unifont
+    # Collections, web fonts and characters past U+FFFF; fontTools and the woff2 tools make and
+    # read the web fonts and faces the tests compare with.
+    fonts-noto-cjk fonts-wqy-zenhei fonts-noto-color-emoji fonts-dejavu-web fonts-font-awesome
+    python3-fonttools python3-brotli
 )
 
 wanted=("${run_packages[@]}")

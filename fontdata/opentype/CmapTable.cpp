@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "fontdata/opentype/internal/Cursor.h"
 
@@ -14,6 +15,14 @@ constexpr std::uint16_t kSegmentMapping = 4;
 constexpr std::uint32_t kFormat4HeaderSize = 14;
 constexpr std::uint32_t kSegCountX2At = 6;
 constexpr std::uint16_t kEnd = 0xFFFF;
+constexpr std::uint16_t kUnicodePlatform = 0;
+constexpr std::uint16_t kUnicodeFullEncoding = 10;
+constexpr std::uint16_t kSegmentedCoverage = 12;
+constexpr std::uint16_t kManyToOne = 13;
+constexpr std::uint32_t kFormat12HeaderSize = 16;
+constexpr std::uint32_t kGroupSize = 12;
+constexpr std::uint32_t kFirstSupplementary = 0x10000;
+constexpr std::uint32_t kLastCode = 0x10FFFF;
 
 // Calls visit(startCode, endCode) for each segment of a format 4 subtable,
 // in order, until the arrays end, a segment's end or start code is 0xFFFF,
@@ -60,9 +69,27 @@ std::uint32_t CcmapTable::Parse(CFontImage& image, std::uint64_t offset, std::ui
     std::uint16_t platformID = 0;
     std::uint16_t encodingID = 0;
     std::uint32_t subtableOffset = 0;
+    // The 32-bit maps, best first: Windows (3,10), then the Unicode platform's.
+    std::optional<std::uint64_t> windowsFull;
+    std::optional<std::uint64_t> unicodeFull;
+    const auto formatAt = [&](std::uint64_t subtable) -> std::optional<std::uint16_t> {
+        auto format = CursorAt(image, subtable, 2);
+        return format ? format->U16() : std::nullopt;
+    };
     while (records->Read(platformID, encodingID, subtableOffset)) {
+        const std::uint64_t at = offset + subtableOffset;
+        if (platformID == kUnicodePlatform && !unicodeFull) {
+            const auto format = formatAt(at);
+            if (format == kSegmentedCoverage || format == kManyToOne) {
+                unicodeFull = at;
+            }
+        }
         if (platformID != kWindowsPlatform) {
             continue;
+        }
+        if (encodingID == kUnicodeFullEncoding && !windowsFull &&
+            formatAt(at) == kSegmentedCoverage) {
+            windowsFull = at;
         }
         const std::uint64_t subtable = offset + subtableOffset;
         auto format = CursorAt(image, subtable, 2);
@@ -87,7 +114,46 @@ std::uint32_t CcmapTable::Parse(CFontImage& image, std::uint64_t offset, std::ui
             m_data->symbol = true;
         }
     }
+    if (windowsFull || unicodeFull) {
+        m_data->supplementary = ReadSupplementary(image, windowsFull ? *windowsFull : *unicodeFull);
+    }
     return kHeaderSize + kEncodingRecordSize * numTables;
+}
+
+// The groups' characters from U+10000 on. Groups need not be sorted or
+// apart in a crafted map; the ranges kept are.
+std::vector<CcmapTable::SupplementaryRange> CcmapTable::ReadSupplementary(CFontImage& image,
+                                                                          std::uint64_t offset) {
+    auto header = CursorAt(image, offset, kFormat12HeaderSize);
+    const std::uint32_t numGroups = header ? header->U32At(12).value_or(0) : 0;
+    auto groups =
+        CursorAt(image, offset + kFormat12HeaderSize, std::uint64_t{kGroupSize} * numGroups);
+    if (!groups) {
+        return {};
+    }
+    std::vector<SupplementaryRange> ranges;
+    std::uint32_t first = 0;
+    std::uint32_t last = 0;
+    std::uint32_t glyph = 0;
+    while (groups->Read(first, last, glyph)) {
+        first = std::max(first, kFirstSupplementary);
+        last = std::min(last, kLastCode);
+        if (first <= last) {
+            ranges.push_back({first, last});
+        }
+    }
+    std::sort(ranges.begin(), ranges.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<SupplementaryRange> merged;
+    for (const auto& range : ranges) {
+        if (!merged.empty() && range.first <= merged.back().last + 1) {
+            merged.back().last = std::max(merged.back().last, range.last);
+        } else {
+            merged.push_back(range);
+        }
+    }
+    merged.shrink_to_fit();
+    return merged;
 }
 
 // Lists the characters of the segments before the 0xFFFF terminator. Only

@@ -10,7 +10,8 @@
 namespace Varnholt::OpenTypeFontData {
 
 // The `cmap` table, reduced to the characters each Windows format 4
-// subtable covers, and whether the font has a Windows Symbol map.
+// subtable covers, the characters past U+FFFF of its best 32-bit map, and
+// whether the font has a Windows Symbol map.
 class CcmapTable : public IDataStructure {
 public:
     // The characters one format 4 subtable covers, kept as the ranges of its
@@ -63,9 +64,20 @@ public:
         // The code list expanded, `count` entries.
         std::vector<std::uint16_t> Codes() const;
     };
+    // Characters past U+FFFF, U+10000 to U+10FFFF.
+    struct SupplementaryRange {
+        std::uint32_t first = 0;
+        std::uint32_t last = 0;  // inclusive, first <= last
+    };
     struct Data {
         std::vector<Subtable> subtables;  // file order, format 4 only
         bool symbol = false;              // any (3,0) record, whatever its format
+        // The characters past U+FFFF of the first Windows Unicode full map
+        // (3,10) of format 12, else of the first Unicode-platform map of
+        // format 12 or 13: sorted, apart, not adjacent. A 32-bit map that
+        // cannot be read adds nothing and fails nothing: the 16-bit maps
+        // are read exactly as without it.
+        std::vector<SupplementaryRange> supplementary;
     };
     static constexpr std::uint32_t kHeaderSize = 4;
     static constexpr std::uint32_t kEncodingRecordSize = 8;
@@ -77,6 +89,8 @@ public:
 
 private:
     static std::shared_ptr<const Coverage> ReadFormat4(CFontImage& image, std::uint64_t offset);
+    static std::vector<SupplementaryRange> ReadSupplementary(CFontImage& image,
+                                                             std::uint64_t offset);
 
     std::shared_ptr<Data> m_data;
 };

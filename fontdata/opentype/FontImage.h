@@ -29,6 +29,10 @@
 
 namespace Varnholt::OpenTypeFontData {
 
+// Fonts of this size or larger are refused: files without being opened,
+// web fonts without being decoded.
+inline constexpr std::uint32_t kMaxFontSize = 50u * 1024 * 1024;
+
 class CFontImage {
 public:
     virtual ~CFontImage() = default;

@@ -38,9 +38,33 @@ std::u16string PanoseNumber(const OpenTypeFontData::COS2Table& os2) {
     return std::u16string(digits.begin(), digits.end());
 }
 
+std::u16string FormatName(const COpenTypeData& data) {
+    using OpenTypeFontData::Container;
+    const bool cff = data.HasPostScriptOutlines();
+    switch (data.GetContainer()) {
+        case Container::Font:
+            return cff ? u"OpenType (PostScript outlines)" : u"TrueType";
+        case Container::Collection:
+            return cff ? u"OpenType collection" : u"TrueType collection";
+        case Container::Woff:
+            return u"WOFF";
+        case Container::Woff2:
+            return data.GetFaceCount() > 1 ? u"WOFF2 collection" : u"WOFF2";
+    }
+    return {};
+}
+
 std::vector<CFontInfoRow> FontInfoRows(const std::u16string& fileName, const COpenTypeData& data) {
     std::vector<CFontInfoRow> rows;
     rows.push_back({u"File Name", fileName});
+    // A font of one face in a file of its own says nothing new here.
+    if (data.GetContainer() != OpenTypeFontData::Container::Font || data.GetFaceCount() > 1) {
+        rows.push_back({u"Format", FormatName(data)});
+    }
+    if (data.GetFaceCount() > 1) {
+        rows.push_back({u"Face Index", FromUtf8(std::to_string(data.GetFaceIndex()))});
+        rows.push_back({u"Faces in File", FromUtf8(std::to_string(data.GetFaceCount()))});
+    }
     for (const auto& record : data.GetNameRecords()) {
         const auto& r = record.GetRecord();
         if (const char* name = NameIDRowName(r.nameID)) {

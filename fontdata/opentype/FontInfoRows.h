@@ -1,7 +1,9 @@
 #pragma once
 
-// The rows of the font information view: "File Name", one row for each
-// Windows name record of a listed name ID, and "Panose Number".
+// The rows of the font information view: "File Name"; for a collection or
+// a web font its "Format", and for a file of several faces the "Face Index"
+// (from 0, as the file counts them) and the "Faces in File"; one row for
+// each Windows name record of a listed name ID; and "Panose Number".
 
 #include <string>
 #include <vector>
@@ -26,6 +28,10 @@ const char* NameIDRowName(std::uint16_t nameID);
 
 // The ten PANOSE numbers run together in decimal ("21164222224").
 std::u16string PanoseNumber(const OpenTypeFontData::COS2Table& os2);
+
+// "TrueType", "OpenType (PostScript outlines)", "TrueType collection",
+// "OpenType collection", "WOFF", "WOFF2", "WOFF2 collection".
+std::u16string FormatName(const COpenTypeData& data);
 
 std::vector<CFontInfoRow> FontInfoRows(const std::u16string& fileName, const COpenTypeData& data);
 

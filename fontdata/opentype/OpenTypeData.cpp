@@ -1,6 +1,7 @@
 #include "fontdata/opentype/OpenTypeData.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "fontdata/opentype/internal/TableDirectory.h"
 
@@ -21,7 +22,8 @@ constexpr std::uint32_t kLargestPrefetch = 16 * 1024;
 }
 }  // namespace
 
-FontStatus COpenTypeData::Load(const std::filesystem::path& path, std::uint32_t fileSize) {
+FontStatus COpenTypeData::Load(const std::filesystem::path& path, std::uint32_t fileSize,
+                               std::uint32_t face) {
     if (fileSize >= kMaxFileSize) {
         return FontStatus::TooLarge;
     }
@@ -32,10 +34,11 @@ FontStatus COpenTypeData::Load(const std::filesystem::path& path, std::uint32_t 
     if (image.FileSize() < fileSize) {
         return FontStatus::CouldNotRead;
     }
-    return Load(image);
+    return Load(image, face);
 }
 
-FontStatus COpenTypeData::LoadFile(const std::filesystem::path& path, std::uint32_t& measuredSize) {
+FontStatus COpenTypeData::LoadFile(const std::filesystem::path& path, std::uint32_t& measuredSize,
+                                   std::uint32_t face) {
     CFileImage image(0);
     if (!image.Open(path)) {
         measuredSize = 0;
@@ -46,18 +49,19 @@ FontStatus COpenTypeData::LoadFile(const std::filesystem::path& path, std::uint3
         return FontStatus::TooLarge;
     }
     image.SetSize(measuredSize);
-    return Load(image);
+    return Load(image, face);
 }
 
-FontStatus COpenTypeData::Load(std::span<const std::uint8_t> bytes) {
+FontStatus COpenTypeData::Load(std::span<const std::uint8_t> bytes, std::uint32_t face) {
     if (bytes.size() >= kMaxFileSize) {
         return FontStatus::TooLarge;
     }
     CMemoryImage image(bytes);
-    return Load(image);
+    return Load(image, face);
 }
 
-FontStatus COpenTypeData::Load(CFontImage& image) {
+FontStatus COpenTypeData::Load(CFontImage& image, std::uint32_t face) {
+    m_face = face;
     try {
         Parse(image);
         return FontStatus::Loaded;
@@ -71,17 +75,60 @@ void COpenTypeData::Parse(CFontImage& image) {
     if (fileSize <= kReadWholeBelow) {
         image.Prefetch(0, fileSize);
     }
-    if (m_header.Parse(image, 0, fileSize) == 0) {
+    m_container = ContainerOf(image);
+    if (m_container != Container::Woff && m_container != Container::Woff2) {
+        ParseFont(image);
+        return;
+    }
+    // Decoded once, read, and let go of: what is kept is copied.
+    std::vector<std::uint8_t> decoded;
+    const FontStatus status = DecodeWebFont(image, m_container, decoded);
+    if (status != FontStatus::Loaded) {
+        Fail(status);
+    }
+    CMemoryImage font(decoded);
+    const Container inside = ContainerOf(font);
+    if (inside == Container::Woff || inside == Container::Woff2) {
+        Fail(FontStatus::Corrupt);  // a web font holds a font, never another web font
+    }
+    ParseFont(font);
+}
+
+void COpenTypeData::ParseFont(CFontImage& image) {
+    const std::uint32_t fileSize = image.Size();
+    if (ContainerOf(image) != Container::Collection) {
+        m_faceCount = 1;
+        if (m_face != 0) {
+            Fail(FontStatus::Corrupt);
+        }
+        ParseFace(image, 0, fileSize);
+        return;
+    }
+    image.Prefetch(0, kLargestPrefetch);
+    const auto header = CCollectionHeader::Read(image);
+    if (!header || header->size > fileSize) {
+        Fail(FontStatus::Corrupt);
+    }
+    m_faceCount = static_cast<std::uint32_t>(header->offsets.size());
+    if (m_face >= m_faceCount) {
+        Fail(FontStatus::Corrupt);
+    }
+    ParseFace(image, header->offsets[m_face], fileSize - header->size);
+}
+
+void COpenTypeData::ParseFace(CFontImage& image, std::uint64_t start, std::uint32_t remaining) {
+    const std::uint32_t fileSize = image.Size();
+    if (m_header.Parse(image, start, remaining) == 0) {
         Fail(FontStatus::Corrupt);
     }
     const std::uint16_t numTables = m_header.GetData()->numTables;
-    image.Prefetch(CHeader::kSize, std::uint64_t{CTableDirectory::kSize} * numTables);
+    image.Prefetch(start + CHeader::kSize, std::uint64_t{CTableDirectory::kSize} * numTables);
 
     // A count of bytes not yet consumed, not a position: every table is
     // handed what is left, wherever it lies. Kept in 32 bits like the file
     // size it starts from.
-    std::uint32_t remaining = fileSize - CHeader::kSize;
-    std::uint64_t position = CHeader::kSize;
+    remaining -= CHeader::kSize;
+    std::uint64_t position = start + CHeader::kSize;
     for (std::uint32_t i = 0; i < numTables; ++i) {
         CTableDirectory directory;
         if (directory.Parse(image, position, remaining) == 0 ||
@@ -113,6 +160,11 @@ void COpenTypeData::Parse(CFontImage& image) {
         }
         remaining -= consumed;
     }
+}
+
+bool COpenTypeData::HasPostScriptOutlines() const {
+    const auto* header = m_header.GetData();
+    return header != nullptr && header->sfntVersion == CHeader::kCff;
 }
 
 const std::u16string_view* COpenTypeData::GetName(std::uint16_t nameID) const {

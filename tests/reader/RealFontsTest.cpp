@@ -74,9 +74,9 @@ struct CTableBytes {
 
 class CHbFace {
 public:
-    explicit CHbFace(const std::filesystem::path& path) {
+    explicit CHbFace(const std::filesystem::path& path, unsigned int index = 0) {
         hb_blob_t* blob = hb_blob_create_from_file(path.c_str());
-        m_face = hb_face_create(blob, 0);
+        m_face = hb_face_create(blob, index);
         hb_blob_destroy(blob);
     }
     ~CHbFace() {
@@ -276,4 +276,77 @@ TEST(RealFontsTest, ReadingOnlyTheNeededRangesGivesTheWholeFilesAnswers) {
         }
         EXPECT_EQ(whole.GetOS2().panose, ranges.GetOS2().panose);
     }
+}
+
+// Every *.ttc and *.otc below Debian's font folders.
+std::vector<std::filesystem::path> RealCollections() {
+    std::vector<std::filesystem::path> found;
+    std::error_code ec;
+    std::filesystem::recursive_directory_iterator it(
+        "/usr/share/fonts", std::filesystem::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        auto ext = it->path().extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
+        if (it->is_regular_file() && (ext == ".ttc" || ext == ".otc")) {
+            found.push_back(it->path());
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// Each face of a collection as HarfBuzz reads that face: as many faces, each
+// with its own Windows names and PANOSE bytes, and every character past
+// U+FFFF that HarfBuzz maps for it among the reader's.
+TEST(RealFontsTest, EachFaceOfACollectionReadsAsHarfBuzzReadsThatFace) {
+    const auto collections = RealCollections();
+    if (collections.empty()) {
+        GTEST_SKIP() << "no collection is installed (./test.sh installs fonts-noto-cjk)";
+    }
+    std::size_t faces = 0;
+    for (const auto& path : collections) {
+        SCOPED_TRACE(path.string());
+        hb_blob_t* blob = hb_blob_create_from_file(path.c_str());
+        const unsigned int count = hb_face_count(blob);
+        hb_blob_destroy(blob);
+        std::set<std::u16string> fullNames;
+        for (unsigned int index = 0; index < count; ++index) {
+            SCOPED_TRACE(index);
+            COpenTypeData data;
+            std::uint32_t size = 0;
+            ASSERT_EQ(data.LoadFile(path, size, index), FontStatus::Loaded);
+            EXPECT_EQ(data.GetFaceCount(), count);
+            CHbFace hb(path, index);
+            std::vector<CWindowsName> ours;
+            for (const auto& record : data.GetNameRecords()) {
+                const auto& r = record.GetRecord();
+                ours.push_back({r.encodingID, r.languageID, r.nameID, std::u16string(r.text)});
+            }
+            EXPECT_EQ(ours, WindowsNames(hb.Table(HB_TAG('n', 'a', 'm', 'e'))));
+            const CTableBytes os2 = hb.Table(HB_TAG('O', 'S', '/', '2'));
+            std::array<std::uint8_t, 10> panose{};
+            if (os2.Has(32, 10)) {
+                std::copy_n(os2.bytes.begin() + 32, 10, panose.begin());
+            }
+            EXPECT_EQ(data.GetOS2().panose, panose);
+
+            hb_set_t* set = hb_set_create();
+            hb_face_collect_unicodes(hb.Face(), set);
+            const auto& ranges = data.GetCharacterMap().supplementary;
+            std::size_t missing = 0;
+            for (hb_codepoint_t c = 0xFFFF; hb_set_next(set, &c);) {
+                missing += std::none_of(ranges.begin(), ranges.end(), [c](const auto& range) {
+                    return c >= range.first && c <= range.last;
+                });
+            }
+            hb_set_destroy(set);
+            EXPECT_EQ(missing, 0u);
+            if (const auto* name = data.GetName(4)) {
+                fullNames.insert(std::u16string(*name));
+            }
+        }
+        EXPECT_EQ(fullNames.size(), count) << "each face has its own name";
+        faces += count;
+    }
+    std::printf("%zu collections, %zu faces\n", collections.size(), faces);
 }

@@ -9,11 +9,17 @@ import os
 import stat
 import struct
 import sys
+import zlib
 
 MAX_SIZE = 50 * 1024 * 1024
+MAX_FACES = 1024
 
 
 class Corrupt(Exception):
+    pass
+
+
+class TooLarge(Exception):
     pass
 
 
@@ -34,16 +40,19 @@ def need(buf, at, n):
         raise Corrupt()
 
 
-def read_font(buf):
+def read_face(buf, start, available):
+    """The face whose offset table is at `start`; `available` is what the
+    container's header left of the count of bytes."""
     size = len(buf)
-    if size < 12:
+    if available < 12:
         raise Corrupt()
-    version = u32(buf, 0)
+    need(buf, start, 12)
+    version = u32(buf, start)
     if version not in (0x00010000, 0x4F54544F):
         raise Corrupt()
-    num_tables = u16(buf, 4)
-    remaining = (size - 12) & 0xFFFFFFFF
-    pos = 12
+    num_tables = u16(buf, start + 4)
+    remaining = (available - 12) & 0xFFFFFFFF
+    pos = start + 12
     names = None
     cmap = None
     panose = [0] * 10
@@ -72,7 +81,7 @@ def read_font(buf):
                 raise Corrupt()
             panose, used = parse_os2(buf, offset)
             remaining = (remaining - used) & 0xFFFFFFFF
-    return names or [], cmap or ([], False), panose
+    return names or [], cmap or ([], False, []), panose, version == 0x4F54544F
 
 
 def parse_names(buf, offset, available):
@@ -103,19 +112,52 @@ def parse_cmap(buf, offset):
     num = u16(buf, offset + 2)
     subtables = []
     symbol = False
+    windows_full = None
+    unicode_full = None
     for i in range(num):
         rec = offset + 4 + 8 * i
         need(buf, rec, 8)
         platform, encoding, sub = struct.unpack_from(">HHI", buf, rec)
+        sub_at = offset + sub
+        fmt = struct.unpack_from(">H", buf, sub_at)[0] if 0 <= sub_at <= len(buf) - 2 else None
+        if platform == 0 and unicode_full is None and fmt in (12, 13):
+            unicode_full = sub_at
         if platform != 3:
             continue
-        sub_at = offset + sub
+        if encoding == 10 and windows_full is None and fmt == 12:
+            windows_full = sub_at
         fmt = u16(buf, sub_at)
         if fmt == 4:
             subtables.append(dict(encodingID=encoding, codes=format4(buf, sub_at)))
         if encoding == 0:
             symbol = True
-    return (subtables, symbol), 4 + 8 * num
+    full = windows_full if windows_full is not None else unicode_full
+    supplementary = format12(buf, full) if full is not None else []
+    return (subtables, symbol, supplementary), 4 + 8 * num
+
+
+def format12(buf, at):
+    """The characters past U+FFFF, as sorted [first, last] ranges apart;
+    nothing when the map cannot be read."""
+    if at + 16 > len(buf):
+        return []
+    groups = struct.unpack_from(">I", buf, at + 12)[0]
+    if at + 16 + 12 * groups > len(buf):
+        return []
+    ranges = []
+    for i in range(groups):
+        first, last, _ = struct.unpack_from(">III", buf, at + 16 + 12 * i)
+        first, last = max(first, 0x10000), min(last, 0x10FFFF)
+        if first <= last:
+            ranges.append([first, last])
+    ranges.sort(key=lambda r: r[0])
+    merged = []
+    for r in ranges:
+        if merged and r[0] <= merged[-1][1] + 1:
+            merged[-1][1] = max(merged[-1][1], r[1])
+        else:
+            merged.append(r)
+    return merged
 
 
 def format4(buf, at):
@@ -155,12 +197,131 @@ def parse_os2(buf, offset):
     return panose, 80
 
 
+def write_font(flavor, tables):
+    """An offset table and the tables on 4-byte boundaries, as the reader
+    lays out a decoded web font."""
+    n = len(tables)
+    selector = 0
+    while (2 << selector) <= n:
+        selector += 1
+    search = 16 << selector
+    out = bytearray(struct.pack(">IHHHH", flavor, n, search, selector, (n * 16 - search) & 0xFFFF))
+    at = 12 + 16 * n
+    for tag, checksum, data in tables:
+        out += struct.pack(">4sIII", tag, checksum, at, len(data))
+        at += (len(data) + 3) & ~3
+    for _, _, data in tables:
+        out += data + b"\0" * (((len(data) + 3) & ~3) - len(data))
+    return bytes(out)
+
+
+def decode_woff(buf):
+    if len(buf) < 44:
+        raise Corrupt()
+    _, flavor, length, n = struct.unpack_from(">IIIH", buf, 0)
+    if length != len(buf) or n == 0 or 44 + 20 * n > len(buf):
+        raise Corrupt()
+    entries = [struct.unpack_from(">4sIIII", buf, 44 + 20 * i) for i in range(n)]
+    total = 12 + 16 * n
+    for _, offset, comp, orig, _ in entries:
+        if comp > orig or (comp > 0 and offset + comp > len(buf)):
+            raise Corrupt()
+        total += (orig + 3) & ~3
+    if total >= MAX_SIZE:
+        raise TooLarge()
+    tables = []
+    for tag, offset, comp, orig, checksum in entries:
+        data = buf[offset:offset + comp]
+        if comp < orig:
+            d = zlib.decompressobj()
+            try:
+                data = d.decompress(data, orig)
+            except zlib.error:
+                raise Corrupt()
+            if not d.eof or len(data) != orig:
+                raise Corrupt()
+        tables.append((tag, checksum, data))
+    return write_font(flavor, tables)
+
+
+def decode_woff2(buf):
+    """fontTools' decoding: a reading independent of the decoder the
+    program links."""
+    import io
+    try:
+        from fontTools.ttLib import TTFont, TTCollection
+    except ImportError:
+        sys.path.append("/usr/lib/python3/dist-packages")
+        from fontTools.ttLib import TTFont, TTCollection
+    # The size the header declares bounds the decoding, as the reader's does.
+    if len(buf) >= 20 and struct.unpack_from(">I", buf, 16)[0] >= MAX_SIZE:
+        raise TooLarge()
+    out = io.BytesIO()
+    try:
+        # Saved as a plain font: a font read from a WOFF2 would save as one.
+        if len(buf) >= 8 and buf[4:8] == b"ttcf":
+            collection = TTCollection(io.BytesIO(buf))
+            for font in collection.fonts:
+                font.flavor = None
+            collection.save(out)
+        else:
+            font = TTFont(io.BytesIO(buf), recalcBBoxes=False, recalcTimestamp=False)
+            font.flavor = None
+            font.save(out)
+    except Exception:
+        raise Corrupt()
+    return out.getvalue()
+
+
+def faces_of(buf):
+    """(container, font, [(start, available)...]) of the file's bytes."""
+    tag = buf[:4]
+    container = "font"
+    if tag in (b"wOFF", b"wOF2"):
+        container = "woff" if tag == b"wOFF" else "woff2"
+        buf = decode_woff(buf) if tag == b"wOFF" else decode_woff2(buf)
+        if buf[:4] in (b"wOFF", b"wOF2"):
+            raise Corrupt()
+    if buf[:4] != b"ttcf":
+        return container, buf, [(0, len(buf))]
+    if container == "font":
+        container = "collection"
+    if len(buf) < 12:
+        raise Corrupt()
+    major, _, count = struct.unpack_from(">HHI", buf, 4)
+    if count == 0 or count > MAX_FACES or 12 + 4 * count > len(buf):
+        raise Corrupt()
+    size = 12 + 4 * count + (12 if major >= 2 else 0)
+    if size > len(buf):
+        raise Corrupt()
+    starts = struct.unpack_from(">%dI" % count, buf, 12)
+    return container, buf, [(start, len(buf) - size) for start in starts]
+
+
+FORMATS = {
+    ("font", False): "TrueType", ("font", True): "OpenType (PostScript outlines)",
+    ("collection", False): "TrueType collection", ("collection", True): "OpenType collection",
+}
+
+
+def format_name(container, cff, count):
+    if container == "woff":
+        return "WOFF"
+    if container == "woff2":
+        return "WOFF2 collection" if count > 1 else "WOFF2"
+    return FORMATS[(container, cff)]
+
+
 def text_of(units):
     # Pairs become one character; a lone surrogate stays as it is.
     return struct.pack(">%dH" % len(units), *units).decode("utf-16-be", "surrogatepass")
 
 
 def report(path):
+    """One object a face, as `quillmark-cli info --json` prints them."""
+    def alone(status, count=0):
+        return [{"path": path, "status": status, "faceIndex": 0, "faceCount": count}]
+
     try:
         st = os.stat(path)
         size = st.st_size if stat.S_ISREG(st.st_mode) else 0
@@ -169,20 +330,34 @@ def report(path):
     except OSError:
         size = 0
     if size >= MAX_SIZE:
-        return {"path": path, "status": 5}
+        return alone(5)
     try:
         if not stat.S_ISREG(os.stat(path).st_mode):
             raise OSError()
         with open(path, "rb") as f:
             buf = f.read(size)
     except OSError:
-        return {"path": path, "status": 2}
+        return alone(2)
     if len(buf) < size:
-        return {"path": path, "status": 3}
+        return alone(3)
+    # A font of one face in a file of its own has one face even when corrupt.
+    plain = buf[:4] not in (b"ttcf", b"wOFF", b"wOF2")
     try:
-        names, (subtables, symbol), panose = read_font(buf)
+        container, font, faces = faces_of(buf)
     except Corrupt:
-        return {"path": path, "status": 4}
+        return alone(4, 1 if plain else 0)
+    except TooLarge:
+        return alone(5, 0)
+    return [face_report(path, container, font, index, start, available, len(faces))
+            for index, (start, available) in enumerate(faces)]
+
+
+def face_report(path, container, font, index, start, available, count):
+    head = {"path": path, "status": 4, "faceIndex": index, "faceCount": count}
+    try:
+        names, (subtables, symbol, supplementary), panose, cff = read_face(font, start, available)
+    except Corrupt:
+        return head
 
     def name(i):
         for r in names:
@@ -190,17 +365,21 @@ def report(path):
                 return text_of(r["units"])
         return None
 
-    return {
-        "path": path, "status": 1, "fullName": name(4), "familyName": name(1),
+    head.update({
+        "status": 1, "format": format_name(container, cff, count),
+        "fullName": name(4), "familyName": name(1),
         "symbol": symbol, "panose": panose,
         "names": [dict(platformID=r["platformID"], encodingID=r["encodingID"],
                        languageID=r["languageID"], nameID=r["nameID"], text=text_of(r["units"]))
                   for r in names],
         "subtables": [dict(encodingID=s["encodingID"], count=len(s["codes"]), codes=s["codes"])
                       for s in subtables],
-    }
+        "supplementary": supplementary,
+    })
+    return head
 
 
 if __name__ == "__main__":
     for p in sys.argv[1:]:
-        print(json.dumps(report(p), ensure_ascii=False))
+        for face in report(p):
+            print(json.dumps(face, ensure_ascii=False))
