@@ -22,10 +22,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <set>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fontdata/opentype/OpenTypeData.h"
@@ -35,8 +37,10 @@ using Varnholt::FontStatus;
 
 namespace {
 
-// Every *.ttf and *.otf below the folders where Debian's packages put fonts.
-std::vector<std::filesystem::path> RealFonts() {
+// The files with these extensions (lower case, any case in the name) below
+// the folders where Debian's packages put fonts.
+std::vector<std::filesystem::path> FontsBelowDebiansFolders(
+    std::initializer_list<std::string_view> extensions) {
     std::vector<std::filesystem::path> fonts;
     for (const char* root :
          {"/usr/share/fonts", "/usr/share/texmf/fonts", "/usr/share/wine/fonts"}) {
@@ -46,13 +50,19 @@ std::vector<std::filesystem::path> RealFonts() {
         for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
             auto ext = it->path().extension().string();
             std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-            if (it->is_regular_file() && (ext == ".ttf" || ext == ".otf")) {
+            if (it->is_regular_file() &&
+                std::find(extensions.begin(), extensions.end(), ext) != extensions.end()) {
                 fonts.push_back(it->path());
             }
         }
     }
     std::sort(fonts.begin(), fonts.end());
     return fonts;
+}
+
+// Every *.ttf and *.otf.
+std::vector<std::filesystem::path> RealFonts() {
+    return FontsBelowDebiansFolders({".ttf", ".otf"});
 }
 
 std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path) {
@@ -278,28 +288,11 @@ TEST(RealFontsTest, ReadingOnlyTheNeededRangesGivesTheWholeFilesAnswers) {
     }
 }
 
-// Every *.ttc and *.otc below Debian's font folders.
-std::vector<std::filesystem::path> RealCollections() {
-    std::vector<std::filesystem::path> found;
-    std::error_code ec;
-    std::filesystem::recursive_directory_iterator it(
-        "/usr/share/fonts", std::filesystem::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        auto ext = it->path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-        if (it->is_regular_file() && (ext == ".ttc" || ext == ".otc")) {
-            found.push_back(it->path());
-        }
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
 // Each face of a collection as HarfBuzz reads that face: as many faces, each
 // with its own Windows names and PANOSE bytes, and every character past
 // U+FFFF that HarfBuzz maps for it among the reader's.
 TEST(RealFontsTest, EachFaceOfACollectionReadsAsHarfBuzzReadsThatFace) {
-    const auto collections = RealCollections();
+    const auto collections = FontsBelowDebiansFolders({".ttc", ".otc"});
     if (collections.empty()) {
         GTEST_SKIP() << "no collection is installed (./test.sh installs fonts-noto-cjk)";
     }
