@@ -137,6 +137,16 @@ std::vector<CWindowsName> WindowsNames(const CTableBytes& name) {
     return names;
 }
 
+// The reader's Windows records, as WindowsNames gives HarfBuzz's.
+std::vector<CWindowsName> ReadersNames(const COpenTypeData& data) {
+    std::vector<CWindowsName> names;
+    for (const auto& record : data.GetNameRecords()) {
+        const auto& r = record.GetRecord();
+        names.push_back({r.encodingID, r.languageID, r.nameID, std::u16string(r.text)});
+    }
+    return names;
+}
+
 struct CWindowsMap {
     std::uint32_t encodingID;
     std::uint32_t offset;  // of the subtable, from the start of the cmap table
@@ -221,12 +231,7 @@ TEST(RealFontsTest, PackagedFontsReadAsHarfBuzzReadsThem) {
         ASSERT_EQ(status, FontStatus::Loaded);
 
         CHbFace hb(path);
-        std::vector<CWindowsName> ours;
-        for (const auto& record : data.GetNameRecords()) {
-            const auto& r = record.GetRecord();
-            ours.push_back({r.encodingID, r.languageID, r.nameID, std::u16string(r.text)});
-        }
-        EXPECT_EQ(ours, WindowsNames(hb.Table(HB_TAG('n', 'a', 'm', 'e'))));
+        EXPECT_EQ(ReadersNames(data), WindowsNames(hb.Table(HB_TAG('n', 'a', 'm', 'e'))));
 
         const CTableBytes cmap = hb.Table(HB_TAG('c', 'm', 'a', 'p'));
         bool symbol = false;
@@ -310,12 +315,7 @@ TEST(RealFontsTest, EachFaceOfACollectionReadsAsHarfBuzzReadsThatFace) {
             ASSERT_EQ(data.LoadFile(path, size, index), FontStatus::Loaded);
             EXPECT_EQ(data.GetFaceCount(), count);
             CHbFace hb(path, index);
-            std::vector<CWindowsName> ours;
-            for (const auto& record : data.GetNameRecords()) {
-                const auto& r = record.GetRecord();
-                ours.push_back({r.encodingID, r.languageID, r.nameID, std::u16string(r.text)});
-            }
-            EXPECT_EQ(ours, WindowsNames(hb.Table(HB_TAG('n', 'a', 'm', 'e'))));
+            EXPECT_EQ(ReadersNames(data), WindowsNames(hb.Table(HB_TAG('n', 'a', 'm', 'e'))));
             const CTableBytes os2 = hb.Table(HB_TAG('O', 'S', '/', '2'));
             std::array<std::uint8_t, 10> panose{};
             if (os2.Has(32, 10)) {
