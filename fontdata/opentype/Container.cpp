@@ -90,12 +90,14 @@ FontStatus DecodeWoff(CFontImage& image, std::vector<std::uint8_t>& font) {
     }
     struct Entry {
         std::uint32_t tag, offset, compLength, origLength, checkSum;
+        const std::uint8_t* stored;
     };
     std::vector<Entry> entries(numTables);
     std::uint64_t total = kOffsetTableSize + std::uint64_t{kTableRecordSize} * numTables;
     for (Entry& e : entries) {
         directory->Read(e.tag, e.offset, e.compLength, e.origLength, e.checkSum);
-        if (e.compLength > e.origLength || image.Bytes(e.offset, e.compLength) == nullptr) {
+        e.stored = image.Bytes(e.offset, e.compLength);
+        if (e.compLength > e.origLength || e.stored == nullptr) {
             return FontStatus::Corrupt;
         }
         total += Padded(e.origLength);
@@ -110,15 +112,11 @@ FontStatus DecodeWoff(CFontImage& image, std::vector<std::uint8_t>& font) {
     std::vector<CTableRecord> tables(numTables);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Entry& e = entries[i];
-        const std::uint8_t* stored = image.Bytes(e.offset, e.compLength);
-        if (stored == nullptr) {
-            return FontStatus::Corrupt;
-        }
-        tables[i] = {e.tag, e.checkSum, e.origLength, stored};
+        tables[i] = {e.tag, e.checkSum, e.origLength, e.stored};
         if (e.compLength < e.origLength) {
             inflated[i].resize(e.origLength);
             uLongf produced = e.origLength;
-            if (::uncompress(inflated[i].data(), &produced, stored, e.compLength) != Z_OK ||
+            if (::uncompress(inflated[i].data(), &produced, e.stored, e.compLength) != Z_OK ||
                 produced != e.origLength) {
                 return FontStatus::Corrupt;
             }

@@ -58,7 +58,7 @@ std::vector<CFontInfoRow> FontInfoRows(const std::u16string& fileName, const COp
     std::vector<CFontInfoRow> rows;
     rows.push_back({u"File Name", fileName});
     // A font of one face in a file of its own says nothing new here.
-    if (data.GetContainer() != OpenTypeFontData::Container::Font || data.GetFaceCount() > 1) {
+    if (data.GetContainer() != OpenTypeFontData::Container::Font) {
         rows.push_back({u"Format", FormatName(data)});
     }
     if (data.GetFaceCount() > 1) {
