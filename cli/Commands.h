@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Result.h"
+#include "search/Search.h"
 
 namespace Quillmark::Cli {
 
@@ -33,12 +34,12 @@ int RunPrint(const Arguments& args);
 // find-name, find-char and find-similar. `projectFiles` reads a font
 // project's file list (the helper that has Qt does); without it a search of
 // a project fails.
-using ProjectFiles =
-    std::function<CResult<std::vector<std::filesystem::path>>(const std::string& name)>;
+using ProjectFiles = std::function<CResult<CSearchLocation>(const std::string& name)>;
 int RunFind(const std::string& command, const Arguments& args, const ProjectFiles& projectFiles);
 // Whether the find command's line names a font project (--project).
 bool NamesProject(const std::string& command, const Arguments& args);
-// The files of a project of the user's store.
-CResult<std::vector<std::filesystem::path>> ReadProjectFiles(const std::string& name);
+// The fonts of a project of the user's store, as a place to search: its
+// files and the face of each that it holds.
+CResult<CSearchLocation> ReadProjectFiles(const std::string& name);
 
 }  // namespace Quillmark::Cli

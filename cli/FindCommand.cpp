@@ -144,6 +144,8 @@ public:
             json.Begin()
                 .Key("path")
                 .Path(font->GetPath().native())
+                .Key("faceIndex")
+                .Number(font->GetFace())
                 .Key("fullName")
                 .String(std::u16string_view(name));
             if (m_distances) {
@@ -155,7 +157,7 @@ public:
             json.End();
             line = json.Text();
         } else {
-            line = Platform::TerminalText(font->GetPath().native()) + "\t" +
+            line = Platform::TerminalText(font->GetPath().native() + font->GetFaceSuffix()) + "\t" +
                    Platform::TerminalText(Varnholt::ToUtf8(name));
             if (m_distances) {
                 line += "\t" + std::to_string(value) + "\t" + SimilarityWords(SimilarityOf(value));
@@ -249,11 +251,6 @@ int RunFind(const std::string& command, const Arguments& args, const ProjectFile
             std::cerr << "quillmark-cli find-char: give one character or U+XXXX\n";
             return kExitUsage;
         }
-        if (*c > 0xFFFF) {
-            std::cerr << "quillmark-cli find-char: only characters up to U+FFFF can be "
-                         "found (the character maps read are Windows format 4 ones)\n";
-            return kExitUsage;
-        }
         test = CharacterTest(*c, {});
     } else {
         source = manager.Open(what);
@@ -274,12 +271,12 @@ int RunFind(const std::string& command, const Arguments& args, const ProjectFile
             std::cerr << "quillmark-cli: projects are read by quillmark-cli-qt\n";
             return kExitFailed;
         }
-        CResult<std::vector<std::filesystem::path>> files = projectFiles(*project);
-        if (!files) {
-            std::cerr << "quillmark-cli " << command << ": " << files.Failure().Reason() << "\n";
+        CResult<CSearchLocation> fonts = projectFiles(*project);
+        if (!fonts) {
+            std::cerr << "quillmark-cli " << command << ": " << fonts.Failure().Reason() << "\n";
             return kExitFailed;
         }
-        location = CSearchLocation::Project(std::move(files).Value());
+        location = std::move(fonts).Value();
     } else {
         location = CSearchLocation::Folder(operands[1], subfolders);
     }

@@ -8,7 +8,7 @@
 
 namespace Quillmark::Cli {
 
-CResult<std::vector<std::filesystem::path>> ReadProjectFiles(const std::string& name) {
+CResult<CSearchLocation> ReadProjectFiles(const std::string& name) {
     const std::filesystem::path store = Platform::DataFolder() / CFontProjects::kFileName;
     CFontProjects projects;
     projects.Load(PathText(store), CXmlStoreFile::Keep::BeforeReplacing);
@@ -18,10 +18,12 @@ CResult<std::vector<std::filesystem::path>> ReadProjectFiles(const std::string& 
                         "no font project is named " + name);
     }
     std::vector<std::filesystem::path> files;
-    for (const QString& file : *project->second) {
-        files.push_back(FilePath(file));
+    std::vector<std::uint32_t> faces;
+    for (const CProjectFont& font : *project->second) {
+        files.push_back(FilePath(font.path));
+        faces.push_back(font.face);
     }
-    return files;
+    return CSearchLocation::Project(std::move(files), std::move(faces));
 }
 
 }  // namespace Quillmark::Cli

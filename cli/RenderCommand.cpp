@@ -40,15 +40,18 @@ int RunRender(const Arguments& args) {
     int quality = static_cast<int>(options.GetFontListRenderingOption());
     std::optional<std::string> given;
     std::string output;
+    int onlyFace = -1;  // every face
     CCommandLine commandLine(
-        "render", "render [--text T] [--size PX] [--quality 0|1|2] -o OUT.png FILE...",
-        "Each file's preview line as the font list draws it, one line a file, as a "
-        "PNG.");
+        "render", "render [--text T] [--size PX] [--quality 0|1|2] [--face N] -o OUT.png FILE...",
+        "Each font's preview line as the font list draws it, one line a font (each face "
+        "of a collection), as a PNG.");
     commandLine.Text("text", "T", &given, "the preview text (the font list's unless given)")
         .Number("size", "PX", static_cast<int>(kSmallestTextSize),
                 static_cast<int>(kLargestTextSize), &size, "the characters' size in pixels")
         .Number("quality", "0|1|2", 0, 2, &quality,
                 "0 as the desktop draws text, 1 grey-scale, 2 subpixel antialiasing")
+        .Number("face", "N", 0, 1023, &onlyFace,
+                "only face N of each file (0 the first), rather than every face")
         .Text("output,o", "OUT.png", &output, "the picture to write");
     std::vector<std::string> files;
     if (const auto status = commandLine.Parse(args, &files)) {
@@ -82,17 +85,26 @@ int RunRender(const Arguments& args) {
     const CFontItemSettings settings;
     const CPreviewLook look{size, static_cast<Rendering>(quality)};
     std::vector<std::unique_ptr<CFontItem>> items;
+    std::vector<std::string> names;  // of each line's font, for messages
     qreal width = 1;
     bool allDrawn = true;
     for (const auto& file : files) {
-        items.push_back(std::make_unique<CFontItem>(file, settings, nullptr));
-        const auto& item = *items.back();
-        if (item.GetStatus() != CFontItem::Loaded) {
-            std::cerr << Platform::TerminalText(file) << ": "
-                      << Varnholt::StatusMessage(item.GetStatus()) << "\n";
-            allDrawn = false;
+        const auto first = static_cast<std::uint32_t>(std::max(onlyFace, 0));
+        auto item = std::make_unique<CFontItem>(file, settings, nullptr, first);
+        const std::uint32_t last = onlyFace >= 0 ? first + 1 : item->GetFaceCount();
+        for (std::uint32_t face = first; face < last; ++face) {
+            if (face != first) {
+                item = std::make_unique<CFontItem>(file, settings, nullptr, face);
+            }
+            names.push_back(Platform::TerminalText(file + item->GetFaceSuffix()));
+            if (item->GetStatus() != CFontItem::Loaded) {
+                std::cerr << names.back() << ": " << Varnholt::StatusMessage(item->GetStatus())
+                          << "\n";
+                allDrawn = false;
+            }
+            width = std::max(width, PreviewLineWidth(*item, look, text));
+            items.push_back(std::move(item));
         }
-        width = std::max(width, PreviewLineWidth(item, look, text));
     }
     // One preview line a file, as high as the list's preview line.
     const int lineHeight = size + 4;
@@ -105,7 +117,7 @@ int RunRender(const Arguments& args) {
                           image.width() - kMargin, lineHeight - kMargin);
         if (!DrawPreviewLine(painter, rect, *items[i], look, text, Qt::black) &&
             items[i]->GetStatus() == CFontItem::Loaded) {
-            std::cerr << Platform::TerminalText(files[i]) << ": cannot be drawn\n";
+            std::cerr << names[i] << ": cannot be drawn\n";
             allDrawn = false;
         }
     }

@@ -117,6 +117,10 @@ int RunScan(const Arguments& args) {
                 .Path(item.GetPath().native())
                 .Key("fileName")
                 .Path(fileName(item))
+                .Key("faceIndex")
+                .Number(item.GetFace())
+                .Key("faceCount")
+                .Number(item.GetFaceCount())
                 .Key("status")
                 .Number(static_cast<int>(item.GetStatus()))
                 .Key("displayName")
@@ -128,15 +132,21 @@ int RunScan(const Arguments& args) {
         } else {
             // Names from files and fonts never reach the terminal raw.
             out += Platform::TerminalText(Varnholt::ToUtf8(row.displayName)) + "\t" +
-                   Platform::TerminalText(fileName(item)) + "\t" + item.GetSizeText();
+                   Platform::TerminalText(fileName(item) + item.GetFaceSuffix()) + "\t" +
+                   item.GetSizeText();
         }
         out += '\n';
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
+    // A file's faces are consecutive rows.
+    std::size_t files = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        files += i == 0 || rows[i].item->GetPathText() != rows[i - 1].item->GetPathText() ? 1 : 0;
+    }
     std::fprintf(
         statusOut, "%s\n%s\n",
-        CFolderLoad::ReadText(rows.size(), load.ElapsedSeconds(), load.IsCanceled()).c_str(),
-        CFolderLoad::DisplayedText(rows.size()).c_str());
+        CFolderLoad::ReadText(rows.size(), load.ElapsedSeconds(), load.IsCanceled(), files).c_str(),
+        CFolderLoad::DisplayedText(rows.size(), files).c_str());
     std::fflush(stdout);
     std::fflush(stderr);
     // The items die with the process: giving back thousands of uses one by

@@ -107,8 +107,13 @@ int RunStore(const Arguments& args) {
         for (const auto& [name, fonts] : projects) {
             json.Begin().Key("name").String(std::u16string_view(Text(name)));
             json.BeginArray("fonts");
-            for (const QString& font : *fonts) {
-                json.String(std::u16string_view(Text(font)));
+            for (const CProjectFont& font : *fonts) {
+                json.String(std::u16string_view(Text(font.path)));
+            }
+            // The face of each font, in the same order (0: a file's first).
+            json.EndArray().BeginArray("faces");
+            for (const CProjectFont& font : *fonts) {
+                json.Number(font.face);
             }
             json.EndArray().End();
         }

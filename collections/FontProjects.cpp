@@ -1,6 +1,8 @@
 #include "collections/FontProjects.h"
 
 #include <QCoreApplication>
+#include <algorithm>
+#include <optional>
 
 #include "collections/DataFiles.h"
 #include "core/PathText.h"
@@ -16,6 +18,24 @@ const QString kRoot = QStringLiteral("fontprojects");
 const QString kProject = QStringLiteral("project");
 const QString kName = QStringLiteral("name");
 const QString kFont = QStringLiteral("font");
+const QString kFace = QStringLiteral("face");
+// More faces than a collection may hold (the reader's bound).
+constexpr std::uint32_t kFaceLimit = 1024;
+
+// The face an element names: 0 without the attribute; nullopt for a value
+// that is not a face number ("1.0", "-1", "+2", "x", 1024 or more).
+std::optional<std::uint32_t> FaceOf(const CStoreElement& font) {
+    const QString* text = font.Attribute(kFace);
+    if (text == nullptr) {
+        return 0;
+    }
+    if (text->isEmpty() || text->size() > 4 ||
+        !std::all_of(text->begin(), text->end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        return std::nullopt;
+    }
+    const std::uint32_t face = text->toUInt();
+    return face < kFaceLimit ? std::optional(face) : std::nullopt;
+}
 }  // namespace
 
 struct CFontProjects::Record {
@@ -41,7 +61,7 @@ void CFontProjects::Load(const QString& path, CXmlStoreFile::Keep keep) {
                 fonts = std::make_shared<FontSet>();
             }
             for (const CStoreElement& font : project.children) {
-                leftOut.AddUnknownAttributes(font, {});
+                leftOut.AddUnknownAttributes(font, {kFace});
                 // Which file a relative path names would depend on the
                 // folder the program was started from.
                 if (!IsFullPath(font.text)) {
@@ -49,7 +69,13 @@ void CFontProjects::Load(const QString& path, CXmlStoreFile::Keep keep) {
                                 Tr("%1 font paths that are not full paths"));
                     continue;
                 }
-                fonts->insert(font.text);
+                const std::optional<std::uint32_t> face = FaceOf(font);
+                if (!face) {
+                    leftOut.Add(Tr("1 font whose face is not a face number"),
+                                Tr("%1 fonts whose face is not a face number"));
+                    continue;
+                }
+                fonts->insert({font.text, *face});
             }
         }
     };
@@ -67,8 +93,12 @@ CResult<> CFontProjects::Save(const QString& path, const CFileWriter& writer) co
         CStoreElement& project = root.AddChild(kProject);
         project.attributes.emplace_back(kName, name);
         project.children.reserve(fonts->size());
-        for (const QString& font : *fonts) {
-            project.AddChild(kFont).text = font;
+        for (const CProjectFont& font : *fonts) {
+            CStoreElement& element = project.AddChild(kFont);
+            element.text = font.path;
+            if (font.face != 0) {
+                element.attributes.emplace_back(kFace, QString::number(font.face));
+            }
         }
     }
     return m_d->file.Save(path, root, writer);
@@ -124,16 +154,22 @@ CFontProjects::FontSet& CFontProjects::SetOf(const QString& project) const {
     return *it->second;
 }
 
-void CFontProjects::AddFont(const QString& project, const QString& path) {
-    SetOf(project).insert(path);
+void CFontProjects::AddFont(const QString& project, const QString& path, std::uint32_t face) {
+    SetOf(project).insert({path, face});
 }
 
-void CFontProjects::RemoveFont(const QString& project, const QString& path) {
-    SetOf(project).erase(path);
+void CFontProjects::RemoveFont(const QString& project, const QString& path, std::uint32_t face) {
+    SetOf(project).erase({path, face});
 }
 
-bool CFontProjects::HasFont(const QString& project, const QString& path) const {
-    return SetOf(project).count(path) != 0;
+bool CFontProjects::HasFont(const QString& project, const QString& path, std::uint32_t face) const {
+    return SetOf(project).count({path, face}) != 0;
+}
+
+bool CFontProjects::HasFile(const QString& project, const QString& path) const {
+    const FontSet& fonts = SetOf(project);
+    const auto first = fonts.lower_bound({path, 0});
+    return first != fonts.end() && first->path == path;
 }
 
 std::weak_ptr<CFontProjects::FontSet> CFontProjects::GetProjectFonts(const QString& project) const {

@@ -1,10 +1,15 @@
 #pragma once
 
-// Named lists of font files gathered from any folders, kept in
-// fontprojects.xml. Names and paths compare by UTF-16 code units, case
-// sensitively. Copies of the store share one record.
+// Named lists of fonts gathered from any folders, kept in fontprojects.xml.
+// A font is a file and, for a collection, which of its faces: the file's
+// path is the element's text, as it always was, and a face other than the
+// first is the element's `face` attribute, so that a reader that knows no
+// faces reads the file (and sees its first face). Names and paths compare
+// by UTF-16 code units, case sensitively. Copies of the store share one
+// record.
 
 #include <QString>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <set>
@@ -18,9 +23,19 @@ struct CFontProjectException {
     std::int32_t code = 1;
 };
 
+// One font of a project: a face of a file.
+struct CProjectFont {
+    QString path;
+    std::uint32_t face = 0;
+    bool operator==(const CProjectFont&) const = default;
+    bool operator<(const CProjectFont& other) const {
+        return path != other.path ? path < other.path : face < other.face;
+    }
+};
+
 class CFontProjects {
 public:
-    using FontSet = std::set<QString>;
+    using FontSet = std::set<CProjectFont>;
     using Map = std::map<QString, std::shared_ptr<FontSet>>;
     using const_iterator = Map::const_iterator;
     static constexpr const char* kFileName = "fontprojects.xml";
@@ -32,7 +47,8 @@ public:
     // `keep` says (CXmlStoreFile::Load); TakeKeptFileNotice() then says so.
     // What the store cannot use is left out and the file copied as `keep`
     // says, and told too: a project without a name, a font path that is not
-    // a full path, elements, attributes and text it does not know.
+    // a full path, a face that is not a face number, elements, attributes
+    // and text it does not know.
     void Load(const QString& path, CXmlStoreFile::Keep keep = CXmlStoreFile::Keep::AtOnce);
     // Writes every project. A failure leaves the previous file as it was.
     CResult<> Save(const QString& path, const CFileWriter& writer = WriteAll) const;
@@ -48,9 +64,11 @@ public:
     std::size_t Count() const;
 
     // These three throw CFontProjectException for an unknown project.
-    void AddFont(const QString& project, const QString& path);
-    void RemoveFont(const QString& project, const QString& path);
-    bool HasFont(const QString& project, const QString& path) const;
+    void AddFont(const QString& project, const QString& path, std::uint32_t face = 0);
+    void RemoveFont(const QString& project, const QString& path, std::uint32_t face = 0);
+    bool HasFont(const QString& project, const QString& path, std::uint32_t face = 0) const;
+    // Whether the project holds any face of the file.
+    bool HasFile(const QString& project, const QString& path) const;
     // Expires when the project is deleted; follows it when renamed.
     std::weak_ptr<FontSet> GetProjectFonts(const QString& project) const;
 

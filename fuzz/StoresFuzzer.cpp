@@ -32,8 +32,8 @@ QString StoreFile(const char* name) {
     return PathText(FuzzSupport::PrivateFolder() / name);
 }
 
-std::map<QString, std::set<QString>> Contents(const CFontProjects& projects) {
-    std::map<QString, std::set<QString>> contents;
+std::map<QString, CFontProjects::FontSet> Contents(const CFontProjects& projects) {
+    std::map<QString, CFontProjects::FontSet> contents;
     for (const auto& [name, fonts] : projects) {
         contents[name] = *fonts;
     }

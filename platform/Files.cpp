@@ -176,7 +176,12 @@ std::error_code ReadFileWhole(const fs::path& path, std::size_t maxBytes, std::s
 }
 
 bool IsFontFileName(std::string_view name) {
-    return EndsWithExtension(name, ".ttf") || EndsWithExtension(name, ".otf");
+    for (const std::string_view extension : {".ttf", ".otf", ".ttc", ".otc", ".woff", ".woff2"}) {
+        if (EndsWithExtension(name, extension)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CFolderEntry::IsFolder() const {

@@ -26,8 +26,9 @@ inline std::error_code make_error_code(FileError error) {
     return {static_cast<int>(error), FileErrorCategory()};
 }
 
-// Whether a file of this name is read as a font: it ends in ".ttf" or ".otf"
-// (any letter case) after at least one other character. A name that is only
+// Whether a file of this name is read as a font: it ends in ".ttf", ".otf",
+// ".ttc", ".otc", ".woff" or ".woff2" (any letter case) after at least one
+// other character. A name that is only
 // the extension (".ttf") is a hidden file without a name, as
 // std::filesystem::path::extension() sees it too, and not a font.
 bool IsFontFileName(std::string_view name);

@@ -165,8 +165,8 @@ CFontconfigFontSystem::CFontconfigFontSystem(Places places) : m_places(std::move
 CFontconfigFontSystem::~CFontconfigFontSystem() {
     std::unique_lock lock(m_mutex);
     std::error_code ec;
-    for (const auto& [file, link] : m_links) {
-        fs::remove(link, ec);
+    for (const auto& [file, shared] : m_links) {
+        fs::remove(shared.link, ec);
         m_dirty = true;
     }
     m_links.clear();
@@ -293,7 +293,12 @@ void CFontconfigFontSystem::Register(const fs::path& file, std::uint32_t flags) 
         return;
     }
     std::unique_lock lock(m_mutex);
-    if (m_links.count(file) != 0 || !EnsureIncludeFile() || !EnsureProcessFolder()) {
+    // One link for the file, however many of its faces are shared.
+    if (const auto it = m_links.find(file); it != m_links.end()) {
+        ++it->second.users;
+        return;
+    }
+    if (!EnsureIncludeFile() || !EnsureProcessFolder()) {
         return;
     }
     std::error_code ec;
@@ -303,7 +308,7 @@ void CFontconfigFontSystem::Register(const fs::path& file, std::uint32_t flags) 
     if (ec) {
         return;
     }
-    m_links.emplace(file, link);
+    m_links.emplace(file, CLink{link, 1});
     ChangedLocked(lock);
 }
 
@@ -313,11 +318,11 @@ void CFontconfigFontSystem::Unregister(const fs::path& file, std::uint32_t flags
     }
     std::unique_lock lock(m_mutex);
     const auto it = m_links.find(file);
-    if (it == m_links.end()) {
+    if (it == m_links.end() || --it->second.users > 0) {
         return;
     }
     std::error_code ec;
-    fs::remove(it->second, ec);
+    fs::remove(it->second.link, ec);
     m_links.erase(it);
     ChangedLocked(lock);
 }

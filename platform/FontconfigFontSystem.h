@@ -62,7 +62,11 @@ private:
 
     mutable std::mutex m_mutex;
     // Guarded by m_mutex:
-    std::map<std::filesystem::path, std::filesystem::path> m_links;  // file -> its link
+    struct CLink {
+        std::filesystem::path link;
+        int users = 0;  // the faces of the file shared through it
+    };
+    std::map<std::filesystem::path, CLink> m_links;  // file -> its link
     int m_lockFd = -1;
     int m_batchDepth = 0;
     bool m_dirty = false;

@@ -8,6 +8,7 @@
 #include <QtEndian>
 
 #include "core/PathText.h"
+#include "fontdata/opentype/Container.h"
 #include "fontdata/opentype/OpenTypeData.h"
 
 namespace Quillmark {
@@ -131,12 +132,12 @@ QByteArray CExactFamilies::Renamed(const QByteArray& font, const QString& family
     return copy;
 }
 
-QString CExactFamilies::FamilyFor(const std::filesystem::path& path) {
+QString CExactFamilies::FamilyFor(const std::filesystem::path& path, std::uint32_t face) {
     const QFileInfo info(PathText(path));
     const qint64 size = info.size();
     const qint64 modified = info.lastModified().toMSecsSinceEpoch();
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-        if (it->path == path && it->size == size && it->modified == modified) {
+        if (it->path == path && it->face == face && it->size == size && it->modified == modified) {
             m_entries.splice(m_entries.begin(), m_entries, it);
             return it->family;
         }
@@ -151,7 +152,17 @@ QString CExactFamilies::FamilyFor(const std::filesystem::path& path) {
     const QString family = QStringLiteral("Quillmark Exact %1 %2")
                                .arg(QCoreApplication::applicationPid())
                                .arg(++m_next);
-    const QByteArray renamed = Renamed(file.readAll(), family);
+    const QByteArray whole = file.readAll();
+    std::vector<std::uint8_t> own;
+    if (Varnholt::OpenTypeFontData::FaceFile(
+            std::span(reinterpret_cast<const std::uint8_t*>(whole.constData()),
+                      static_cast<std::size_t>(whole.size())),
+            face, own) != Varnholt::FontStatus::Loaded) {
+        return {};
+    }
+    const QByteArray renamed = Renamed(
+        QByteArray(reinterpret_cast<const char*>(own.data()), static_cast<qsizetype>(own.size())),
+        family);
     if (renamed.isEmpty()) {
         return {};
     }
@@ -170,7 +181,7 @@ QString CExactFamilies::FamilyFor(const std::filesystem::path& path) {
         QFontDatabase::removeApplicationFont(id);
         return {};
     }
-    m_entries.push_front({path, size, modified, id, family});
+    m_entries.push_front({path, face, size, modified, id, family});
     return family;
 }
 

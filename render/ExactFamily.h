@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <filesystem>
 #include <list>
 
@@ -28,9 +29,10 @@ public:
     // The process's registrations, for the user-interface thread.
     static CExactFamilies& Instance();
 
-    // The family only this file's copy carries, registered now or before;
-    // empty when the file cannot be read or registered.
-    QString FamilyFor(const std::filesystem::path& path);
+    // The family only this face's copy carries (a web font decoded, a
+    // collection's face taken out), registered now or before; empty when
+    // the file cannot be read or registered.
+    QString FamilyFor(const std::filesystem::path& path, std::uint32_t face = 0);
 
     int Count() const { return static_cast<int>(m_entries.size()); }
     // Removes every registration at once.
@@ -45,6 +47,7 @@ public:
 private:
     struct Entry {
         std::filesystem::path path;
+        std::uint32_t face = 0;
         qint64 size = 0;
         qint64 modified = 0;
         int id = -1;

@@ -19,6 +19,7 @@
 #include <span>
 
 #include "core/PathText.h"
+#include "fontdata/opentype/Container.h"
 #include "fontdata/opentype/FontImage.h"
 #include "fontdata/opentype/OS2Table.h"
 #include "platform/FileStamp.h"
@@ -114,8 +115,34 @@ QByteArray ReadFile(const std::filesystem::path& path, CFileStamp& stamp) {
     return bytes;
 }
 
-QString Key(const QString& path, int cellHeight) {
-    return path + QLatin1Char('\n') + QString::number(cellHeight);
+// The face of a file that a look draws: the parse's, the first without one.
+std::uint32_t FaceOf(const CTextLook& look) {
+    return look.data != nullptr ? look.data->GetFaceIndex() : 0;
+}
+
+QString Key(const QString& path, const CTextLook& look) {
+    return path + QLatin1Char('\n') + QString::number(FaceOf(look)) + QLatin1Char('\n') +
+           QString::number(look.cellHeight);
+}
+
+// The bytes a raw font is made from: the file's own for a font of one face,
+// else its face as a font of its own (a web font decoded, a collection's
+// face taken out), since a raw font reads only the first face of its data.
+// Empty when the face cannot be had.
+QByteArray FaceBytes(const QByteArray& file, std::uint32_t face) {
+    const std::span<const std::uint8_t> bytes(
+        reinterpret_cast<const std::uint8_t*>(file.constData()),
+        static_cast<std::size_t>(file.size()));
+    OpenTypeFontData::CMemoryImage image(bytes);
+    if (face == 0 && OpenTypeFontData::ContainerOf(image) == OpenTypeFontData::Container::Font) {
+        return file;
+    }
+    std::vector<std::uint8_t> own;
+    if (OpenTypeFontData::FaceFile(bytes, face, own) != Varnholt::FontStatus::Loaded) {
+        return {};
+    }
+    return QByteArray(reinterpret_cast<const char*>(own.data()),
+                      static_cast<qsizetype>(own.size()));
 }
 
 bool SameObject(const std::weak_ptr<const Varnholt::COpenTypeData>& held,
@@ -155,7 +182,7 @@ int CExactFontCache::Size() const {
 
 bool CExactFontCache::Holds(const QString& path, const CTextLook& look) const {
     std::lock_guard lock(m_cache->mutex);
-    return m_cache->index.contains(Key(path, look.cellHeight));
+    return m_cache->index.contains(Key(path, look));
 }
 
 void CExactFontCache::Clear() {
@@ -168,7 +195,7 @@ void CExactFontCache::Clear() {
 std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& path,
                                                                 const CTextLook& look) {
     const int cellHeight = look.cellHeight;
-    const QString key = Key(path, cellHeight);
+    const QString key = Key(path, look);
     const std::filesystem::path file = FilePath(path);
     {
         std::unique_lock lock(m_cache->mutex);
@@ -195,7 +222,7 @@ std::shared_ptr<CExactFontCache::Face> CExactFontCache::FaceFor(const QString& p
 
     auto face = std::make_shared<Face>();
     face->data = look.data;
-    const QByteArray bytes = ReadFile(file, face->stamp);
+    const QByteArray bytes = FaceBytes(ReadFile(file, face->stamp), FaceOf(look));
     face->raw.loadFromData(bytes, cellHeight, QFont::PreferDefaultHinting);
     if (!face->raw.isValid()) {
         // Remembered as a font that cannot be drawn, so that it is not read

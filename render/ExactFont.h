@@ -1,8 +1,11 @@
 #pragma once
 
 // Text drawn from a font file itself, never from a font looked up by name:
-// two files that share a name are each drawn in their own design. The file
-// is opened as a QRawFont and the text shaped by HarfBuzz into a QGlyphRun.
+// two files that share a name, and two faces of one collection, are each
+// drawn in their own design. The face's bytes (a web font decoded, a
+// collection's face taken out) are opened as a QRawFont and the text shaped
+// by HarfBuzz into a QGlyphRun. A face is decoded when it is opened, not
+// each time it is drawn.
 //
 // Only the fonts being drawn are kept open, in a cache of bounded size.
 
@@ -27,7 +30,8 @@ struct CTextLook {
     Rendering quality = Rendering::Default;
     bool symbolFont = false;  // map U+0020..U+00FF to the font's U+F020..U+F0FF
     // The reader's parse of the file, when the caller has it; else the
-    // metrics are read from the file's own tables.
+    // metrics are read from the file's own tables. The face drawn is the
+    // parse's face (of a collection), the file's first without a parse.
     std::shared_ptr<const Varnholt::COpenTypeData> data;
 };
 

@@ -59,7 +59,7 @@ int CFontBookLayout::CountOnPage(int page, int fonts) const {
 CFontBookEntry FontBookEntryOf(const CFontItem& item, const CFontBookText& text) {
     CFontBookEntry entry;
     entry.path = PathText(item.GetPath());
-    entry.fileName = ShownPath(item.GetFileName());
+    entry.fileName = ShownPath(item.GetFileName()) + QString::fromStdString(item.GetFaceSuffix());
     entry.readable = item.GetStatus() == CFontItem::Loaded;
     entry.name = QString::fromStdU16String(entry.readable ? item.GetName() : item.GetDisplayName());
     entry.data = item.GetData();

@@ -1,7 +1,9 @@
 #include "search/FontTests.h"
 
+#include <algorithm>
 #include <boost/regex/icu.hpp>
 #include <cstdlib>
+#include <iterator>
 
 #include "fontdata/item/FontItem.h"
 
@@ -101,10 +103,19 @@ std::optional<int> CNameTest::operator()(const CFontItem& font) const {
 FontTest CharacterTest(char32_t c, std::weak_ptr<const CFontItem> source) {
     return [c, source = std::move(source)](CFontItem& font) -> std::optional<int> {
         if (IsSource(font, source) || font.GetStatus() != CFontItem::Loaded ||
-            font.GetData() == nullptr || c > 0xFFFF) {
+            font.GetData() == nullptr) {
             return std::nullopt;
         }
         const auto& map = font.GetData()->GetCharacterMap();
+        if (c > 0xFFFF) {
+            // The 32-bit map's ranges beyond U+FFFF, sorted and apart.
+            const auto& ranges = map.supplementary;
+            const auto after = std::upper_bound(
+                ranges.begin(), ranges.end(), c,
+                [](char32_t code, const auto& range) { return code < range.first; });
+            const bool found = after != ranges.begin() && c <= std::prev(after)->last;
+            return found ? std::optional<int>(0) : std::nullopt;
+        }
         if (map.subtables.empty()) {
             return std::nullopt;
         }

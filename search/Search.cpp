@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -34,10 +35,12 @@ CSearchLocation CSearchLocation::Computer(bool removable, bool subfolders) {
     return location;
 }
 
-CSearchLocation CSearchLocation::Project(std::vector<fs::path> files) {
+CSearchLocation CSearchLocation::Project(std::vector<fs::path> files,
+                                         std::vector<std::uint32_t> faces) {
     CSearchLocation location;
     location.kind = Kind::Project;
     location.files = std::move(files);
+    location.faces = std::move(faces);
     return location;
 }
 
@@ -242,16 +245,54 @@ void CSearch::Wait() {
 void CSearch::Run() {
     CSearchEnd end;
     try {
+        // A project's files are read once each, however many of their
+        // faces it holds; the faces it holds are tested.
+        std::vector<fs::path> projectFiles;
+        std::map<std::string, std::vector<std::uint32_t>> projectFaces;
+        const bool byFace = m_location.kind == CSearchLocation::Kind::Project &&
+                            m_location.faces.size() == m_location.files.size();
+        if (m_location.kind == CSearchLocation::Kind::Project) {
+            for (std::size_t i = 0; i < m_location.files.size(); ++i) {
+                const auto [it, first] = projectFaces.try_emplace(m_location.files[i].native());
+                if (first) {
+                    projectFiles.push_back(m_location.files[i]);
+                }
+                if (byFace) {
+                    it->second.push_back(m_location.faces[i]);
+                }
+            }
+        }
+        const auto test = [this, &end](const CFontHandle& font) {
+            if (const std::optional<int> value = m_test(*font)) {
+                ++end.found;
+                m_receiver.FontFound(font, *value);
+            }
+        };
         CSearchController controller(
             [this] { return KeepSearching(); },
             [this](const fs::path& folder) { m_receiver.SearchingFolder(folder); },
-            [this, &end](const CFontHandle& font) {
+            [&](const CFontHandle& font) {
                 if (font == nullptr) {
                     return;
                 }
-                if (const std::optional<int> value = m_test(*font)) {
-                    ++end.found;
-                    m_receiver.FontFound(font, *value);
+                // The file's first face, read; its other faces are read here.
+                const std::vector<std::uint32_t>* only = nullptr;
+                if (byFace) {
+                    const auto it = projectFaces.find(font->GetPathText());
+                    only = it != projectFaces.end() ? &it->second : nullptr;
+                }
+                const auto wanted = [only](std::uint32_t face) {
+                    return only == nullptr ||
+                           std::find(only->begin(), only->end(), face) != only->end();
+                };
+                if (wanted(0)) {
+                    test(font);
+                }
+                for (std::uint32_t face = 1; face < font->GetFaceCount() && KeepSearching();
+                     ++face) {
+                    if (wanted(face)) {
+                        test(m_manager.Open(font->GetPath(), face));
+                    }
                 }
             });
         // Niceness is a thread's own on Linux; the helpers start with the
@@ -288,7 +329,7 @@ void CSearch::Run() {
             }
             case CSearchLocation::Kind::Project:
                 reader.ForEach(
-                    m_location.files, [this] { return KeepSearching(); },
+                    projectFiles, [this] { return KeepSearching(); },
                     [&controller](const CFontHandle& font) { controller.TestFont(font); });
                 break;
         }

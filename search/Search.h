@@ -1,9 +1,9 @@
 #pragma once
 
 // One search: a worker thread that walks a location (a folder, "Computer"
-// or a font project), offers every font file it meets to a test, and tells
-// a receiver what it does. The receiver's calls come on the worker thread;
-// a window passes them on to its own thread by queued calls.
+// or a font project), offers every font it meets to a test (each face of a
+// collection on its own), and tells a receiver what it does. The receiver's calls come on the
+// worker thread; a window passes them on to its own thread by queued calls.
 //
 // Stop may be called from any thread (and from a signal handler); the
 // worker notices before its next folder, entry or file. Destroying a search
@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -33,10 +34,14 @@ struct CSearchLocation {
     bool subfolders = true;  // Folder and Computer: off, only the folder (or volume root) itself
     bool removable = false;  // Computer: removable volumes too
     std::vector<std::filesystem::path> files;  // Project: its files as they were at the start
+    // Project: the face of each of `files` that the project holds (a file
+    // may come once a face); empty: every face of each file.
+    std::vector<std::uint32_t> faces;
 
     static CSearchLocation Folder(std::filesystem::path folder, bool subfolders = true);
     static CSearchLocation Computer(bool removable, bool subfolders = true);
-    static CSearchLocation Project(std::vector<std::filesystem::path> files);
+    static CSearchLocation Project(std::vector<std::filesystem::path> files,
+                                   std::vector<std::uint32_t> faces = {});
 };
 
 // How a search ended.

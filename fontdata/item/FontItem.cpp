@@ -1,6 +1,7 @@
 #include "fontdata/item/FontItem.h"
 
 #include <locale.h>
+#include <algorithm>
 #include <clocale>
 #include <cwctype>
 
@@ -39,14 +40,17 @@ std::u16string LowerCase(std::u16string_view text) {
 }
 
 CFontItem::CFontItem(const std::filesystem::path& path, const CFontItemSettings& settings,
-                     Platform::IFontSystem* system)
+                     Platform::IFontSystem* system, std::uint32_t face)
     : m_path(path.native()),
       m_fileName(path.filename()),
       m_system(system),
+      m_face(face),
       m_stamp(Platform::CFileStamp::Of(path)) {
     ++s_alive;
     auto data = std::make_shared<Varnholt::COpenTypeData>();
-    m_status = data->LoadFile(path, m_fileSize);
+    m_status = data->LoadFile(path, m_fileSize, face);
+    // A collection whose header could not be read still lists as one row.
+    m_faceCount = std::max<std::uint32_t>(data->GetFaceCount(), 1);
     m_data = std::move(data);
     m_sizeText = std::to_string(m_fileSize / 1024) + "k";
     if (m_status == Loaded) {
@@ -94,6 +98,10 @@ std::u16string CFontItem::GetDisplayName() const {
         return m_name;
     }
     return Varnholt::FromUtf8(Varnholt::StatusMessage(m_status));
+}
+
+std::string CFontItem::GetFaceSuffix() const {
+    return m_faceCount > 1 || m_face > 0 ? " (" + std::to_string(m_face) + ")" : std::string();
 }
 
 bool CFontItem::IsUnder(const std::string& folder) const {
@@ -188,7 +196,11 @@ std::u16string CFontItem::FileNameSortKey(const CFontItem* item) {
 }
 
 int CFontItem::CompareByFileName(const CFontItem* first, const CFontItem* second) {
-    return CompareText(FileNameSortKey(second), FileNameSortKey(first));
+    const int byName = CompareText(FileNameSortKey(second), FileNameSortKey(first));
+    if (byName != 0 || first->m_face == second->m_face) {
+        return byName;
+    }
+    return first->m_face < second->m_face ? 1 : -1;
 }
 
 int CFontItem::CompareBySize(const CFontItem* first, const CFontItem* second) {

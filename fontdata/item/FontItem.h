@@ -1,9 +1,10 @@
 #pragma once
 
-// One font file as the program knows it: where it is, its size, whether it
-// could be read, its parsed data and how it is registered with the desktop.
-// Items are created by the font manager, which shares one item among every
-// window that shows the same file. Creating an item reads the file; nothing
+// One font as the program knows it: a face of a font file (the file's only
+// face, or one face of a collection), where it is, the file's size, whether
+// it could be read, its parsed data and how it is registered with the
+// desktop. Items are created by the font manager, which shares one item
+// among every window that shows the same face. Creating an item reads the file; nothing
 // is loaded later, and nothing about it changes after but its sharing, its
 // marks and the distances Find similar writes. How a font is drawn (its
 // preview line's height and quality) is the drawer's, not the item's.
@@ -32,10 +33,11 @@ public:
     using enum Varnholt::FontStatus;
     static constexpr std::size_t kMaxFaceName = 31;
 
-    // Reads the file. Never throws for a bad font file: see GetStatus().
-    // `system` (may be null) registers readable fonts that are not installed.
+    // Reads face `face` of the file. Never throws for a bad font file: see
+    // GetStatus(). `system` (may be null) registers readable fonts that are
+    // not installed.
     CFontItem(const std::filesystem::path& path, const CFontItemSettings& settings,
-              Platform::IFontSystem* system);
+              Platform::IFontSystem* system, std::uint32_t face = 0);
     ~CFontItem();
     CFontItem(const CFontItem&) = delete;
     CFontItem& operator=(const CFontItem&) = delete;
@@ -54,6 +56,13 @@ public:
     // The path's text, as long as the item lives.
     const std::string& GetPathText() const { return m_path; }
     const std::filesystem::path& GetFileName() const { return m_fileName; }
+    // Which face of its file the font is (0 for a file of one face), and how
+    // many faces the file holds (1 for a file of one face, readable or not).
+    std::uint32_t GetFace() const { return m_face; }
+    std::uint32_t GetFaceCount() const { return m_faceCount; }
+    // What follows the file name where the face must be told apart from the
+    // file's other faces: " (3)" for face 3 of a collection, else nothing.
+    std::string GetFaceSuffix() const;
     const std::string& GetSizeText() const { return m_sizeText; }
     std::uint32_t GetFileSize() const { return m_fileSize; }
     // The file's stamp, taken just before it was read: a file whose stamp
@@ -70,6 +79,9 @@ public:
     std::u16string GetDisplayName() const;
 
     bool IsPath(const std::filesystem::path& path) const { return m_path == path.native(); }
+    bool IsFace(const std::filesystem::path& path, std::uint32_t face) const {
+        return m_face == face && IsPath(path);
+    }
     // Whether the file lies in `folder` or below it: "/a/Fonts" holds
     // "/a/Fonts/x.ttf" but not "/a/Fonts 2/x.ttf".
     bool IsUnder(const std::string& folder) const;
@@ -103,7 +115,8 @@ public:
 
     // The lower-case form used by the name ordering.
     const std::u16string& GetSortKey() const;
-    // The key of the file name ordering: the file name in lower case.
+    // The key of the file name ordering: the file name in lower case (the
+    // faces of one file in face order).
     static std::u16string FileNameSortKey(const CFontItem* item);
 
 private:
@@ -114,6 +127,8 @@ private:
     Platform::IFontSystem* const m_system;
     std::shared_ptr<const Varnholt::COpenTypeData> m_data;
     std::uint32_t m_fileSize = 0;
+    std::uint32_t m_face = 0;
+    std::uint32_t m_faceCount = 1;
     Platform::CFileStamp m_stamp;
     std::string m_sizeText;
     Varnholt::FontStatus m_status{};  // 0 until the constructor has read the file

@@ -291,10 +291,22 @@ void CFolderLoad::Work(std::size_t chunk) {
         bool report = false;
         try {
             const fs::path path(m_paths[i]);
-            CFontHandle item = m_acquirer ? m_acquirer(path) : m_manager.Open(path);
-            CFolderLoadRow row{item, item->GetDisplayName()};
+            const std::uint32_t only = i < m_onlyFaces.size() ? m_onlyFaces[i] : 0;
+            CFontHandle item = only != 0    ? m_manager.Open(path, only)
+                               : m_acquirer ? m_acquirer(path)
+                                            : m_manager.Open(path);
+            // A collection's other faces follow its first, in face order.
+            std::vector<CFolderLoadRow> rows;
+            rows.reserve(item->GetFaceCount());
+            rows.push_back({item, item->GetDisplayName()});
+            const std::uint32_t faces = m_onlyFaces.empty() ? item->GetFaceCount() : 1;
+            for (std::uint32_t face = 1; face < faces && !IsCanceled(); ++face) {
+                CFontHandle other = m_manager.Open(path, face);
+                rows.push_back({other, other->GetDisplayName()});
+            }
+            m_faces.fetch_add(rows.size(), std::memory_order_relaxed);
             std::lock_guard lock(m_rowsMutex);
-            m_results[chunk].push_back(std::move(row));
+            std::move(rows.begin(), rows.end(), std::back_inserter(m_results[chunk]));
             report = chunk == m_firstOpenChunk && !m_readyReported;
             m_readyReported = m_readyReported || report;
         } catch (const std::bad_alloc&) {
@@ -376,19 +388,29 @@ std::string CFolderLoad::NoFontsText() {
     return "No fonts to display";
 }
 
-std::string CFolderLoad::ReadText(std::size_t fonts, double seconds, bool canceled) {
-    char text[128];
-    if (canceled) {
-        std::snprintf(text, sizeof text, "%zu fonts read, font information scan was canceled",
-                      fonts);
-    } else {
-        std::snprintf(text, sizeof text, "%zu fonts read in %4.2f seconds", fonts, seconds);
+namespace {
+// "12 fonts" or, when they came from fewer files, "12 fonts from 3 files".
+std::string FontsText(std::size_t fonts, std::size_t files) {
+    std::string text = std::to_string(fonts) + " fonts";
+    if (files != 0 && files != fonts) {
+        text += " from " + std::to_string(files) + (files == 1 ? " file" : " files");
     }
     return text;
 }
+}  // namespace
 
-std::string CFolderLoad::DisplayedText(std::size_t rows) {
-    return std::to_string(rows) + " fonts displayed";
+std::string CFolderLoad::ReadText(std::size_t fonts, double seconds, bool canceled,
+                                  std::size_t files) {
+    if (canceled) {
+        return FontsText(fonts, files) + " read, font information scan was canceled";
+    }
+    char time[64];
+    std::snprintf(time, sizeof time, " read in %4.2f seconds", seconds);
+    return FontsText(fonts, files) + time;
+}
+
+std::string CFolderLoad::DisplayedText(std::size_t rows, std::size_t files) {
+    return FontsText(rows, files) + " displayed";
 }
 
 }  // namespace Quillmark

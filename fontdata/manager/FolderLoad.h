@@ -38,9 +38,9 @@ public:
     // n / threads + 1 consecutive files (the last one shorter).
     static Plan PlanFor(std::size_t files, unsigned processors);
 
-    // The folder's `*.ttf` files, then its `*.otf` files (any letter case;
-    // no subfolders, no folders), as one list sorted by path, without
-    // duplicates.
+    // The folder's font files (`*.ttf`, `*.otf`, `*.ttc`, `*.otc`, `*.woff`,
+    // `*.woff2`, any letter case; no subfolders, no folders), as one list
+    // sorted by path, without duplicates.
     static std::vector<std::filesystem::path> Enumerate(const std::filesystem::path& folder);
     // The same list as the paths' texts: a folder of tens of thousands of
     // fonts is listed without building a path object for each file.
@@ -85,11 +85,16 @@ public:
     // not called for rows again until TakeReadyRows has run, so that a
     // receiver that is busy gets one call for many rows. Set before Start.
     void SetReadyHandler(std::function<void()> handler) { m_ready = std::move(handler); }
-    // How a worker opens the item of a path; the manager's Open unless
+    // How a worker opens the first face of a path (the others are the
+    // manager's to open); the manager's Open unless
     // replaced (tests pace or fail loads with it). Set before Start.
     void SetAcquirer(std::function<CFontHandle(const std::filesystem::path&)> acquirer) {
         m_acquirer = std::move(acquirer);
     }
+
+    // Row i is face `faces[i]` of path i, and only that face, rather than
+    // every face of the file (a font project keeps faces). Set before Start.
+    void SetFaces(std::vector<std::uint32_t> faces) { m_onlyFaces = std::move(faces); }
 
     void Start();
     // Safe to call from a signal handler.
@@ -98,8 +103,11 @@ public:
     // A worker ran out of memory; the load stopped there, as if cancelled.
     bool IsOutOfMemory() const { return m_outOfMemory.load(); }
 
+    // Files: to read, and read so far.
     std::size_t Total() const { return m_paths.size(); }
     std::size_t Done() const { return m_done.load(std::memory_order_relaxed); }
+    // The faces of the files read so far: one row each.
+    std::size_t Faces() const { return m_faces.load(std::memory_order_relaxed); }
     unsigned Threads() const { return m_plan.threads; }
     bool Finished() const { return m_finishedThreads.load() == m_chunkCount; }
     // Waits at most `timeout` for every worker to finish; true when they have.
@@ -109,8 +117,8 @@ public:
 
     // The rows that are ready, handed over once each: those of every chunk
     // whose earlier chunks have all ended, so that rows arrive in chunk
-    // order, path order within a chunk. Once the load has finished, all the
-    // rest. Callable while the workers run.
+    // order, path order within a chunk, a collection's faces in face order. Once the load has
+    // finished, all the rest. Callable while the workers run.
     std::vector<CFolderLoadRow> TakeReadyRows();
     // After Wait: every row not taken yet, in the same order.
     std::vector<CFolderLoadRow> TakeRows();
@@ -119,9 +127,13 @@ public:
 
     static std::string NoFontsText();  // "No fonts to display"
     // "%d fonts read in %4.2f seconds", or when cancelled
-    // "%d fonts read, font information scan was canceled".
-    static std::string ReadText(std::size_t fonts, double seconds, bool canceled);
-    static std::string DisplayedText(std::size_t rows);  // "%d fonts displayed"
+    // "%d fonts read, font information scan was canceled". Fonts are faces:
+    // when they came from another number of files (collections), "%d fonts
+    // from %d files read ...".
+    static std::string ReadText(std::size_t fonts, double seconds, bool canceled,
+                                std::size_t files = 0);
+    // "%d fonts displayed", "%d fonts from %d files displayed".
+    static std::string DisplayedText(std::size_t rows, std::size_t files = 0);
 
 private:
     void Work(std::size_t chunk);
@@ -130,6 +142,7 @@ private:
     CFontManager& m_manager;
     Platform::IFontSystem* m_system;
     const std::vector<std::string> m_paths;  // as text: see CFontItem::GetPath
+    std::vector<std::uint32_t> m_onlyFaces;  // empty: every face of each file
     const Plan m_plan;
     std::function<void()> m_ready;
     std::function<CFontHandle(const std::filesystem::path&)> m_acquirer;
@@ -146,6 +159,7 @@ private:
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_outOfMemory{false};
     std::atomic<std::size_t> m_done{0};
+    std::atomic<std::size_t> m_faces{0};
     std::atomic<std::size_t> m_finishedThreads{0};
     std::mutex m_finishMutex;
     std::condition_variable m_finishedChanged;

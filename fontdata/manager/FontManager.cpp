@@ -48,15 +48,18 @@ void CFontManager::SetItemSettings(const CFontItemSettings& settings) {
     m_settings = settings;
 }
 
-std::shared_ptr<CFontItem> CFontManager::AcquireRecord(const std::filesystem::path& path) {
+std::shared_ptr<CFontItem> CFontManager::AcquireRecord(const std::filesystem::path& path,
+                                                       std::uint32_t face) {
+    const FaceKey key{path.native(), face};
+    const std::pair<std::string, std::uint32_t> readingKey{path.native(), face};
     std::unique_lock lock(m_lock);
     for (;;) {
-        if (const auto it = m_byPath.find(path.native()); it != m_byPath.end()) {
+        if (const auto it = m_byPath.find(key); it != m_byPath.end()) {
             Entry& entry = m_items.at(it->second);
             entry.item->AddUser();
             return entry.item;
         }
-        const auto reading = m_reading.find(path.native());
+        const auto reading = m_reading.find(readingKey);
         if (reading == m_reading.end()) {
             break;
         }
@@ -71,7 +74,7 @@ std::shared_ptr<CFontItem> CFontManager::AcquireRecord(const std::filesystem::pa
     }
 
     auto pending = std::make_shared<Pending>();
-    m_reading.emplace(path.native(), pending);
+    m_reading.emplace(readingKey, pending);
     const CFontItemSettings settings = m_settings;
     lock.unlock();
 
@@ -86,10 +89,10 @@ std::shared_ptr<CFontItem> CFontManager::AcquireRecord(const std::filesystem::pa
     // Read without the lock, so that different files are read in parallel.
     std::shared_ptr<CFontItem> item;
     try {
-        item = std::make_shared<CFontItem>(path, settings, m_system);
+        item = std::make_shared<CFontItem>(path, settings, m_system, face);
     } catch (...) {
         lock.lock();
-        m_reading.erase(path.native());
+        m_reading.erase(readingKey);
         lock.unlock();
         finish();
         throw;
@@ -98,19 +101,20 @@ std::shared_ptr<CFontItem> CFontManager::AcquireRecord(const std::filesystem::pa
     lock.lock();
     CFontItem* raw = item.get();
     m_items.emplace(raw, Entry{item, m_nextOrder++});
-    m_byPath.emplace(raw->GetPathText(), raw);
-    m_reading.erase(path.native());
+    m_byPath.emplace(FaceKey{raw->GetPathText(), face}, raw);
+    m_faceBound = std::max(m_faceBound, face + 1);
+    m_reading.erase(readingKey);
     lock.unlock();
     finish();
     return item;
 }
 
-CFontItem* CFontManager::Acquire(const std::filesystem::path& path) {
-    return AcquireRecord(path).get();
+CFontItem* CFontManager::Acquire(const std::filesystem::path& path, std::uint32_t face) {
+    return AcquireRecord(path, face).get();
 }
 
-CFontHandle CFontManager::Open(const std::filesystem::path& path) {
-    return MakeHandle(AcquireRecord(path));
+CFontHandle CFontManager::Open(const std::filesystem::path& path, std::uint32_t face) {
+    return MakeHandle(AcquireRecord(path, face));
 }
 
 CFontHandle CFontManager::MakeHandle(std::shared_ptr<CFontItem> record) {
@@ -174,7 +178,7 @@ std::shared_ptr<CFontItem> CFontManager::Drop(const CFontItem* item) {
         return nullptr;
     }
     std::shared_ptr<CFontItem> record = std::move(it->second.item);
-    m_byPath.erase(record->GetPathText());
+    m_byPath.erase(FaceKey{record->GetPathText(), record->GetFace()});
     m_items.erase(it);
     return record;
 }
@@ -201,25 +205,29 @@ bool CFontManager::CanRelease(const CFontItem* item) {
 }
 
 void CFontManager::RemoveFile(const std::filesystem::path& path) {
-    std::shared_ptr<CFontItem> record;
+    std::vector<std::shared_ptr<CFontItem>> records;
     {
         std::lock_guard lock(m_lock);
-        const auto it = m_byPath.find(path.native());
-        if (it == m_byPath.end()) {
-            return;
+        // A file of one face is one look; a collection's faces are looked
+        // for up to the highest face index held.
+        for (std::uint32_t face = 0; face < m_faceBound; ++face) {
+            if (const auto it = m_byPath.find(FaceKey{path.native(), face}); it != m_byPath.end()) {
+                records.push_back(m_items.at(it->second).item);
+            }
         }
-        record = m_items.at(it->second).item;
     }
-    if (m_observer != nullptr) {
-        m_observer->FontRemoved(record.get());
+    for (const auto& record : records) {
+        if (m_observer != nullptr) {
+            m_observer->FontRemoved(record.get());
+        }
+        std::shared_ptr<CFontItem> dropped;
+        {
+            std::lock_guard lock(m_lock);
+            dropped = Drop(record.get());
+        }
     }
-    std::shared_ptr<CFontItem> dropped;
-    {
-        std::lock_guard lock(m_lock);
-        dropped = Drop(record.get());
-    }
-    // `record` and `dropped` let go here, after the lock: an item whose last
-    // holder was the manager unregisters itself now.
+    // The records let go here, after the lock: an item whose last holder
+    // was the manager unregisters itself now.
 }
 
 std::vector<std::shared_ptr<CFontItem>> CFontManager::ItemsInOrder(const std::string* under) const {
@@ -294,8 +302,8 @@ std::vector<std::string> CFontManager::Paths() const {
     std::lock_guard lock(m_lock);
     std::vector<std::string> paths;
     paths.reserve(m_byPath.size());
-    for (const auto& [path, item] : m_byPath) {
-        paths.emplace_back(path);
+    for (const auto& [key, item] : m_byPath) {
+        paths.emplace_back(key.path);
     }
     return paths;
 }

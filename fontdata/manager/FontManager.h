@@ -1,12 +1,13 @@
 #pragma once
 
 // The single owner of every font item of the program. Windows and workers
-// ask for a file by path and get the one item for it, read once; the
-// manager counts holders and drops an item when the last one lets go.
+// ask for a face of a file by path and face index and get the one item for
+// it, read once; the manager counts holders and drops an item when the last
+// one lets go.
 //
-// Many threads may acquire at once: one item per path however many ask for
-// it, and different files are read in parallel. A thread that asks for a
-// file another thread is reading waits for that item.
+// Many threads may acquire at once: one item per face however many ask for
+// it, and different faces are read in parallel. A thread that asks for a
+// face another thread is reading waits for that item.
 //
 // The manager's lock guards its tables only: no file is read, no observer
 // is called and no font is shared or unshared while it is held.
@@ -46,8 +47,9 @@ public:
     // The settings new items are made with.
     void SetItemSettings(const CFontItemSettings& settings);
 
-    // A handle on the item of `path`, read now when nobody holds it.
-    CFontHandle Open(const std::filesystem::path& path);
+    // A handle on the item of face `face` of `path`, read now when nobody
+    // holds it.
+    CFontHandle Open(const std::filesystem::path& path, std::uint32_t face = 0);
     // A handle on one more use of `item` (null when the manager does not hold it).
     CFontHandle Hold(const CFontItem* item);
     // The item while the manager holds it, without a use: for a holder
@@ -56,7 +58,7 @@ public:
 
     // The item of `path` with one more user, read now when nobody holds it.
     // The caller gives the use back with Release.
-    CFontItem* Acquire(const std::filesystem::path& path);
+    CFontItem* Acquire(const std::filesystem::path& path, std::uint32_t face = 0);
     // Gives one use back; returns the new count (0 for an unknown item).
     // At 0 the item is dropped, made private and FontDiscarded told.
     int Release(const CFontItem* item);
@@ -64,8 +66,9 @@ public:
     // Asks every holder to let the item go (ReleaseFont); true when all
     // did, or when the manager does not hold it.
     bool CanRelease(const CFontItem* item);
-    // The file left its folder: FontRemoved, then the item is dropped
-    // whatever its count. Nothing for a path that is not open.
+    // The file left its folder: FontRemoved for each of its faces held, in
+    // face order, then the items are dropped whatever their count. Nothing
+    // for a path that is not open.
     void RemoveFile(const std::filesystem::path& path);
     // Shares or unshares every item (installed ones ignore it), in the
     // order the items were made; other applications hear of it once.
@@ -76,8 +79,10 @@ public:
     // order the items were made.
     void ReleaseFontsUnder(const std::string& folder);
 
+    // The faces held now.
     std::size_t Count() const;
-    // The paths of the items held now, in no order.
+    // The paths of the items held now, in no order, a collection's once
+    // for each face held.
     std::vector<std::string> Paths() const;
     // Makes room in the tables for `files` more items at once, so that the
     // workers of a folder load never grow them while they wait for the lock.
@@ -91,7 +96,20 @@ private:
         std::shared_ptr<CFontItem> item;
         std::uint64_t order = 0;  // creation order
     };
-    std::shared_ptr<CFontItem> AcquireRecord(const std::filesystem::path& path);
+    // A face of a file: the path is a view of the item's own text, or of
+    // the caller's while it asks.
+    struct FaceKey {
+        std::string_view path;
+        std::uint32_t face = 0;
+        bool operator==(const FaceKey&) const = default;
+    };
+    struct FaceKeyHash {
+        std::size_t operator()(const FaceKey& key) const noexcept {
+            return std::hash<std::string_view>()(key.path) ^
+                   (std::size_t{key.face} * 0x9E3779B97F4A7C15ull);
+        }
+    };
+    std::shared_ptr<CFontItem> AcquireRecord(const std::filesystem::path& path, std::uint32_t face);
     CFontHandle MakeHandle(std::shared_ptr<CFontItem> record);
     // Takes the item out of the tables; the caller lets it go after unlocking.
     std::shared_ptr<CFontItem> Drop(const CFontItem* item);  // m_lock held
@@ -105,8 +123,12 @@ private:
     mutable std::mutex m_lock;
     // Guarded by m_lock:
     std::unordered_map<const CFontItem*, Entry> m_items;
-    std::unordered_map<std::string_view, CFontItem*> m_byPath;  // views of the items' paths
-    std::unordered_map<std::string, std::shared_ptr<Pending>> m_reading;  // being read now
+    std::unordered_map<FaceKey, CFontItem*, FaceKeyHash> m_byPath;  // views of the items' paths
+    // Being read now, by path and face.
+    std::map<std::pair<std::string, std::uint32_t>, std::shared_ptr<Pending>> m_reading;
+    // One more than the highest face index of any item made: the faces a
+    // removed file may have open.
+    std::uint32_t m_faceBound = 1;
     std::uint64_t m_nextOrder = 0;
     CFontItemSettings m_settings;
     bool m_sharedAll = false;

@@ -51,8 +51,10 @@ TEST_F(FindCommandTest, FindNamePrintsEachFontAsFoundSubfoldersFirst) {
 
     const CRun json =
         RunCli({"find-name", "--json", "--case", "--no-subfolders", "Sans", m_fonts}, m_work);
-    EXPECT_EQ(json.out, "{\"path\":\"" + own + "\",\"fullName\":\"Sans Serif Bold\"}\n" +
-                            "{\"path\":\"" + m_fonts + "/c.ttf\",\"fullName\":\"Sansation\"}\n");
+    EXPECT_EQ(json.out, "{\"path\":\"" + own +
+                            "\",\"faceIndex\":0,\"fullName\":\"Sans Serif Bold\"}\n" +
+                            "{\"path\":\"" + m_fonts +
+                            "/c.ttf\",\"faceIndex\":0,\"fullName\":\"Sansation\"}\n");
     EXPECT_EQ(RunCli({"find-name", "--case", "sans", m_fonts}, m_work).out, "");
 }
 
@@ -60,7 +62,7 @@ TEST_F(FindCommandTest, MistakesAreToldAndSearchNothing) {
     const CRun regex = RunCli({"find-name", "--regex", "(", m_fonts}, m_work);
     EXPECT_EQ(regex.exitCode, 2);
     EXPECT_NE(regex.err.find("Error in regular expression"), std::string::npos);
-    EXPECT_EQ(RunCli({"find-char", "U+1F600", m_fonts}, m_work).exitCode, 2);
+    EXPECT_EQ(RunCli({"find-char", "U+110000", m_fonts}, m_work).exitCode, 2);
     EXPECT_EQ(RunCli({"find-char", "ab", m_fonts}, m_work).exitCode, 2);
     EXPECT_EQ(RunCli({"find-similar", m_fonts + "/none.ttf", m_fonts}, m_work).exitCode, 2);
     EXPECT_EQ(RunCli({"find-name", "x"}, m_work).exitCode, 2);
@@ -83,9 +85,11 @@ TEST_F(FindCommandTest, FindCharAndFindSimilar) {
     const std::string bolder =
         Font("s/bolder.ttf", {.fullName = u"Bolder", .panose = {2, 2, 7, 3, 4, 2, 2, 2, 2, 2}});
     const CRun similar = RunCli({"find-similar", "--json", source, m_fonts + "/s"}, m_work);
-    EXPECT_EQ(similar.out, "{\"path\":\"" + bolder +
-                               "\",\"fullName\":\"Bolder\",\"distance\":20,\"words\":\"Moderately "
-                               "Similar\"}\n");
+    EXPECT_EQ(
+        similar.out,
+        "{\"path\":\"" + bolder +
+            "\",\"faceIndex\":0,\"fullName\":\"Bolder\",\"distance\":20,\"words\":\"Moderately "
+            "Similar\"}\n");
     EXPECT_EQ(RunCli({"find-similar", source, m_fonts + "/s"}, m_work).out,
               bolder + "\tBolder\t20\tModerately Similar\n");
 }

@@ -48,10 +48,10 @@ TEST_F(ScanCommandTest, JsonRowsOnStdoutAndStatusTextsOnStderr) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(Lines(run.out), 4);
     const std::string first = run.out.substr(0, run.out.find('\n'));
-    EXPECT_EQ(first,
-              "{\"path\":\"" + (m_work / "fonts" / "bad.OTF").string() +
-                  "\",\"fileName\":\"bad.OTF\",\"status\":4,\"displayName\":\"ERROR: Font file is "
-                  "corrupt\",\"sizeText\":\"0k\"}");
+    EXPECT_EQ(first, "{\"path\":\"" + (m_work / "fonts" / "bad.OTF").string() +
+                         "\",\"fileName\":\"bad.OTF\",\"faceIndex\":0,\"faceCount\":1,\"status\":4,"
+                         "\"displayName\":\"ERROR: Font file is "
+                         "corrupt\",\"sizeText\":\"0k\"}");
     EXPECT_NE(run.out.find("\"displayName\":\"Scan \\\"Me\\\"\""), std::string::npos);
     EXPECT_NE(run.err.find("4 fonts read in "), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("4 fonts displayed"), std::string::npos);
@@ -71,10 +71,12 @@ TEST_F(ScanCommandTest, RecursiveReadsTheSubfoldersAndNamesEachFileBelowTheFolde
     const CRun deep = RunCli({"scan", "--json", "--recursive", fonts.string()}, m_work);
     EXPECT_EQ(deep.exitCode, 0) << deep.err;
     EXPECT_EQ(Lines(deep.out), 2) << deep.out;
-    EXPECT_NE(deep.out.find("{\"path\":\"" + (fonts / "dejavu" / "DejaVuSans.ttf").string() +
-                            "\",\"fileName\":\"dejavu/DejaVuSans.ttf\",\"status\":1,"
-                            "\"displayName\":\"Deep\""),
-              std::string::npos)
+    EXPECT_NE(
+        deep.out.find("{\"path\":\"" + (fonts / "dejavu" / "DejaVuSans.ttf").string() +
+                      "\",\"fileName\":\"dejavu/DejaVuSans.ttf\",\"faceIndex\":0,\"faceCount\":1,"
+                      "\"status\":1,"
+                      "\"displayName\":\"Deep\""),
+        std::string::npos)
         << deep.out;
     EXPECT_NE(deep.out.find("\"fileName\":\"f0.ttf\""), std::string::npos);
     EXPECT_NE(deep.err.find("2 fonts displayed"), std::string::npos) << deep.err;
@@ -114,9 +116,10 @@ TEST_F(ScanCommandTest, StoreCommandShowsWhatTheStoresRead) {
            "<project name=\"A &amp; B\"><font>/a.ttf</font></project></fontprojects>";
     const CRun projects = RunCli({"store", "projects", (m_work / "projects.xml").string()}, m_work);
     EXPECT_EQ(projects.exitCode, 0) << projects.err;
-    EXPECT_EQ(projects.out,
-              "{\"projects\":[{\"name\":\"A & B\",\"fonts\":[\"/a.ttf\",\"/x.ttf\"]}],"
-              "\"leftOut\":1}\n")
+    EXPECT_EQ(
+        projects.out,
+        "{\"projects\":[{\"name\":\"A & B\",\"fonts\":[\"/a.ttf\",\"/x.ttf\"],\"faces\":[0,0]}],"
+        "\"leftOut\":1}\n")
         << "the project without a name";
 
     std::ofstream(m_work / "favorites.xml") << "<favourites/>";
@@ -192,4 +195,58 @@ TEST_F(FileNamesTest, RenderOfWhatCannotBeDrawnFails) {
         {"render", "-o", (m_work / "out.png").string(), good.string(), bad.string()}, m_work);
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.err.find("bad.ttf"), std::string::npos) << run.err;
+}
+
+// The faces of a collection: each drawn as the font it was made from draws
+// (the same picture), two faces never alike; scan lists one object a face.
+TEST_F(FileNamesTest, EachFaceOfACollectionDrawsAsItsOwnFileAndScansAsAFont) {
+    const fs::path data = QUILLMARK_TEST_DATA;
+    const auto bytes = [](const fs::path& path) {
+        const std::string text = Slurp(path);
+        return Bytes(text.begin(), text.end());
+    };
+    const Bytes regular = bytes(data / "twin-a.ttf");
+    const Bytes bold = bytes(data / "twin-bold.ttf");
+    const fs::path collection = m_work / "fonts" / "Twins.TTC";
+    WriteFile(collection.string(), Collection({regular, bold}));
+    WriteFile((m_work / "fonts" / "twin.woff").string(), Woff(bold));
+    const auto render = [&](const std::string& name, std::vector<std::string> files,
+                            const char* face = nullptr) {
+        std::vector<std::string> args{"render", "--text", "Quillmark 1984", "-o",
+                                      (m_work / name).string()};
+        if (face != nullptr) {
+            args.insert(args.end(), {"--face", face});
+        }
+        args.insert(args.end(), files.begin(), files.end());
+        const CRun run = RunCli(args, m_work);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return Slurp(m_work / name);
+    };
+    const std::string first = render("0.png", {collection.string()}, "0");
+    const std::string second = render("1.png", {collection.string()}, "1");
+    EXPECT_GT(first.size(), 100u);
+    EXPECT_NE(first, second) << "two faces of one file never draw alike";
+    EXPECT_EQ(first, render("a.png", {(data / "twin-a.ttf").string()}));
+    EXPECT_EQ(second, render("bold.png", {(data / "twin-bold.ttf").string()}));
+    EXPECT_EQ(second, render("woff.png", {(m_work / "fonts" / "twin.woff").string()}))
+        << "a web font draws as the font it holds";
+    // Without --face, one line a face: the two pictures one above the other.
+    EXPECT_EQ(
+        render("both.png", {collection.string()}),
+        render("pair.png", {(data / "twin-a.ttf").string(), (data / "twin-bold.ttf").string()}));
+    const CRun missing = RunCli(
+        {"render", "--face", "2", "-o", (m_work / "x.png").string(), collection.string()}, m_work);
+    EXPECT_NE(missing.exitCode, 0);
+    EXPECT_NE(missing.err.find("Twins.TTC (2)"), std::string::npos) << missing.err;
+
+    const CRun scan = RunCli({"scan", "--json", (m_work / "fonts").string()}, m_work);
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    EXPECT_NE(scan.out.find("\"fileName\":\"Twins.TTC\",\"faceIndex\":0,\"faceCount\":2"),
+              std::string::npos)
+        << scan.out;
+    EXPECT_NE(scan.out.find("\"fileName\":\"Twins.TTC\",\"faceIndex\":1,\"faceCount\":2"),
+              std::string::npos);
+    EXPECT_NE(scan.err.find("3 fonts from 2 files read in"), std::string::npos) << scan.err;
+    const CRun text = RunCli({"scan", (m_work / "fonts").string()}, m_work);
+    EXPECT_NE(text.out.find("\tTwins.TTC (1)\t"), std::string::npos) << text.out;
 }

@@ -19,11 +19,17 @@ namespace {
 
 const auto& kHome = TemporaryHome();
 
+// Each font's path, and "#face" after it for a face other than the first.
 std::vector<QString> Fonts(const CFontProjects& store, const QString& name) {
     const auto it = store.FindProject(name);
     if (it == store.end())
         return {};
-    return {it->second->begin(), it->second->end()};
+    std::vector<QString> fonts;
+    for (const CProjectFont& font : *it->second) {
+        fonts.push_back(font.face == 0 ? font.path
+                                       : font.path + QLatin1Char('#') + QString::number(font.face));
+    }
+    return fonts;
 }
 
 std::vector<QString> Names(const CFontProjects& store) {
@@ -141,6 +147,53 @@ TEST(FontProjectsTest, WritesTheLayoutAndReadsItBack) {
     back.Load(folder + "/rich.xml");
     EXPECT_EQ(Names(back), Names(rich));
     EXPECT_EQ(Fonts(back, odd), Fonts(rich, odd));
+}
+
+// A face of a collection is the file's path with a `face` attribute: a file
+// written before faces existed reads as it did (each path its first face),
+// and a reader that knows no faces still finds the file in what is written.
+TEST(FontProjectsTest, FacesOfCollectionsAreKeptAndOlderFilesReadAsBefore) {
+    const QString folder = TestFolder("faces");
+    const QString path = folder + "/fontprojects.xml";
+    const QByteArray older =
+        "<?xml version=\"1.0\"?>\n<fontprojects><project name=\"CJK\"><font>/f/a.ttf</font>"
+        "<font>/f/cjk.ttc</font></project></fontprojects>";
+    WriteBytes(path, older);
+    CFontProjects store;
+    store.Load(path);
+    EXPECT_EQ(Fonts(store, "CJK"), (std::vector<QString>{"/f/a.ttf", "/f/cjk.ttc"}));
+    ASSERT_TRUE(store.Save(path));
+    EXPECT_EQ(ReadBytes(path), older) << "nothing about faces is written for first faces";
+
+    store.AddFont("CJK", "/f/cjk.ttc", 3);
+    store.RemoveFont("CJK", "/f/cjk.ttc");
+    EXPECT_TRUE(store.HasFont("CJK", "/f/cjk.ttc", 3));
+    EXPECT_FALSE(store.HasFont("CJK", "/f/cjk.ttc"));
+    EXPECT_TRUE(store.HasFile("CJK", "/f/cjk.ttc"));
+    EXPECT_FALSE(store.HasFile("CJK", "/f/cjk"));
+    store.AddFont("CJK", "/f/cjk.ttc", 10);
+    ASSERT_TRUE(store.Save(path));
+    EXPECT_EQ(ReadBytes(path),
+              "<?xml version=\"1.0\"?>\n<fontprojects><project name=\"CJK\"><font>/f/a.ttf</font>"
+              "<font face=\"3\">/f/cjk.ttc</font><font face=\"10\">/f/cjk.ttc</font></project>"
+              "</fontprojects>");
+    CFontProjects back;
+    back.Load(path);
+    EXPECT_EQ(Fonts(back, "CJK"),
+              (std::vector<QString>{"/f/a.ttf", "/f/cjk.ttc#3", "/f/cjk.ttc#10"}));
+    EXPECT_TRUE(back.TakeKeptFileNotice().isEmpty());
+
+    // A face that is no face number is left out and told, as any part the
+    // store cannot use; the others stay.
+    WriteBytes(path,
+               "<fontprojects><project name=\"p\"><font face=\"2\">/f/ok.ttc</font>"
+               "<font face=\"-1\">/f/a.ttc</font><font face=\"x\">/f/b.ttc</font>"
+               "<font face=\"1024\">/f/c.ttc</font><font face=\"\">/f/d.ttc</font>"
+               "<font face=\"+2\">/f/e.ttc</font></project></fontprojects>");
+    CFontProjects odd;
+    odd.Load(path);
+    EXPECT_EQ(Fonts(odd, "p"), std::vector<QString>{"/f/ok.ttc#2"});
+    EXPECT_TRUE(odd.TakeKeptFileNotice().contains("5 fonts whose face is not a face number"));
 }
 
 TEST(FontProjectsTest, AFontWhoseNameIsNotUtf8ComesBackWithItsOwnBytes) {

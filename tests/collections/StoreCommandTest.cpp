@@ -173,7 +173,9 @@ TEST(StoreCommandTest, PartsLeftOutAreCountedAndTheFileCopiedBeforeASave) {
     WriteBytes(path, written);
     const CRun read = RunStore(folder, {"projects", path});
     EXPECT_EQ(read.exitCode, 0);
-    EXPECT_EQ(read.out, "{\"projects\":[{\"name\":\"A\",\"fonts\":[\"/a.ttf\"]}],\"leftOut\":2}\n");
+    EXPECT_EQ(
+        read.out,
+        "{\"projects\":[{\"name\":\"A\",\"fonts\":[\"/a.ttf\"],\"faces\":[0]}],\"leftOut\":2}\n");
     EXPECT_TRUE(
         read.err.contains("1 font path that is not a full path and 1 project without a name"))
         << read.err.toStdString();
@@ -186,5 +188,6 @@ TEST(StoreCommandTest, PartsLeftOutAreCountedAndTheFileCopiedBeforeASave) {
         << save.out.toStdString();
     EXPECT_EQ(ReadBytes(path + ".left-out"), written);
     const CRun again = RunStore(folder, {"projects", path});
-    EXPECT_EQ(again.out, "{\"projects\":[{\"name\":\"A\",\"fonts\":[\"/a.ttf\"]}]}\n");
+    EXPECT_EQ(again.out,
+              "{\"projects\":[{\"name\":\"A\",\"fonts\":[\"/a.ttf\"],\"faces\":[0]}]}\n");
 }

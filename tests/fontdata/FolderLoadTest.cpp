@@ -59,9 +59,9 @@ TEST(FolderLoadPlanTest, OneThreadPerFiftyFilesUpToTheProcessors) {
     EXPECT_EQ(CFolderLoad::PlanFor(0, 2).threads, 1u);
 }
 
-TEST_F(FolderLoadTest, EnumeratesTtfThenOtfOfAnyCaseSortedWithoutFolders) {
+TEST_F(FolderLoadTest, EnumeratesEveryFontTypeOfAnyCaseSortedWithoutFolders) {
     for (const char* name :
-         {"b.ttf", "ARIAL.TTF", "X.OTF", "a.otf", "c.ttc", "d.fon", "e.ttfx", "f.txt"}) {
+         {"b.ttf", "ARIAL.TTF", "X.OTF", "a.otf", "c.ttc", "g.WOFF2", "d.fon", "e.ttfx", "f.txt"}) {
         Font(name);
     }
     fs::create_directories(m_dir / "folder.ttf");
@@ -72,7 +72,8 @@ TEST_F(FolderLoadTest, EnumeratesTtfThenOtfOfAnyCaseSortedWithoutFolders) {
         EXPECT_EQ(path.parent_path(), m_dir);
         names.push_back(path.filename().string());
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"ARIAL.TTF", "X.OTF", "a.otf", "b.ttf"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"ARIAL.TTF", "X.OTF", "a.otf", "b.ttf", "c.ttc",
+                                               "g.WOFF2"}));
     EXPECT_TRUE(CFolderLoad::Enumerate(m_dir / "missing").empty());
 }
 
@@ -274,4 +275,77 @@ TEST(FolderLoadTextTest, StatusTexts) {
     EXPECT_EQ(CFolderLoad::ReadText(12, 3.5, true),
               "12 fonts read, font information scan was canceled");
     EXPECT_EQ(CFolderLoad::DisplayedText(0), "0 fonts displayed");
+    // Fonts are faces: the files are told when collections make them differ.
+    EXPECT_EQ(CFolderLoad::ReadText(12, 0.5, false, 12), "12 fonts read in 0.50 seconds");
+    EXPECT_EQ(CFolderLoad::ReadText(12, 0.5, false, 3),
+              "12 fonts from 3 files read in 0.50 seconds");
+    EXPECT_EQ(CFolderLoad::ReadText(12, 0.5, true, 1),
+              "12 fonts from 1 file read, font information scan was canceled");
+    EXPECT_EQ(CFolderLoad::DisplayedText(10, 2), "10 fonts from 2 files displayed");
+}
+
+// A collection lists one row a face, in face order after the file's place
+// among the others, each face its own item with its own name or status; the
+// file's faces leave together when it goes.
+TEST_F(FolderLoadTest, ACollectionIsOneRowAFaceInFaceOrder) {
+    const auto named = [](const std::u16string& full) {
+        return BuildFont({{"name", NameTable({CNameEntry{3, 1, 0x0409, 4, full}})}});
+    };
+    Font("a.ttf", u"Alone");
+    Bytes nameless = BuildFont({{"head", Bytes(54, 0)}});
+    WriteFile((m_dir / "b.ttc").string(),
+              Collection({named(u"Face Zero"), nameless, named(u"Face Two")}));
+    Font("c.otf", u"After");
+    CFolderLoad load(m_manager, CFolderLoad::Enumerate(m_dir), nullptr, 1);
+    load.Start();
+    const auto rows = load.TakeRows();
+    EXPECT_EQ(load.Done(), 3u) << "files";
+    EXPECT_EQ(load.Faces(), 5u);
+    std::vector<std::u16string> names;
+    std::vector<std::string> files;
+    for (const auto& row : rows) {
+        names.push_back(row.displayName);
+        files.push_back(row.item->GetFileName().native() + row.item->GetFaceSuffix());
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::u16string>{u"Alone", u"Face Zero", u"ERROR: Font file is corrupt",
+                                           u"Face Two", u"After"}));
+    EXPECT_EQ(files,
+              (std::vector<std::string>{"a.ttf", "b.ttc (0)", "b.ttc (1)", "b.ttc (2)", "c.otf"}));
+    EXPECT_EQ(rows[3].item->GetFace(), 2u);
+    EXPECT_EQ(rows[3].item->GetFaceCount(), 3u);
+    EXPECT_EQ(rows[3].item->GetData()->GetFaceIndex(), 2u);
+    EXPECT_EQ(m_manager.Count(), 5u);
+    // The same face asked for again is the same item; another face is not.
+    EXPECT_EQ(m_manager.Open(m_dir / "b.ttc", 2).get(), rows[3].item.get());
+    EXPECT_NE(m_manager.Open(m_dir / "b.ttc", 0).get(), rows[3].item.get());
+
+    m_manager.RemoveFile(m_dir / "b.ttc");
+    EXPECT_EQ(m_manager.Count(), 2u) << "every face of the file went";
+    EXPECT_FALSE(m_manager.Contains(rows[1].item.get()));
+    EXPECT_FALSE(m_manager.Contains(rows[3].item.get()));
+    EXPECT_TRUE(m_manager.Contains(rows[4].item.get()));
+}
+
+// A font project names the face of each file it holds: only that face is
+// listed.
+TEST_F(FolderLoadTest, GivenFacesListOnlyThoseFaces) {
+    const auto named = [](const std::u16string& full) {
+        return BuildFont({{"name", NameTable({CNameEntry{3, 1, 0x0409, 4, full}})}});
+    };
+    WriteFile((m_dir / "b.ttc").string(),
+              Collection({named(u"Zero"), named(u"One"), named(u"Two")}));
+    Font("a.ttf", u"Alone");
+    CFolderLoad load(
+        m_manager,
+        std::vector<std::string>{(m_dir / "b.ttc").native(), (m_dir / "a.ttf").native(),
+                                 (m_dir / "b.ttc").native()},
+        nullptr, 1);
+    load.SetFaces({2, 0, 0});
+    load.Start();
+    std::vector<std::u16string> names;
+    for (const auto& row : load.TakeRows()) {
+        names.push_back(row.displayName);
+    }
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"Two", u"Alone", u"Zero"}));
 }

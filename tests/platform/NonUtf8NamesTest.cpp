@@ -122,6 +122,12 @@ TEST(NonUtf8NamesTest, OneRuleSaysWhatIsAFontFile) {
     EXPECT_TRUE(Platform::IsFontFileName("caf\xe9.ttf"));
     EXPECT_TRUE(Platform::IsFontFileName("A.OTF"));
     EXPECT_FALSE(Platform::IsFontFileName(".ttf"));
-    EXPECT_FALSE(Platform::IsFontFileName("a.ttc"));
+    EXPECT_TRUE(Platform::IsFontFileName("a.ttc"));
+    EXPECT_TRUE(Platform::IsFontFileName("a.OTC"));
+    EXPECT_TRUE(Platform::IsFontFileName("a.Woff"));
+    EXPECT_TRUE(Platform::IsFontFileName("a.WOFF2"));
+    EXPECT_FALSE(Platform::IsFontFileName(".woff2"));
+    EXPECT_FALSE(Platform::IsFontFileName("a.woff3"));
+    EXPECT_FALSE(Platform::IsFontFileName("a.ttf.part"));
     EXPECT_FALSE(Platform::IsFontFileName("attf"));
 }

@@ -1,5 +1,7 @@
 #include "tests/support/FontBuilder.h"
 
+#include <zlib.h>
+
 #include <fstream>
 #include <stdexcept>
 
@@ -163,6 +165,98 @@ Bytes WithEveryTableLength(Bytes font, std::uint32_t length) {
         }
     }
     return font;
+}
+
+namespace {
+std::uint32_t U32At(const Bytes& bytes, std::size_t at) {
+    return (std::uint32_t{bytes[at]} << 24) | (std::uint32_t{bytes[at + 1]} << 16) |
+           (std::uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
+}
+
+void PutU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes[at + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+    }
+}
+
+std::uint16_t NumTables(const Bytes& font) {
+    return static_cast<std::uint16_t>((font[4] << 8) | font[5]);
+}
+}  // namespace
+
+Bytes Collection(const std::vector<Bytes>& fonts) {
+    CByteWriter w;
+    w.Tag("ttcf").U16(1).U16(0).U32(static_cast<std::uint32_t>(fonts.size()));
+    std::size_t at = 12 + 4 * fonts.size();
+    std::vector<std::size_t> starts;
+    for (const Bytes& font : fonts) {
+        at = (at + 3) & ~std::size_t{3};
+        starts.push_back(at);
+        w.U32(static_cast<std::uint32_t>(at));
+        at += font.size();
+    }
+    Bytes out = w.Take();
+    for (std::size_t i = 0; i < fonts.size(); ++i) {
+        out.resize(starts[i], 0);
+        Bytes font = fonts[i];
+        for (std::size_t t = 0; t < NumTables(font); ++t) {
+            const std::size_t record = 12 + 16 * t;
+            PutU32(font, record + 8,
+                   U32At(font, record + 8) + static_cast<std::uint32_t>(starts[i]));
+        }
+        out.insert(out.end(), font.begin(), font.end());
+    }
+    return out;
+}
+
+Bytes Woff(const Bytes& font, bool grow) {
+    const std::uint16_t count = NumTables(font);
+    struct Table {
+        std::uint32_t tag, checkSum, origLength;
+        Bytes stored;
+    };
+    std::vector<Table> tables;
+    bool grown = false;
+    for (std::size_t t = 0; t < count; ++t) {
+        const std::size_t record = 12 + 16 * t;
+        Table table{U32At(font, record), U32At(font, record + 4), U32At(font, record + 12), {}};
+        const std::size_t offset = U32At(font, record + 8);
+        Bytes original(font.begin() + offset, font.begin() + offset + table.origLength);
+        if (grow && !grown && original.size() > 64) {
+            original.push_back(0);
+        }
+        uLongf length = compressBound(original.size());
+        Bytes compressed(length);
+        compress2(compressed.data(), &length, original.data(), original.size(), 9);
+        compressed.resize(length);
+        if (compressed.size() < table.origLength) {
+            table.stored = std::move(compressed);
+            grown = grown || grow;
+        } else {
+            table.stored.assign(font.begin() + offset, font.begin() + offset + table.origLength);
+        }
+        tables.push_back(std::move(table));
+    }
+    std::size_t at = 44 + 20 * tables.size();
+    std::vector<std::size_t> offsets;
+    for (const Table& table : tables) {
+        offsets.push_back(at);
+        at = (at + table.stored.size() + 3) & ~std::size_t{3};
+    }
+    CByteWriter w;
+    w.Tag("wOFF").U32(U32At(font, 0)).U32(static_cast<std::uint32_t>(at)).U16(count).U16(0);
+    w.U32(static_cast<std::uint32_t>(font.size())).U16(1).U16(0);
+    w.U32(0).U32(0).U32(0).U32(0).U32(0);
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        w.U32(tables[i].tag).U32(static_cast<std::uint32_t>(offsets[i]));
+        w.U32(static_cast<std::uint32_t>(tables[i].stored.size()));
+        w.U32(tables[i].origLength).U32(tables[i].checkSum);
+    }
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        w.Zeros(offsets[i] - w.Size()).Append(tables[i].stored);
+    }
+    w.Zeros(at - w.Size());
+    return w.Take();
 }
 
 }  // namespace QuillmarkTest

@@ -103,4 +103,14 @@ Bytes OS2Table(std::uint16_t version, std::initializer_list<std::uint8_t> panose
 // Writes bytes to a file; returns its path.
 std::string WriteFile(const std::string& path, const Bytes& bytes);
 
+// A version 1 collection ('ttcf') of the fonts: each copied whole on a
+// 4-byte boundary after the header, its directory's offsets moved by where
+// it now starts.
+Bytes Collection(const std::vector<Bytes>& fonts);
+
+// A WOFF 1.0 file of the font: each table compressed with zlib where that
+// is smaller. `grow` makes the first compressed table inflate to one byte
+// more than the directory says it holds.
+Bytes Woff(const Bytes& font, bool grow = false);
+
 }  // namespace QuillmarkTest

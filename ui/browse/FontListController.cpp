@@ -227,16 +227,19 @@ bool CFontListController::LoadProject(const QString& name) {
         m_hub.FireFontsFolderShown(false);
     }
     std::vector<std::string> paths;
-    for (const QString& path : *project->second) {
-        paths.push_back(FilePath(path).native());
+    std::vector<std::uint32_t> faces;  // the project's own faces, not every face of the files
+    for (const CProjectFont& font : *project->second) {
+        paths.push_back(FilePath(font.path).native());
+        faces.push_back(font.face);
     }
     SetEmptyText({}, false);  // told when the load has ended
-    RunLoad(std::move(paths), {}, false);
+    RunLoad(std::move(paths), {}, false, {}, std::move(faces));
     return true;
 }
 
 void CFontListController::RunLoad(std::vector<std::string> paths, const QString& fileToSelect,
-                                  bool folder, const QString& emptyStatus) {
+                                  bool folder, const QString& emptyStatus,
+                                  std::vector<std::uint32_t> faces) {
     DropLoad();
     DropSync();
     m_settling.clear();
@@ -261,6 +264,9 @@ void CFontListController::RunLoad(std::vector<std::string> paths, const QString&
     job->folder = folder;
     job->started = std::chrono::steady_clock::now();
     job->load = std::make_unique<CFolderLoad>(m_manager, std::move(paths), m_manager.FontSystem());
+    if (!faces.empty()) {
+        job->load->SetFaces(std::move(faces));
+    }
     // On a worker thread: only a call queued for the event loop.
     job->load->SetReadyHandler([this, id = job->id] {
         QMetaObject::invokeMethod(
@@ -327,10 +333,10 @@ void CFontListController::EndLoad() {
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - job->started).count();
-    ShowStatus(0, QString::fromStdString(
-                      CFolderLoad::ReadText(job->rowsRead, seconds, job->load->IsCanceled())));
-    ShowStatus(1, QString::fromStdString(
-                      CFolderLoad::DisplayedText(static_cast<std::size_t>(m_model->rowCount()))));
+    ShowStatus(0, QString::fromStdString(CFolderLoad::ReadText(
+                      job->rowsRead, seconds, job->load->IsCanceled(), m_model->FileCount())));
+    ShowStatus(1, QString::fromStdString(CFolderLoad::DisplayedText(
+                      static_cast<std::size_t>(m_model->rowCount()), m_model->FileCount())));
     EndLocation(job->folder);
     SetEmptyText(job->folder ? tr("No fonts to display") : tr("This font project holds no fonts."),
                  false);
@@ -368,9 +374,22 @@ void CFontListController::ShowOutOfMemory() {
 }
 
 void CFontListController::AddFile(const QString& path) {
-    CFontHandle item = m_manager.Open(FilePath(path));
-    const QString name = QString::fromStdU16String(item->GetDisplayName());
-    m_model->AppendRows({{std::move(item), name}});
+    // The faces of the file that the shown project holds: a collection
+    // added to a project brings each of its faces.
+    const QString project = m_document.GetProjectName();
+    const bool known = m_projects.ProjectExists(project);
+    std::vector<CFontListModel::CNewRow> rows;
+    CFontHandle first = m_manager.Open(FilePath(path));
+    const std::uint32_t faces = first->GetFaceCount();
+    for (std::uint32_t face = 0; face < faces; ++face) {
+        if (known && faces > 1 && !m_projects.HasFont(project, path, face)) {
+            continue;
+        }
+        CFontHandle item = face == 0 ? first : m_manager.Open(FilePath(path), face);
+        QString name = QString::fromStdU16String(item->GetDisplayName());
+        rows.push_back({std::move(item), std::move(name)});
+    }
+    m_model->AppendRows(std::move(rows));
     if (m_view) {
         m_model->Sort(m_view->SortColumn(), m_view->SortDescending());
     }

@@ -16,6 +16,7 @@
 #include <QObject>
 #include <QPointer>
 #include <boost/signals2/trackable.hpp>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <future>
@@ -117,8 +118,10 @@ private:
 
     // `emptyStatus`: what the status bar says when there is nothing to
     // read, instead of "No fonts to display".
+    // `faces`, when given, names the one face of each path to list (a
+    // project's); else every face of each file is listed.
     void RunLoad(std::vector<std::string> paths, const QString& fileToSelect, bool folder,
-                 const QString& emptyStatus = {});
+                 const QString& emptyStatus = {}, std::vector<std::uint32_t> faces = {});
     CFolderLoad::Listing ListFolder() const;
     void SetEmptyText(const QString& text, bool offerSubfolders);
     bool FolderWasRemoved();

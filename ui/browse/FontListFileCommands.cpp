@@ -29,9 +29,10 @@ void CFontListCommands::Install() {
         if (font->GetStatus() == CFontItem::Loaded) {
             return false;
         }
-        unreadable.append(tr("“%1” (%2)")
-                              .arg(ShownPath(font->GetFileName()),
-                                   QString::fromStdU16String(font->GetDisplayName())));
+        unreadable.append(
+            tr("“%1” (%2)")
+                .arg(ShownPath(font->GetFileName()) + QString::fromStdString(font->GetFaceSuffix()),
+                     QString::fromStdU16String(font->GetDisplayName())));
         return true;
     });
     const auto tellUnreadable = [&] {

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <numeric>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
@@ -95,6 +96,7 @@ CFontListModel::CRow CFontListModel::MakeRow(CNewRow row) const {
         !m_namesBelow.empty() && path.size() > m_namesBelow.size() && path.starts_with(m_namesBelow)
             ? PathText(std::filesystem::path(path.substr(m_namesBelow.size())))
             : PathText(row.item->GetFileName());
+    made.fileName += QString::fromStdString(row.item->GetFaceSuffix());
     made.sizeText = QString::fromStdString(row.item->GetSizeText());
     made.item = std::move(row.item);
     return made;
@@ -244,6 +246,26 @@ int CFontListModel::RowOfFileName(const QString& fileName, int start) const {
     const auto it = std::lower_bound(m_fileNameIndex.begin(), m_fileNameIndex.end(),
                                      std::pair<QString, int>(folded, std::max(start, 0)));
     return it != m_fileNameIndex.end() && it->first == folded ? it->second : -1;
+}
+
+std::size_t CFontListModel::FileCount() const {
+    const int rows = rowCount();
+    bool faces = false;
+    for (int i = 0; i < rows && !faces; ++i) {
+        const CFontItem* item = Row(i).item.get();
+        faces = item != nullptr && (item->GetFaceCount() > 1 || item->GetFace() > 0);
+    }
+    if (!faces) {
+        return static_cast<std::size_t>(rows);
+    }
+    std::unordered_set<std::string_view> files;
+    files.reserve(static_cast<std::size_t>(rows));
+    for (int i = 0; i < rows; ++i) {
+        if (const CFontItem* item = Row(i).item.get()) {
+            files.insert(item->GetPathText());
+        }
+    }
+    return files.size();
 }
 
 std::vector<QString> CFontListModel::Paths() const {

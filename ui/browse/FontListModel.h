@@ -79,6 +79,9 @@ public:
     int RowOf(const CFontItem* item) const override;
     int RowOfFileName(const QString& fileName, int start = 0) const;
     std::vector<QString> Paths() const;
+    // The files the rows' fonts come from: the rows, unless faces of
+    // collections are among them.
+    std::size_t FileCount() const;
 
     // Sorts with the column's ordering.
     void Sort(int column, bool descending) override;

@@ -117,8 +117,8 @@ void CFontListController::Resynchronise() {
     if (!appeared.empty()) {
         Settle(appeared);
     }
-    ShowStatus(1, QString::fromStdString(
-                      CFolderLoad::DisplayedText(static_cast<std::size_t>(m_model->rowCount()))));
+    ShowStatus(1, QString::fromStdString(CFolderLoad::DisplayedText(
+                      static_cast<std::size_t>(m_model->rowCount()), m_model->FileCount())));
 }
 
 void CFontListController::Settle(const std::vector<std::string>& paths) {
@@ -242,8 +242,8 @@ void CFontListController::OnSyncRowsReady(quint64 id) {
         ShowOutOfMemory();
     }
     sync.reset();
-    ShowStatus(1, QString::fromStdString(
-                      CFolderLoad::DisplayedText(static_cast<std::size_t>(m_model->rowCount()))));
+    ShowStatus(1, QString::fromStdString(CFolderLoad::DisplayedText(
+                      static_cast<std::size_t>(m_model->rowCount()), m_model->FileCount())));
     if (m_folderChanged) {
         m_folderChanged = false;
         Resynchronise();

@@ -303,7 +303,7 @@ void CFontProjectFrame::OnRemoveFontFromProject(const CFontItem* font) {
     if (font == nullptr || project.isEmpty() || !m_projects.ProjectExists(project)) {
         return;
     }
-    m_projects.RemoveFont(project, PathText(font->GetPath()));
+    m_projects.RemoveFont(project, PathText(font->GetPath()), font->GetFace());
     m_model->ProjectChanged(project);
 }
 

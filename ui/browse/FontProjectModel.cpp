@@ -18,16 +18,25 @@ namespace {
 
 constexpr quint16 kFullFontName = 4;
 
-// Whether Quillmark reads the file as a font with a full name. The reader
+// The faces of the file that Quillmark reads as fonts with a full name:
+// each face of a collection, the one face of any other file. The reader
 // opens only regular files, never blocks on one, and refuses files far
 // below 4 GiB.
-bool IsFontWithFullName(const QString& path) {
-    Varnholt::COpenTypeData data;
-    std::uint32_t size = 0;
-    if (data.LoadFile(FilePath(path), size) != Varnholt::FontStatus::Loaded) {
-        return false;
+std::vector<std::uint32_t> FacesWithFullName(const QString& path) {
+    std::vector<std::uint32_t> faces;
+    std::uint32_t count = 1;
+    for (std::uint32_t face = 0; face < count; ++face) {
+        Varnholt::COpenTypeData data;
+        std::uint32_t size = 0;
+        const bool read = data.LoadFile(FilePath(path), size, face) == Varnholt::FontStatus::Loaded;
+        if (face == 0) {
+            count = std::max<std::uint32_t>(data.GetFaceCount(), 1);
+        }
+        if (read && data.GetName(kFullFontName) != nullptr) {
+            faces.push_back(face);
+        }
     }
-    return data.GetName(kFullFontName) != nullptr;
+    return faces;
 }
 
 }  // namespace
@@ -198,18 +207,18 @@ void CFontProjectModel::AddFiles(const QString& project, const QStringList& path
     absolute.reserve(paths.size());
     for (const QString& given : paths) {
         const QString path = QFileInfo(given).absoluteFilePath();
-        if (!m_projects.ProjectExists(project) || !m_projects.HasFont(project, path)) {
+        if (!m_projects.ProjectExists(project) || !m_projects.HasFile(project, path)) {
             absolute.append(path);
         }
     }
-    auto fonts = std::make_shared<QStringList>();
+    auto fonts = std::make_shared<std::vector<CProjectFont>>();
     ++m_pendingAdds;
     m_reader->Start(
         [absolute, fonts] {
             for (const QString& path : absolute) {
                 BeforeReading(path);
-                if (IsFontWithFullName(path)) {
-                    fonts->append(path);
+                for (const std::uint32_t face : FacesWithFullName(path)) {
+                    fonts->push_back({path, face});
                 }
             }
         },
@@ -217,10 +226,12 @@ void CFontProjectModel::AddFiles(const QString& project, const QStringList& path
             --m_pendingAdds;
             QStringList added;
             if (m_projects.ProjectExists(project)) {
-                for (const QString& path : *fonts) {
-                    if (!m_projects.HasFont(project, path)) {
-                        m_projects.AddFont(project, path);
-                        added.append(path);
+                for (const CProjectFont& font : *fonts) {
+                    if (!m_projects.HasFont(project, font.path, font.face)) {
+                        m_projects.AddFont(project, font.path, font.face);
+                        if (added.isEmpty() || added.back() != font.path) {
+                            added.append(font.path);
+                        }
                     }
                 }
                 ProjectChanged(project);

@@ -70,7 +70,8 @@ QString CFontRows::ToolTip(int row) const {
         return {};
     }
     const QString name = QString::fromStdU16String(item->GetName());
-    const QString file = PathText(item->GetFileName());
+    const QString file =
+        PathText(item->GetFileName()) + QString::fromStdString(item->GetFaceSuffix());
     const int kilobytes = static_cast<int>(item->GetFileSize() / 1024);
     if (!ShowsLocation()) {
         return tr("Font Name: %1\nFile Name: %2\nSize: %3KB").arg(name, file).arg(kilobytes);

@@ -25,7 +25,7 @@ CFontInfoDlg::CFontInfoDlg(const CFontItem& item, QWidget* parent) : QDialog(par
     QString title = full != nullptr ? QString::fromStdU16String(std::u16string(*full))
                                     : QString::fromStdU16String(item.GetName());
     if (title.isEmpty()) {
-        title = ShownPath(item.GetFileName());
+        title = ShownPath(item.GetFileName()) + QString::fromStdString(item.GetFaceSuffix());
     }
     setWindowTitle(title);
     setAccessibleName(tr("Font Info"));

@@ -82,7 +82,7 @@ void CRichTextPreviewView::OnFontSelected(const CFontItem* font) {
         const auto* full = m_font->GetData()->GetName(4);
         m_faceName = full != nullptr ? QString::fromStdU16String(std::u16string(*full))
                                      : QString::fromStdU16String(m_font->GetName());
-        m_family = CExactFamilies::Instance().FamilyFor(m_font->GetPath());
+        m_family = CExactFamilies::Instance().FamilyFor(m_font->GetPath(), m_font->GetFace());
     } else {
         m_font.Reset();
         m_faceName.clear();

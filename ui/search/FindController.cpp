@@ -236,13 +236,15 @@ std::optional<CSearchLocation> CFindController::SelectedLocation() const {
             // The project's files as they are now: the store may change
             // while the worker runs.
             std::vector<std::filesystem::path> files;
+            std::vector<std::uint32_t> faces;
             const auto project = m_services.projects.FindProject(entry->path);
             if (project != m_services.projects.end()) {
-                for (const QString& file : *project->second) {
-                    files.push_back(FilePath(file));
+                for (const CProjectFont& font : *project->second) {
+                    files.push_back(FilePath(font.path));
+                    faces.push_back(font.face);
                 }
             }
-            return CSearchLocation::Project(std::move(files));
+            return CSearchLocation::Project(std::move(files), std::move(faces));
         }
         default:
             return std::nullopt;

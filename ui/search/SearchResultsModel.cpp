@@ -82,7 +82,8 @@ void CSearchResultsModel::AddResults(std::vector<CResult> results) {
         }
         CRow row;
         row.displayName = QString::fromStdU16String(result.font->GetDisplayName());
-        row.fileName = PathText(result.font->GetFileName());
+        row.fileName = PathText(result.font->GetFileName()) +
+                       QString::fromStdString(result.font->GetFaceSuffix());
         row.sizeText = QString::fromStdString(result.font->GetSizeText());
         row.distance = result.distance;
         row.nameKey = &result.font->GetSortKey();
