@@ -294,7 +294,7 @@ CQuillmarkApp::StartResult CQuillmarkApp::InitInstance() {
         },
         detail));
     m_mainFrame->SetPane(CMainFrame::Pane::FontDetail, detail);
-    m_findCharacter = [searches](char16_t code, const QString& name, const CFontItem* font) {
+    m_findCharacter = [searches](char32_t code, const QString& name, const CFontItem* font) {
         searches->FindCharacter(code, name, font);
     };
     detail->SetFindCharacter(m_findCharacter);

@@ -171,7 +171,7 @@ private:
     QPointer<CFontMapWindow> m_fontMap;   // a child of the main window
     QPointer<CSearchWindows> m_searches;  // a child of the main window
     // "Find other fonts that contain this character..." of the font maps.
-    std::function<void(char16_t, const QString&, const CFontItem*)> m_findCharacter;
+    std::function<void(char32_t, const QString&, const CFontItem*)> m_findCharacter;
     // A QWidget pointer: events still pass the filter while the splash is
     // being destroyed, when it is no longer a QSplashScreen.
     QPointer<QWidget> m_splash;

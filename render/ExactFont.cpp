@@ -392,7 +392,7 @@ bool CExactFontCache::DrawCentred(QPainter& painter, const QRectF& rect, const Q
     return true;
 }
 
-bool CExactFontCache::ShapeEach(const QString& path, const CTextLook& look, const char16_t* codes,
+bool CExactFontCache::ShapeEach(const QString& path, const CTextLook& look, const char32_t* codes,
                                 std::size_t count, CGlyph* glyphs) {
     const auto face = FaceFor(path, look);
     if (face == nullptr) {
@@ -400,12 +400,14 @@ bool CExactFontCache::ShapeEach(const QString& path, const CTextLook& look, cons
     }
     hb_buffer_t* buffer = hb_buffer_create();
     for (std::size_t i = 0; i < count; ++i) {
-        QString text{QChar(codes[i])};
+        QString text = QString::fromUcs4(&codes[i], 1);
         if (look.symbolFont) {
             text = SymbolText(text);
         }
         hb_buffer_clear_contents(buffer);
-        hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(text.utf16()), 1, 0, 1);
+        const int units = static_cast<int>(text.size());  // 2 past U+FFFF
+        hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(text.utf16()), units, 0,
+                            units);
         hb_buffer_guess_segment_properties(buffer);
         hb_shape(face->font, buffer, nullptr, 0);
         unsigned int shaped = 0;

@@ -87,7 +87,7 @@ public:
         quint32 index = 0;
         qreal advance = 0;
     };
-    bool ShapeEach(const QString& path, const CTextLook& look, const char16_t* codes,
+    bool ShapeEach(const QString& path, const CTextLook& look, const char32_t* codes,
                    std::size_t count, CGlyph* glyphs);
     // The raw font that Shape's runs carry, for runs built from ShapeEach.
     QRawFont RawFont(const QString& path, const CTextLook& look);

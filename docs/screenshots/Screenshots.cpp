@@ -295,7 +295,7 @@ int main(int argc, char** argv) {
                           out + "/unreadable-font-menu.png");
         }
         {
-            CConfirmDeleteDialog confirm(3, frame);
+            CConfirmDeleteDialog confirm(3, {}, frame);
             confirm.show();
             RunUntil([] { return false; }, 100);
             saved &= Save(confirm.grab().toImage(), out + "/confirm-delete.png");

@@ -204,17 +204,31 @@ bool CFontManager::CanRelease(const CFontItem* item) {
     return released == users;
 }
 
+std::vector<std::shared_ptr<CFontItem>> CFontManager::FacesLocked(
+    const std::filesystem::path& path) const {
+    std::vector<std::shared_ptr<CFontItem>> records;
+    // A file of one face is one look; a collection's faces are looked for
+    // up to the highest face index held.
+    for (std::uint32_t face = 0; face < m_faceBound; ++face) {
+        if (const auto it = m_byPath.find(FaceKey{path.native(), face}); it != m_byPath.end()) {
+            records.push_back(m_items.at(it->second).item);
+        }
+    }
+    return records;
+}
+
+std::vector<std::shared_ptr<const CFontItem>> CFontManager::FacesOf(
+    const std::filesystem::path& path) const {
+    std::lock_guard lock(m_lock);
+    const auto records = FacesLocked(path);
+    return {records.begin(), records.end()};
+}
+
 void CFontManager::RemoveFile(const std::filesystem::path& path) {
     std::vector<std::shared_ptr<CFontItem>> records;
     {
         std::lock_guard lock(m_lock);
-        // A file of one face is one look; a collection's faces are looked
-        // for up to the highest face index held.
-        for (std::uint32_t face = 0; face < m_faceBound; ++face) {
-            if (const auto it = m_byPath.find(FaceKey{path.native(), face}); it != m_byPath.end()) {
-                records.push_back(m_items.at(it->second).item);
-            }
-        }
+        records = FacesLocked(path);
     }
     for (const auto& record : records) {
         if (m_observer != nullptr) {

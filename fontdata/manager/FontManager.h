@@ -55,6 +55,9 @@ public:
     // The item while the manager holds it, without a use: for a holder
     // that must not keep the font but must know it again (the current font).
     std::shared_ptr<const CFontItem> Find(const CFontItem* item) const;
+    // The faces of the file that the manager holds, in face order, without
+    // a use.
+    std::vector<std::shared_ptr<const CFontItem>> FacesOf(const std::filesystem::path& path) const;
 
     // The item of `path` with one more user, read now when nobody holds it.
     // The caller gives the use back with Release.
@@ -114,6 +117,7 @@ private:
     // Takes the item out of the tables; the caller lets it go after unlocking.
     std::shared_ptr<CFontItem> Drop(const CFontItem* item);  // m_lock held
     std::vector<std::shared_ptr<CFontItem>> ItemsInOrder(const std::string* under) const;
+    std::vector<std::shared_ptr<CFontItem>> FacesLocked(const std::filesystem::path& path) const;
 
     IFontManagerObserver* const m_observer;
     Platform::IFontSystem* const m_system;

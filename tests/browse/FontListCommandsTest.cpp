@@ -13,6 +13,7 @@
 #include "core/PathText.h"
 #include "fontdata/item/FontItem.h"
 #include "tests/browse/ListCommandsSupport.h"
+#include "tests/support/FontBuilder.h"
 #include "ui/browse/FontListMenu.h"
 #include "ui/common/NameClashDialog.h"
 
@@ -262,6 +263,51 @@ TEST(FontListCommandsTest, DeletesThreeFilesToTheTrashInOneGo) {
     }
     EXPECT_EQ(fixture.Model().rowCount(), 1);
     EXPECT_TRUE(fixture.log.told.isEmpty()) << fixture.log.told.join('\n').toStdString();
+    EmptyTrash();
+}
+
+// A face of a collection is a file's: deleting it asks once for the file,
+// naming the faces that go with it, and every face's row goes.
+TEST(FontListCommandsTest, DeletingAFaceOfACollectionAsksOnceForTheFileAndNamesItsFaces) {
+    EmptyTrash();
+    const QString folder = FontFolder("delete-collection", 1);
+    const auto read = [](const char* name) {
+        QFile file(QStringLiteral(QUILLMARK_TEST_DATA "/") + QLatin1String(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        return QuillmarkTest::Bytes(bytes.begin(), bytes.end());
+    };
+    const QString collection = folder + QStringLiteral("/pair.ttc");
+    WriteFile(FilePath(collection).native(),
+              Collection({read("twin-a.ttf"), read("twin-bold.ttf")}));
+    CCommandsFixture fixture;
+    fixture.Load(folder);
+    ASSERT_EQ(fixture.Model().rowCount(), 3);
+    std::vector<int> faces;
+    for (int row = 0; row < 3; ++row) {
+        if (fixture.Model().ItemAt(row)->GetFaceCount() == 2) {
+            faces.push_back(row);
+        }
+    }
+    ASSERT_EQ(faces.size(), 2u);
+    fixture.SelectRows({faces[0], faces[1]});
+    fixture.log.confirmAnswer = false;
+    fixture.commands->Delete();
+    EXPECT_EQ(fixture.log.confirmDelete, 1) << "one file";
+    ASSERT_EQ(fixture.log.collections.size(), 1);
+    EXPECT_EQ(fixture.log.collections[0],
+              QString::fromUtf8("\u201Cpair.ttc\u201D holds 2 fonts, which go with it: "
+                                "Quillmark Twin, Quillmark Twin Bold"));
+
+    fixture.SelectRows({faces[1]});  // one face alone takes the other with it
+    fixture.log.confirmAnswer = true;
+    fixture.commands->Delete();
+    EXPECT_EQ(fixture.log.confirmDelete, 1);
+    EXPECT_EQ(TrashedOriginals(), QStringList{collection});
+    EXPECT_FALSE(QFile::exists(collection));
+    ASSERT_EQ(fixture.Model().rowCount(), 1);
+    EXPECT_EQ(fixture.Model().ItemAt(0)->GetFaceCount(), 1u);
+    EXPECT_TRUE(fixture.manager.FacesOf(FilePath(collection)).empty());
     EmptyTrash();
 }
 

@@ -68,6 +68,7 @@ public:
 // What the commands asked and did through their hooks.
 struct CHookLog {
     int confirmDelete = 0;
+    QStringList collections;  // of the last question
     bool confirmAnswer = true;
     QStringList asked;  // titles of Yes/No questions
     bool askAnswer = true;
@@ -118,8 +119,9 @@ struct CCommandsFixture {
     Quillmark::CFontListCommands::Hooks Hooks(Quillmark::CFontListCommands::Hooks hooks) {
         using namespace Quillmark;
         if (!hooks.confirmDelete)
-            hooks.confirmDelete = [this](int files) {
+            hooks.confirmDelete = [this](int files, const QStringList& collections) {
                 log.confirmDelete = files;
+                log.collections = collections;
                 return log.confirmAnswer;
             };
         if (!hooks.ask)

@@ -14,10 +14,10 @@ namespace {
 
 // A model of `count` codes 0x20, 0x21, ...
 CFontMapModel ModelOf(int count, int cellWidth, int cellHeight) {
-    std::shared_ptr<std::uint16_t[]> codes(new std::uint16_t[static_cast<std::size_t>(count)]);
-    std::iota(codes.get(), codes.get() + count, std::uint16_t{0x20});
+    std::shared_ptr<char32_t[]> codes(new char32_t[static_cast<std::size_t>(count)]);
+    std::iota(codes.get(), codes.get() + count, char32_t{0x20});
     CFontMapModel model;
-    model.SetCodes(codes, static_cast<std::uint16_t>(count));
+    model.SetCodes(codes, count);
     model.SetCellFromFont(cellHeight - CFontMapModel::kCellPadding,
                           cellWidth - CFontMapModel::kCellPadding);
     return model;
@@ -169,9 +169,29 @@ TEST(FontMapToolTip, CodeAndNameCutTo79Characters) {
     EXPECT_EQ(CFontMapModel::ToolTip(0xFFFD, QStringLiteral("REPLACEMENT CHARACTER")),
               QStringLiteral("FFFD - REPLACEMENT CHARACTER"));
     EXPECT_EQ(CFontMapModel::ToolTip(0xE000, QString()), QStringLiteral("E000"));
+    EXPECT_EQ(CFontMapModel::ToolTip(0x1F600, QStringLiteral("GRINNING FACE")),
+              QStringLiteral("1F600 - GRINNING FACE"));
     const QString tip = CFontMapModel::ToolTip(0x0041, QString(100, QLatin1Char('X')));
     EXPECT_EQ(tip.size(), 79);
     EXPECT_TRUE(tip.startsWith(QStringLiteral("0041 - XXX")));
+}
+
+// The map lists the 16-bit map's characters as they stand, first, then the
+// 32-bit map's past U+FFFF; a font with only the latter shows them all.
+TEST(FontMapCodes, The16BitListFirstThenEachCharacterPastUFFFF) {
+    using Varnholt::OpenTypeFontData::CcmapTable;
+    CcmapTable::Data map;
+    EXPECT_EQ(CFontMapModel::CodesOf(map).second, 0);
+    map.supplementary = {{0x1F600, 0x1F602}, {0x20000, 0x20000}};
+    auto [only, onlyCount] = CFontMapModel::CodesOf(map);
+    ASSERT_EQ(onlyCount, 5);
+    CFontMapModel model;
+    model.SetCodes(only, onlyCount);
+    EXPECT_EQ(model.Code(0), 0u) << "entry 0 is never shown";
+    EXPECT_EQ(model.Code(1), 0x1F600u);
+    EXPECT_EQ(model.Code(3), 0x1F602u);
+    EXPECT_EQ(model.Code(4), 0x20000u);
+    EXPECT_EQ(model.Code(5), 0u);
 }
 
 TEST(CharacterCopy, RtfAsBuiltWithNamesOutsideAsciiEscaped) {
@@ -181,8 +201,10 @@ TEST(CharacterCopy, RtfAsBuiltWithNamesOutsideAsciiEscaped) {
     EXPECT_EQ(CharacterRtf(0x00E9, QStringLiteral("Serif Sample")),
               QByteArray("{\\rtf1{\\fonttbl{\\f0\\fnil\\fcharset0 Serif "
                          "Sample;}}\\pard\\f0\\fs24 \\u233?}"));
-    // Every character is written unsigned, as the character is.
+    // Every character is written unsigned, as the character is; past
+    // U+FFFF, its two UTF-16 units.
     EXPECT_TRUE(CharacterRtf(0xFFFD, QStringLiteral("X")).endsWith("\\u65533?}"));
+    EXPECT_TRUE(CharacterRtf(0x1F600, QStringLiteral("X")).endsWith("\\fs24 \\u55357?\\u56832?}"));
     // Outside ASCII: each UTF-16 unit an escape; nothing is lost.
     EXPECT_EQ(CharacterRtf(u'A', QString::fromUtf8("Caf\u00E9 \u6C38")),
               QByteArray("{\\rtf1{\\fonttbl{\\f0\\fnil\\fcharset0 Caf\\u233? "

@@ -400,6 +400,60 @@ TEST(FontListTest, AFontWrittenOverInPlaceIsReadAgainIntoItsSelectedRow) {
     EXPECT_EQ(after, boldRow);
 }
 
+// A collection written over in place: each face's row takes its new font,
+// a face the file gained gets a row, a face it lost loses its row; the
+// project of a face keeps that face alone.
+TEST(FontListTest, ACollectionWrittenOverInPlaceKeepsOneRowAFace) {
+    const auto bytes = [](const char* name) {
+        const QByteArray read = Bytes(kData + "/" + name);
+        return QuillmarkTest::Bytes(read.begin(), read.end());
+    };
+    const auto collection = [&](std::vector<const char*> names) {
+        std::vector<QuillmarkTest::Bytes> fonts;
+        for (const char* name : names) {
+            fonts.push_back(bytes(name));
+        }
+        const QuillmarkTest::Bytes made = QuillmarkTest::Collection(fonts);
+        return QByteArray(reinterpret_cast<const char*>(made.data()),
+                          static_cast<qsizetype>(made.size()));
+    };
+    const QString folder = Folder("collection-replaced");
+    const QString path = folder + "/pair.ttc";
+    WriteOver(path, collection({"twin-a.ttf", "twin-bold.ttf"}));
+    CListFixture fixture;
+    fixture.Load(folder);
+    EXPECT_EQ(fixture.Column(0), (std::vector<QString>{"Quillmark Twin", "Quillmark Twin Bold"}));
+    EXPECT_EQ(fixture.Column(1), (std::vector<QString>{"pair.ttc (0)", "pair.ttc (1)"}));
+    EXPECT_EQ(fixture.status[1], "2 fonts from 1 file displayed");
+
+    WriteOver(path, collection({"twin-bold.ttf", "arrows.ttf", "twin-a.ttf"}));
+    ASSERT_TRUE(WaitUntil([&] { return fixture.list->Model().rowCount() == 3; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return !fixture.list->IsSynchronising(); }));
+    std::vector<QString> names = fixture.Column(0);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names[2], "Quillmark Twin Bold");
+    EXPECT_EQ(fixture.manager.Count(), 3u) << "the old faces are no longer held";
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(fixture.list->Model().ItemAt(row)->GetFaceCount(), 3u);
+    }
+
+    WriteOver(path, Bytes(kData + "/twin-a.ttf"));
+    ASSERT_TRUE(WaitUntil([&] { return fixture.list->Model().rowCount() == 1; }, 3000))
+        << fixture.list->Model().rowCount();
+    ASSERT_TRUE(WaitUntil([&] { return !fixture.list->IsSynchronising(); }));
+    EXPECT_EQ(fixture.Column(1), std::vector<QString>{"pair.ttc"});
+    EXPECT_EQ(fixture.manager.Count(), 1u);
+
+    // A project that holds the third face of a collection lists it alone.
+    WriteOver(path, collection({"twin-a.ttf", "arrows.ttf", "twin-bold.ttf"}));
+    fixture.projects.AddProject("Third");
+    fixture.projects.AddFont("Third", path, 2);
+    ASSERT_TRUE(fixture.list->LoadProject("Third"));
+    ASSERT_TRUE(WaitUntil([&] { return fixture.list->Model().rowCount() == 1; }));
+    EXPECT_EQ(fixture.Column(0), std::vector<QString>{"Quillmark Twin Bold"});
+    EXPECT_EQ(fixture.list->Model().ItemAt(0)->GetFace(), 2u);
+}
+
 // A file copied in slowly (half of it, a pause, the rest) is read once,
 // whole: no row of a damaged font, not even for a moment.
 TEST(FontListTest, AFontWrittenInTwoStepsIsReadOnceWhole) {

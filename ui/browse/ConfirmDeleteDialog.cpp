@@ -9,8 +9,9 @@
 
 namespace Quillmark {
 
-CConfirmDeleteDialog::CConfirmDeleteDialog(int files, QWidget* parent)
-    : QDialog(parent), m_text(new QLabel(TextFor(files), this)) {
+CConfirmDeleteDialog::CConfirmDeleteDialog(int files, const QStringList& collections,
+                                           QWidget* parent)
+    : QDialog(parent), m_text(new QLabel(TextFor(files, collections), this)) {
     setObjectName(QStringLiteral("ConfirmDeleteDialog"));
     setWindowTitle(tr("Confirm Font Delete"));
     setAccessibleName(tr("Confirm Font Delete"));
@@ -50,11 +51,16 @@ QString CConfirmDeleteDialog::Text() const {
     return m_text->text();
 }
 
-QString CConfirmDeleteDialog::TextFor(int files) {
-    return files > 1 ? tr("These files will be moved to the Trash and their associated fonts will "
-                          "no longer be available.  Are you sure you want to do this?")
-                     : tr("This file will be moved to the Trash and its associated fonts will "
-                          "no longer be available.  Are you sure you want to do this?");
+QString CConfirmDeleteDialog::TextFor(int files, const QStringList& collections) {
+    QString text =
+        files > 1 ? tr("These files will be moved to the Trash and their associated fonts will "
+                       "no longer be available.  Are you sure you want to do this?")
+                  : tr("This file will be moved to the Trash and its associated fonts will "
+                       "no longer be available.  Are you sure you want to do this?");
+    for (const QString& collection : collections) {
+        text += QStringLiteral("\n\n") + collection;
+    }
+    return text;
 }
 
 }  // namespace Quillmark

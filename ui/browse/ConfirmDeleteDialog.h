@@ -3,6 +3,7 @@
 // "Confirm Font Delete": asks before font files go to the Trash.
 
 #include <QDialog>
+#include <QStringList>
 
 class QLabel;
 
@@ -13,10 +14,13 @@ class CConfirmDeleteDialog : public QDialog {
 
 public:
     // `files`: how many files the delete concerns (the text is plural for more than one).
-    explicit CConfirmDeleteDialog(int files, QWidget* parent = nullptr);
+    // `collections`: a line for each collection among them, naming the
+    // faces that go with it.
+    explicit CConfirmDeleteDialog(int files, const QStringList& collections = {},
+                                  QWidget* parent = nullptr);
 
     QString Text() const;
-    static QString TextFor(int files);
+    static QString TextFor(int files, const QStringList& collections = {});
 
 private:
     QLabel* m_text;

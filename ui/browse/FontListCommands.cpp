@@ -110,8 +110,8 @@ CFontListCommands::CFontListCommands(CFontRowsView& view, CQuillmarkSignals& hub
         };
     }
     if (!m_hooks.confirmDelete) {
-        m_hooks.confirmDelete = [this](int files) {
-            CConfirmDeleteDialog dialog(files, Window());
+        m_hooks.confirmDelete = [this](int files, const QStringList& collections) {
+            CConfirmDeleteDialog dialog(files, collections, Window());
             return dialog.exec() == QDialog::Accepted;
         };
     }

@@ -56,8 +56,9 @@ public:
     struct Hooks {
         // A Yes/No question with the question icon; true for Yes.
         std::function<bool(const QString& title, const QString& question)> ask;
-        // "Confirm Font Delete" for this many files; true for Yes.
-        std::function<bool(int files)> confirmDelete;
+        // "Confirm Font Delete" for this many files, naming the faces of
+        // each collection among them; true for Yes.
+        std::function<bool(int files, const QStringList& collections)> confirmDelete;
         // The file cannot go to the Trash (why): delete it for good?
         std::function<bool(const QString& path, const QString& why)> askDeleteForGood;
         // A failure to tell the user.
@@ -150,6 +151,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // "“x.ttc” holds 3 fonts, which go with it: A, B, C".
+    QString FacesText(const CFontItem& face) const;
     void MakeActions();
     // Delete and Enter on the list; true when the key was the list's.
     bool HandleKey(QKeyEvent& key);

@@ -140,7 +140,8 @@ private:
     void OnFolderChanged();
     void Settle(const std::vector<std::string>& paths);
     void OnSettleTick();
-    int RowOfPath(const std::string& path) const;
+    // The rows of the file's faces, in row order.
+    std::vector<int> RowsOfPath(const std::string& path) const;
     void StartSync(std::vector<std::string> paths);
     void OnSyncRowsReady(quint64 id);
     void DropSync();
@@ -199,7 +200,8 @@ private:
     QTimer* m_settleTimer;  // a child
     // Rows whose files are read again, by path: their old fonts, which the
     // manager has let go of, held until the new ones take their rows.
-    std::map<std::string, CFontHandle> m_replaced;
+    // The fonts read again, by path and face, until their new ones come.
+    std::map<std::pair<std::string, std::uint32_t>, CFontHandle> m_replaced;
     bool m_replacing = false;  // the rows of fonts read again stay
 };
 

@@ -24,9 +24,13 @@ void CFontListCommands::StartDrag() {
     if (fonts.empty()) {
         return;
     }
+    // The files go: a collection's once, however many of its faces are selected.
     QStringList paths;
     for (const CFontHandle& font : fonts) {
-        paths.append(PathText(font->GetPath()));
+        const QString path = PathText(font->GetPath());
+        if (!paths.contains(path)) {
+            paths.append(path);
+        }
     }
     const bool projectData = ProjectMode();
     auto* drag = new QDrag(&m_view);

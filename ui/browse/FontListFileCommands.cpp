@@ -59,9 +59,18 @@ void CFontListCommands::Install() {
                                               .arg(QDir::toNativeSeparators(folder)));
         return;
     }
+    // A collection is copied once, however many of its faces are selected.
     QStringList sources;
-    for (const CFontHandle& font : fonts) {
-        sources.append(PathText(font->GetPath()));
+    std::vector<std::vector<CFontHandle>> faces;  // of each source
+    for (CFontHandle& font : fonts) {
+        const QString path = PathText(font->GetPath());
+        const qsizetype at = sources.indexOf(path);
+        if (at >= 0) {
+            faces[static_cast<std::size_t>(at)].push_back(std::move(font));
+        } else {
+            sources.append(path);
+            faces.push_back({std::move(font)});
+        }
     }
     // A hasty Enter skips the font that is there already: keeping both would
     // install it twice.
@@ -71,9 +80,11 @@ void CFontListCommands::Install() {
     // The transfer goes in order and stops at a failure or a cancel: the
     // first created + skipped sources were dealt with.
     const auto handled = static_cast<std::size_t>(result.created.size() + result.skipped.size());
-    for (std::size_t i = 0; i < std::min(handled, fonts.size()); ++i) {
+    for (std::size_t i = 0; i < std::min(handled, faces.size()); ++i) {
         if (!result.skipped.contains(sources[static_cast<qsizetype>(i)])) {
-            fonts[i]->MarkInstalled();
+            for (const CFontHandle& face : faces[i]) {
+                face->MarkInstalled();
+            }
         }
     }
     if (!result.created.isEmpty()) {
@@ -131,8 +142,22 @@ void CFontListCommands::DeleteFiles() {
     if ((MainList() && m_fontsFolderShown) || SelectedRows().empty()) {
         return;
     }
-    const std::vector<int> rows = SelectedRows();
-    if (!m_hooks.confirmDelete(static_cast<int>(rows.size()))) {
+    // A file goes whole: a face of a collection takes the file's other
+    // faces with it, and the question names them.
+    std::vector<std::filesystem::path> files;
+    QStringList collections;
+    for (int row : SelectedRows()) {
+        const CFontItem* item = ItemAt(row);
+        if (item == nullptr ||
+            std::find(files.begin(), files.end(), item->GetPath()) != files.end()) {
+            continue;
+        }
+        files.push_back(item->GetPath());
+        if (item->GetFaceCount() > 1) {
+            collections.append(FacesText(*item));
+        }
+    }
+    if (files.empty() || !m_hooks.confirmDelete(static_cast<int>(files.size()), collections)) {
         return;
     }
     m_hub.FireFontSelected(nullptr);
@@ -142,12 +167,15 @@ void CFontListCommands::DeleteFiles() {
     struct CGoing {
         std::shared_ptr<const CFontItem> record;  // not a use: the item stays known
         std::filesystem::path path;
+        std::uint32_t face = 0;
     };
     std::vector<CGoing> going;
-    for (int row : rows) {
-        if (const CFontHandle font = m_rows.FontAt(row)) {
-            font->MakeTemporarilyPrivate();
-            going.push_back({m_manager.Find(font.get()), font->GetPath()});
+    for (const std::filesystem::path& file : files) {
+        for (const auto& record : m_manager.FacesOf(file)) {
+            if (const CFontHandle font = m_manager.Hold(record.get())) {
+                font->MakeTemporarilyPrivate();
+            }
+            going.push_back({record, file, record->GetFace()});
         }
     }
     bool released = true;
@@ -166,7 +194,7 @@ void CFontListCommands::DeleteFiles() {
             if (handle != nullptr) {
                 handle->RestoreSharing();
             } else if (Platform::EntryExists(font.path)) {
-                handle = m_manager.Open(font.path);
+                handle = m_manager.Open(font.path, font.face);
             }
             if (handle != nullptr && m_rows.RowOf(handle.get()) < 0) {
                 back.push_back(std::move(handle));
@@ -178,10 +206,16 @@ void CFontListCommands::DeleteFiles() {
         return;
     }
 
-    std::vector<std::filesystem::path> paths;
-    for (const CGoing& font : going) {
-        paths.push_back(font.path);
-    }
+    const std::vector<std::filesystem::path>& paths = files;
+    // A file that stays gets back the rows of each of its faces.
+    const auto keep = [this](const std::filesystem::path& path, std::vector<CFontHandle>& into) {
+        CFontHandle first = m_manager.Open(path);
+        const std::uint32_t faces = first->GetFaceCount();
+        into.push_back(std::move(first));
+        for (std::uint32_t face = 1; face < faces; ++face) {
+            into.push_back(m_manager.Open(path, face));
+        }
+    };
     QStringList failures;
     std::vector<CFontHandle> stayed;
     std::vector<std::filesystem::path> gone;
@@ -200,13 +234,13 @@ void CFontListCommands::DeleteFiles() {
             }
             why = QString::fromStdString(deleted.Failure().Reason());
         } else if (exists) {
-            stayed.push_back(m_manager.Open(outcome.path));  // the user kept it
+            keep(outcome.path, stayed);  // the user kept it
             continue;
         }
         failures.append(tr("\u201C%1\u201D: %2").arg(ShownPath(outcome.path), why));
         // Files still there get their rows back.
         if (Platform::EntryExists(outcome.path)) {
-            stayed.push_back(m_manager.Open(outcome.path));
+            keep(outcome.path, stayed);
         }
     }
     m_rows.AddFonts(std::move(stayed));
@@ -220,6 +254,27 @@ void CFontListCommands::DeleteFiles() {
             tr("Delete"),
             tr("These files could not be deleted:\n%1").arg(failures.join(QLatin1Char('\n'))));
     }
+}
+
+QString CFontListCommands::FacesText(const CFontItem& face) const {
+    // The faces' names as the list shows them; a face nobody holds is read
+    // for its name.
+    QStringList names;
+    const auto held = m_manager.FacesOf(face.GetPath());
+    for (std::uint32_t index = 0; index < face.GetFaceCount(); ++index) {
+        const auto it = std::find_if(held.begin(), held.end(), [&](const auto& record) {
+            return record->GetFace() == index;
+        });
+        if (it != held.end()) {
+            names.append(QString::fromStdU16String((*it)->GetDisplayName()));
+        } else {
+            const CFontItem read(face.GetPath(), {}, nullptr, index);
+            names.append(QString::fromStdU16String(read.GetDisplayName()));
+        }
+    }
+    return tr("\u201C%1\u201D holds %n fonts, which go with it: %2", nullptr,
+              static_cast<int>(face.GetFaceCount()))
+        .arg(ShownPath(face.GetFileName()), names.join(QStringLiteral(", ")));
 }
 
 void CFontListCommands::RemoveFromProject() {

@@ -163,28 +163,33 @@ void CFontListController::OnSettleTick() {
         Platform::CFontSystemBatch batch(m_manager.FontSystem());
         m_replacing = true;
         for (const std::string& path : whole) {
-            const int row = RowOfPath(path);
-            if (row < 0) {
+            std::vector<CFontHandle> old;
+            for (const int row : RowsOfPath(path)) {
+                old.push_back(m_model->FontAt(row));
+            }
+            if (old.empty()) {
                 continue;
             }
-            CFontHandle old = m_model->FontAt(row);
-            m_manager.RemoveFile(old->GetPath());
-            // Unshared now: the new font of the same path may be shared.
-            old->SetShared(false);
-            m_replaced.emplace(path, std::move(old));
+            m_manager.RemoveFile(old.front()->GetPath());
+            for (CFontHandle& font : old) {
+                // Unshared now: the new font of the same path may be shared.
+                font->SetShared(false);
+                m_replaced.emplace(std::pair(path, font->GetFace()), std::move(font));
+            }
         }
         m_replacing = false;
     }
     StartSync(std::move(whole));
 }
 
-int CFontListController::RowOfPath(const std::string& path) const {
+std::vector<int> CFontListController::RowsOfPath(const std::string& path) const {
+    std::vector<int> rows;
     for (int row = 0; row < m_model->rowCount(); ++row) {
         if (m_model->ItemAt(row)->GetPathText() == path) {
-            return row;
+            rows.push_back(row);
         }
     }
-    return -1;
+    return rows;
 }
 
 void CFontListController::StartSync(std::vector<std::string> paths) {
@@ -216,8 +221,11 @@ void CFontListController::OnSyncRowsReady(quint64 id) {
     const CFontItem* current = nullptr;  // a font read again in the current row
     bool currentReplaced = false;
     for (CFontListModel::CNewRow& row : NewRows(sync->TakeRows())) {
-        const auto old = m_replaced.find(row.item->GetPathText());
+        const auto old = m_replaced.find({row.item->GetPathText(), row.item->GetFace()});
         const int at = old != m_replaced.end() ? m_model->RowOf(old->second.get()) : -1;
+        if (old != m_replaced.end()) {
+            m_replaced.erase(old);
+        }
         if (at < 0) {
             added.push_back(std::move(row));
             continue;
@@ -229,6 +237,12 @@ void CFontListController::OnSyncRowsReady(quint64 id) {
         }
         m_model->ReplaceRow(at, std::move(row));
     }
+    // Faces the file no longer holds (a collection that lost faces) go.
+    std::vector<const CFontItem*> lost;
+    for (const auto& [key, font] : m_replaced) {
+        lost.push_back(font.get());
+    }
+    m_model->RemoveItems(lost, nullptr);
     m_replaced.clear();
     m_model->AppendRows(std::move(added));
     if (m_view) {

@@ -98,7 +98,7 @@ void CFontListDelegate::PaintRow(QPainter* painter, const QRect& row, const QMod
         const QString path = PathText(item->GetPath());
         auto& fonts = Platform::CExactFontCache::Instance();
         if (MayRead(fonts.Holds(path, look))) {
-            const QString text{QChar(m_searchCharacter)};
+            const QString text = QString::fromUcs4(&m_searchCharacter, 1);
             const qreal width = fonts.Shape(path, look, text).width;
             fonts.DrawLine(*painter,
                            QRectF(cell.left() + (side - width) / 2, cell.top(), width + 1, side),

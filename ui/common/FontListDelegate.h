@@ -44,7 +44,7 @@ public:
 
     // Search by character: the character drawn in a framed cell at the
     // left of every row (0: none).
-    void SetSearchCharacter(char16_t c) { m_searchCharacter = c; }
+    void SetSearchCharacter(char32_t c) { m_searchCharacter = c; }
     void Refresh();  // the options changed
     // How the preview lines are drawn: FontListCharSize and
     // FontListRenderingOption as Refresh last read them.
@@ -59,7 +59,7 @@ private:
     QString m_previewText;
     QIcon m_fontIcon;
     QIcon m_errorIcon;
-    char16_t m_searchCharacter = 0;
+    char32_t m_searchCharacter = 0;
 
     bool MayRead(bool ready) const;
     int m_budgetMs = 0;

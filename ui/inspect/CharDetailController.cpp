@@ -40,9 +40,9 @@ CCharDetailController::CCharDetailController(CQuillmarkSignals& hub, CProgramOpt
     m_window->setGeometry(place);
 
     connect(m_window, &CCharDetailWnd::CopyRequested, this,
-            [this](char16_t code) { CopyCharacterOf(code, m_font.Get(), m_error); });
+            [this](char32_t code) { CopyCharacterOf(code, m_font.Get(), m_error); });
     connect(m_window, &CCharDetailWnd::AppendRequested, this,
-            [this](char16_t code) { m_hub.FireAppendCharacterToPreview(code); });
+            [this](char32_t code) { m_hub.FireAppendCharacterToPreview(code); });
 
     hub.ConnectFontSelected(boost::bind(&CCharDetailController::OnFontSelected, this, _1));
     hub.ConnectCharacterSelected(
@@ -86,9 +86,9 @@ void CCharDetailController::SetFindCharacter(CFindCharacter find) {
     if (!m_window) {
         return;
     }
-    std::function<void(char16_t)> finder;
+    std::function<void(char32_t)> finder;
     if (find) {
-        finder = [this, find = std::move(find)](char16_t code) {
+        finder = [this, find = std::move(find)](char32_t code) {
             find(code, NameOf(code), m_font.Get());
         };
     }
@@ -112,7 +112,7 @@ void CCharDetailController::LoadNames() {
     }
 }
 
-QString CCharDetailController::NameOf(char16_t code) const {
+QString CCharDetailController::NameOf(char32_t code) const {
     if (m_names == nullptr) {
         return {};
     }
@@ -138,7 +138,7 @@ void CCharDetailController::OnFontSelected(const CFontItem* font) {
                       m_options.GetCharDetailRenderingOption());
 }
 
-void CCharDetailController::OnCharacterSelected(char16_t code, const QString& name) {
+void CCharDetailController::OnCharacterSelected(char32_t code, const QString& name) {
     if (!m_window) {
         return;
     }

@@ -24,7 +24,7 @@ class CQuillmarkSignals;
 
 // What "Find other fonts that contain this character..." does: given the
 // character, its Unicode name and the font it was taken from.
-using CFindCharacter = std::function<void(char16_t, const QString&, const CFontItem*)>;
+using CFindCharacter = std::function<void(char32_t, const QString&, const CFontItem*)>;
 
 class CCharDetailController : public QObject, public boost::signals2::trackable {
     Q_OBJECT
@@ -54,14 +54,14 @@ public:
     void LoadNames();
     const CUnicodeCharDescriptions* Names() const { return m_names.get(); }
     // The Unicode name of a character; empty without one or without a table.
-    QString NameOf(char16_t code) const;
+    QString NameOf(char32_t code) const;
 
     // The window's first size: its title and a character must show.
     static QSize FirstSize(const CCharDetailWnd& window);
 
 private:
     void OnFontSelected(const CFontItem* font);
-    void OnCharacterSelected(char16_t code, const QString& name);
+    void OnCharacterSelected(char32_t code, const QString& name);
     void OnApplicationClosing();
     void OnOptionsChanged();
     void DropFont();

@@ -4,7 +4,7 @@
 
 namespace Quillmark {
 
-void CCharDetailModel::SetCharacter(char16_t code, const QString& name) {
+void CCharDetailModel::SetCharacter(char32_t code, const QString& name) {
     m_code = code;
     m_name = name;
 }

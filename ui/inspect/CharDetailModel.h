@@ -18,8 +18,8 @@ public:
     static constexpr int kBandPadding = 10;
     static constexpr int kFirstSide = 120;
 
-    void SetCharacter(char16_t code, const QString& name);
-    char16_t Code() const { return m_code; }
+    void SetCharacter(char32_t code, const QString& name);
+    char32_t Code() const { return m_code; }
     const QString& Name() const { return m_name; }
     // "U+%04X\n%s": the code on the first line, the name on the second.
     QString Text() const;
@@ -43,7 +43,7 @@ public:
                            QSize first = {kFirstSide, kFirstSide});
 
 private:
-    char16_t m_code = 0;
+    char32_t m_code = 0;
     QString m_name;
     int m_glyphHeight = -1;
     bool m_stale = true;

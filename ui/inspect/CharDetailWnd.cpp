@@ -28,7 +28,7 @@ CCharDetailWnd::CCharDetailWnd(QWidget* parent)
     connect(m_menu, &CCharacterMenu::AppendRequested, this, &CCharDetailWnd::AppendRequested);
 }
 
-void CCharDetailWnd::SetFindOtherFonts(std::function<void(char16_t)> find) {
+void CCharDetailWnd::SetFindOtherFonts(std::function<void(char32_t)> find) {
     m_menu->SetFindOtherFonts(std::move(find));
 }
 
@@ -75,9 +75,10 @@ void CCharDetailWnd::paintEvent(QPaintEvent*) {
     }
     if (!m_path.isEmpty() && m_model.Code() != 0 && glyph.height() > 0) {
         m_look.cellHeight = glyph.height();
-        if (!Platform::CExactFontCache::Instance().DrawCentred(
-                painter, QRectF(glyph), m_path, m_look, QString(QChar(m_model.Code())),
-                palette().color(QPalette::Text))) {
+        const char32_t code = m_model.Code();
+        if (!Platform::CExactFontCache::Instance().DrawCentred(painter, QRectF(glyph), m_path,
+                                                               m_look, QString::fromUcs4(&code, 1),
+                                                               palette().color(QPalette::Text))) {
             DrawUndrawableNote(painter, QRectF(glyph), font(), palette().color(QPalette::Text),
                                Qt::AlignCenter);
         }

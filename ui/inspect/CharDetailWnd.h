@@ -34,15 +34,15 @@ public:
     void SetClosing() { m_closing = true; }
     // Offers "Find other fonts that contain this character..." in the
     // menu, calling find with the character shown; absent until set.
-    void SetFindOtherFonts(std::function<void(char16_t)> find);
+    void SetFindOtherFonts(std::function<void(char32_t)> find);
     CCharacterMenu* CharacterMenu() const { return m_menu; }
 
     // The band's text height for this window's width and font.
     int TextHeight() const;
 
 signals:
-    void CopyRequested(char16_t code);
-    void AppendRequested(char16_t code);
+    void CopyRequested(char32_t code);
+    void AppendRequested(char32_t code);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

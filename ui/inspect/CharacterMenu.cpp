@@ -2,7 +2,7 @@
 
 namespace Quillmark {
 
-CCharacterMenu::CCharacterMenu(std::function<char16_t()> character, QWidget* parent)
+CCharacterMenu::CCharacterMenu(std::function<char32_t()> character, QWidget* parent)
     : QMenu(parent), m_character(std::move(character)) {
     setObjectName(QStringLiteral("FontMapMenu"));
     const auto command = [this](const QString& text, const char* name) {
@@ -24,7 +24,7 @@ CCharacterMenu::CCharacterMenu(std::function<char16_t()> character, QWidget* par
     });
 }
 
-void CCharacterMenu::SetFindOtherFonts(std::function<void(char16_t)> find) {
+void CCharacterMenu::SetFindOtherFonts(std::function<void(char32_t)> find) {
     m_find = std::move(find);
     m_findOther->setVisible(static_cast<bool>(m_find));
 }

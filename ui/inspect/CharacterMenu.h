@@ -14,19 +14,19 @@ class CCharacterMenu : public QMenu {
 
 public:
     // `character` says, when a command is chosen, which character it acts on.
-    CCharacterMenu(std::function<char16_t()> character, QWidget* parent);
+    CCharacterMenu(std::function<char32_t()> character, QWidget* parent);
 
     // Offers "Find other fonts that contain this character...", calling
     // `find` with the character; absent while `find` is empty.
-    void SetFindOtherFonts(std::function<void(char16_t)> find);
+    void SetFindOtherFonts(std::function<void(char32_t)> find);
 
 signals:
-    void CopyRequested(char16_t code);
-    void AppendRequested(char16_t code);
+    void CopyRequested(char32_t code);
+    void AppendRequested(char32_t code);
 
 private:
-    std::function<char16_t()> m_character;
-    std::function<void(char16_t)> m_find;
+    std::function<char32_t()> m_character;
+    std::function<void(char32_t)> m_find;
     QAction* m_findOther = nullptr;
 };
 

@@ -44,11 +44,11 @@ CFontMapController::CFontMapController(CQuillmarkSignals& hub, CProgramOptions& 
     view->installEventFilter(this);
 
     connect(view, &CFontMapView::CharacterSelected, this,
-            [this](char16_t code) { m_hub.FireCharacterSelected(code, NameOf(code)); });
+            [this](char32_t code) { m_hub.FireCharacterSelected(code, NameOf(code)); });
     connect(view, &CFontMapView::CopyRequested, this,
-            [this](char16_t code) { CopyCharacterOf(code, m_font.Get(), m_error); });
+            [this](char32_t code) { CopyCharacterOf(code, m_font.Get(), m_error); });
     connect(view, &CFontMapView::AppendRequested, this,
-            [this](char16_t code) { m_hub.FireAppendCharacterToPreview(code); });
+            [this](char32_t code) { m_hub.FireAppendCharacterToPreview(code); });
 
     hub.ConnectFontSelected(boost::bind(&CFontMapController::OnFontSelected, this, _1));
     hub.ConnectFontMapSizeChanged(boost::bind(&CFontMapController::OnFontMapSizeChanged, this, _1));
@@ -68,9 +68,9 @@ void CFontMapController::SetErrorSink(std::function<void(const QString&)> sink) 
 void CFontMapController::SetFindCharacter(FindCharacter find) {
     m_find = std::move(find);
     // Without a finder the views leave the command out.
-    std::function<void(char16_t)> finder;
+    std::function<void(char32_t)> finder;
     if (m_find) {
-        finder = [this](char16_t code) { m_find(code, NameOf(code), m_font.Get()); };
+        finder = [this](char32_t code) { m_find(code, NameOf(code), m_font.Get()); };
     }
     if (m_view) {
         m_view->SetFindOtherFonts(finder);
@@ -100,7 +100,7 @@ void CFontMapController::InitialUpdate() {
     m_detail->SetErrorSink(m_error);
     m_detail->LoadNames();
     if (m_detail->Names() != nullptr && m_view) {
-        m_view->SetNameLookup([this](char16_t code) { return NameOf(code); });
+        m_view->SetNameLookup([this](char32_t code) { return NameOf(code); });
     }
     if (m_find) {
         SetFindCharacter(m_find);
@@ -111,7 +111,7 @@ const CUnicodeCharDescriptions* CFontMapController::Names() const {
     return m_detail ? m_detail->Names() : nullptr;
 }
 
-QString CFontMapController::NameOf(char16_t code) const {
+QString CFontMapController::NameOf(char32_t code) const {
     return m_detail ? m_detail->NameOf(code) : QString();
 }
 

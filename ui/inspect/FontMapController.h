@@ -52,7 +52,7 @@ public:
     // The character detail window's controller, once the view was shown.
     CCharDetailController* Detail() const { return m_detail; }
     // The Unicode name of a character; empty without one or without a table.
-    QString NameOf(char16_t code) const;
+    QString NameOf(char32_t code) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

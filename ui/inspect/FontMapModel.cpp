@@ -5,10 +5,42 @@
 
 namespace Quillmark {
 
-void CFontMapModel::SetCodes(std::shared_ptr<const std::uint16_t[]> codes, std::uint16_t count) {
+void CFontMapModel::SetCodes(std::shared_ptr<const char32_t[]> codes, int count) {
     m_codes = std::move(codes);
     m_count = m_codes != nullptr ? count : 0;
     m_hasFont = true;
+}
+
+std::pair<std::shared_ptr<const char32_t[]>, int> CFontMapModel::CodesOf(
+    const Varnholt::OpenTypeFontData::CcmapTable::Data& map) {
+    // The 16-bit map's list as it stands (its first entry is never shown),
+    // then the 32-bit map's characters past U+FFFF, in code order.
+    std::vector<std::uint16_t> first;
+    if (!map.subtables.empty()) {
+        first = map.subtables.front().Codes();
+    }
+    std::size_t count = first.size();
+    for (const auto& range : map.supplementary) {
+        count += std::size_t{range.last} - range.first + 1;
+    }
+    if (count == 0) {
+        return {nullptr, 0};
+    }
+    // A list without a first entry gets one that is not shown, so that the
+    // characters past U+FFFF are all shown.
+    const bool placeholder = first.empty();
+    count += placeholder ? 1 : 0;
+    auto codes = std::make_shared<char32_t[]>(count);
+    std::size_t at = placeholder ? 1 : 0;
+    for (const std::uint16_t code : first) {
+        codes[at++] = code;
+    }
+    for (const auto& range : map.supplementary) {
+        for (char32_t code = range.first; code <= range.last; ++code) {
+            codes[at++] = code;
+        }
+    }
+    return {std::move(codes), static_cast<int>(count)};
 }
 
 void CFontMapModel::ClearFont() {
@@ -17,11 +49,11 @@ void CFontMapModel::ClearFont() {
     m_hasFont = false;
 }
 
-char16_t CFontMapModel::Code(int index) const {
+char32_t CFontMapModel::Code(int index) const {
     if (index <= 0 || index >= m_count) {
         return 0;
     }
-    return static_cast<char16_t>(m_codes[static_cast<std::size_t>(index)]);
+    return m_codes[static_cast<std::size_t>(index)];
 }
 
 void CFontMapModel::SetCellFromFont(int textHeight, int maxCharWidth) {
@@ -133,7 +165,7 @@ int CFontMapModel::SelectionAfterKey(int key, bool control, int visibleRows) con
     }
 }
 
-QString CFontMapModel::ToolTip(char16_t code, const QString& name) {
+QString CFontMapModel::ToolTip(char32_t code, const QString& name) {
     const QString hex =
         QStringLiteral("%1").arg(static_cast<uint>(code), 4, 16, QLatin1Char('0')).toUpper();
     if (name.isEmpty()) {

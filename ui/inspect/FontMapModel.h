@@ -15,6 +15,9 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <utility>
+
+#include "fontdata/opentype/CmapTable.h"
 
 namespace Quillmark {
 
@@ -31,13 +34,19 @@ public:
     static constexpr int kMaxToolTip = 79;
 
     // The character list shown (the first Windows format 4 map of the
-    // font); `count` entries. Without a font, nothing is shown.
-    void SetCodes(std::shared_ptr<const std::uint16_t[]> codes, std::uint16_t count);
+    // font, then the characters past U+FFFF of its 32-bit map); `count`
+    // entries. Without a font, nothing is shown.
+    void SetCodes(std::shared_ptr<const char32_t[]> codes, int count);
+    // The list a font's character map gives: its first 16-bit map's list as
+    // it stands (its first entry is never shown), then the characters past
+    // U+FFFF of its 32-bit map, in code order.
+    static std::pair<std::shared_ptr<const char32_t[]>, int> CodesOf(
+        const Varnholt::OpenTypeFontData::CcmapTable::Data& map);
     void ClearFont();
     bool HasFont() const { return m_hasFont; }
     int Count() const { return m_count; }
     // The character of a cell; 0 for no cell.
-    char16_t Code(int index) const;
+    char32_t Code(int index) const;
 
     // The cell from the font's text height and its widest glyph.
     void SetCellFromFont(int textHeight, int maxCharWidth);
@@ -72,7 +81,7 @@ public:
     int SelectionAfterKey(int key, bool control, int visibleRows) const;
 
     // "%04X - %s", cut to kMaxToolTip characters; without a name, the code.
-    static QString ToolTip(char16_t code, const QString& name);
+    static QString ToolTip(char32_t code, const QString& name);
 
     // The state of the pointer and the selection.
     int hover = 0;
@@ -82,7 +91,7 @@ public:
     int contextIndex = 0;  // the cell the open or last context menu acts on
 
 private:
-    std::shared_ptr<const std::uint16_t[]> m_codes;
+    std::shared_ptr<const char32_t[]> m_codes;
     int m_count = 0;
     bool m_hasFont = false;
     int m_cellWidth = 0;

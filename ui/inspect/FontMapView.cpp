@@ -65,17 +65,12 @@ void CFontMapView::SetFont(const QString& path,
     m_look.quality = quality;
     m_look.symbolFont = false;  // the map shows the codes the font maps
     m_look.data = fontData;
-    const auto& subtables = fontData != nullptr
-                                ? fontData->GetCharacterMap().subtables
-                                : std::vector<Varnholt::OpenTypeFontData::CcmapTable::Subtable>{};
-    if (subtables.empty()) {
-        m_model.SetCodes(nullptr, 0);
-    } else {
+    if (fontData != nullptr) {
         // The map holds the expanded list while it shows the font.
-        const std::vector<std::uint16_t> codes = subtables.front().Codes();
-        auto shared = std::make_shared<std::uint16_t[]>(codes.size());
-        std::copy(codes.begin(), codes.end(), shared.get());
-        m_model.SetCodes(std::move(shared), static_cast<std::uint16_t>(codes.size()));
+        auto [codes, count] = CFontMapModel::CodesOf(fontData->GetCharacterMap());
+        m_model.SetCodes(std::move(codes), count);
+    } else {
+        m_model.SetCodes(nullptr, 0);
     }
     m_glyphs.clear();
     m_shaped.clear();
@@ -114,11 +109,11 @@ void CFontMapView::SetColors(const QColor& text, const QColor& back) {
     viewport()->update();
 }
 
-void CFontMapView::SetFindOtherFonts(std::function<void(char16_t)> find) {
+void CFontMapView::SetFindOtherFonts(std::function<void(char32_t)> find) {
     m_menu->SetFindOtherFonts(std::move(find));
 }
 
-void CFontMapView::SetNameLookup(std::function<QString(char16_t)> lookup) {
+void CFontMapView::SetNameLookup(std::function<QString(char32_t)> lookup) {
     m_names = std::move(lookup);
 }
 
@@ -194,7 +189,7 @@ QString CFontMapView::ToolTipFor(int index) const {
     if (!m_names || index == 0) {
         return {};
     }
-    const char16_t code = m_model.Code(index);
+    const char32_t code = m_model.Code(index);
     return CFontMapModel::ToolTip(code, m_names(code));
 }
 
@@ -312,7 +307,7 @@ void CFontMapView::EnsureShaped(int first, int end) {
     }
     // The cells not shaped yet, in runs, each run shaped at once.
     auto& fonts = Platform::CExactFontCache::Instance();
-    std::vector<char16_t> codes;
+    std::vector<char32_t> codes;
     for (int index = first; index < end;) {
         if (m_shaped[static_cast<std::size_t>(index)]) {
             ++index;

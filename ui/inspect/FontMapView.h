@@ -37,10 +37,10 @@ public:
     QColor TextColor() const { return m_textColor; }
     QColor BackColor() const { return m_backColor; }
     // The names of the tooltips; without them there are no tooltips.
-    void SetNameLookup(std::function<QString(char16_t)> lookup);
+    void SetNameLookup(std::function<QString(char32_t)> lookup);
     // Offers "Find other fonts that contain this character..." in the
     // menu, calling find with the menu's character; absent until set.
-    void SetFindOtherFonts(std::function<void(char16_t)> find);
+    void SetFindOtherFonts(std::function<void(char32_t)> find);
 
     CFontMapModel& Model() { return m_model; }
     const CFontMapModel& Model() const { return m_model; }
@@ -57,9 +57,9 @@ public:
 signals:
     // The selected cell changed, or a click off the cells dropped it: the
     // character (0 for none).
-    void CharacterSelected(char16_t code);
-    void CopyRequested(char16_t code);
-    void AppendRequested(char16_t code);
+    void CharacterSelected(char32_t code);
+    void CopyRequested(char32_t code);
+    void AppendRequested(char32_t code);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -89,7 +89,7 @@ private:
     Platform::CTextLook m_look;
     QColor m_textColor = Qt::black;
     QColor m_backColor = Qt::white;
-    std::function<QString(char16_t)> m_names;
+    std::function<QString(char32_t)> m_names;
     int m_scrollBarWidth = 0;
     CCharacterMenu* m_menu = nullptr;
     bool m_menuOpen = false;

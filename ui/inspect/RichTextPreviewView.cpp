@@ -114,14 +114,14 @@ void CRichTextPreviewView::OnColorChanged(quint32 colour, bool isTextColour) {
     ApplyPreview(change);
 }
 
-void CRichTextPreviewView::OnAppendCharacter(char16_t ch) {
+void CRichTextPreviewView::OnAppendCharacter(char32_t ch) {
     if (!m_edit) {
         return;
     }
     QTextCursor cursor(m_edit->document());
     cursor.movePosition(QTextCursor::End);
     m_edit->setTextCursor(cursor);
-    m_edit->insertPlainText(QString(QChar(ch)));
+    m_edit->insertPlainText(QString::fromUcs4(&ch, 1));
 }
 
 void CRichTextPreviewView::DropFont() {

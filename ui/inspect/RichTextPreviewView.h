@@ -56,7 +56,7 @@ private:
     void OnFontSelected(const CFontItem* font);
     void OnSizeChanged(unsigned short size);
     void OnColorChanged(quint32 colour, bool isTextColour);
-    void OnAppendCharacter(char16_t ch);
+    void OnAppendCharacter(char32_t ch);
     void DropFont();
     void Toggle(bool (CProgramOptions::*get)() const, void (CProgramOptions::*set)(const bool&));
     // Every property of the options' format.

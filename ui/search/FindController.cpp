@@ -442,7 +442,7 @@ void CSourceFontController::OptionsChanged() {
 // ---- Find by character -------------------------------------------------------------
 
 CFindCharacterController::CFindCharacterController(CSearchServices services, QWidget* owner,
-                                                   char16_t character, const QString& unicodeName,
+                                                   char32_t character, const QString& unicodeName,
                                                    CFontHandle source, const QString& location,
                                                    bool isProject)
     : CSourceFontController(std::move(services), CSearchResultsModel::CharacterResults,
@@ -453,7 +453,7 @@ CFindCharacterController::CFindCharacterController(CSearchServices services, QWi
 }
 
 CFindCharacterController* CFindCharacterController::Open(CSearchServices services, QWidget* owner,
-                                                         char16_t character,
+                                                         char32_t character,
                                                          const QString& unicodeName,
                                                          CFontHandle source,
                                                          const QString& location, bool isProject) {

@@ -192,21 +192,21 @@ class CFindCharacterController : public CSourceFontController {
 public:
     // `unicodeName` names the character in the caption.
     static CFindCharacterController* Open(CSearchServices services, QWidget* owner,
-                                          char16_t character, const QString& unicodeName,
+                                          char32_t character, const QString& unicodeName,
                                           CFontHandle source, const QString& location,
                                           bool isProject);
 
 protected:
     QWidget* MakeBand(QString* label) override;
     CResult<FontTest> MakeTest() override;
-    QString SampleText() const override { return QString(QChar(m_character)); }
+    QString SampleText() const override { return QString::fromUcs4(&m_character, 1); }
     QString GoneText() const override { return SampleText(); }
 
 private:
-    CFindCharacterController(CSearchServices services, QWidget* owner, char16_t character,
+    CFindCharacterController(CSearchServices services, QWidget* owner, char32_t character,
                              const QString& unicodeName, CFontHandle source,
                              const QString& location, bool isProject);
-    const char16_t m_character;
+    const char32_t m_character;
 };
 
 class CFindSimilarController : public CSourceFontController {

@@ -49,7 +49,7 @@ CFindSimilarController* CSearchWindows::FindSimilar(const CFontItem* font) {
                                         isProject);
 }
 
-CFindCharacterController* CSearchWindows::FindCharacter(char16_t character,
+CFindCharacterController* CSearchWindows::FindCharacter(char32_t character,
                                                         const QString& unicodeName,
                                                         const CFontItem* font) {
     const auto [location, isProject] = Location();

@@ -37,7 +37,7 @@ public:
     // nothing for a font the manager does not hold.
     CFindSimilarController* FindSimilar(const CFontItem* font);
     // Find fonts containing `character`, taken from `font` (may be null).
-    CFindCharacterController* FindCharacter(char16_t character, const QString& unicodeName,
+    CFindCharacterController* FindCharacter(char32_t character, const QString& unicodeName,
                                             const CFontItem* font);
 
     CSearchServices& Services() { return m_services; }
