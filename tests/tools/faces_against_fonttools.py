@@ -6,14 +6,23 @@
 For every face of every file (a collection has several; a web font is
 decoded by fontTools), the CLI's object must give the face's index and the
 file's count of faces, and the face's Windows names, PANOSE bytes and
-characters past U+FFFF as fontTools reads them from the same face. Exits 77
-(skipped) when neither fontTools nor any of the files is there.
+characters past U+FFFF as fontTools reads them from the same face.
+
+A web font reads as the font it was made from: `info --json` of each .woff
+and .woff2 given is that of the .ttf of the same name in Debian's TrueType
+folder of the family (/usr/share/fonts/woff/dejavu/X.woff and
+/usr/share/fonts/truetype/dejavu/X.ttf), and of each .ttf given, made into
+a WOFF and a WOFF2 here by fontTools (those under 2 MiB), but for the path
+and format fields.
+
+Exits 77 (skipped) when neither fontTools nor any of the files is there.
 """
 
 import json
 import os
 import subprocess
 import sys
+import tempfile
 
 try:
     from fontTools.ttLib import TTFont, TTCollection
@@ -69,6 +78,46 @@ def supplementary(font):
     return ranges
 
 
+def info(cli, path):
+    """Each face's object without the fields that name the file."""
+    run = subprocess.run([cli, "info", "--json", path], capture_output=True, text=True)
+    objects = [json.loads(line) for line in run.stdout.splitlines()]
+    for face in objects:
+        face.pop("path", None)
+        face.pop("format", None)
+    return objects
+
+
+def web_fonts_read_as_their_fonts(cli, paths):
+    """(pairs compared, errors) for the web fonts given and made here."""
+    pairs = []
+    for path in paths:
+        base, extension = os.path.splitext(path)
+        if extension.lower() in (".woff", ".woff2") and "/fonts/woff/" in path:
+            twin = base.replace("/fonts/woff/", "/fonts/truetype/") + ".ttf"
+            if os.path.exists(twin):
+                pairs.append((path, twin))
+    work = tempfile.mkdtemp(prefix="quillmark-web-")
+    for path in paths:
+        # Small fonts only: fontTools takes its time over large ones.
+        if not path.lower().endswith(".ttf") or os.path.getsize(path) > 2 * 1024 * 1024:
+            continue
+        for flavor in ("woff", "woff2"):
+            made = os.path.join(work, os.path.basename(path)[:-4] + "." + flavor)
+            font = TTFont(path)
+            font.flavor = flavor
+            try:
+                font.save(made)
+            except ImportError:  # no brotli for WOFF2
+                continue
+            pairs.append((made, path))
+    errors = []
+    for web, font in pairs:
+        if info(cli, web) != info(cli, font):
+            errors.append("%s does not read as %s" % (web, font))
+    return len(pairs), errors
+
+
 def main(argv):
     cli, paths = argv[1], [p for p in argv[2:] if os.path.exists(p)]
     if not paths:
@@ -100,9 +149,12 @@ def main(argv):
             if face["supplementary"] != supplementary(font):
                 errors.append("%s: characters past U+FFFF differ" % where)
             checked += 1
+    pairs, web_errors = web_fonts_read_as_their_fonts(cli, paths)
+    errors += web_errors
     for error in errors[:20]:
         print(error)
-    print("faces checked: %d, errors: %d" % (checked, len(errors)))
+    print("faces checked: %d, web fonts against their fonts: %d, errors: %d" % (
+        checked, pairs, len(errors)))
     return 1 if errors or checked == 0 else 0
 
 
