@@ -131,16 +131,33 @@ std::vector<CcmapTable::SupplementaryRange> CcmapTable::ReadSupplementary(CFontI
     if (!groups) {
         return {};
     }
+    // Groups come in code order in every map made by a tool, most of them
+    // a character each: they are merged as they are read, and only a map
+    // out of order is sorted.
     std::vector<SupplementaryRange> ranges;
+    bool inOrder = true;
     std::uint32_t first = 0;
     std::uint32_t last = 0;
     std::uint32_t glyph = 0;
     while (groups->Read(first, last, glyph)) {
         first = std::max(first, kFirstSupplementary);
         last = std::min(last, kLastCode);
-        if (first <= last) {
-            ranges.push_back({first, last});
+        if (first > last) {
+            continue;
         }
+        if (inOrder && !ranges.empty()) {
+            if (first < ranges.back().first) {
+                inOrder = false;
+            } else if (first <= ranges.back().last + 1) {
+                ranges.back().last = std::max(ranges.back().last, last);
+                continue;
+            }
+        }
+        ranges.push_back({first, last});
+    }
+    if (inOrder) {
+        ranges.shrink_to_fit();
+        return ranges;
     }
     std::sort(ranges.begin(), ranges.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -104,7 +104,8 @@ void COpenTypeData::ParseFont(CFontImage& image) {
         ParseFace(image, 0, fileSize);
         return;
     }
-    image.Prefetch(0, kLargestPrefetch);
+    // The header alone: the face's tables lie elsewhere, and each face of a
+    // large collection is read on its own.
     const auto header = CCollectionHeader::Read(image);
     if (!header || header->size > fileSize) {
         Fail(FontStatus::Corrupt);
