@@ -1,6 +1,7 @@
 // quillmark-cli find-name [--case] [--word] [--regex] [--no-subfolders] [--json] TEXT PLACE
 // quillmark-cli find-char [--no-subfolders] [--json] CHAR PLACE
 // quillmark-cli find-similar [--no-subfolders] [--json] FONT PLACE
+// quillmark-cli find-lang [--no-subfolders] [--json] LANG PLACE
 //   PLACE: FOLDER | --computer [--removable] | --project NAME
 //
 // The search windows' engine and tests from the command line: each font
@@ -38,9 +39,12 @@ struct CFindArguments {
     CNameQuery query;
 };
 
-// What is looked for: TEXT, CHAR or FONT.
+// What is looked for: TEXT, CHAR, LANG or FONT.
 std::string Sought(const std::string& command) {
-    return command == "find-name" ? "TEXT" : command == "find-char" ? "CHAR" : "FONT";
+    return command == "find-name"   ? "TEXT"
+           : command == "find-char" ? "CHAR"
+           : command == "find-lang" ? "LANG"
+                                    : "FONT";
 }
 
 CCommandLine FindCommandLine(const std::string& command, CFindArguments& given) {
@@ -50,7 +54,11 @@ CCommandLine FindCommandLine(const std::string& command, CFindArguments& given) 
         options = "[--case] [--word] [--regex] " + options;
         about = "Fonts whose full name holds TEXT, as the Find by Name window finds them.";
     } else if (command == "find-char") {
-        about = "Fonts that have the character CHAR (or U+XXXX, up to U+FFFF).";
+        about = "Fonts that have the character CHAR (or U+XXXX, U+1F600).";
+    } else if (command == "find-lang") {
+        about =
+            "Fonts whose characters hold every character of the language LANG's\n"
+            "orthography, as fontconfig knows it (its tags: de, pt-br, zh-cn; fc-list :lang=).";
     } else {
         about = "Fonts whose PANOSE classification is close to FONT's.";
     }
@@ -252,6 +260,14 @@ int RunFind(const std::string& command, const Arguments& args, const ProjectFile
             return kExitUsage;
         }
         test = CharacterTest(*c, {});
+    } else if (command == "find-lang") {
+        auto language = Varnholt::OpenTypeFontData::CLanguageCoverage::Of(what);
+        if (language == nullptr) {
+            std::cerr << "quillmark-cli find-lang: \"" << Platform::TerminalText(what)
+                      << "\" is not a language whose orthography fontconfig knows\n";
+            return kExitUsage;
+        }
+        test = LanguageTest(std::move(language));
     } else {
         source = manager.Open(what);
         if (source == nullptr || source->GetStatus() != CFontItem::Loaded) {

@@ -12,6 +12,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Json.h"
+#include "fontdata/design/FontDesign.h"
 #include "fontdata/opentype/FontImage.h"
 #include "fontdata/opentype/FontInfoRows.h"
 #include "fontdata/opentype/OpenTypeData.h"
@@ -23,6 +24,57 @@ namespace {
 
 using Varnholt::COpenTypeData;
 using Varnholt::FontStatus;
+
+// A variable font's axes and named instances, the layout features and
+// scripts, and the languages the face's characters cover.
+void DesignReport(CJsonLine& json, const std::string& path, const COpenTypeData& data) {
+    namespace Design = Varnholt::OpenTypeFontData;
+    Design::CFontDesign design;
+    Design::ReadFontDesign(path, data.GetFaceIndex(), design);
+    json.BeginArray("axes");
+    for (const auto& axis : design.axes) {
+        json.Begin()
+            .Key("tag")
+            .String(Design::TagText(axis.tag))
+            .Key("name")
+            .String(std::u16string_view(axis.name))
+            .Key("min")
+            .Real(axis.minimum)
+            .Key("default")
+            .Real(axis.defaultValue)
+            .Key("max")
+            .Real(axis.maximum)
+            .Key("hidden")
+            .Bool(axis.hidden)
+            .End();
+    }
+    json.EndArray();
+    json.BeginArray("instances");
+    for (const auto& instance : design.instances) {
+        json.Begin().Key("name").String(std::u16string_view(instance.name));
+        json.Key("coordinates").Begin();
+        for (std::size_t i = 0; i < instance.coordinates.size() && i < design.axes.size(); ++i) {
+            json.Key(Design::TagText(design.axes[i].tag)).Real(instance.coordinates[i]);
+        }
+        json.End().End();
+    }
+    json.EndArray();
+    json.BeginArray("features");
+    for (const auto& feature : design.features) {
+        json.String(Design::TagText(feature.tag));
+    }
+    json.EndArray();
+    json.BeginArray("scripts");
+    for (const std::uint32_t script : design.scripts) {
+        json.String(Design::TagText(script));
+    }
+    json.EndArray();
+    json.BeginArray("languages");
+    for (const auto& language : Design::CoveredLanguages(data.GetCharacterMap())) {
+        json.String(std::string_view(language));
+    }
+    json.EndArray();
+}
 
 std::string JsonReport(const std::string& path, FontStatus status, const COpenTypeData& data) {
     CJsonLine json;
@@ -78,6 +130,7 @@ std::string JsonReport(const std::string& path, FontStatus status, const COpenTy
             json.BeginArray().Number(range.first).Number(range.last).EndArray();
         }
         json.EndArray();
+        DesignReport(json, path, data);
     }
     json.End();
     return json.Text();
@@ -97,7 +150,9 @@ std::string TextReport(const std::string& path, FontStatus status, const COpenTy
     if (status == FontStatus::Loaded) {
         const auto fileName = std::filesystem::path(path).filename().native();
         const auto shownName = Varnholt::FromUtf8(Platform::PathDisplayText(fileName));
-        for (const auto& row : Varnholt::FontInfoRows(shownName, data)) {
+        Varnholt::OpenTypeFontData::CFontDesign design;
+        Varnholt::OpenTypeFontData::ReadFontDesign(path, data.GetFaceIndex(), design);
+        for (const auto& row : Varnholt::OpenTypeFontData::AllInfoRows(shownName, data, design)) {
             out += "  " + Platform::TerminalText(Varnholt::ToUtf8(row.name)) + ": " +
                    Platform::TerminalText(Varnholt::ToUtf8(row.value)) + "\n";
         }

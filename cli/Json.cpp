@@ -1,5 +1,8 @@
 #include "cli/Json.h"
 
+#include <charconv>
+#include <cmath>
+
 #include <cstdio>
 
 #include "fontdata/opentype/FontInfoRows.h"
@@ -110,6 +113,18 @@ CJsonLine& CJsonLine::Path(std::string_view bytes) {
 CJsonLine& CJsonLine::Number(std::int64_t value) {
     Separate();
     m_out += std::to_string(value);
+    return *this;
+}
+
+CJsonLine& CJsonLine::Real(double value) {
+    Separate();
+    if (!std::isfinite(value)) {
+        m_out += "null";  // JSON has no infinities
+        return *this;
+    }
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    m_out.append(text, result.ptr);
     return *this;
 }
 

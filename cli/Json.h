@@ -22,6 +22,9 @@ public:
     // is written as \udcXX (Python's "surrogateescape" reads it back).
     CJsonLine& Path(std::string_view bytes);
     CJsonLine& Number(std::int64_t value);
+    // The shortest text that reads back as the same double (null for an
+    // infinity or NaN, which JSON cannot say).
+    CJsonLine& Real(double value);
     CJsonLine& Bool(bool value);
     CJsonLine& Null();
 

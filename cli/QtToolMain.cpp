@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     if (command == "print") {
         return Quillmark::Cli::RunPrint(args);
     }
-    if (command == "find-name" || command == "find-char" || command == "find-similar") {
+    if (command == "find-name" || command == "find-char" || command == "find-similar" ||
+        command == "find-lang") {
         return Quillmark::Cli::RunFind(command, args, Quillmark::Cli::ReadProjectFiles);
     }
     if (command == "store") {

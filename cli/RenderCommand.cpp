@@ -1,7 +1,10 @@
-// quillmark-cli render [--text T] [--size PX] [--quality 0|1|2] -o OUT.png FILE...
+// quillmark-cli render [--text T] [--size PX] [--quality 0|1|2] [--face N]
+//                      [--variations wght=700,...] [--features +smcp,-liga,...]
+//                      -o OUT.png FILE...
 //
 // Draws each file's preview line as the font list draws it, one line a file,
-// black on white, without a display.
+// black on white, without a display; a variable font at the axes' values
+// given, with the layout features turned on or off.
 
 #include <unistd.h>
 
@@ -21,6 +24,7 @@
 #include "cli/Commands.h"
 #include "core/PathText.h"
 #include "core/ProgramOptions.h"
+#include "fontdata/design/FontDesign.h"
 #include "fontdata/item/FontItem.h"
 #include "fontdata/opentype/FontInfoRows.h"
 #include "platform/PathBytes.h"
@@ -41,8 +45,12 @@ int RunRender(const Arguments& args) {
     std::optional<std::string> given;
     std::string output;
     int onlyFace = -1;  // every face
+    std::optional<std::string> variationsText;
+    std::optional<std::string> featuresText;
     CCommandLine commandLine(
-        "render", "render [--text T] [--size PX] [--quality 0|1|2] [--face N] -o OUT.png FILE...",
+        "render",
+        "render [--text T] [--size PX] [--quality 0|1|2] [--face N] [--variations AXES]\n"
+        "       [--features FEATURES] -o OUT.png FILE...",
         "Each font's preview line as the font list draws it, one line a font (each face "
         "of a collection), as a PNG.");
     commandLine.Text("text", "T", &given, "the preview text (the font list's unless given)")
@@ -52,6 +60,11 @@ int RunRender(const Arguments& args) {
                 "0 as the desktop draws text, 1 grey-scale, 2 subpixel antialiasing")
         .Number("face", "N", 0, 1023, &onlyFace,
                 "only face N of each file (0 the first), rather than every face")
+        .Text("variations", "AXES", &variationsText,
+              "a variable font's design axes set, as wght=700,wdth=80 (others at their "
+              "defaults)")
+        .Text("features", "FEATURES", &featuresText,
+              "layout features turned on or off, as +smcp,-liga (shaping's defaults besides)")
         .Text("output,o", "OUT.png", &output, "the picture to write");
     std::vector<std::string> files;
     if (const auto status = commandLine.Parse(args, &files)) {
@@ -65,6 +78,16 @@ int RunRender(const Arguments& args) {
     }
     if (given) {
         text = QString::fromStdString(*given);
+    }
+    CPreviewLook look(size, static_cast<Rendering>(quality));
+    std::string error;
+    if (variationsText &&
+        !Varnholt::OpenTypeFontData::ParseVariations(*variationsText, look.variations, error)) {
+        return commandLine.Refuse("--variations: " + error);
+    }
+    if (featuresText &&
+        !Varnholt::OpenTypeFontData::ParseFeatures(*featuresText, look.features, error)) {
+        return commandLine.Refuse("--features: " + error);
     }
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -83,7 +106,6 @@ int RunRender(const Arguments& args) {
     QGuiApplication app(argc, argv);
 
     const CFontItemSettings settings;
-    const CPreviewLook look{size, static_cast<Rendering>(quality)};
     std::vector<std::unique_ptr<CFontItem>> items;
     std::vector<std::string> names;  // of each line's font, for messages
     qreal width = 1;

@@ -26,7 +26,8 @@ constexpr const char* kUsage =
     "  scan [--json] [--recursive] DIR\n"
     "                          read the fonts of a folder (and its subfolders) as the font\n"
     "                          list does\n"
-    "  render [--text T] [--size PX] [--quality 0|1|2] -o OUT.png FILE...\n"
+    "  render [--text T] [--size PX] [--quality 0|1|2] [--face N] [--variations AXES]\n"
+    "         [--features FEATURES] -o OUT.png FILE...\n"
     "                          each file's preview line, as the font list draws it\n"
     "  print [--size PT] [--page a4|letter] -o OUT.pdf DIR|FILE...\n"
     "                          the pages Quillmark prints for a font list, as a PDF\n"
@@ -38,6 +39,8 @@ constexpr const char* kUsage =
     "                          fonts that have the character CHAR (or U+XXXX)\n"
     "  find-similar [--no-subfolders] [--json] FONT PLACE\n"
     "                          fonts whose PANOSE classification is close to FONT's\n"
+    "  find-lang [--no-subfolders] [--json] LANG PLACE\n"
+    "                          fonts whose characters write the language LANG (de, zh-cn)\n"
     "    PLACE: FOLDER, --computer [--removable], or --project NAME\n";
 
 // The program's own options, before any command: --help and --version.
@@ -95,7 +98,8 @@ int main(int argc, char** argv) {
     if (command == "scan") {
         return Quillmark::Cli::RunScan(args);
     }
-    if (command == "find-name" || command == "find-char" || command == "find-similar") {
+    if (command == "find-name" || command == "find-char" || command == "find-similar" ||
+        command == "find-lang") {
         // Font projects are kept in a store that is read with Qt.
         if (Quillmark::Cli::NamesProject(command, args)) {
             return Quillmark::Cli::ExecQtTool(argc, argv);

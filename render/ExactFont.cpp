@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRectF>
 #include <algorithm>
 #include <list>
@@ -23,6 +24,7 @@
 #include "fontdata/opentype/FontImage.h"
 #include "fontdata/opentype/OS2Table.h"
 #include "platform/FileStamp.h"
+#include "render/GlyphOutline.h"
 
 namespace Quillmark::Platform {
 
@@ -315,7 +317,10 @@ CShapedLine CExactFontCache::Shape(const QString& path, const CTextLook& look,
     hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(shaped.utf16()),
                         static_cast<int>(shaped.size()), 0, static_cast<int>(shaped.size()));
     hb_buffer_guess_segment_properties(buffer);
-    hb_shape(face->font, buffer, nullptr, 0);
+    hb_font_t* const varied = VariedFont(face->font, look);
+    hb_font_t* const font = varied != nullptr ? varied : face->font;
+    const std::vector<hb_feature_t> features = FeaturesOf(look);
+    hb_shape(font, buffer, features.data(), static_cast<unsigned int>(features.size()));
 
     unsigned int count = 0;
     const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
@@ -333,6 +338,14 @@ CShapedLine CExactFontCache::Shape(const QString& path, const CTextLook& look,
         y -= positions[i].y_advance / 64.0;
     }
     hb_buffer_destroy(buffer);
+    if (varied != nullptr) {
+        line.outlined = true;
+        line.outline.setFillRule(Qt::WindingFill);
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            AddOutline(varied, glyphs[i], points[i], line.outline);
+        }
+        hb_font_destroy(varied);
+    }
 
     line.run.setRawFont(face->raw);
     line.run.setGlyphIndexes(glyphs);
@@ -376,7 +389,7 @@ bool CExactFontCache::DrawLine(QPainter& painter, const QRectF& rect, const QStr
 
     const QPointF origin(rect.left(),
                          rect.top() + (rect.height() - look.cellHeight) / 2 + line.ascent);
-    DrawRun(painter, rect, origin, line.run, look, color);
+    DrawShaped(painter, rect, origin, line, look, color);
     return true;
 }
 
@@ -388,7 +401,7 @@ bool CExactFontCache::DrawCentred(QPainter& painter, const QRectF& rect, const Q
     }
     const QPointF origin(rect.left() + (rect.width() - line.width) / 2,
                          rect.top() + (rect.height() - look.cellHeight) / 2 + line.ascent);
-    DrawRun(painter, rect, origin, line.run, look, color);
+    DrawShaped(painter, rect, origin, line, look, color);
     return true;
 }
 
@@ -398,6 +411,9 @@ bool CExactFontCache::ShapeEach(const QString& path, const CTextLook& look, cons
     if (face == nullptr) {
         return false;
     }
+    hb_font_t* const varied = VariedFont(face->font, look);
+    hb_font_t* const font = varied != nullptr ? varied : face->font;
+    const std::vector<hb_feature_t> features = FeaturesOf(look);
     hb_buffer_t* buffer = hb_buffer_create();
     for (std::size_t i = 0; i < count; ++i) {
         QString text = QString::fromUcs4(&codes[i], 1);
@@ -409,7 +425,7 @@ bool CExactFontCache::ShapeEach(const QString& path, const CTextLook& look, cons
         hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(text.utf16()), units, 0,
                             units);
         hb_buffer_guess_segment_properties(buffer);
-        hb_shape(face->font, buffer, nullptr, 0);
+        hb_shape(font, buffer, features.data(), static_cast<unsigned int>(features.size()));
         unsigned int shaped = 0;
         const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &shaped);
         const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &shaped);
@@ -417,7 +433,29 @@ bool CExactFontCache::ShapeEach(const QString& path, const CTextLook& look, cons
             shaped > 0 ? CGlyph{infos[0].codepoint, positions[0].x_advance / 64.0} : CGlyph{};
     }
     hb_buffer_destroy(buffer);
+    if (varied != nullptr) {
+        hb_font_destroy(varied);
+    }
     return true;
+}
+
+std::vector<QPainterPath> CExactFontCache::Outlines(const QString& path, const CTextLook& look,
+                                                    const std::vector<quint32>& glyphs) {
+    std::vector<QPainterPath> outlines(glyphs.size());
+    const auto face = FaceFor(path, look);
+    if (face == nullptr) {
+        return outlines;
+    }
+    hb_font_t* const varied = VariedFont(face->font, look);
+    hb_font_t* const font = varied != nullptr ? varied : face->font;
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        outlines[i].setFillRule(Qt::WindingFill);
+        AddOutline(font, glyphs[i], QPointF(0, 0), outlines[i]);
+    }
+    if (varied != nullptr) {
+        hb_font_destroy(varied);
+    }
+    return outlines;
 }
 
 QRawFont CExactFontCache::RawFont(const QString& path, const CTextLook& look) {
@@ -458,6 +496,25 @@ void CExactFontCache::DrawRun(QPainter& painter, const QRectF& clip, const QPoin
         painter.setRenderHint(QPainter::TextAntialiasing, true);
         painter.drawGlyphRun(origin, run);
     }
+    painter.restore();
+}
+
+void CExactFontCache::DrawShaped(QPainter& painter, const QRectF& clip, const QPointF& origin,
+                                 const CShapedLine& line, const CTextLook& look,
+                                 const QColor& color) {
+    if (!line.outlined) {
+        DrawRun(painter, clip, origin, line.run, look, color);
+        return;
+    }
+    // Outlines are filled with grey-scale antialiasing at every quality:
+    // without hinting, unsmoothed edges would be ragged.
+    painter.save();
+    painter.setClipRect(clip, Qt::IntersectClip);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.translate(origin);
+    painter.drawPath(line.outline);
     painter.restore();
 }
 

@@ -10,11 +10,14 @@
 // Only the fonts being drawn are kept open, in a cache of bounded size.
 
 #include <QGlyphRun>
+#include <QPainterPath>
 #include <QRawFont>
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "core/OptionTypes.h"
+#include "fontdata/design/FontDesign.h"
 #include "fontdata/opentype/OpenTypeData.h"
 
 class QPainter;
@@ -33,10 +36,22 @@ struct CTextLook {
     // metrics are read from the file's own tables. The face drawn is the
     // parse's face (of a collection), the file's first without a parse.
     std::shared_ptr<const Varnholt::COpenTypeData> data;
+    // The design drawn: a variable font's axes set to these values (the
+    // others at their defaults; none set draws the font's default design),
+    // and layout features turned on or off besides those shaping applies
+    // by default. A look with variations is drawn from the glyphs'
+    // outlines at those coordinates, since a raw font draws the default
+    // design alone.
+    std::vector<Varnholt::OpenTypeFontData::CAxisValue> variations;
+    std::vector<Varnholt::OpenTypeFontData::CFeatureChoice> features;
 };
 
 struct CShapedLine {
     QGlyphRun run;  // positions relative to the baseline origin
+    // For a look with variations: the glyphs' outlines at its coordinates,
+    // relative to the baseline origin, which are drawn instead of the run.
+    QPainterPath outline;
+    bool outlined = false;
     qreal width = 0;
     qreal ascent = 0;  // of the cell, pixels
     qreal descent = 0;
@@ -95,6 +110,15 @@ public:
     // `clip`, in the quality of `look`, as DrawLine draws.
     static void DrawRun(QPainter& painter, const QRectF& clip, const QPointF& origin,
                         const QGlyphRun& run, const CTextLook& look, const QColor& color);
+    // Draws a shaped line at `origin` (its baseline's left end), clipped to
+    // `clip`: its outlines when it has them, else its run.
+    static void DrawShaped(QPainter& painter, const QRectF& clip, const QPointF& origin,
+                           const CShapedLine& line, const CTextLook& look, const QColor& color);
+    // The outline of each glyph at the look's variations, at the origin,
+    // for grids of glyphs from ShapeEach; empty paths when the font cannot
+    // be opened.
+    std::vector<QPainterPath> Outlines(const QString& path, const CTextLook& look,
+                                       const std::vector<quint32>& glyphs);
 
     // The share of the text's visible characters that the font maps, as
     // Shape maps them (1 for a text without any); 0 when the font cannot be

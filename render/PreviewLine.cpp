@@ -20,6 +20,8 @@ Platform::CTextLook LookOf(const CFontItem& item, const CPreviewLook& preview) {
     look.quality = preview.quality;
     look.data = item.GetData();
     look.symbolFont = look.data != nullptr && look.data->IsSymbolFont();
+    look.variations = preview.variations;
+    look.features = preview.features;
     return look;
 }
 

@@ -7,8 +7,10 @@
 #include <QFont>
 #include <QRectF>
 #include <QString>
+#include <vector>
 
 #include "core/OptionTypes.h"
+#include "fontdata/design/FontDesign.h"
 #include "fontdata/item/FontItem.h"
 
 class QPainter;
@@ -20,8 +22,15 @@ namespace Quillmark {
 // The drawer holds it, not the font: a new look is one value for every row,
 // and the exact-font cache keeps each font open at the looks being drawn.
 struct CPreviewLook {
+    CPreviewLook() = default;
+    CPreviewLook(int cellHeight, Rendering rendering) : height(cellHeight), quality(rendering) {}
+
     int height = 24;
     Rendering quality = Rendering::Default;
+    // A variable font's axes and the layout features, as the exact-font
+    // cache draws them (none: the font's default design and features).
+    std::vector<Varnholt::OpenTypeFontData::CAxisValue> variations;
+    std::vector<Varnholt::OpenTypeFontData::CFeatureChoice> features;
     bool operator==(const CPreviewLook&) const = default;
 };
 

@@ -33,6 +33,8 @@ test_packages=(
     # read the web fonts and faces the tests compare with.
     fonts-noto-cjk fonts-wqy-zenhei fonts-noto-color-emoji fonts-dejavu-web fonts-font-awesome
     python3-fonttools python3-brotli
+    # Variable fonts and the static fonts of the same family they are drawn against.
+    fonts-inter-variable fonts-inter fonts-cantarell
 )
 
 wanted=("${run_packages[@]}")

@@ -92,10 +92,16 @@ std::optional<int> CNameTest::operator()(const CFontItem& font) const {
         return std::nullopt;
     }
     const std::u16string_view* fullName = font.GetData()->GetName(4);
-    if (fullName == nullptr || !Matches(*fullName)) {
-        return std::nullopt;
+    if (fullName != nullptr && Matches(*fullName)) {
+        return 0;
     }
-    return 0;
+    // A variable font is found by the names of its named instances too.
+    for (const std::u16string& instance : font.GetInstanceNames()) {
+        if (Matches(instance)) {
+            return 0;
+        }
+    }
+    return std::nullopt;
 }
 
 // ---- By character ----------------------------------------------------------
@@ -127,6 +133,19 @@ FontTest CharacterTest(char32_t c, std::weak_ptr<const CFontItem> source) {
             return !found;
         });
         return found ? std::optional<int>(0) : std::nullopt;
+    };
+}
+
+// ---- By language -----------------------------------------------------------
+
+FontTest LanguageTest(
+    std::shared_ptr<const Varnholt::OpenTypeFontData::CLanguageCoverage> language) {
+    return [language = std::move(language)](CFontItem& font) -> std::optional<int> {
+        if (language == nullptr || font.GetStatus() != CFontItem::Loaded ||
+            font.GetData() == nullptr || !language->CoveredBy(font.GetData()->GetCharacterMap())) {
+            return std::nullopt;
+        }
+        return 0;
     };
 }
 

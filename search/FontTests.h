@@ -1,7 +1,7 @@
 #pragma once
 
-// The three tests a search puts to each font it meets: by name, by a
-// character, by likeness. Each is made on the thread that starts a search,
+// The tests a search puts to each font it meets: by name, by a
+// character, by language, by likeness. Each is made on the thread that starts a search,
 // from what the user asked, and is then only read by the search's worker.
 
 #include <array>
@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "fontdata/design/Languages.h"
 #include "platform/Result.h"
 
 namespace Quillmark {
@@ -48,7 +49,8 @@ public:
 
     // Whether the expression is found anywhere in `name`.
     bool Matches(std::u16string_view name) const;
-    // A loaded font whose full name (name ID 4) matches.
+    // A loaded font whose full name (name ID 4) matches, or a variable font
+    // one of whose named instances' names ("Inter Bold") does.
     std::optional<int> operator()(const CFontItem& font) const;
 
     struct Compiled;
@@ -63,11 +65,17 @@ private:
 
 // A loaded font other than `source` whose first character map lists `c`
 // among its codes from the second on (the first code is never compared, as
-// the font map never shows it). Only characters of the Basic Multilingual
-// Plane can be found: the maps read are Windows format 4 ones. `source`
-// may be empty, or expire while the search runs: it is never read, only
-// compared with.
+// the font map never shows it); a character past U+FFFF, among the
+// characters its 32-bit map adds. `source` may be empty, or expire while
+// the search runs: it is never read, only compared with.
 FontTest CharacterTest(char32_t c, std::weak_ptr<const CFontItem> source);
+
+// ---- By language -----------------------------------------------------------
+
+// A loaded font whose characters (its Unicode maps, past U+FFFF too) hold
+// every character of the language's orthography, as fontconfig knows it.
+FontTest LanguageTest(
+    std::shared_ptr<const Varnholt::OpenTypeFontData::CLanguageCoverage> language);
 
 // ---- By likeness -----------------------------------------------------------
 

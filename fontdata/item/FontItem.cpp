@@ -208,3 +208,37 @@ int CFontItem::CompareBySize(const CFontItem* first, const CFontItem* second) {
 }
 
 }  // namespace Quillmark
+
+namespace Quillmark {
+
+std::shared_ptr<const Varnholt::OpenTypeFontData::CFontDesign> CFontItem::GetDesign() const {
+    std::call_once(m_designRead, [this] {
+        auto design = std::make_shared<Varnholt::OpenTypeFontData::CFontDesign>();
+        if (m_status == Loaded) {
+            Varnholt::OpenTypeFontData::ReadFontDesign(GetPath(), m_face, *design);
+        }
+        m_design = std::move(design);
+    });
+    return m_design;
+}
+
+std::vector<std::u16string> CFontItem::GetInstanceNames() const {
+    std::vector<std::u16string> names;
+    if (!IsVariable()) {
+        return names;
+    }
+    // The typographic family when the font has one, else its family.
+    const std::u16string_view* family = m_data->GetName(16);
+    if (family == nullptr) {
+        family = m_data->GetName(1);
+    }
+    const std::u16string prefix = family != nullptr ? std::u16string(*family) + u" " : u"";
+    for (const auto& instance : GetDesign()->instances) {
+        if (!instance.name.empty()) {
+            names.push_back(prefix + instance.name);
+        }
+    }
+    return names;
+}
+
+}  // namespace Quillmark

@@ -17,6 +17,7 @@
 #include <mutex>
 #include <string>
 
+#include "fontdata/design/FontDesign.h"
 #include "fontdata/opentype/OpenTypeData.h"
 #include "platform/FileStamp.h"
 #include "platform/FontSystem.h"
@@ -78,6 +79,17 @@ public:
     // status message.
     std::u16string GetDisplayName() const;
 
+    // Whether the face is a variable font (one row, its design axes set in
+    // the detail pane).
+    bool IsVariable() const { return m_data != nullptr && m_data->IsVariable(); }
+    // The face's design (axes, named instances, layout features, scripts),
+    // read from the file when first asked for and then kept; empty for a
+    // font that could not be read. Any thread may ask.
+    std::shared_ptr<const Varnholt::OpenTypeFontData::CFontDesign> GetDesign() const;
+    // The names of a variable font's named instances as fonts are named:
+    // its family and the instance ("Inter Bold"); none for a static font.
+    std::vector<std::u16string> GetInstanceNames() const;
+
     bool IsPath(const std::filesystem::path& path) const { return m_path == path.native(); }
     bool IsFace(const std::filesystem::path& path, std::uint32_t face) const {
         return m_face == face && IsPath(path);
@@ -126,6 +138,8 @@ private:
     const std::filesystem::path m_fileName;
     Platform::IFontSystem* const m_system;
     std::shared_ptr<const Varnholt::COpenTypeData> m_data;
+    mutable std::once_flag m_designRead;
+    mutable std::shared_ptr<const Varnholt::OpenTypeFontData::CFontDesign> m_design;
     std::uint32_t m_fileSize = 0;
     std::uint32_t m_face = 0;
     std::uint32_t m_faceCount = 1;

@@ -140,6 +140,9 @@ void COpenTypeData::ParseFace(CFontImage& image, std::uint64_t start, std::uint3
         position += CTableDirectory::kSize;
 
         const auto& record = *directory.GetData();
+        if (record.tag == MakeTag('f', 'v', 'a', 'r')) {
+            m_variable = true;
+        }
         IDataStructure* table = nullptr;
         switch (record.tag) {
             case CTableDirectory::kCmap:

@@ -59,6 +59,9 @@ public:
     OpenTypeFontData::Container GetContainer() const { return m_container; }
     // Whether the face's outlines are PostScript (CFF) rather than TrueType.
     bool HasPostScriptOutlines() const;
+    // Whether the face's table directory lists an `fvar` table: a variable
+    // font, whose design axes and instances HarfBuzz reads (FontDesign.h).
+    bool IsVariable() const { return m_variable; }
 
     // The text of the first record, in file order, with this name ID in
     // English (United States); null when there is none. It views the
@@ -87,6 +90,7 @@ private:
     OpenTypeFontData::COS2Table m_os2;
     std::uint32_t m_face = 0;
     std::uint32_t m_faceCount = 0;
+    bool m_variable = false;
     OpenTypeFontData::Container m_container = OpenTypeFontData::Container::Font;
 };
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "core/PathText.h"
+#include "fontdata/design/FontDesign.h"
 #include "fontdata/item/FontItem.h"
 #include "render/ExactFont.h"
 #include "render/PreviewLine.h"
@@ -260,4 +261,81 @@ TEST(PreviewLineTest, CellHeightComesFromTheFontsWindowsMetrics) {
         EXPECT_NEAR(line.ascent, ascent, 1e-9);
         EXPECT_NEAR(line.ascent + line.descent, 24.0, 1e-9);
     }
+}
+
+namespace {
+
+constexpr const char* kInterVariable = "/usr/share/fonts/truetype/inter-vf/Inter-roman.var.ttf";
+constexpr const char* kInterBold = "/usr/share/fonts/opentype/inter/Inter-Bold.otf";
+constexpr const char* kNotoSans = "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf";
+constexpr const char* kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+CFontItem SystemFont(const char* path) {
+    return CFontItem(fs::path(path), CFontItemSettings{}, nullptr);
+}
+
+CPreviewLook Designed(std::string_view variations, std::string_view features = {}) {
+    CPreviewLook look(32, Rendering::Antialiased);
+    std::string error;
+    EXPECT_TRUE(Varnholt::OpenTypeFontData::ParseVariations(variations, look.variations, error));
+    EXPECT_TRUE(Varnholt::OpenTypeFontData::ParseFeatures(features, look.features, error));
+    return look;
+}
+
+// The first and last columns with ink.
+std::pair<int, int> InkColumns(const QImage& image) {
+    int first = image.width();
+    int last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 128) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+        }
+    }
+    return {first, last};
+}
+
+}  // namespace
+
+TEST(PreviewLineTest, AVariableFontIsDrawnAtTheCoordinatesGiven) {
+    const CFontItem inter = SystemFont(kInterVariable);
+    ASSERT_EQ(inter.GetStatus(), CFontItem::Loaded);
+    const QImage thin = Draw(inter, kText, 1000, Designed("wght=100"));
+    const QImage black = Draw(inter, kText, 1000, Designed("wght=900"));
+    EXPECT_GT(Ink(thin), 0);
+    EXPECT_GT(Ink(black), 2.5 * Ink(thin));
+    EXPECT_GT(DifferentPixels(thin, black), thin.width() * thin.height() / 10);
+    // Heavier is wider too: the advances vary with the design.
+    EXPECT_GT(InkColumns(black).second, InkColumns(thin).second + 20);
+
+    // At the Bold instance's coordinates the line is what the family's
+    // static Bold draws, to within hinting.
+    const CFontItem bold = SystemFont(kInterBold);
+    ASSERT_EQ(bold.GetStatus(), CFontItem::Loaded);
+    const QImage varied = Draw(inter, kText, 1000, Designed("wght=700"));
+    const QImage fixed = Draw(bold, kText, 1000, Designed(""));
+    const auto [variedFirst, variedLast] = InkColumns(varied);
+    const auto [fixedFirst, fixedLast] = InkColumns(fixed);
+    EXPECT_NEAR(variedFirst, fixedFirst, 2);
+    EXPECT_NEAR(variedLast, fixedLast, 4);
+    EXPECT_NEAR(Ink(varied) / Ink(fixed), 1.0, 0.1);
+}
+
+TEST(PreviewLineTest, FeaturesReshapeTheTextOnlyWhereTheFontHasThem) {
+    const CFontItem noto = SystemFont(kNotoSans);
+    const QImage plain = Draw(noto, kText, 1000, Designed(""));
+    const QImage smallCaps = Draw(noto, kText, 1000, Designed("", "+smcp"));
+    EXPECT_GT(DifferentPixels(plain, smallCaps), plain.width() * plain.height() / 20);
+    // Turning off what is on by default changes nothing a font lacks, and
+    // a feature the font does not have changes nothing.
+    const CFontItem dejavu = SystemFont(kDejaVuSans);
+    EXPECT_EQ(DifferentPixels(Draw(dejavu, kText, 1000, Designed("")),
+                              Draw(dejavu, kText, 1000, Designed("", "+smcp"))),
+              0);
+    // Axes a font does not have leave it drawn as it is, from its own run.
+    EXPECT_EQ(DifferentPixels(Draw(dejavu, kText, 1000, Designed("")),
+                              Draw(dejavu, kText, 1000, Designed("wght=900"))),
+              0);
 }

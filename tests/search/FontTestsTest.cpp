@@ -1,5 +1,5 @@
-// The three tests a search puts to each font: by name, by a character, by
-// likeness.
+// The tests a search puts to each font: by name, by a character, by
+// language, by likeness.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -188,4 +188,64 @@ TEST_F(FontFileTest, SimilarTestKeepsTheDistanceAndRejectsOtherFamilies) {
     const Panose any = {0, 2, 5, 3, 4, 2, 2, 2, 2, 2};
     EXPECT_FALSE(
         SimilarTest(any, u"/x", {})(*Item("twin.ttf", {.panose = {0, 2, 5, 3, 4, 2, 2, 2, 2, 2}})));
+}
+
+namespace {
+
+std::unique_ptr<CFontItem> SystemItem(const char* path) {
+    return std::make_unique<CFontItem>(path, CFontItemSettings{}, nullptr);
+}
+
+bool Found(const FontTest& test, CFontItem& font) {
+    return test(font).has_value();
+}
+
+}  // namespace
+
+TEST(NameTest, AVariableFontIsFoundByTheNamesOfItsInstances) {
+    const auto inter = SystemItem("/usr/share/fonts/truetype/inter-vf/Inter-roman.var.ttf");
+    ASSERT_EQ(inter->GetStatus(), CFontItem::Loaded);
+    ASSERT_TRUE(inter->IsVariable());
+    const auto names = inter->GetInstanceNames();
+    ASSERT_EQ(names.size(), 9u);
+    EXPECT_EQ(names.front(), u"Inter Thin");
+    EXPECT_EQ(names.back(), u"Inter Black");
+    const auto bold = CNameTest::Compile({u"inter bold", false, false, false});
+    ASSERT_TRUE(bold);
+    EXPECT_TRUE((*bold.Value())(*inter).has_value());
+    const auto italic = CNameTest::Compile({u"Inter Bold Italic", false, false, false});
+    EXPECT_FALSE((*italic.Value())(*inter).has_value());  // the roman file has no italics
+
+    // A static font has no instances: only its own name finds it.
+    const auto dejavu = SystemItem("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    EXPECT_FALSE(dejavu->IsVariable());
+    EXPECT_TRUE(dejavu->GetInstanceNames().empty());
+}
+
+TEST(LanguageTest, FindsTheFontsThatWriteTheLanguageWhole) {
+    namespace Design = Varnholt::OpenTypeFontData;
+    const auto german = LanguageTest(Design::CLanguageCoverage::Of("de"));
+    const auto japanese = LanguageTest(Design::CLanguageCoverage::Of("ja"));
+    const auto dejavu = SystemItem("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    const auto arabic = SystemItem("/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf");
+    const auto cjk = std::make_unique<CFontItem>(
+        "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc", CFontItemSettings{}, nullptr, 4);
+    EXPECT_TRUE(Found(german, *dejavu));
+    EXPECT_FALSE(Found(japanese, *dejavu));
+    EXPECT_FALSE(Found(german, *arabic));
+    EXPECT_TRUE(Found(japanese, *cjk));
+    // A language test of no language finds nothing; a font that could not
+    // be read is never found.
+    EXPECT_FALSE(Found(LanguageTest(nullptr), *dejavu));
+    const auto missing = SystemItem("/nonexistent/font.ttf");
+    EXPECT_FALSE(Found(german, *missing));
+
+    // The search's test and the languages the information lists agree.
+    const auto& map = dejavu->GetData()->GetCharacterMap();
+    for (const auto& language : Design::CoveredLanguages(map)) {
+        EXPECT_TRUE(Design::CLanguageCoverage::Of(language)->CoveredBy(map)) << language;
+    }
+    EXPECT_EQ(Design::CLanguageCoverage::Of("klingon"), nullptr);
+    EXPECT_EQ(Design::CLanguageCoverage::Of("ZH_cn")->Language(), "zh-cn");
+    EXPECT_GT(Design::CLanguageCoverage::Of("zh-cn")->CharacterCount(), 6000u);
 }

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "core/PathText.h"
+#include "fontdata/design/FontDesign.h"
 #include "fontdata/item/FontItem.h"
 #include "fontdata/opentype/FontInfoRows.h"
 
@@ -50,7 +51,8 @@ CFontInfoDlg::CFontInfoDlg(const CFontItem& item, QWidget* parent) : QDialog(par
 
     if (parsed && item.GetStatus() == CFontItem::Loaded) {
         const std::u16string fileName = ShownPath(item.GetFileName()).toStdU16String();
-        const auto rows = Varnholt::FontInfoRows(fileName, *parsed);
+        const auto rows =
+            Varnholt::OpenTypeFontData::AllInfoRows(fileName, *parsed, *item.GetDesign());
         m_table->setRowCount(static_cast<int>(rows.size()));
         for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
             const QString value = QString::fromStdU16String(rows[i].value);
