@@ -148,7 +148,7 @@ void CProgramOptions::KeepInOfferedRanges() {
         Clamp(*width, kSmallestColumnWidth, kLargestColumnWidth);
     }
     Clamp(r.FontListSortColumn, 0, 2);
-    Clamp(r.FontDetailMode, 0, 1);
+    Clamp(r.FontDetailMode, 0, 2);
     Clamp(r.FontListDropOption, 0, 1);
     KeepVisible(r.PreviewFontColor, r.PreviewBackgroundColor, defaults.PreviewFontColor,
                 defaults.PreviewBackgroundColor);

@@ -14,6 +14,8 @@
 #include <boost/signals2/signal.hpp>
 #include <boost/signals2/trackable.hpp>
 
+#include "fontdata/design/FontDesign.h"
+
 namespace Quillmark {
 
 class CFontItem;

@@ -6,6 +6,7 @@ inputs the fuzzers found and that were mended are kept beside them.
 
     make_seeds.py [CORPUS_FOLDER]      default: corpus/ beside this script
 """
+import io
 import os
 import struct
 import sys
@@ -400,8 +401,55 @@ def character_copy_seeds():
     }
 
 
+def subset(path, text=None, unicodes=None, flavor=None):
+    """A few glyphs of a Debian font with all its layout features, axes and
+    names, made by fontTools' subsetter; None when either is missing."""
+    try:
+        from fontTools import subset as fontsubset
+        from fontTools.ttLib import TTFont
+    except ImportError:
+        sys.path.append("/usr/lib/python3/dist-packages")
+        try:
+            from fontTools import subset as fontsubset
+            from fontTools.ttLib import TTFont
+        except ImportError:
+            return None
+    if not os.path.exists(path):
+        return None
+    options = fontsubset.Options(layout_features=["*"], name_IDs=["*"], flavor=flavor)
+    font = TTFont(path, recalcTimestamp=False)
+    subsetter = fontsubset.Subsetter(options)
+    subsetter.populate(text=text or "", unicodes=unicodes or [])
+    subsetter.subset(font)
+    out = io.BytesIO()
+    font.flavor = flavor
+    font.save(out)
+    return out.getvalue()
+
+
+def design_seeds():
+    """Small variable fonts, fonts with features and scripts, and the
+    reader's containers."""
+    inter = "/usr/share/fonts/truetype/inter-vf/Inter-roman.var.ttf"
+    made = {
+        "variable.ttf": subset(inter, text="Hafi1/2"),
+        "variable.woff2": subset(inter, text="Ha", flavor="woff2"),
+        "features.ttf": subset("/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf",
+                               text="Office SmallCaps"),
+        "arabic.ttf": subset("/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf",
+                             unicodes=[0x627, 0x628, 0x629, 0x62A, 0x644]),
+    }
+    seeds = {name: data for name, data in made.items() if data is not None}
+    reader = reader_seeds()
+    for name in ("collection-two-faces", "woff", "woff2", "cmap-format12", "cmap-symbol"):
+        if name in reader:
+            seeds[name] = reader[name]
+    return seeds
+
+
 CORPORA = {
     "reader": reader_seeds,
+    "design": design_seeds,
     "stores": stores_seeds,
     "file_list_block": file_list_block_seeds,
     "release_description": release_description_seeds,

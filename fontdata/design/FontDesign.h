@@ -79,6 +79,15 @@ struct CFeatureChoice {
     bool operator==(const CFeatureChoice&) const = default;
 };
 
+// A design to draw a font in: its axes set, its features turned on or off
+// (both empty: the font's default design).
+struct CDesignLook {
+    std::vector<CAxisValue> variations;
+    std::vector<CFeatureChoice> features;
+    bool IsDefault() const { return variations.empty() && features.empty(); }
+    bool operator==(const CDesignLook&) const = default;
+};
+
 // Reads "wght=700,wdth=80" (a tag of one to four letters, '=', a number;
 // commas between). False, with `error` saying why, for anything else.
 bool ParseVariations(std::string_view text, std::vector<CAxisValue>& values, std::string& error);

@@ -254,7 +254,7 @@ TEST_F(ProgramOptionsTest, ValuesOutsideWhatTheProgramOffersReadAsTheNearestItOf
     EXPECT_EQ(options.GetFontNameColumnWidth(), CProgramOptions::kSmallestColumnWidth);
     EXPECT_EQ(options.GetFileNameColumnWidth(), CProgramOptions::kLargestColumnWidth);
     EXPECT_EQ(options.GetFontListSortColumn(), 2u);
-    EXPECT_EQ(options.GetFontDetailMode(), 1u);
+    EXPECT_EQ(options.GetFontDetailMode(), 2u);  // the waterfall, the last mode
     EXPECT_EQ(options.GetFontListDropOption(), 1u);
     EXPECT_EQ(options.GetPreviewFontColor(), 0x000000u);
     EXPECT_EQ(options.GetPreviewBackgroundColor(), 0xFFFFFFu);

@@ -197,8 +197,9 @@ TEST(DetailFrame, TheMapModeHasItsOwnSizeAndColoursAndNoStyleButtons) {
     f.options.SetFontMapSize(64);
     f.options.SetFontMapFontColor(0x00FF00);
     f.options.SetPreviewFontColor(0x0000FF);
-    ASSERT_EQ(f.frame->ModeBox()->count(), 2);
+    ASSERT_EQ(f.frame->ModeBox()->count(), 3);
     EXPECT_EQ(f.frame->ModeBox()->itemText(1), QStringLiteral("Font Map"));
+    EXPECT_EQ(f.frame->ModeBox()->itemText(2), QStringLiteral("Waterfall"));
     EXPECT_EQ(f.frame->FontMap(), nullptr);  // made when first shown
     emit f.frame->ModeBox()->activated(1);
     EXPECT_EQ(f.options.GetFontDetailMode(), 1u);

@@ -19,11 +19,18 @@ QString WithoutUnit(QString text) {
 CDetailFrameState::CDetailFrameState(CProgramOptions& options) : m_options(options) {}
 
 DetailMode CDetailFrameState::Mode() const {
-    return m_options.GetFontDetailMode() == 1 ? DetailMode::FontMap : DetailMode::Preview;
+    switch (m_options.GetFontDetailMode()) {
+        case 1:
+            return DetailMode::FontMap;
+        case 2:
+            return DetailMode::Waterfall;
+        default:
+            return DetailMode::Preview;
+    }
 }
 
 bool CDetailFrameState::SetMode(DetailMode mode) {
-    if (mode == Mode() && m_options.GetFontDetailMode() <= 1) {
+    if (mode == Mode() && m_options.GetFontDetailMode() <= 2) {
         return false;
     }
     m_options.SetFontDetailMode(static_cast<quint32>(mode));

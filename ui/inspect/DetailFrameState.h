@@ -1,7 +1,7 @@
 #pragma once
 
 // What the detail frame shows above its view, without widgets: the mode
-// (0 preview, 1 font map), the size and the two colours of that mode as the
+// (0 preview, 1 font map, 2 waterfall), the size and the two colours of that mode as the
 // options hold them, and the rules of the size box.
 
 #include <QString>
@@ -15,7 +15,7 @@ namespace Quillmark {
 
 class CProgramOptions;
 
-enum class DetailMode { Preview = 0, FontMap = 1 };
+enum class DetailMode { Preview = 0, FontMap = 1, Waterfall = 2 };
 
 class CDetailFrameState {
 public:

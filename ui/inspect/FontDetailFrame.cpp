@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <boost/bind/bind.hpp>
 
@@ -13,10 +14,12 @@
 #include "fontdata/item/FontItem.h"
 #include "ui/common/ColourPopup.h"
 #include "ui/common/TypedLengthLimit.h"
+#include "ui/inspect/DesignPanel.h"
 #include "ui/inspect/FontInfoDlg.h"
 #include "ui/inspect/FontMapController.h"
 #include "ui/inspect/FontMapView.h"
 #include "ui/inspect/RichTextPreviewView.h"
+#include "ui/inspect/WaterfallView.h"
 
 namespace Quillmark {
 
@@ -132,10 +135,14 @@ void CFontDetailFrame::CreateBar() {
     m_modeBox->setAccessibleName(tr("Mode"));
     m_modeBox->addItem(tr("Preview"));
     m_modeBox->addItem(tr("Font Map"));
+    m_modeBox->addItem(tr("Waterfall"));
     m_modeBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     modeLabel->setBuddy(m_modeBox);
-    connect(m_modeBox, &QComboBox::activated, this,
-            [this](int index) { SetMode(index == 1 ? DetailMode::FontMap : DetailMode::Preview); });
+    connect(m_modeBox, &QComboBox::activated, this, [this](int index) {
+        SetMode(index == 2   ? DetailMode::Waterfall
+                : index == 1 ? DetailMode::FontMap
+                             : DetailMode::Preview);
+    });
 
     auto* sizeLabel = new QLabel(tr("Size:"), bar);
     m_sizeBox = new QComboBox(bar);
@@ -192,6 +199,15 @@ void CFontDetailFrame::CreateBar() {
         }
     }
 
+    m_designButton = new QToolButton(bar);
+    m_designButton->setObjectName(QStringLiteral("DesignButton"));
+    m_designButton->setText(tr("Design"));
+    m_designButton->setAccessibleName(tr("Design"));
+    m_designButton->setToolTip(tr("Show or hide the font's axes and features"));
+    m_designButton->setCheckable(true);
+    m_designButton->setChecked(true);
+    connect(m_designButton, &QToolButton::toggled, this, [this] { ShowDesignPanel(); });
+
     m_name = new CFontNameLabel(bar);
     connect(m_name, &CFontNameLabel::Clicked, this, &CFontDetailFrame::ShowFontInfo);
 
@@ -203,13 +219,43 @@ void CFontDetailFrame::CreateBar() {
     row->addSpacing(8);
     row->addWidget(m_colourBar);
     row->addWidget(m_styleBar);
+    row->addWidget(m_designButton);
     row->addWidget(m_name, 1);
+
+    m_designPanel = new CDesignPanel(m_design);
+    connect(m_designPanel, &CDesignPanel::Changed, this, &CFontDetailFrame::OnDesignChanged);
+    auto* designScroll = new QScrollArea(this);
+    designScroll->setObjectName(QStringLiteral("DesignScroll"));
+    designScroll->setAccessibleName(tr("Design"));
+    designScroll->setWidget(m_designPanel);
+    designScroll->setWidgetResizable(true);
+    designScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    designScroll->setFixedWidth(260);
+    m_designScroll = designScroll;
+
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    body->addWidget(m_views, 1);
+    body->addWidget(m_designScroll);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(bar);
-    layout->addWidget(m_views, 1);
+    layout->addLayout(body, 1);
+    ShowDesignPanel();
+}
+
+void CFontDetailFrame::ShowDesignPanel() {
+    m_designButton->setEnabled(m_design.HasDesign());
+    m_designScroll->setVisible(m_design.HasDesign() && m_designButton->isChecked());
+}
+
+void CFontDetailFrame::OnDesignChanged() {
+    if (m_designFont != nullptr) {
+        m_hub.FireDesignChosen(m_designFont, {m_design.Variations(), m_design.FeatureChoices()});
+    }
 }
 
 void CFontDetailFrame::SetPalette(std::unique_ptr<IColourPopup> palette) {
@@ -246,6 +292,22 @@ QWidget* CFontDetailFrame::ViewFor(DetailMode mode) {
     if (mode == DetailMode::Preview) {
         return m_preview;
     }
+    if (mode == DetailMode::Waterfall) {
+        if (m_waterfall == nullptr) {
+            // Made the first time it is shown, in the design chosen now.
+            auto* scroll = new QScrollArea(m_views);
+            scroll->setObjectName(QStringLiteral("WaterfallScroll"));
+            scroll->setAccessibleName(tr("Waterfall"));
+            scroll->setWidgetResizable(true);
+            m_waterfall = new CWaterfallView(m_hub, m_options, m_manager, m_document);
+            scroll->setWidget(m_waterfall);
+            m_waterfallScroll = scroll;
+            m_views->addWidget(scroll);
+            OnDesignChanged();
+        }
+        m_waterfall->SetText(m_preview->CurrentText());
+        return m_waterfallScroll;
+    }
     if (!m_map) {
         // Made the first time the map is shown; it stays, hidden, after.
         m_map = new CFontMapView(m_views);
@@ -254,6 +316,7 @@ QWidget* CFontDetailFrame::ViewFor(DetailMode mode) {
             new CFontMapController(m_hub, m_options, m_manager, m_document, m_map, window());
         m_mapController->SetFindCharacter(m_findCharacter);
         m_views->addWidget(m_map);
+        OnDesignChanged();
     }
     return m_map;
 }
@@ -273,7 +336,9 @@ void CFontDetailFrame::ApplyMode() {
     for (QAction* action : StyleActions()) {
         action->setEnabled(preview);
     }
-    m_modeBox->setCurrentIndex(preview ? 0 : 1);
+    m_modeBox->setCurrentIndex(static_cast<int>(mode));
+    // Every size at once: the size box has nothing to set.
+    m_sizeBox->setEnabled(mode != DetailMode::Waterfall);
     m_settingSize = true;
     m_sizeBox->setEditText(m_state.SizeText());
     m_settingSize = false;
@@ -343,6 +408,12 @@ void CFontDetailFrame::OnColourButton(bool text) {
 void CFontDetailFrame::OnFontSelected(const CFontItem* font) {
     const QString name = FullName(font);
     m_name->SetText(name.isEmpty() ? CRichTextPreviewView::NoFontText() : name, !name.isEmpty());
+    // A new font starts at its own default design.
+    const bool readable = font != nullptr && font->GetStatus() == CFontItem::Loaded;
+    m_designFont = readable ? font : nullptr;
+    m_design.SetDesign(readable ? font->GetDesign() : nullptr);
+    m_designPanel->Rebuild();
+    ShowDesignPanel();
 }
 
 void CFontDetailFrame::OnColorChanged(quint32 colour, bool isTextColour) {

@@ -1,10 +1,12 @@
 #pragma once
 
 // The lower pane of the main window's right column: a bar with the mode
-// ("Preview" or "Font Map"), the size, the text and background colour
+// ("Preview", "Font Map" or "Waterfall"), the size, the text and background colour
 // buttons, bold, italic and underline (preview only) and the current font's
-// name, above the view of the mode. It owns the colour pop-up its buttons
-// open. Sizes and colours reach the views through the hub.
+// name, above the view of the mode, with the design panel (axes, instances,
+// features) beside it for a font that has any. It owns the colour pop-up
+// its buttons open. Sizes, colours and the design chosen reach the views
+// through the hub.
 
 #include <QComboBox>
 #include <QLabel>
@@ -18,6 +20,7 @@
 #include <functional>
 #include <memory>
 
+#include "ui/inspect/DesignModel.h"
 #include "ui/inspect/DetailFrameState.h"
 #include "ui/inspect/FontMapController.h"
 #include "ui/inspect/FontMapView.h"
@@ -33,7 +36,9 @@ class CFontMapController;
 class CProgramOptions;
 class CQuillmarkDoc;
 class CQuillmarkSignals;
+class CDesignPanel;
 class CRichTextPreviewView;
+class CWaterfallView;
 class IColourPopup;
 
 // The current font's name, right-aligned, cut with an ellipsis when too
@@ -95,6 +100,12 @@ public:
     // The font map, once the map mode has been shown; null before.
     CFontMapView* FontMap() const { return m_map; }
     CFontMapController* FontMapController() const { return m_mapController; }
+    // The waterfall, once its mode has been shown; null before.
+    CWaterfallView* Waterfall() const { return m_waterfall; }
+    CDesignPanel* DesignPanel() const { return m_designPanel; }
+    CDesignModel& DesignModel() { return m_design; }
+    // Shows and hides the design panel.
+    QToolButton* DesignButton() const { return m_designButton; }
     QWidget* ActiveView() const;
     IColourPopup* Palette() const { return m_palette.get(); }
 
@@ -118,6 +129,8 @@ private:
     void OnColorChanged(quint32 colour, bool isTextColour);
     void OnPaletteClosed();
     void UpdateSwatches();
+    void OnDesignChanged();
+    void ShowDesignPanel();
 
     CQuillmarkSignals& m_hub;
     CProgramOptions& m_options;
@@ -139,6 +152,13 @@ private:
     QPointer<CFontMapView> m_map;
     CFontMapController* m_mapController = nullptr;  // a child of m_map
     CFontMapController::FindCharacter m_findCharacter;
+    CWaterfallView* m_waterfall = nullptr;  // a child of m_waterfallScroll
+    QWidget* m_waterfallScroll = nullptr;
+    CDesignModel m_design;
+    CDesignPanel* m_designPanel = nullptr;
+    QWidget* m_designScroll = nullptr;
+    QToolButton* m_designButton = nullptr;
+    const CFontItem* m_designFont = nullptr;  // the font the panel shows
     QPointer<QMenu> m_previewMenu;
     bool m_settingSize = false;
 };

@@ -54,6 +54,7 @@ CFontMapController::CFontMapController(CQuillmarkSignals& hub, CProgramOptions& 
     hub.ConnectFontMapSizeChanged(boost::bind(&CFontMapController::OnFontMapSizeChanged, this, _1));
     hub.ConnectOptionsChanged(boost::bind(&CFontMapController::OnOptionsChanged, this));
     hub.ConnectColorChanged(boost::bind(&CFontMapController::OnColorChanged, this, _1, _2));
+    hub.ConnectDesignChosen(boost::bind(&CFontMapController::OnDesignChosen, this, _1, _2));
 }
 
 CFontMapController::~CFontMapController() = default;
@@ -130,6 +131,13 @@ void CFontMapController::OnFontSelected(const CFontItem* font) {
     m_view->SetFont(PathText(m_font->GetPath()),
                     m_font->GetStatus() == CFontItem::Loaded ? m_font->GetData() : nullptr,
                     m_fontSize, m_options.GetFontMapRenderingOption());
+}
+
+void CFontMapController::OnDesignChosen(const CFontItem* font,
+                                        const Varnholt::OpenTypeFontData::CDesignLook& look) {
+    if (m_view && m_font.Holds(font)) {
+        m_view->SetDesign(look);
+    }
 }
 
 void CFontMapController::OnFontMapSizeChanged(unsigned short size) {

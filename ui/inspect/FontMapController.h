@@ -62,6 +62,7 @@ private:
     void OnFontMapSizeChanged(unsigned short size);
     void OnOptionsChanged();
     void OnColorChanged(quint32 colour, bool isTextColor);
+    void OnDesignChosen(const CFontItem* font, const Varnholt::OpenTypeFontData::CDesignLook& look);
     void DropFont();
 
     CQuillmarkSignals& m_hub;

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolTip>
@@ -60,6 +61,8 @@ QSize CFontMapView::sizeHint() const {
 void CFontMapView::SetFont(const QString& path,
                            std::shared_ptr<const Varnholt::COpenTypeData> fontData, int fontSize,
                            Rendering quality) {
+    m_look.variations.clear();
+    m_look.features.clear();
     m_path = path;
     m_look.cellHeight = fontSize;
     m_look.quality = quality;
@@ -398,12 +401,41 @@ void CFontMapView::paintEvent(QPaintEvent* event) {
             QPointF(cell.left() + (cell.width() - glyph.advance) / 2,
                     cell.top() + (cell.height() - m_look.cellHeight) / 2.0 + metrics.ascent));
     }
+    if (!m_look.variations.empty()) {
+        // A raw font draws the default design alone: the glyphs' outlines
+        // at the chosen coordinates instead, together.
+        const std::vector<quint32> ids(glyphs.begin(), glyphs.end());
+        const auto outlines = fonts.Outlines(m_path, m_look, ids);
+        QPainterPath all;
+        all.setFillRule(Qt::WindingFill);
+        for (std::size_t i = 0; i < outlines.size(); ++i) {
+            all.addPath(outlines[i].translated(positions[static_cast<qsizetype>(i)]));
+        }
+        Platform::CShapedLine line;
+        line.outline = all;
+        line.outlined = true;
+        Platform::CExactFontCache::DrawShaped(painter, QRectF(dirty), QPointF(0, 0), line, m_look,
+                                              m_textColor);
+        return;
+    }
     QGlyphRun run;
     run.setRawFont(raw);
     run.setGlyphIndexes(glyphs);
     run.setPositions(positions);
     Platform::CExactFontCache::DrawRun(painter, QRectF(dirty), QPointF(0, 0), run, m_look,
                                        m_textColor);
+}
+
+void CFontMapView::SetDesign(const Varnholt::OpenTypeFontData::CDesignLook& design) {
+    if (m_look.variations == design.variations && m_look.features == design.features) {
+        return;
+    }
+    m_look.variations = design.variations;
+    m_look.features = design.features;
+    // Glyphs and advances follow the design: every cell is shaped again.
+    m_glyphs.clear();
+    m_shaped.clear();
+    viewport()->update();
 }
 
 }  // namespace Quillmark

@@ -34,6 +34,9 @@ public:
     void SetFontSize(int fontSize);
     void SetQuality(Rendering quality);
     void SetColors(const QColor& text, const QColor& back);
+    // Draws the characters in a design (a variable font's axes, features):
+    // the font's default with an empty look.
+    void SetDesign(const Varnholt::OpenTypeFontData::CDesignLook& design);
     QColor TextColor() const { return m_textColor; }
     QColor BackColor() const { return m_backColor; }
     // The names of the tooltips; without them there are no tooltips.

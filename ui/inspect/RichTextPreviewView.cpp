@@ -6,17 +6,23 @@
 #include <QTextCursor>
 #include <boost/bind/bind.hpp>
 
+#include "core/PathText.h"
 #include "core/ProgramOptions.h"
 #include "core/QuillmarkSignals.h"
 #include "document/QuillmarkDoc.h"
 #include "render/ExactFamily.h"
+#include "render/ExactFont.h"
 #include "render/PreviewLine.h"
+#include "render/WrappedText.h"
 
 namespace Quillmark {
 
 using namespace boost::placeholders;
 
 namespace {
+
+// Around text drawn in a chosen design, as the editor keeps its text from its edges.
+constexpr qreal kDesignMargin = 4;
 
 QColor ToQColor(quint32 colour) {
     return QColor(int(colour & 0xFF), int(colour >> 8 & 0xFF), int(colour >> 16 & 0xFF));
@@ -66,6 +72,7 @@ CRichTextPreviewView::CRichTextPreviewView(CQuillmarkSignals& hub, CProgramOptio
     hub.ConnectAppendCharacterToPreview(
         boost::bind(&CRichTextPreviewView::OnAppendCharacter, this, _1));
     hub.ConnectApplicationClosing(boost::bind(&CRichTextPreviewView::SaveText, this));
+    hub.ConnectDesignChosen(boost::bind(&CRichTextPreviewView::OnDesignChosen, this, _1, _2));
     if (const CFontItem* current = document.GetCurrentFont()) {
         OnFontSelected(current);
     }
@@ -77,7 +84,31 @@ QString CRichTextPreviewView::NoFontText() {
     return tr("no font selected");
 }
 
+QString CRichTextPreviewView::CurrentText() const {
+    return m_edit ? m_edit->toPlainText() : m_options.GetPreviewText();
+}
+
+void CRichTextPreviewView::OnDesignChosen(const CFontItem* font,
+                                          const Varnholt::OpenTypeFontData::CDesignLook& look) {
+    if (!m_font.Holds(font) || look == m_design) {
+        return;
+    }
+    m_design = look;
+    ShowDesign();
+}
+
+void CRichTextPreviewView::ShowDesign() {
+    if (m_edit) {
+        m_edit->setVisible(m_design.IsDefault());
+    }
+    setToolTip(IsDrawingDesign()
+                   ? tr("Drawn at the axes and features chosen: Reset them to edit the text")
+                   : QString());
+    update();
+}
+
 void CRichTextPreviewView::OnFontSelected(const CFontItem* font) {
+    m_design = {};
     if (m_font.Hold(font) && m_font->GetStatus() == CFontItem::Loaded) {
         const auto* full = m_font->GetData()->GetName(4);
         m_faceName = full != nullptr ? QString::fromStdU16String(std::u16string(*full))
@@ -98,6 +129,7 @@ void CRichTextPreviewView::OnSizeChanged(unsigned short size) {
     QTextCharFormat change;
     change.setFontPointSize(size);
     ApplyPreview(change);
+    update();  // text drawn in a design follows too
 }
 
 void CRichTextPreviewView::OnColorChanged(quint32 colour, bool isTextColour) {
@@ -112,6 +144,7 @@ void CRichTextPreviewView::OnColorChanged(quint32 colour, bool isTextColour) {
         m_options.SetPreviewBackgroundColor(colour);
     }
     ApplyPreview(change);
+    update();  // text drawn in a design follows too
 }
 
 void CRichTextPreviewView::OnAppendCharacter(char32_t ch) {
@@ -218,6 +251,22 @@ void CRichTextPreviewView::ApplyPreview(const QTextCharFormat& change) {
 }
 
 void CRichTextPreviewView::paintEvent(QPaintEvent*) {
+    if (IsDrawingDesign() && m_font) {
+        QPainter painter(this);
+        painter.fillRect(rect(), ToQColor(m_options.GetPreviewBackgroundColor()));
+        Platform::CTextLook look;
+        look.cellHeight = static_cast<int>(m_options.GetPreviewFontSize());
+        look.data = m_font->GetData();
+        look.symbolFont = look.data != nullptr && look.data->IsSymbolFont();
+        look.variations = m_design.variations;
+        look.features = m_design.features;
+        const QRectF area =
+            QRectF(rect()).adjusted(kDesignMargin, kDesignMargin, -kDesignMargin, -kDesignMargin);
+        Platform::DrawWrappedText(painter, Platform::CExactFontCache::Instance(), area,
+                                  PathText(m_font->GetPath()), look, m_edit->toPlainText(),
+                                  ToQColor(m_options.GetPreviewFontColor()), look.cellHeight / 5.0);
+        return;
+    }
     if (m_edit) {
         return;
     }

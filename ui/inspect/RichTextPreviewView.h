@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <boost/signals2/trackable.hpp>
 
+#include "fontdata/design/FontDesign.h"
 #include "ui/common/HeldFont.h"
 
 #include <QMenu>
@@ -46,6 +47,13 @@ public:
     const QString& Family() const { return m_family; }
 
     static QString NoFontText();
+    // The sample text as it stands now.
+    QString CurrentText() const;
+    // The design the text is drawn in; while it is not the font's default,
+    // the text is drawn from the font file itself at those axes and
+    // features (the editor cannot draw them) and is not edited.
+    const Varnholt::OpenTypeFontData::CDesignLook& Design() const { return m_design; }
+    bool IsDrawingDesign() const { return m_edit && !m_design.IsDefault(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -57,6 +65,8 @@ private:
     void OnSizeChanged(unsigned short size);
     void OnColorChanged(quint32 colour, bool isTextColour);
     void OnAppendCharacter(char32_t ch);
+    void OnDesignChosen(const CFontItem* font, const Varnholt::OpenTypeFontData::CDesignLook& look);
+    void ShowDesign();
     void DropFont();
     void Toggle(bool (CProgramOptions::*get)() const, void (CProgramOptions::*set)(const bool&));
     // Every property of the options' format.
@@ -77,6 +87,7 @@ private:
     QAction* m_italic = nullptr;
     QAction* m_underline = nullptr;
     QPointer<QMenu> m_menu;
+    Varnholt::OpenTypeFontData::CDesignLook m_design;
 };
 
 }  // namespace Quillmark
