@@ -98,6 +98,10 @@ CSearchWindows* CQuillmarkApp::CreateSearchWindows() {
     find->setObjectName(QStringLiteral("FindByName"));
     find->setShortcut(QKeySequence::Find);
     connect(find, &QAction::triggered, windows, [windows] { windows->FindByName(); });
+    // View > Find Fonts for a Language...: the fonts whose characters write it.
+    QAction* findLanguage = m_mainFrame->ViewMenu()->addAction(tr("Find Fonts for a &Language..."));
+    findLanguage->setObjectName(QStringLiteral("FindForLanguage"));
+    connect(findLanguage, &QAction::triggered, windows, [windows] { windows->FindForLanguage(); });
     return windows;
 }
 

@@ -79,6 +79,14 @@ std::vector<std::string> CoveredLanguages(const CcmapTable::Data& map) {
     return covered;
 }
 
+std::vector<std::string> KnownLanguages() {
+    std::vector<std::string> tags;
+    for (const auto& language : Languages().languages) {
+        tags.push_back(language.first);
+    }
+    return tags;
+}
+
 std::size_t KnownLanguageCount() {
     return Languages().languages.size();
 }

@@ -19,6 +19,8 @@ namespace Varnholt::OpenTypeFontData {
 // "zh-cn"), sorted. The map is the reader's (Unicode BMP subtables and the
 // characters past U+FFFF); a font of symbols alone covers none.
 std::vector<std::string> CoveredLanguages(const CcmapTable::Data& map);
+// The tags of every language fontconfig knows the orthography of, sorted.
+std::vector<std::string> KnownLanguages();
 // How many languages fontconfig knows the orthography of.
 std::size_t KnownLanguageCount();
 // Whether fontconfig knows the language (its tag as CoveredLanguages gives

@@ -91,6 +91,10 @@ void CFontListModel::AppendRows(std::vector<CNewRow> rows) {
 CFontListModel::CRow CFontListModel::MakeRow(CNewRow row) const {
     CRow made;
     made.displayName = std::move(row.displayName);
+    if (row.item->IsVariable()) {
+        // One row holds the whole range of the font's designs.
+        made.displayName = tr("%1 (variable)").arg(made.displayName);
+    }
     const std::string& path = row.item->GetPathText();
     made.fileName =
         !m_namesBelow.empty() && path.size() > m_namesBelow.size() && path.starts_with(m_namesBelow)

@@ -283,9 +283,10 @@ void CFindController::Search() {
     // expression in error) leaves the results as they are.
     CResult<FontTest> made = MakeTest();
     if (!made) {
-        // Only an expression can be in error; the failure has the engine's words.
+        // An expression in error (the failure has the engine's words), or a
+        // language typed that is none.
         if (m_services.tell) {
-            m_services.tell(m_frame, tr("Error in regular expression"),
+            m_services.tell(m_frame, TestFailureTitle(),
                             QString::fromStdString(made.Failure().Reason()));
         }
         return;
@@ -334,6 +335,10 @@ void CFindController::OnComplete(const CSearchEnd& end) {
     }
     m_stopRequested = false;
     UpdateActions();
+}
+
+QString CFindController::TestFailureTitle() const {
+    return tr("Error in regular expression");
 }
 
 void CFindController::UpdateActions() {

@@ -28,7 +28,9 @@
 #include "ui/search/LookInList.h"
 #include "ui/search/SearchResultsModel.h"
 
+class QComboBox;
 class QLineEdit;
+class QLocale;
 
 namespace Quillmark {
 
@@ -107,6 +109,8 @@ protected:
     virtual bool CanStart() const { return true; }
     // The test for a new search, or why it cannot be made.
     virtual CResult<FontTest> MakeTest() = 0;
+    // What the user is told when MakeTest fails, above its reason.
+    virtual QString TestFailureTitle() const;
     // Where the keyboard goes when the window comes forward.
     virtual QWidget* FirstField() const;
     // The kind's entries of the options menu, before "Search removable disks".
@@ -162,6 +166,34 @@ private:
     bool m_matchCase;
     bool m_wholeWord;
     bool m_regex;
+};
+
+// Find fonts for a language: "Language:" and the language test.
+class CFindLanguageController : public CFindController {
+    Q_OBJECT
+
+public:
+    static CFindLanguageController* Open(CSearchServices services, QWidget* owner,
+                                         const QString& location, bool isProject);
+    QComboBox* Languages() const { return m_languages; }
+    // The languages offered: fontconfig's, each as "German (de)", sorted by
+    // their names; the tag is each entry's data.
+    static std::vector<std::pair<QString, QString>> LanguageEntries();
+    // The entry of the user's own language (LANG), or -1.
+    static int OwnLanguage(const std::vector<std::pair<QString, QString>>& entries,
+                           const QLocale& locale);
+
+protected:
+    QWidget* MakeBand(QString* label) override;
+    bool CanStart() const override;
+    CResult<FontTest> MakeTest() override;
+    QString TestFailureTitle() const override;
+    QWidget* FirstField() const override;
+
+private:
+    CFindLanguageController(CSearchServices services, QWidget* owner, const QString& location,
+                            bool isProject);
+    QComboBox* m_languages = nullptr;
 };
 
 // Find by character and find similar: a source font and its sample.

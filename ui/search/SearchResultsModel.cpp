@@ -82,6 +82,9 @@ void CSearchResultsModel::AddResults(std::vector<CResult> results) {
         }
         CRow row;
         row.displayName = QString::fromStdU16String(result.font->GetDisplayName());
+        if (result.font->IsVariable()) {
+            row.displayName = tr("%1 (variable)").arg(row.displayName);
+        }
         row.fileName = PathText(result.font->GetFileName()) +
                        QString::fromStdString(result.font->GetFaceSuffix());
         row.sizeText = QString::fromStdString(result.font->GetSizeText());

@@ -39,6 +39,18 @@ CFindNameController* CSearchWindows::FindByName(const QString& location, bool is
     return m_byName;
 }
 
+CFindLanguageController* CSearchWindows::FindForLanguage() {
+    const auto [location, isProject] = Location();
+    if (m_byLanguage) {
+        m_byLanguage->SetLocation(location, isProject);
+        m_byLanguage->BringForward();
+        return m_byLanguage;
+    }
+    m_byLanguage = CFindLanguageController::Open(m_services, m_owner, location, isProject);
+    connect(&m_byLanguage->Frame(), &CFindFrame::Closing, this, [this] { m_byLanguage = nullptr; });
+    return m_byLanguage;
+}
+
 CFindSimilarController* CSearchWindows::FindSimilar(const CFontItem* font) {
     CFontHandle source = m_services.manager.Hold(font);
     if (source == nullptr) {

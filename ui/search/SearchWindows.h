@@ -33,6 +33,9 @@ public:
     CFindNameController* FindByName(const QString& location, bool isProject);
     // The find-by-name window, null when none is open.
     CFindNameController* ByName() const { return m_byName; }
+    // Find fonts for a language at the current location; one window, as
+    // find by name.
+    CFindLanguageController* FindForLanguage();
     // Find similar fonts to `font` (held by the window while it is open);
     // nothing for a font the manager does not hold.
     CFindSimilarController* FindSimilar(const CFontItem* font);
@@ -49,6 +52,7 @@ private:
     QPointer<QWidget> m_owner;
     std::function<std::pair<QString, bool>()> m_currentLocation;
     QPointer<CFindNameController> m_byName;
+    QPointer<CFindLanguageController> m_byLanguage;
 };
 
 }  // namespace Quillmark

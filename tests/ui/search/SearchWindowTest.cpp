@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -574,4 +575,52 @@ TEST_F(SearchWindowTest, AFontThatCannotBeDrawnIsReadOnceNotInEveryPaint) {
     EXPECT_TRUE(PreviewLineReady(
         font, delegate.PreviewLook()));  // remembered: the next paint has nothing to read
     EXPECT_FALSE(delegate.LeftSomeUndrawn());
+}
+
+TEST_F(SearchWindowTest, FindFontsForALanguageFindsThoseThatWriteItWhole) {
+    const auto copy = [this](const char* from, const char* name) {
+        fs::copy_file(from, m_fonts / name);
+    };
+    copy("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "dejavu.ttf");
+    copy("/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf", "arabic.ttf");
+    copy("/usr/share/fonts/truetype/inter-vf/Inter-roman.var.ttf", "inter.ttf");
+
+    const auto entries = CFindLanguageController::LanguageEntries();
+    const auto at = [&](const char* tag) {
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].second == QString::fromUtf8(tag))
+                return static_cast<int>(i);
+        }
+        return -1;
+    };
+    ASSERT_GE(at("de"), 0);
+    EXPECT_EQ(entries[static_cast<std::size_t>(at("de"))].first, "German (de)");
+    EXPECT_EQ(CFindLanguageController::OwnLanguage(entries, QLocale("de_DE")), at("de"));
+    EXPECT_EQ(CFindLanguageController::OwnLanguage(entries, QLocale("zh_CN")), at("zh-cn"));
+    EXPECT_EQ(CFindLanguageController::OwnLanguage(entries, QLocale::c()), -1);
+
+    auto* window = CFindLanguageController::Open(Services(), nullptr, PathText(m_fonts), false);
+    CFindFrame& frame = window->Frame();
+    EXPECT_EQ(frame.windowTitle(), "Find fonts for a language");
+    EXPECT_EQ(window->Languages()->accessibleName(), "Language");
+    window->Languages()->setCurrentIndex(at("ar"));
+    frame.SearchAction()->trigger();
+    ASSERT_TRUE(Idle(*window));
+    // DejaVu Sans has the Arabic letters too; Inter has none.
+    EXPECT_EQ(Names(window->Model()), (QStringList{"DejaVu Sans", "Noto Sans Arabic Regular"}));
+
+    // German: the Latin fonts, the variable one marked as such.
+    m_answer = true;
+    window->Languages()->setCurrentIndex(at("de"));
+    frame.SearchAction()->trigger();
+    ASSERT_TRUE(Idle(*window));
+    EXPECT_EQ(Names(window->Model()), (QStringList{"DejaVu Sans", "Inter (variable)"}));
+
+    // A typed name that is no language is told, and nothing is searched.
+    window->Languages()->setEditText("Klingon");
+    frame.SearchAction()->trigger();
+    EXPECT_FALSE(window->IsSearching());
+    ASSERT_FALSE(m_told.isEmpty());
+    EXPECT_EQ(m_told.back(), "Unknown language");
+    EXPECT_TRUE(m_details.back().contains("Klingon"));
 }
