@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTextCursor>
 #include <boost/bind/bind.hpp>
+#include <cmath>
 
 #include "core/PathText.h"
 #include "core/ProgramOptions.h"
@@ -23,6 +24,18 @@ namespace {
 
 // Around text drawn in a chosen design, as the editor keeps its text from its edges.
 constexpr qreal kDesignMargin = 4;
+
+// The cell height (ascent plus descent, as the exact-font cache is asked
+// for sizes) whose em is `em` pixels in the font of `path`.
+int CellHeightForEm(const QString& path, Platform::CTextLook look, qreal em) {
+    constexpr int kTrial = 100;
+    look.cellHeight = kTrial;
+    const QRawFont raw = Platform::CExactFontCache::Instance().RawFont(path, look);
+    if (!raw.isValid() || raw.pixelSize() <= 0) {
+        return static_cast<int>(std::lround(em));
+    }
+    return std::max(1, static_cast<int>(std::lround(em * kTrial / raw.pixelSize())));
+}
 
 QColor ToQColor(quint32 colour) {
     return QColor(int(colour & 0xFF), int(colour >> 8 & 0xFF), int(colour >> 16 & 0xFF));
@@ -255,8 +268,10 @@ void CRichTextPreviewView::paintEvent(QPaintEvent*) {
         QPainter painter(this);
         painter.fillRect(rect(), ToQColor(m_options.GetPreviewBackgroundColor()));
         Platform::CTextLook look;
-        look.cellHeight = static_cast<int>(m_options.GetPreviewFontSize());
         look.data = m_font->GetData();
+        // The editor sets the text in points: the same em here, in pixels.
+        const qreal em = m_options.GetPreviewFontSize() * logicalDpiY() / 72.0;
+        look.cellHeight = CellHeightForEm(PathText(m_font->GetPath()), look, em);
         look.symbolFont = look.data != nullptr && look.data->IsSymbolFont();
         look.variations = m_design.variations;
         look.features = m_design.features;

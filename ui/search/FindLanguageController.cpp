@@ -71,7 +71,12 @@ QWidget* CFindLanguageController::MakeBand(QString* label) {
     for (const auto& [text, tag] : entries) {
         m_languages->addItem(text, tag);
     }
-    m_languages->setCurrentIndex(std::max(0, OwnLanguage(entries, QLocale())));
+    // The user's own language; English where the locale names none (C).
+    int own = OwnLanguage(entries, QLocale());
+    if (own < 0) {
+        own = OwnLanguage(entries, QLocale(QLocale::English));
+    }
+    m_languages->setCurrentIndex(std::max(0, own));
     return m_languages;
 }
 
