@@ -3,6 +3,7 @@
 #include <QSettings>
 #include <QVariant>
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 
 namespace Quillmark {
@@ -129,6 +130,19 @@ qsizetype CKey::ReadBinary(const QString& name, void* buffer, qsizetype size) {
 
 bool CKey::HoldsBinary(const QString& name) {
     return IsOpen() && m_settings->value(name).typeId() == QMetaType::QByteArray;
+}
+
+bool CKey::MentionsAnywhere(const QString& name) {
+    if (!IsOpen()) {
+        return false;
+    }
+    const QString group = m_settings->group();
+    m_settings->endGroup();
+    const QStringList keys = m_settings->allKeys();
+    m_settings->beginGroup(group);
+    return std::any_of(keys.begin(), keys.end(), [&](const QString& key) {
+        return key == name || key.endsWith(QLatin1Char('/') + name);
+    });
 }
 
 bool CKey::WriteString(const QString& name, const QString& text) {

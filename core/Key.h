@@ -45,6 +45,10 @@ public:
     qsizetype ReadBinary(const QString& name, void* buffer, qsizetype size);
     // Whether the value is stored as binary data (not as text or a number).
     bool HoldsBinary(const QString& name);
+    // Whether the file holds a value of this name anywhere, even where the
+    // key does not see it (under a section QSettings names otherwise, such
+    // as "[/3.0]", which it writes out again under a name the key sees).
+    bool MentionsAnywhere(const QString& name);
 
     // Whole text is stored as text; text with a lone surrogate (a file name
     // that is not UTF-8) as its UTF-16LE units, which ReadString takes back.

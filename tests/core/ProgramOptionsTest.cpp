@@ -1,10 +1,13 @@
 // Options saved to and read from the settings store in a temporary home.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -275,6 +278,32 @@ TEST_F(ProgramOptionsTest, ValuesOutsideWhatTheProgramOffersReadAsTheNearestItOf
     EXPECT_EQ(options.GetFontMapSize(), 6u);
     EXPECT_EQ(options.GetPreviewFontColor(), 0x123456u);
     EXPECT_EQ(options.GetPreviewBackgroundColor(), 0x123457u);
+}
+
+// A layout under a section Qt reads under another name ("[/3.0]", by hand or
+// damage) is not seen; Qt writes such entries out again under a name it does
+// see. A save of the options must not make the next start read another
+// layout than this one did.
+TEST_F(ProgramOptionsTest, ASaveNeverChangesTheLayoutTheNextStartReads) {
+    {
+        QFile file(CKey::FileName());
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[/3.0]\nMainRebarLayout=@ByteArray(A\xffZ)\n[3.0]\nPreviewFontSize=36\n");
+    }
+    CProgramOptions options;
+    ASSERT_TRUE(options.Load());
+    EXPECT_EQ(options.GetPreviewFontSize(), 36u);
+    const QByteArray layout = CProgramOptions::GetMainRebarLayout();
+    ASSERT_TRUE(options.Save());
+    // As the next start reads it: QSettings reads a file again only when its
+    // time changed.
+    const struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(CKey::FileName()).constData(), times, 0), 0);
+    EXPECT_EQ(CProgramOptions::GetMainRebarLayout(), layout);
+    CProgramOptions again;
+    ASSERT_TRUE(again.Load());
+    EXPECT_EQ(again.GetPreviewFontSize(), 36u);
 }
 
 TEST_F(ProgramOptionsTest, RebarLayoutLivesOutsideLoadAndSave) {
