@@ -173,11 +173,10 @@ bool CProgramOptions::Load() {
 bool CProgramOptions::Save() const {
     // The window's layout lies in the same file, outside the options, and
     // the window writes it itself. Where the file has one, it is written
-    // back here as it reads now:
-    // QSettings does not see an entry under a section it names otherwise
-    // ("[/3.0]", by hand or damage) but writes it out again where the next
-    // start would see it, and a save of the options must never change what
-    // the next start reads.
+    // back here as it reads now: QSettings does not see an entry under a
+    // section it names otherwise ("[/3.0]", by hand or damage), but writes
+    // it out again where the next start would see it, and a save of the
+    // options must never change what the next start reads.
     const QByteArray layout = GetMainRebarLayout();
     CKey key;
     if (!key.Create()) {

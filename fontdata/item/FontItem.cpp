@@ -207,10 +207,6 @@ int CFontItem::CompareBySize(const CFontItem* first, const CFontItem* second) {
     return first->m_fileSize < second->m_fileSize ? 1 : -1;
 }
 
-}  // namespace Quillmark
-
-namespace Quillmark {
-
 std::shared_ptr<const Varnholt::OpenTypeFontData::CFontDesign> CFontItem::GetDesign() const {
     std::call_once(m_designRead, [this] {
         auto design = std::make_shared<Varnholt::OpenTypeFontData::CFontDesign>();
